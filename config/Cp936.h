@@ -1,0 +1,22 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Code page 936 (Simplified Chinese, GBK as Windows defines it).
+//
+// A unit is one byte, or a byte above 0x80 together with the byte after it.
+// AppendCp936Unit appends the UTF-16 text of one unit to `out`. Every unit
+// that Windows code page 936 defines becomes the character Windows gives it;
+// a unit it does not define becomes U+FFFD, followed by its second byte
+// when that byte is CR or LF, so that no line break is ever dropped. No
+// other second byte is kept: it must never turn into "[", "]" or "=".
+void AppendCp936Unit(std::wstring& out, const uint8_t* unit, size_t length);
+
+// The portable conversion behind AppendCp936Unit, from the code page's own
+// table. Returns the UTF-16 character of a defined unit, or 0 when the unit
+// is undefined. length is 1 or 2.
+uint16_t Cp936TableLookup(const uint8_t* unit, size_t length);
+
+// What an undefined unit becomes (shared by every build).
+void AppendUndefinedCp936Unit(std::wstring& out, const uint8_t* unit, size_t length);

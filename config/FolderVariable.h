@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+#include "platform/Environment.h"
+
+// Reads an environment variable that names a folder (APPDATA, TMP). When the
+// variable is not set or does not fit, the system's own folder for the same
+// purpose is used instead, so that nothing is ever read from or written to
+// the root of a drive by accident.
+std::wstring ReadFolderVariable(IEnvironment& env, const std::wstring& name,
+                                IEnvironment::Folder fallback);

@@ -1,0 +1,30 @@
+#pragma once
+// The Windows side of the platform seams: each class implements one seam
+// with the real API, and nothing else in the program includes <windows.h>
+// for these calls.
+#include <windows.h>
+
+#include "platform/Environment.h"
+#include "platform/Registry.h"
+#include "platform/Resources.h"
+
+class WinEnvironment : public IEnvironment {
+public:
+    bool ReadVariable(const std::wstring& name, std::wstring& value) override;
+    std::wstring KnownFolder(Folder folder) override;
+};
+
+class WinResources : public IResources {
+public:
+    explicit WinResources(HMODULE module) : m_module(module) {}
+    bool Load(uint16_t type, uint16_t id, std::vector<uint8_t>& bytes) override;
+
+private:
+    HMODULE m_module;
+};
+
+class WinRegistry : public IRegistry {
+public:
+    bool QueryUserValue(const std::wstring& subKey, const std::wstring& valueName,
+                        uint32_t bufferBytes, RegistryValue& value) override;
+};

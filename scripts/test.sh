@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native suite (logic, with
+# fakes) and the Windows suite under Wine on a private Xvfb display.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+ensure_packages
+
+JOBS=$(nproc)
+BUILD="$ROOT/build"
+
+echo "== native build and tests"
+cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$BUILD/native" -j "$JOBS"
+ctest --test-dir "$BUILD/native" --output-on-failure -j "$JOBS"
+
+echo "== Windows build"
+cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
+cmake --build "$BUILD/win" -j "$JOBS"
+
+echo "== Windows tests under Wine"
+trap 'stop_wine; stop_xvfb' EXIT
+start_xvfb
+prepare_prefix "$BUILD/win/wineprefix"
+ctest --test-dir "$BUILD/win" --output-on-failure --timeout 300

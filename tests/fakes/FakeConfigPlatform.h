@@ -1,0 +1,88 @@
+#pragma once
+// Fakes of the environment, resource and registry seams.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Environment.h"
+#include "platform/Registry.h"
+#include "platform/Resources.h"
+
+class FakeEnvironment : public IEnvironment {
+public:
+    std::map<std::wstring, std::wstring> variables;
+    std::wstring tempFolder = L"C:\\users\\player\\Temp";
+    std::wstring appDataFolder = L"C:\\users\\player\\AppData\\Roaming";
+
+    bool ReadVariable(const std::wstring& name, std::wstring& value) override
+    {
+        auto it = variables.find(name);
+        // The real read fails for values that do not fit 1024 characters.
+        if (it == variables.end() || it->second.empty() || it->second.size() >= 1024)
+            return false;
+        value = it->second;
+        return true;
+    }
+    std::wstring KnownFolder(Folder folder) override
+    {
+        return folder == Folder::Temp ? tempFolder : appDataFolder;
+    }
+};
+
+class FakeResources : public IResources {
+public:
+    std::map<std::pair<uint16_t, uint16_t>, std::vector<uint8_t>> resources;
+
+    void Put(uint16_t type, uint16_t id, const std::string& bytes)
+    {
+        resources[{type, id}] = std::vector<uint8_t>(bytes.begin(), bytes.end());
+    }
+    bool Load(uint16_t type, uint16_t id, std::vector<uint8_t>& bytes) override
+    {
+        auto it = resources.find({type, id});
+        if (it == resources.end())
+            return false;
+        bytes = it->second;
+        return true;
+    }
+};
+
+// A registry of one hive; behaves as RegQueryValueExW does with a buffer of
+// the offered size (a value that does not fit fails).
+class FakeRegistry : public IRegistry {
+public:
+    struct Value {
+        uint32_t type;
+        std::vector<uint8_t> data;
+    };
+    std::map<std::wstring, std::map<std::wstring, Value>> keys;
+    std::vector<std::wstring> opened;
+
+    void PutString(const std::wstring& key, const std::wstring& name, const std::wstring& text,
+                   uint32_t type = kRegSz)
+    {
+        Value v{type, {}};
+        for (wchar_t c : text) {
+            v.data.push_back(static_cast<uint8_t>(c & 0xFF));
+            v.data.push_back(static_cast<uint8_t>((c >> 8) & 0xFF));
+        }
+        v.data.push_back(0);
+        v.data.push_back(0);
+        keys[key][name] = v;
+    }
+    bool QueryUserValue(const std::wstring& subKey, const std::wstring& valueName,
+                        uint32_t bufferBytes, RegistryValue& value) override
+    {
+        opened.push_back(subKey);
+        auto k = keys.find(subKey);
+        if (k == keys.end())
+            return false;
+        auto v = k->second.find(valueName);
+        if (v == k->second.end() || v->second.data.size() > bufferBytes)
+            return false;
+        value.type = v->second.type;
+        value.size = static_cast<uint32_t>(v->second.data.size());
+        value.data = v->second.data;
+        return true;
+    }
+};
