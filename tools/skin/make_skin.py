@@ -272,8 +272,6 @@ def make_background():
                 for x, y in ((cx, cy), (w - 1 - cx, cy), (cx, h - 1 - cy), (w - 1 - cx, h - 1 - cy)):
                     px[x, y] = 0
 
-    # Under the hard corner the ring would leave a stray bright fringe; the
-    # fringe pixels outside the shape are transparent anyway.
     img = body.convert("RGBA")
     img.putalpha(alpha)
     out = Image.new("RGBA", (w, BACKGROUND_H), (0, 0, 0, 0))
@@ -283,8 +281,10 @@ def make_background():
 
 # ---------------------------------------------------------------- 205: banner
 
-def _ridge(noise, x, base, amp):
-    return base - amp * noise(x)
+def _ridge(noise, peaks, x, base, amp):
+    """Ridge height: rolling noise plus sharp, ridged peaks."""
+    sharp = 1.0 - abs(peaks(x))
+    return base - amp * (0.55 * noise(x) + 1.1 * (sharp * sharp - 0.45))
 
 
 def _castle_mask(size, cx, gy, ss=4):
@@ -343,7 +343,7 @@ def _castle_windows(cx, gy):
     ]
 
 
-def _title_layer(size, rng):
+def _title_layer(size):
     """Gold title with outline, shadow and glow; returns (rgb, alpha)."""
     w, h = size
     cn_font = ImageFont.truetype(CJK_FONT, 66, index=0)
@@ -438,22 +438,25 @@ def _rules(d, s, cx, cy, inner, length):
                    ((x0 - sign * 1) * s, (cy + r) * s), ((x0 - sign * 1 - r) * s, cy * s)], fill=255)
 
 
-def make_banner():
+def paint_banner():
+    """The banner in full colour, before it is reduced to a palette."""
     w, h = BANNER_W, BANNER_H
     rng = random.Random(20240605)
     sun_x, sun_y = 414.0, 128.0
 
     # --- sky: night above, burning dusk at the horizon
-    sky = vgradient(w, h, [(0, (12, 14, 38)), (40, (28, 24, 70)), (85, (86, 42, 106)),
-                           (115, (178, 76, 104)), (138, (240, 134, 84)), (160, (255, 190, 110)),
-                           (h - 1, (255, 206, 128))])
+    sky = vgradient(w, h, [(0, (8, 12, 34)), (40, (22, 24, 66)), (80, (70, 38, 100)),
+                           (110, (168, 70, 100)), (134, (242, 128, 76)), (156, (255, 190, 104)),
+                           (h - 1, (255, 210, 130))])
     # the dusk is warmest around the sun and cooler towards the left edge
     cool = field_mask(w, h, lambda x, y: 0.55 * smoothstep(260, 0, x) * smoothstep(60, 160, y))
-    sky = paint(sky, (70, 40, 110), cool)
+    sky = paint(sky, (36, 40, 104), cool)
     halo = field_mask(w, h, lambda x, y: math.exp(-(((x - sun_x) / 170.0) ** 2 + ((y - sun_y) / 80.0) ** 2)))
     sky = light(sky, (255, 150, 80), scale_mask(halo, 0.9))
     core = field_mask(w, h, lambda x, y: math.exp(-(((x - sun_x) / 40.0) ** 2 + ((y - sun_y) / 30.0) ** 2)))
     sky = light(sky, (255, 236, 190), core)
+    disc = field_mask(w, h, lambda x, y: 1.2 - math.hypot(x - sun_x, y - sun_y) / 12.0)
+    sky = light(sky, (255, 250, 230), disc)
 
     # --- stars, fading out towards the glowing horizon
     stars = Image.new("L", (w, h), 0)
@@ -489,8 +492,8 @@ def make_banner():
         dc.ellipse((cxp - half_w, cy - half_h, cxp + half_w, cy + half_h), fill=int(90 + rng.random() * 90))
     clouds = clouds.filter(ImageFilter.GaussianBlur(3))
     lit = ImageChops.multiply(clouds, scale_mask(halo, 1.0).point(lambda v: min(255, v * 2)))
-    sky = paint(sky, (60, 32, 78), scale_mask(clouds, 0.6))
-    sky = light(sky, (255, 150, 110), scale_mask(lit, 0.9))
+    sky = paint(sky, (54, 30, 76), scale_mask(clouds, 0.4))
+    sky = light(sky, (255, 170, 100), scale_mask(lit, 1.0))
 
     # --- light rays fanning up from the sun
     rays = Image.new("L", (w, h), 0)
@@ -505,28 +508,30 @@ def make_banner():
     rays = rays.filter(ImageFilter.GaussianBlur(4))
     falloff = field_mask(w, h, lambda x, y: math.exp(-math.hypot((x - sun_x) / 260.0, (y - sun_y) / 150.0) * 1.6))
     rays = ImageChops.multiply(rays, falloff)
-    img = light(sky, (255, 200, 140), scale_mask(rays, 0.8))
+    img = light(sky, (255, 200, 140), scale_mask(rays, 1.0))
 
     # --- mountain ranges, far to near; each one sits in the haze of the next
     layers = [
         # (seed, base y, amplitude, top colour, foot colour, rim strength, period)
-        (11, 146, 34, (158, 90, 120), (176, 100, 112), 0.9, 120.0),
-        (23, 164, 30, (96, 52, 94), (112, 60, 94), 0.8, 100.0),
-        (37, 186, 26, (40, 24, 54), (52, 30, 60), 0.7, 90.0),
+        (11, 146, 40, (176, 100, 122), (196, 112, 110), 0.9, 110.0),
+        (23, 166, 34, (104, 54, 96), (124, 64, 94), 0.8, 95.0),
+        (37, 188, 26, (40, 24, 54), (52, 30, 60), 0.7, 90.0),
     ]
     castle_cx, castle_gy = 492, 140
     for idx, (seed, base, amp, top_c, foot_c, rim, period) in enumerate(layers):
-        noise = Noise1D(random.Random(seed), base_period=period)
+        layer_rng = random.Random(seed)
+        noise = Noise1D(layer_rng, base_period=period)
+        peaks = Noise1D(layer_rng, octaves=4, base_period=period * 0.8, persistence=0.45)
 
-        def ridge_at(x, noise=noise, base=base, amp=amp, idx=idx):
-            y = _ridge(noise, x, base, amp)
+        def ridge_at(x, noise=noise, peaks=peaks, base=base, amp=amp, idx=idx):
+            y = _ridge(noise, peaks, x, base, amp)
             if idx == 2:
                 # higher shoulder on the left, under the title
                 y -= 16 * smoothstep(240, 0, x)
                 # the crag the castle stands on: a rough plateau, then cliffs
                 dx = x - castle_cx
                 off = max(0.0, -dx - 50) if dx < 0 else max(0.0, dx - 48)
-                crag = castle_gy + 1.5 + 1.2 * noise(x * 6) + 0.35 * off ** 1.45
+                crag = castle_gy + 1.5 + 1.5 * noise(x * 7) + 0.3 * off ** 1.6 + 5 * abs(noise(x * 2.5)) * min(1.0, off / 8.0)
                 y = min(y, crag)
             return y
 
@@ -551,7 +556,8 @@ def make_banner():
 
         if idx == 2:
             # the sun is low on the castle's left: light its left-hand edges
-            side = ImageChops.multiply(castle, ImageChops.invert(ImageChops.offset(castle, 1, 0)))
+            side = ImageChops.multiply(mask, ImageChops.invert(ImageChops.offset(mask, 1, 0)))
+            side = ImageChops.multiply(side, near_sun)
             img = light(img, (255, 150, 90), scale_mask(side, 0.45))
             # lit windows with a soft glow
             win = Image.new("L", (w, h), 0)
@@ -628,14 +634,20 @@ def make_banner():
     shade = field_mask(w, h, lambda x, y: 0.45 * math.exp(-(((x - 178) / 170.0) ** 2 + ((y - 88) / 70.0) ** 2)))
     img = paint(img, (14, 10, 30), shade)
 
-    rgb, alpha = _title_layer((w, h), rng)
+    rgb, alpha = _title_layer((w, h))
     img = paint_image(img, rgb, alpha)
 
     # --- vignette
     vig = field_mask(w, h, lambda x, y: 0.55 * smoothstep(0.55, 1.15, math.hypot((x - w / 2) / (w / 2), (y - h / 2) / (h / 2))))
-    img = paint(img, (6, 4, 12), vig)
+    return paint(img, (6, 4, 12), vig)
 
-    return img.quantize(colors=256, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.FLOYDSTEINBERG)
+
+def make_banner():
+    # Octree picks the palette; Floyd-Steinberg then hides the banding that
+    # the smooth sky gradients would otherwise show.
+    rgb = paint_banner()
+    palette = rgb.quantize(colors=256, method=Image.Quantize.FASTOCTREE)
+    return rgb.quantize(palette=palette, dither=Image.Dither.FLOYDSTEINBERG)
 
 
 # ---------------------------------------------------------------- 107: program icon
@@ -654,10 +666,11 @@ def _icon_image(n):
     bg = light(bg, (220, 110, 50), glow)
 
     ring_w = max(1.6, n * 0.11)
-    ring_r = n * 0.33
+    ring_r = n * (0.30 if n >= 32 else 0.32)     # radius of the ring's centre line
 
     def ring(d, s):
-        d.ellipse(((c - ring_r) * s, (c - ring_r) * s, (c + ring_r) * s, (c + ring_r) * s),
+        r = ring_r + ring_w / 2.0
+        d.ellipse(((c - r) * s, (c - r) * s, (c + r) * s, (c + r) * s),
                   outline=255, width=int(ring_w * s))
 
     gem_h = n * (0.30 if n > 16 else 0.34)
@@ -671,7 +684,7 @@ def _icon_image(n):
         # four short points on the ring, like a compass crest
         if n < 32:
             return
-        L = n * 0.10
+        L = n * 0.08
         hw = n * 0.045
         for dx, dy in ((0, -1), (1, 0), (0, 1), (-1, 0)):
             bx, by = c + dx * (ring_r + ring_w / 2 - 0.5), c + dy * (ring_r + ring_w / 2 - 0.5)
@@ -691,6 +704,12 @@ def _icon_image(n):
     img = paint_image(img, gold, ring_m)
     gem_col = vgradient(n, n, [(c - gem_h / 2, (255, 250, 235)), (c + gem_h / 2, (230, 170, 90))])
     img = paint_image(img, gem_col, gem_m)
+    if n >= 32:
+        # shade the right half of the gem so it reads as cut stone
+        right = supersampled((n, n), lambda d, s: d.polygon(
+            [(c * s, (c - gem_h / 2) * s), ((c + gem_w / 2) * s, c * s), (c * s, (c + gem_h / 2) * s)],
+            fill=255), ss)
+        img = paint(img, (150, 80, 40), scale_mask(right, 0.35))
     out = img.convert("RGBA")
     out.putalpha(tile)
     return out
