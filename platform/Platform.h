@@ -3,6 +3,11 @@
 class IEnvironment;
 class IResources;
 class IRegistry;
+class IWindowSystem;
+class IShell;
+class IHttpClient;
+class IFileSystem;
+class IProcessRunner;
 
 // The platform seams the application uses, filled once by the entry point
 // with the real implementations and by tests with fakes. None is owned here.
@@ -10,4 +15,9 @@ struct Platform {
     IEnvironment* environment = nullptr;
     IResources* resources = nullptr;
     IRegistry* registry = nullptr;
+    IWindowSystem* windows = nullptr;
+    IShell* shell = nullptr;
+    IHttpClient* http = nullptr;
+    IFileSystem* files = nullptr;
+    IProcessRunner* processes = nullptr;
 };
