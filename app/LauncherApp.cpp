@@ -2,13 +2,49 @@
 
 #include <vector>
 
+#include "app/ScreenLayout.h"
+#include "app/TaskEventView.h"
 #include "config/FolderVariable.h"
 #include "config/InstallDetection.h"
+#include "platform/FileSystem.h"
 #include "platform/Resources.h"
+#include "platform/Shell.h"
+#include "platform/WindowSystem.h"
+#include "tasks/Task.h"
+#include "ui/CLabel.h"
+#include "ui/CPane.h"
+#include "ui/CProgress.h"
+#include "ui/CResImage.h"
 
 LauncherApp* g_app = nullptr;
 
-LauncherApp::LauncherApp(const Platform& platform) : m_platform(platform) {}
+namespace {
+
+TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
+{
+    TaskPlatform tasks;
+    tasks.http = platform.http;
+    tasks.files = platform.files;
+    tasks.processes = platform.processes;
+    tasks.poster = poster;
+    return tasks;
+}
+
+}  // namespace
+
+LauncherApp::LauncherApp(const Platform& platform)
+    : m_platform(platform),
+      m_poster(*this, platform.windows),
+      taskManager(MakeTaskPlatform(platform, &m_poster))
+{
+}
+
+LauncherApp::~LauncherApp()
+{
+    Release();
+    if (g_app == this)
+        g_app = nullptr;
+}
 
 void LauncherApp::Init()
 {
@@ -36,7 +72,178 @@ void LauncherApp::DetectInstall()
     DetectInstallRoot(*m_platform.registry, installerKey, installAppName, baseDir);
 }
 
+WindowHandle LauncherApp::Window()
+{
+    WindowHandle window = hwnd.load();
+    if (window != nullptr && m_platform.windows->IsWindow(window))
+        return window;
+    hwnd.store(nullptr);
+    return nullptr;
+}
+
+void LauncherApp::BuildScreen()
+{
+    rootPane = BuildLauncherScreen(Window(), *m_platform.windows, config.GetValue(L"pack", L"k_name"));
+}
+
+void LauncherApp::Release()
+{
+    taskManager.StopAll();
+    pressed = released = hovered = nullptr;
+    ClearScreenGlobals();
+    rootPane.reset();
+    config = CIniConfig();
+    installerKey.clear();
+    startAppName.clear();
+    installAppName.clear();
+    baseDir.clear();
+    background.reset();
+}
+
 std::wstring LauncherApp::StartProgramPath() const
 {
     return baseDir + L"\\" + installAppName + L"\\" + startAppName;
+}
+
+void LauncherApp::StartInstall()
+{
+    if (g_installButton == nullptr)
+        return;
+    g_installButton->m_visible = false;
+    g_progressBar->m_visible = true;
+    g_percentLabel->m_visible = true;
+    g_statusLabel->m_visible = true;
+    WindowHandle window = Window();
+    m_platform.windows->InvalidateRect(window, nullptr, true);
+    m_platform.windows->UpdateWindow(window);
+
+    auto task = std::make_unique<DownTask>();
+    task->url = config.GetValue(L"cver", L"k_comm_url");
+    task->tempName = L"yrfoinstall.tmp";
+    task->fileName = L"yrfoinstall.exe";
+    task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);
+    task->runInstaller = true;
+    task->installArgs = L"-b";
+    taskManager.AddTask(std::move(task));
+    taskManager.StartNextDownload();
+}
+
+void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
+{
+    if (wParam == 0) {
+        LaunchGame();
+        return;
+    }
+    Task* task = reinterpret_cast<Task*>(wParam);
+    const TaskState state = task->state.load();
+    if (g_statusLabel != nullptr) {
+        ScreenUpdate update = ScreenUpdateFor(*task, state);
+        if (update.setFraction) {
+            g_progressBar->m_fraction = update.fraction;
+            g_progressBar->Invalidate();
+        }
+        if (update.setPercent)
+            g_percentLabel->SetText(true, false, update.percent);
+        if (update.setStatus)
+            g_statusLabel->SetText(true, false, update.status);
+    }
+
+    // A task's last two events can both be handled in its final state; the
+    // worker is removed by the first, and only that one continues the road.
+    if ((state == TaskState::Finished || state == TaskState::Failed) && lParam != 0) {
+        bool wasListed = taskManager.RemoveWorker(reinterpret_cast<CThread*>(lParam));
+        if (wasListed && state == TaskState::Finished)
+            taskManager.ContinueAfter(task);
+    }
+}
+
+void LauncherApp::LaunchGame()
+{
+    DetectInstall();
+    const std::wstring path = StartProgramPath();
+    uint32_t attributes = 0;
+    if (!m_platform.files->GetAttributes(path, attributes) || (attributes & kFileAttributeDirectory)) {
+        if (g_statusLabel != nullptr)
+            g_statusLabel->SetText(true, false, L"安装异常,无启动程序");
+        return;
+    }
+    intptr_t result = m_platform.shell->Open(path);
+    if (result <= 32) {
+        // The game did not start: say so and keep the window, rather than
+        // closing as if all went well.
+        if (g_statusLabel != nullptr)
+            g_statusLabel->SetText(true, false, L"启动游戏失败,错误代码：" + std::to_wstring(result));
+        return;
+    }
+    m_platform.windows->DestroyWindow(Window());
+}
+
+void LauncherApp::OnMouseMove(int32_t x, int32_t y)
+{
+    if (!rootPane)
+        return;
+    CUIBase* old = hovered;
+    hovered = nullptr;
+    rootPane->HitTest(x, y, &hovered);
+    if (hovered == old)
+        return;
+    if (old != nullptr)
+        old->OnMouseLeave();
+    if (hovered != nullptr)
+        hovered->OnMouseEnter();
+}
+
+bool LauncherApp::OnLButtonDown(int32_t x, int32_t y)
+{
+    if (rootPane) {
+        pressed = nullptr;
+        rootPane->HitTest(x, y, &pressed);
+        if (pressed != nullptr)
+            pressed->OnMouseDown();
+    }
+    return pressed == nullptr;
+}
+
+void LauncherApp::OnLButtonUp(int32_t x, int32_t y)
+{
+    if (!rootPane)
+        return;
+    released = nullptr;
+    rootPane->HitTest(x, y, &released);
+    if (released != nullptr && released == pressed) {
+        switch (released->m_id) {
+        case ID_CLOSE:
+            m_platform.windows->DestroyWindow(Window());
+            break;
+        case ID_MINIMIZE:
+            m_platform.windows->Minimize(Window());
+            break;
+        case ID_INSTALL:
+            StartInstall();
+            break;
+        default:
+            break;
+        }
+    }
+    if (pressed != nullptr) {
+        pressed->OnMouseUp();
+        pressed = nullptr;
+    }
+}
+
+void LauncherApp::OnMouseLeave()
+{
+    if (hovered != nullptr) {
+        hovered->OnMouseLeave();
+        hovered = nullptr;
+    }
+    pressed = nullptr;
+}
+
+void LauncherApp::Paint(DeviceContext dc)
+{
+    if (background)
+        background->Draw(dc, 0, 0);
+    if (rootPane)
+        rootPane->Draw(dc);
 }

@@ -1,36 +1,91 @@
 #pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <string>
 
+#include "app/AppTaskEventPoster.h"
 #include "config/CIniConfig.h"
 #include "platform/Platform.h"
+#include "platform/Types.h"
+#include "tasks/CTaskManger.h"
 
-// The one application object: configuration, paths and install detection.
+class CPane;
+class CUIBase;
+class CResImage;
+
+// Element ids the window acts on.
+constexpr int32_t ID_CLOSE = 0;
+constexpr int32_t ID_MINIMIZE = 1;
+constexpr int32_t ID_INSTALL = 2;
+constexpr int32_t ID_PICTURE = 3;
+
+// The one application object: configuration and paths, the screen's element
+// tree and pointer state, the task manager, and the launcher flow that runs
+// from the install button to the start of the game. Everything here runs on
+// the main (window) thread, except the window-handle accessor, which the
+// task manager's event posting also calls from worker threads.
 class LauncherApp {
 public:
     explicit LauncherApp(const Platform& platform);
+    ~LauncherApp();
+    LauncherApp(const LauncherApp&) = delete;
+    LauncherApp& operator=(const LauncherApp&) = delete;
 
-    // Reads the configuration and the environment and detects the install.
+    // Start-up: publishes g_app, reads the configuration and the
+    // environment, and detects the install.
     void Init();
-
-    // APPDATA into baseDir, the embedded configuration into config, the
-    // three "pack" names, then DetectInstall.
     void LoadConfiguration();
-
-    // Replaces baseDir with the install root registered under App Paths,
-    // when there is one.
     void DetectInstall();
+
+    // The main window if the handle still names a window; otherwise the
+    // handle is cleared and null is returned.
+    WindowHandle Window();
+
+    // Creates the screen's element tree (once the window exists).
+    void BuildScreen();
+
+    // Stops every worker, then frees the screen, the configuration, the
+    // names and the background image.
+    void Release();
+
+    // Launcher flow.
+    void StartInstall();
+    void OnTaskEvent(uintptr_t wParam, uintptr_t lParam);
+    void LaunchGame();
+
+    // Mouse input from the window, in client coordinates.
+    void OnMouseMove(int32_t x, int32_t y);
+    // True when the press hit no element, so the window should be dragged.
+    bool OnLButtonDown(int32_t x, int32_t y);
+    void OnLButtonUp(int32_t x, int32_t y);
+    void OnMouseLeave();
+
+    // Paints the background image and the element tree onto dc.
+    void Paint(DeviceContext dc);
 
     // baseDir\installAppName\startAppName.
     std::wstring StartProgramPath() const;
 
+    std::atomic<WindowHandle> hwnd{nullptr};
+    std::wstring className;
+    std::unique_ptr<CPane> rootPane;
+    CUIBase* pressed = nullptr;   // not owned
+    CUIBase* released = nullptr;  // not owned
+    CUIBase* hovered = nullptr;   // not owned
+    std::unique_ptr<CResImage> background;
     std::wstring baseDir;
     std::wstring installAppName;
     std::wstring startAppName;
     std::wstring installerKey;
-    CIniConfig config;
 
 private:
     Platform m_platform;
+    AppTaskEventPoster m_poster;
+
+public:
+    CTaskManger taskManager;
+    CIniConfig config;
 };
 
 // The application object, set by Init.

@@ -1,20 +1,91 @@
+// The program's entry point: GDI+ start, the application object, the main
+// window and its screen, the message loop, and shutdown in order.
 #include <windows.h>
 
-#include "app/LauncherApp.h"
-#include "platform/win/WinPlatform.h"
+#include <gdiplus.h>
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+#include <memory>
+
+#include "app/LauncherApp.h"
+#include "platform/win/WinAppPlatform.h"
+#include "platform/win/WinPlatform.h"
+#include "platform/win/WinTaskPlatform.h"
+#include "platform/win/WinGraphics.h"
+#include "ui/UiPlatform.h"
+
+namespace {
+
+// GDI+ for the life of the program.
+class GdiplusSession {
+public:
+    GdiplusSession()
+    {
+        Gdiplus::GdiplusStartupInput input;
+        m_ok = Gdiplus::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
+    }
+    ~GdiplusSession()
+    {
+        if (m_ok)
+            Gdiplus::GdiplusShutdown(m_token);
+    }
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    ULONG_PTR m_token = 0;
+    bool m_ok = false;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
+    GdiplusSession gdiplus;
+    if (!gdiplus.Ok()) {
+        MessageBoxW(nullptr, L"gdiplus.dll丢失或异常，请修复或者联系相关客服", L"异常", MB_OK);
+        return 1;
+    }
+
     WinEnvironment environment;
     WinResources resources(instance);
     WinRegistry registry;
+    WinWindowSystem windows;
+    WinShell shell;
+    WinHttpClient http;
+    WinFileSystem files;
+    WinProcessRunner processes;
+    WinGraphics graphics(instance);
+    SetUiPlatform(&graphics, &windows);
+
     Platform platform;
     platform.environment = &environment;
     platform.resources = &resources;
     platform.registry = &registry;
+    platform.windows = &windows;
+    platform.shell = &shell;
+    platform.http = &http;
+    platform.files = &files;
+    platform.processes = &processes;
 
-    LauncherApp* app = new LauncherApp(platform);
+    auto app = std::make_unique<LauncherApp>(platform);
     app->Init();
-    delete app;
-    return 0;
+    if (!CreateMainWindow(*app, instance)) {
+        app->Release();
+        return 1;
+    }
+    ApplyWindowRegion(*app, instance);
+    app->Window();
+    app->BuildScreen();
+
+    HWND window = static_cast<HWND>(app->Window());
+    ShowWindow(window, show);
+    InvalidateRect(static_cast<HWND>(app->Window()), nullptr, TRUE);
+    UpdateWindow(static_cast<HWND>(app->Window()));
+
+    const int code = RunMessageLoop(instance);
+    app->Release();
+    app.reset();
+    SetUiPlatform(nullptr, nullptr);
+    return code;
 }

@@ -1,0 +1,158 @@
+#include "app/ScreenLayout.h"
+
+#include "platform/WindowSystem.h"
+#include "ui/CImage.h"
+#include "ui/CImageBtn.h"
+#include "ui/CLabel.h"
+#include "ui/CNormalBtn.h"
+#include "ui/CPane.h"
+#include "ui/CProgress.h"
+
+CNormalBtn* g_installButton = nullptr;
+CProgress* g_progressBar = nullptr;
+CLabel* g_percentLabel = nullptr;
+CLabel* g_statusLabel = nullptr;
+
+namespace {
+
+const wchar_t kFontFamily[] = L"微软雅黑";
+
+TextStyle NameStyle()
+{
+    TextStyle style;
+    style.family = kFontFamily;
+    style.size = 9;
+    style.style = 0;
+    style.colour = 0xB4B4B4;
+    style.align = 0x11;
+    return style;
+}
+
+// Appends a child to the root pane, which takes ownership.
+template <typename T>
+T* Add(CPane& root, std::unique_ptr<T> element)
+{
+    T* raw = element.get();
+    element->m_parent = &root;
+    root.AddChild(element.release());
+    return raw;
+}
+
+}  // namespace
+
+std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& windows,
+                                           const std::wstring& gameName)
+{
+    auto root = std::make_unique<CPane>(window);
+    root->m_id = -1;
+    Rect client;
+    if (window != nullptr && windows.IsWindow(window) && windows.GetClientRect(window, client))
+        root->m_rect = client;
+    const int32_t cw = root->m_rect.Width();
+    const TextStyle nameStyle = NameStyle();
+    int32_t w = 0;
+    int32_t h = 0;
+
+    auto symbol = std::make_unique<CImage>(window, kImageSymbol);
+    symbol->m_image.GetSize(w, h);
+    symbol->m_rect = Rect{20, 16, 20 + w, 16 + h};
+    Add(*root, std::move(symbol));
+
+    auto name = std::make_unique<CLabel>(window);
+    name->SetText(false, false, gameName);
+    name->m_rect = Rect{38, 12, 188, 28};
+    name->SetTextStyle(nameStyle);
+    Add(*root, std::move(name));
+
+    auto close = std::make_unique<CImageBtn>(window, kImageClose, 0);
+    close->m_image.GetSize(w, h);
+    close->m_eraseBkgnd = true;
+    close->m_rect = Rect{cw - 16 - w / 4, 8, cw - 16, h + 8};
+    const int32_t closeLeft = close->m_rect.left;
+    Add(*root, std::move(close));
+
+    auto minimize = std::make_unique<CImageBtn>(window, kImageMinimize, 1);
+    minimize->m_image.GetSize(w, h);
+    minimize->m_eraseBkgnd = true;
+    minimize->m_rect = Rect{closeLeft - 2 - w / 4, 8, closeLeft - 2, h + 8};
+    Add(*root, std::move(minimize));
+
+    auto banner = std::make_unique<CImage>(window, kImageBanner);
+    banner->m_image.GetSize(w, h);
+    banner->m_id = 3;
+    const int32_t bannerLeft = (cw - w) / 2;
+    banner->m_rect = Rect{bannerLeft, 40, bannerLeft + w, 40 + h};
+    Add(*root, std::move(banner));
+
+    auto install = std::make_unique<CNormalBtn>(window);
+    const int32_t installLeft = (cw - 176) / 2;
+    install->m_rect = Rect{installLeft, 288, installLeft + 176, 342};
+    install->m_text = L"立即安装";
+    install->m_id = 2;
+    install->m_eraseBkgnd = true;
+    g_installButton = install.get();
+    ApplyInstallButtonStyle(install.get());
+    install->m_onStateChanged = ApplyInstallButtonStyle;
+    Add(*root, std::move(install));
+
+    auto progress = std::make_unique<CProgress>(window, kImageTrack, kImageBar);
+    progress->m_fraction = 0.0;
+    g_progressBar = progress.get();
+    progress->m_track.GetSize(w, h);
+    const int32_t trackWidth = w;
+    progress->m_rect = Rect{66, 328, 66 + w, 328 + h};
+    progress->m_visible = false;
+    Add(*root, std::move(progress));
+
+    auto percent = std::make_unique<CLabel>(window);
+    g_percentLabel = percent.get();
+    percent->SetText(false, false, L"0%");
+    percent->m_rect = Rect{trackWidth + 78, 322, trackWidth + 118, 338};
+    percent->SetTextStyle(nameStyle);
+    percent->m_visible = false;
+    Add(*root, std::move(percent));
+
+    auto status = std::make_unique<CLabel>(window);
+    g_statusLabel = status.get();
+    status->SetText(false, false, L"开始下载...");
+    status->m_rect = Rect{66, 342, 466, 358};
+    TextStyle statusStyle = nameStyle;
+    statusStyle.size = 8;
+    status->SetTextStyle(statusStyle);
+    status->m_visible = false;
+    Add(*root, std::move(status));
+
+    return root;
+}
+
+void ClearScreenGlobals()
+{
+    g_installButton = nullptr;
+    g_progressBar = nullptr;
+    g_percentLabel = nullptr;
+    g_statusLabel = nullptr;
+}
+
+void ApplyInstallButtonStyle(CBtn* button)
+{
+    auto* b = static_cast<CNormalBtn*>(button);
+    switch (b->m_state) {
+    case BTN_HOVER:
+        b->m_border = BorderStyle{0, 0, 0, 0, 0, -1, 0xFFFFFF, 0};
+        b->m_fill = FillStyle{255, 0xFFAE00, 4};
+        break;
+    case BTN_PRESSED:
+        b->m_border = BorderStyle{0, 0, 0, 0, 0, -1, 0xFFFFFF, 0};
+        b->m_fill = FillStyle{255, 0xB37A00, 4};
+        break;
+    default:  // normal and disabled
+        b->m_border = BorderStyle{255, 0, 0, 0, 0, 1, 0xE6E6E6, 4};
+        b->m_fill = FillStyle{0, 0xFFFFFF, 0};
+        break;
+    }
+    b->m_textStyle.family = kFontFamily;
+    b->m_textStyle.size = 18;
+    b->m_textStyle.style = 0;
+    b->m_textStyle.colour = 0xE6E6E6;
+    b->m_textStyle.align = 0;
+}

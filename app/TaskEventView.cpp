@@ -1,0 +1,70 @@
+#include "app/TaskEventView.h"
+
+#include <climits>
+
+namespace {
+
+ScreenUpdate Status(const std::wstring& text)
+{
+    ScreenUpdate update;
+    update.setStatus = true;
+    update.status = text;
+    return update;
+}
+
+// Bar, percentage and "正在下载(done/total)" while a download runs. The bar
+// is capped at a full bar; the percentage is not (a server that sends more
+// than it announced shows above 100). Without a known total there is no
+// ratio: the bar stays empty and the percentage reads 0%.
+ScreenUpdate DownloadProgress(const DownTask& task)
+{
+    const uint32_t done = task.downloadedSize.load();
+    const uint32_t total = task.totalSize.load();
+    const double ratio = total == 0 ? 0.0 : static_cast<double>(done) / static_cast<double>(total);
+    const double percent = ratio * 100.0;
+
+    ScreenUpdate update;
+    update.setFraction = true;
+    update.fraction = ratio < 0.0 ? 0.0 : (ratio > 1.0 ? 1.0 : ratio);
+    update.setPercent = true;
+    update.percent = std::to_wstring(percent >= static_cast<double>(INT_MAX) ? INT_MAX
+                                                                              : static_cast<int>(percent)) +
+                     L"%";
+    update.setStatus = true;
+    update.status = L"正在下载(" + std::to_wstring(done) + L"/" + std::to_wstring(total) + L")";
+    return update;
+}
+
+}  // namespace
+
+ScreenUpdate ScreenUpdateFor(const Task& task, TaskState state)
+{
+    if (task.type == TaskType::Download) {
+        switch (state) {
+        case TaskState::Downloading:
+            return DownloadProgress(static_cast<const DownTask&>(task));
+        case TaskState::Finished: {
+            ScreenUpdate update = Status(L"下载完毕");
+            update.setFraction = true;
+            update.fraction = 1.0;
+            update.setPercent = true;
+            update.percent = L"100%";
+            return update;
+        }
+        case TaskState::Failed:
+            return Status(task.message);
+        default:
+            return ScreenUpdate();
+        }
+    }
+    switch (state) {
+    case TaskState::Started:
+        return Status(L"正在安装...");
+    case TaskState::Finished:
+        return Status(L"安装完毕");
+    case TaskState::Failed:
+        return Status(task.message);
+    default:
+        return ScreenUpdate();
+    }
+}

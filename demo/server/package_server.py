@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""The demo package server: serves the game's installer on the loopback.
+
+GET /package/Windows/pomvel_mini.exe answers with the installer file and its
+Content-Length; every other path is 404. Each request is appended to the log
+(one JSON object per line: method, path, user agent) so tests can check what
+the launcher asked for.
+
+  --hold-after N   send N bytes of the body, then wait until the file named
+                   by --release exists before sending the rest (lets a test
+                   look at the screen in the middle of a download)
+  --rate BPS       send the body at about BPS bytes per second (demo pacing)
+  --ready FILE     written once the server listens
+"""
+import argparse
+import json
+import os
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+PACKAGE_PATH = "/package/Windows/pomvel_mini.exe"
+
+
+def make_handler(args, log_lock):
+    class Handler(BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.1"
+
+        def log_message(self, fmt, *values):  # keep the console quiet
+            pass
+
+        def record(self):
+            if not args.log:
+                return
+            entry = {"method": self.command, "path": self.path,
+                     "user_agent": self.headers.get("User-Agent", "")}
+            with log_lock, open(args.log, "a", encoding="utf-8") as log:
+                log.write(json.dumps(entry) + "\n")
+
+        def do_GET(self):
+            self.record()
+            if self.path != PACKAGE_PATH:
+                body = b"not found"
+                self.send_response(404)
+                self.send_header("Content-Length", str(len(body)))
+                self.send_header("Connection", "close")
+                self.end_headers()
+                self.wfile.write(body)
+                return
+            with open(args.file, "rb") as f:
+                body = f.read()
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.send_body(body)
+
+        def send_body(self, body):
+            sent = 0
+            chunk = 16384
+            started = time.monotonic()
+            while sent < len(body):
+                if args.hold_after is not None and sent >= args.hold_after and args.release:
+                    while not os.path.exists(args.release):
+                        time.sleep(0.05)
+                    args.hold_after = None
+                end = len(body) if args.hold_after is None else min(len(body), max(args.hold_after, sent + 1))
+                end = min(end, sent + chunk)
+                try:
+                    self.wfile.write(body[sent:end])
+                    self.wfile.flush()
+                except (BrokenPipeError, ConnectionResetError):
+                    return
+                sent = end
+                if args.rate:
+                    due = started + sent / args.rate
+                    pause = due - time.monotonic()
+                    if pause > 0:
+                        time.sleep(pause)
+
+    return Handler
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--file", required=True, help="the installer to serve")
+    parser.add_argument("--log")
+    parser.add_argument("--ready")
+    parser.add_argument("--hold-after", type=int)
+    parser.add_argument("--release")
+    parser.add_argument("--rate", type=float)
+    args = parser.parse_args()
+
+    server = ThreadingHTTPServer(("127.0.0.1", args.port), make_handler(args, threading.Lock()))
+    server.daemon_threads = True
+    if args.ready:
+        with open(args.ready, "w") as ready:
+            ready.write(str(os.getpid()))
+    print(f"package server on http://127.0.0.1:{args.port}{PACKAGE_PATH}", flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

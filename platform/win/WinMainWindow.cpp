@@ -1,0 +1,288 @@
+// The main window: class, creation, region, window procedure, painting
+// through an off-screen bitmap, and the About dialog.
+#include <objidl.h>
+#include <windowsx.h>
+
+#include <gdiplus.h>
+
+#include <vector>
+
+#include "app/LauncherApp.h"
+#include "app/ScreenLayout.h"
+#include "app/WindowShape.h"
+#include "platform/win/WinAppPlatform.h"
+#include "resources/resource.h"
+#include "tasks/Task.h"
+#include "ui/CResImage.h"
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+constexpr int kWindowWidth = 630;
+constexpr int kWindowHeight = 453;
+
+// BeginPaint and EndPaint, paired.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : m_window(window) { m_dc = BeginPaint(window, &m_paint); }
+    ~PaintScope() { EndPaint(m_window, &m_paint); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const { return m_dc; }
+
+private:
+    HWND m_window;
+    PAINTSTRUCT m_paint{};
+    HDC m_dc;
+};
+
+// An off-screen bitmap compatible with a target device context. On leaving
+// its scope it always copies itself to the target at (0, 0) and releases
+// the bitmap and the memory context.
+class MemoryDC {
+public:
+    MemoryDC(HDC target, int width, int height)
+        : m_target(target), m_width(width), m_height(height)
+    {
+        m_dc = CreateCompatibleDC(target);
+        m_bitmap = CreateCompatibleBitmap(target, width, height);
+        if (m_dc != nullptr && m_bitmap != nullptr)
+            m_old = SelectObject(m_dc, m_bitmap);
+    }
+    ~MemoryDC()
+    {
+        if (m_old != nullptr) {
+            BitBlt(m_target, 0, 0, m_width, m_height, m_dc, 0, 0, SRCCOPY);
+            SelectObject(m_dc, m_old);
+        }
+        if (m_bitmap != nullptr)
+            DeleteObject(m_bitmap);
+        if (m_dc != nullptr)
+            DeleteDC(m_dc);
+    }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    bool Valid() const { return m_old != nullptr; }
+    HDC Dc() const { return m_dc; }
+
+private:
+    HDC m_target;
+    int m_width;
+    int m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+// A GDI+ bitmap decoded from the bytes of a resource, through a stream on a
+// movable global copy that the stream frees.
+class ResourceBitmap {
+public:
+    ResourceBitmap(HINSTANCE instance, uint16_t id)
+    {
+        HRSRC info = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(RT_LAUNCHER));
+        if (info == nullptr)
+            return;
+        DWORD size = SizeofResource(instance, info);
+        HGLOBAL data = LoadResource(instance, info);
+        const void* bytes = data != nullptr ? LockResource(data) : nullptr;
+        if (bytes == nullptr || size == 0)
+            return;
+        HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+        if (copy == nullptr)
+            return;
+        void* target = GlobalLock(copy);
+        if (target == nullptr) {
+            GlobalFree(copy);
+            return;
+        }
+        CopyMemory(target, bytes, size);
+        GlobalUnlock(copy);
+        IStream* stream = nullptr;
+        if (CreateStreamOnHGlobal(copy, TRUE, &stream) != S_OK) {
+            GlobalFree(copy);
+            return;
+        }
+        GdipCreateBitmapFromStream(stream, &m_bitmap);
+        stream->Release();
+    }
+    ~ResourceBitmap()
+    {
+        if (m_bitmap != nullptr)
+            GdipDisposeImage(m_bitmap);
+    }
+    ResourceBitmap(const ResourceBitmap&) = delete;
+    ResourceBitmap& operator=(const ResourceBitmap&) = delete;
+    Gdiplus::GpBitmap* Get() const { return m_bitmap; }
+
+private:
+    Gdiplus::GpBitmap* m_bitmap = nullptr;
+};
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    return FALSE;
+}
+
+void Paint(LauncherApp& app, HWND window)
+{
+    PaintScope paint(window);
+    RECT client{};
+    GetClientRect(window, &client);
+    MemoryDC memory(paint.Dc(), client.right - client.left, client.bottom - client.top);
+    if (memory.Valid())
+        app.Paint(memory.Dc());
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LauncherApp* app = g_app;
+    if (app == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    const int x = GET_X_LPARAM(lParam);
+    const int y = GET_Y_LPARAM(lParam);
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        Paint(*app, window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case CMD_ABOUT:
+            DialogBoxParamW(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)),
+                            MAKEINTRESOURCEW(IDD_ABOUT), window, AboutProc, 0);
+            return 0;
+        case CMD_EXIT:
+            DestroyWindow(window);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+    case WM_MOUSEMOVE: {
+        app->OnMouseMove(x, y);
+        TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, window, 0};
+        TrackMouseEvent(&track);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        if (app->OnLButtonDown(x, y))
+            SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        return 0;
+    case WM_LBUTTONUP:
+        app->OnLButtonUp(x, y);
+        return 0;
+    case WM_MOUSELEAVE:
+        app->OnMouseLeave();
+        return 0;
+    case WM_TASK_EVENT:
+        app->OnTaskEvent(static_cast<uintptr_t>(wParam), static_cast<uintptr_t>(lParam));
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+bool CreateMainWindow(LauncherApp& app, HINSTANCE instance)
+{
+    if (app.hwnd.load() != nullptr)
+        return true;
+    wchar_t className[100] = {};
+    LoadStringW(instance, IDS_CLASS_NAME, className, 100);
+    app.className = className;
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_LAUNCHER));
+    windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_LAUNCHER));
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = className;
+    RegisterClassExW(&windowClass);
+
+    const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - kWindowWidth) / 2;
+    const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - kWindowHeight) / 2;
+    const std::wstring caption = app.config.GetValue(L"pack", L"k_name");
+    HWND window = CreateWindowExW(0, className, caption.c_str(),
+                                  WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX, x, y, kWindowWidth,
+                                  kWindowHeight, nullptr, nullptr, instance, nullptr);
+    app.hwnd.store(window);
+    return window != nullptr;
+}
+
+void ApplyWindowRegion(LauncherApp& app, HINSTANCE instance)
+{
+    app.background = std::make_unique<CResImage>();
+    app.background->LoadFromResource(kImageBackground);
+    HWND window = static_cast<HWND>(app.hwnd.load());
+    if (window == nullptr)
+        return;
+
+    ResourceBitmap bitmap(instance, kImageBackground);
+    if (bitmap.Get() == nullptr)
+        return;
+    UINT width = 0;
+    UINT height = 0;
+    GdipGetImageWidth(bitmap.Get(), &width);
+    GdipGetImageHeight(bitmap.Get(), &height);
+    Gdiplus::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
+    Gdiplus::BitmapData data{};
+    if (GdipBitmapLockBits(bitmap.Get(), &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
+                           &data) != Gdiplus::Ok)
+        return;
+    std::vector<Rect> runs = OpaqueRuns(static_cast<const uint32_t*>(data.Scan0), static_cast<int32_t>(width),
+                                        static_cast<int32_t>(height), data.Stride / 4);
+    GdipBitmapUnlockBits(bitmap.Get(), &data);
+
+    // One region from all runs at once: a header followed by the rectangles.
+    std::vector<uint8_t> buffer(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+    auto* region = reinterpret_cast<RGNDATA*>(buffer.data());
+    region->rdh.dwSize = sizeof(RGNDATAHEADER);
+    region->rdh.iType = RDH_RECTANGLES;
+    region->rdh.nCount = static_cast<DWORD>(runs.size());
+    region->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+    region->rdh.rcBound = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+    auto* rects = reinterpret_cast<RECT*>(region->Buffer);
+    for (size_t i = 0; i < runs.size(); ++i)
+        rects[i] = RECT{runs[i].left, runs[i].top, runs[i].right, runs[i].bottom};
+    HRGN shape = ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), region);
+    if (shape == nullptr)
+        return;
+    // The window owns the region from here on.
+    if (!SetWindowRgn(window, shape, FALSE))
+        DeleteObject(shape);
+}
+
+int RunMessageLoop(HINSTANCE instance)
+{
+    HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDC_LAUNCHER));
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (accelerators != nullptr && TranslateAcceleratorW(message.hwnd, accelerators, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

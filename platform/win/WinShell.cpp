@@ -1,0 +1,9 @@
+#include <shellapi.h>
+
+#include "platform/win/WinAppPlatform.h"
+
+intptr_t WinShell::Open(const std::wstring& path)
+{
+    HINSTANCE result = ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOW);
+    return reinterpret_cast<intptr_t>(result);
+}
