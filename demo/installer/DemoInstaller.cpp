@@ -2,8 +2,9 @@
 // (quiet), it installs the demo game as
 //   %LOCALAPPDATA%\Orvantis\Marnholt\game.exe
 // and registers the game under the current user's App Paths, so that the
-// launcher finds where it went. Exit code 0 on success, 1 on any failure,
-// 2 when started without "-b".
+// launcher finds where it went. Beside the game it leaves install.log with
+// its command line and how it was asked to show itself. Exit code 0 on
+// success, 1 on any failure, 2 when started without "-b".
 #include <windows.h>
 
 #include <shlobj.h>
@@ -53,6 +54,27 @@ bool Register(const std::wstring& folder, const std::wstring& exe)
     return ok;
 }
 
+// Records the command line and the show state the installer was started with.
+void WriteLog(const std::wstring& path)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    GetStartupInfoW(&startup);
+    const bool hidden = (startup.dwFlags & STARTF_USESHOWWINDOW) && startup.wShowWindow == SW_HIDE;
+    std::wstring text = std::wstring(L"command line: ") + GetCommandLineW() + L"\r\nshow: " +
+                        (hidden ? L"hidden" : L"shown") + L"\r\n";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size() - 1), &written, nullptr);
+    CloseHandle(file);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
@@ -72,5 +94,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     CreateDirectoryW(folder.c_str(), nullptr);
     if (!WriteGame(instance, exe) || !Register(folder, exe))
         return 1;
+    WriteLog(folder + L"\\install.log");
     return 0;
 }

@@ -1,0 +1,313 @@
+#!/usr/bin/python3
+"""End-to-end tests of launcher.exe under Wine, driven as a user would.
+
+Each case starts the launcher built with tests/e2e/e2e_config.ini (its
+download address is the loopback package server on port 18643), clicks with
+xdotool, looks at screenshots, and checks what happened on disk, in the
+registry and at the server. Screenshots are kept in the artefacts folder.
+
+    e2e.py CASE --build BUILD_DIR --artifacts DIR
+
+Needs DISPLAY (scripts/test.sh starts a private Xvfb) and the build's Wine
+prefix (BUILD_DIR/wineprefix, prepared by scripts/common.sh).
+"""
+import argparse
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from PIL import Image
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+PORT = 18643
+TITLE = "奥凡蒂斯"
+GAME_TITLE = "Orvantis Demo"
+APP_PATHS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\Marnholt.exe"
+
+# Geometry of the launcher's screen, in client coordinates.
+INSTALL_BUTTON = (315, 315)
+CLOSE_BUTTON = (601, 20)
+TRACK_PIXEL = (300, 329)         # inside the progress track, 328..331
+BODY_PIXEL = (8, 300)            # plain background inside the window
+CORNER_PIXEL = (0, 0)            # cut off by the rounded corner
+BELOW_PIXEL = (300, 420)         # below the visible 400 rows
+
+TIMEOUT = 60.0
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(what, predicate, timeout=TIMEOUT, interval=0.1):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+class Session:
+    def __init__(self, build, artifacts):
+        self.build = build
+        self.artifacts = artifacts
+        self.wine = os.path.join(build, "wine-run.sh")
+        self.prefix = os.path.join(build, "wineprefix")
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        for proxy in ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"):
+            self.env.pop(proxy, None)
+        self.work = tempfile.mkdtemp(prefix="e2e-")
+        self.children = []
+
+    # --- Wine -----------------------------------------------------------
+    def run_wine(self, *args, check_rc=True):
+        result = subprocess.run([self.wine, *args], env=self.env, capture_output=True, text=True,
+                                timeout=TIMEOUT)
+        if check_rc and result.returncode != 0:
+            raise Failure(f"wine {args} failed: {result.returncode} {result.stderr}")
+        return result.stdout
+
+    def unix_path(self, windows_path):
+        out = subprocess.run(["winepath", "-u", windows_path], env=self.env, capture_output=True,
+                             text=True, timeout=TIMEOUT).stdout.strip()
+        check(out, f"no unix path for {windows_path}")
+        return out
+
+    def windows_variable(self, name):
+        value = self.run_wine("cmd", "/c", f"echo %{name}%").strip()
+        check(value and "%" not in value, f"{name} is not set in the prefix")
+        return value
+
+    def launcher(self):
+        exe = os.path.join(self.build, "tests", "win", "launcher_e2e.exe")
+        process = subprocess.Popen([self.wine, exe], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.children.append(process)
+        return process
+
+    # --- the package server ---------------------------------------------
+    def server(self, *extra):
+        ready = os.path.join(self.work, "server.ready")
+        self.server_log = os.path.join(self.work, "requests.log")
+        installer = os.path.join(self.build, "demo", "pomvel_mini.exe")
+        process = subprocess.Popen(
+            [sys.executable, os.path.join(ROOT, "demo", "server", "package_server.py"),
+             "--port", str(PORT), "--file", installer, "--log", self.server_log, "--ready", ready,
+             *extra], stdout=subprocess.DEVNULL)
+        self.children.append(process)
+        wait_for("the package server", lambda: os.path.exists(ready) or process.poll() is not None)
+        check(process.poll() is None, "the package server did not start (port in use?)")
+        return process
+
+    def requests(self):
+        if not os.path.exists(self.server_log):
+            return []
+        with open(self.server_log, encoding="utf-8") as log:
+            return [json.loads(line) for line in log if line.strip()]
+
+    # --- X ---------------------------------------------------------------
+    def find_window(self, title):
+        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                                capture_output=True, text=True)
+        ids = result.stdout.split()
+        return ids[0] if ids else None
+
+    def window(self, title):
+        return wait_for(f"window {title!r}", lambda: self.find_window(title))
+
+    def origin(self, window):
+        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                             capture_output=True, text=True).stdout
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"])
+
+    def click(self, window, point):
+        x, y = self.origin(window)
+        subprocess.run(["xdotool", "mousemove", str(x + point[0]), str(y + point[1])], check=True)
+        # A second small move makes sure the window saw the pointer arrive.
+        subprocess.run(["xdotool", "mousemove", str(x + point[0] + 1), str(y + point[1])], check=True)
+        subprocess.run(["xdotool", "mousedown", "1"], check=True)
+        subprocess.run(["xdotool", "mouseup", "1"], check=True)
+
+    def screenshot(self, name):
+        path = os.path.join(self.artifacts, name + ".png")
+        subprocess.run(["import", "-window", "root", path], check=True)
+        return Image.open(path).convert("RGB")
+
+    def pixel(self, window, point, name="probe"):
+        x, y = self.origin(window)
+        shot = self.screenshot(name)
+        return shot.getpixel((x + point[0], y + point[1]))
+
+    def close(self):
+        for process in self.children:
+            if process.poll() is None:
+                process.send_signal(signal.SIGTERM)
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+def clean_install_state(s):
+    """No registered game, no installed game, no installer left in TMP."""
+    s.run_wine("reg", "delete", APP_PATHS_KEY, "/f", check_rc=False)
+    local = s.unix_path(s.windows_variable("LOCALAPPDATA"))
+    shutil.rmtree(os.path.join(local, "Orvantis"), ignore_errors=True)
+    temp = s.unix_path(s.windows_variable("TMP"))
+    for name in ("yrfoinstall.tmp", "yrfoinstall.exe"):
+        path = os.path.join(temp, name)
+        if os.path.isdir(path):
+            shutil.rmtree(path)
+        elif os.path.exists(path):
+            os.remove(path)
+    return local, temp
+
+
+def close_enough(a, b, tolerance=12):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+# --- the cases ----------------------------------------------------------
+
+def case_whole_road(s):
+    local, temp = clean_install_state(s)
+    release = os.path.join(s.work, "release")
+    installer_size = os.path.getsize(os.path.join(s.build, "demo", "pomvel_mini.exe"))
+    s.server("--hold-after", str(installer_size // 2), "--release", release)
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    ready = s.pixel(window, TRACK_PIXEL, "ready")
+    s.click(window, INSTALL_BUTTON)
+
+    # Half the installer has arrived and the server holds the rest back: the
+    # progress bar must show, part blue.
+    blue = (16, 114, 255)
+    wait_for("the progress bar", lambda: close_enough(s.pixel(window, (67, 329), "downloading"), blue))
+    check(not close_enough(ready, blue), "the progress bar showed before the click")
+    with open(release, "w"):
+        pass
+
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+    requests = s.requests()
+    check(len(requests) == 1, f"expected one request, got {requests}")
+    check(requests[0]["user_agent"] == "quillmerexDownloader", f"user agent {requests[0]}")
+    check(requests[0]["path"] == "/package/Windows/pomvel_mini.exe", f"path {requests[0]}")
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    check(not leftovers, f"left in TMP: {leftovers}")
+    with open(os.path.join(local, "Orvantis", "Marnholt", "install.log"), encoding="utf-8") as log:
+        text = log.read()
+    check(text.rstrip().endswith("show: hidden"), f"installer not hidden: {text}")
+    check('yrfoinstall.exe" -b' in text, f"installer command line: {text}")
+    s.screenshot("game_started")
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+
+
+def case_server_down(s):
+    clean_install_state(s)
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    # The download fails at once; the status line keeps the failure text and
+    # the window stays.
+    status = (66, 342, 466, 358)
+
+    def status_drawn():
+        x, y = s.origin(window)
+        shot = s.screenshot("failed")
+        box = shot.crop((x + status[0], y + status[1], x + status[2], y + status[3]))
+        return any(sum(p) > 300 for p in box.getdata())
+    wait_for("the status line", status_drawn)
+    check(launcher.poll() is None, "the launcher closed after a failed download")
+    check(s.requests() == [], "a server answered")
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
+def case_window_shape(s):
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    x, y = s.origin(window)
+    shot = wait_for("the first paint", lambda: (lambda img: img if sum(img.getpixel((x + BODY_PIXEL[0], y + BODY_PIXEL[1]))) > 30 else None)(s.screenshot("ready")))
+    root = shot.getpixel((2, 2)) if (x, y) != (0, 0) else (0, 0, 0)
+    body = shot.getpixel((x + BODY_PIXEL[0], y + BODY_PIXEL[1]))
+    check(not close_enough(body, root, 4), f"the body {body} looks like the desktop {root}")
+    check(close_enough(shot.getpixel((x + CORNER_PIXEL[0], y + CORNER_PIXEL[1])), root, 4),
+          "the top-left corner is not cut away")
+    check(close_enough(shot.getpixel((x + 629, y + 399)), root, 4), "the bottom-right corner is not cut away")
+    check(close_enough(shot.getpixel((x + BELOW_PIXEL[0], y + BELOW_PIXEL[1])), root, 4),
+          "rows below 400 are not cut away")
+    check(not close_enough(shot.getpixel((x + 6, y + 399 - 6)), root, 4), "the window ends before row 400")
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
+def case_about(s):
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    subprocess.run(["xdotool", "key", "--window", window, "alt+question"], check=True)
+    dialog = s.window("关于 quillmerex")
+    s.screenshot("about")
+    subprocess.run(["xdotool", "windowfocus", "--sync", dialog], check=True)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+    wait_for("the About dialog to close", lambda: s.find_window("关于 quillmerex") is None)
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
+CASES = {
+    "whole_road": case_whole_road,
+    "server_down": case_server_down,
+    "window_shape": case_window_shape,
+    "about": case_about,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--artifacts", required=True)
+    args = parser.parse_args()
+    artifacts = os.path.join(args.artifacts, args.case)
+    os.makedirs(artifacts, exist_ok=True)
+    session = Session(os.path.abspath(args.build), artifacts)
+    try:
+        CASES[args.case](session)
+    except Failure as failure:
+        print(f"FAILED {args.case}: {failure}", file=sys.stderr)
+        try:
+            session.screenshot("failure")
+        except Exception:  # the screenshot is only a help
+            pass
+        return 1
+    finally:
+        session.close()
+    print(f"passed {args.case}; screenshots in {artifacts}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
