@@ -1,13 +1,76 @@
 #!/usr/bin/env bash
-# Builds launcher.exe and starts it under Wine.
+# Builds the launcher with the demo configuration and runs the whole road
+# under Wine: the launcher downloads the demo installer from the loopback
+# package server (demo/server), runs it, and starts the demo game.
+#
+# With a display (DISPLAY set) the launcher opens there for you to click.
+# Without one it runs on a private Xvfb, clicks "立即安装" itself, and writes
+# screenshots to out/screenshots/.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 ensure_packages
 BUILD="$ROOT/build/run"
+PORT=18642
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$BUILD" -j "$(nproc)" --target launcher
-trap 'stop_wine' EXIT
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+  -DLAUNCHER_CONFIG="$ROOT/demo/config.ini" >/dev/null
+cmake --build "$BUILD" -j "$(nproc)" --target launcher demo_installer
+
+HEADLESS=0
+if [ -z "${DISPLAY:-}" ]; then
+  HEADLESS=1
+  start_xvfb
+fi
+SERVER_PID=""
+cleanup() {
+  [ -n "$SERVER_PID" ] && kill "$SERVER_PID" 2>/dev/null || true
+  stop_wine
+  stop_xvfb
+}
+trap cleanup EXIT
 prepare_prefix "$BUILD/wineprefix"
-wine "$BUILD/app/launcher.exe"
+
+# The demo installer, sent slowly enough that the progress bar can be seen.
+INSTALLER="$BUILD/demo/pomvel_mini.exe"
+SIZE=$(stat -c %s "$INSTALLER")
+python3 "$ROOT/demo/server/package_server.py" --port "$PORT" --file "$INSTALLER" \
+  --rate $((SIZE / 4)) --ready "$BUILD/server.ready" &
+SERVER_PID=$!
+for _ in $(seq 1 100); do [ -e "$BUILD/server.ready" ] && break; sleep 0.1; done
+rm -f "$BUILD/server.ready"
+
+if [ "$HEADLESS" = 0 ]; then
+  wine "$BUILD/app/launcher.exe"
+  echo "launcher exit code: $?"
+  exit 0
+fi
+
+SHOTS="$ROOT/out/screenshots"
+rm -rf "$SHOTS" && mkdir -p "$SHOTS"
+wine "$BUILD/app/launcher.exe" &
+LAUNCHER_PID=$!
+WINDOW=""
+for _ in $(seq 1 600); do
+  WINDOW=$(xdotool search --onlyvisible --name '^奥凡蒂斯$' 2>/dev/null | head -n 1 || true)
+  [ -n "$WINDOW" ] && break
+  sleep 0.1
+done
+[ -n "$WINDOW" ] || { echo "the launcher's window did not appear" >&2; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+sleep 1
+import -window root "$SHOTS/01-ready.png"
+xdotool mousemove $((X + 315)) $((Y + 315)) mousemove $((X + 316)) $((Y + 315)) mousedown 1 mouseup 1
+n=2
+while kill -0 "$LAUNCHER_PID" 2>/dev/null && [ "$n" -lt 200 ]; do
+  import -window root "$SHOTS/$(printf '%02d' "$n")-road.png"
+  n=$((n + 1))
+  sleep 0.5
+done
+wait "$LAUNCHER_PID" && echo "launcher exit code: 0" || echo "launcher exit code: $?"
+for _ in $(seq 1 100); do
+  xdotool search --onlyvisible --name '^Orvantis Demo$' >/dev/null 2>&1 && break
+  sleep 0.1
+done
+import -window root "$SHOTS/$(printf '%02d' "$n")-game.png"
+echo "screenshots in $SHOTS"
