@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+// The outline of a text button.
+struct BorderStyle {
+    int32_t alpha = 0;   // 0 to 255; no outline unless above 0
+    // With a width below 1 only single sides are drawn: top and left when
+    // above 0, right and bottom that many pixels in from their edge.
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    int32_t left = 0;
+    int32_t width = -1;  // 1 or more: the whole outline as one rectangle
+    int32_t colour = 0xFFFFFF;  // RGB, red in the lowest byte
+    int32_t radius = 0;  // corner radius of the whole outline; 0 or less square
+};

@@ -1,0 +1,37 @@
+#pragma once
+// The holder of one picture decoded from the program's resources (PNG,
+// resource type 2020). Pictures are decoded once and kept; drawing only
+// scales them, opening a drawing surface for each call.
+#include <cstdint>
+#include <memory>
+
+#include "platform/Graphics.h"
+#include "platform/Types.h"
+
+class CResImage {
+public:
+    CResImage() = default;
+    CResImage(const CResImage&) = delete;
+    CResImage& operator=(const CResImage&) = delete;
+
+    // Releases the held picture, then decodes resource id. True when the
+    // holder afterwards holds a picture; on false it is empty.
+    bool LoadFromResource(uint16_t id);
+    // Releases the held picture; the holder is empty afterwards.
+    void Reset();
+    bool IsLoaded() const { return m_image != nullptr; }
+
+    // Width and height in pixels; 0 and 0 when the holder is empty.
+    void GetSize(int32_t& width, int32_t& height) const;
+
+    // The whole picture scaled into dest (in dc's coordinates).
+    void Draw(DeviceContext dc, const Rect& dest) const;
+    // The whole picture at (x, y) in its own size.
+    void DrawAt(DeviceContext dc, int32_t x, int32_t y) const;
+    // The part of the picture that starts at column srcX of its top row and
+    // is srcWidth by srcHeight pixels, scaled into dest.
+    void DrawPart(DeviceContext dc, const Rect& dest, int32_t srcX, int32_t srcWidth, int32_t srcHeight) const;
+
+private:
+    std::unique_ptr<IImage> m_image;
+};
