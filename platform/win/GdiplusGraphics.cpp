@@ -1,0 +1,44 @@
+#include "platform/win/GdiplusGraphics.h"
+
+#include "platform/win/GdiplusHandles.h"
+#include "platform/win/GdiplusImage.h"
+#include "platform/win/GdiplusSurface.h"
+#include "platform/win/GdiplusText.h"
+
+using namespace Gdiplus::DllExports;
+
+std::unique_ptr<IImage> GdiplusGraphics::DecodeImage(uint16_t id)
+{
+    return GdiplusImage::FromResource(m_module, id);
+}
+
+std::unique_ptr<ISurface> GdiplusGraphics::OpenSurface(DeviceContext dc)
+{
+    return GdiplusSurface::Open(static_cast<HDC>(dc));
+}
+
+bool GdiplusGraphics::MeasureString(const std::wstring& text, const FontSpec& fontSpec, TextAlign horizontal,
+                                    TextAlign vertical, float& width, float& height)
+{
+    // Measured on a surface like the screen's, with the same font (in points)
+    // and format that DrawString uses, so the size is the one drawn.
+    ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!dc)
+        return false;
+    Gdiplus::GpGraphics* raw = nullptr;
+    if (GdipCreateFromHDC(dc.Get(), &raw) != Gdiplus::Ok || raw == nullptr)
+        return false;
+    ScopedGpGraphics graphics(raw);
+    ScopedGpFont font = CreateGdiplusFont(fontSpec);
+    if (!font)
+        return false;
+    ScopedGpStringFormat format = CreateGdiplusFormat(horizontal, vertical);
+    const Gdiplus::RectF unbounded(0.0f, 0.0f, 0.0f, 0.0f);
+    Gdiplus::RectF bounds(0.0f, 0.0f, 0.0f, 0.0f);
+    if (GdipMeasureString(graphics.Get(), text.c_str(), -1, font.Get(), &unbounded, format.Get(), &bounds, nullptr,
+                          nullptr) != Gdiplus::Ok)
+        return false;
+    width = bounds.Width;
+    height = bounds.Height;
+    return true;
+}

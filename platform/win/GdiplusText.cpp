@@ -1,0 +1,44 @@
+#include "platform/win/GdiplusText.h"
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+ScopedGpFont FontOfFamily(Gdiplus::GpFontFamily* family, const FontSpec& spec)
+{
+    Gdiplus::GpFont* font = nullptr;
+    if (GdipCreateFont(family, spec.sizePoints, spec.style, Gdiplus::UnitPoint, &font) != Gdiplus::Ok)
+        font = nullptr;
+    return ScopedGpFont(font);
+}
+
+}  // namespace
+
+ScopedGpFont CreateGdiplusFont(const FontSpec& spec)
+{
+    {
+        Gdiplus::GpFontFamily* named = nullptr;
+        if (GdipCreateFontFamilyFromName(spec.family.c_str(), nullptr, &named) == Gdiplus::Ok && named != nullptr) {
+            ScopedGpFontFamily family(named);
+            ScopedGpFont font = FontOfFamily(family.Get(), spec);
+            if (font)
+                return font;
+        }
+    }
+    Gdiplus::GpFontFamily* generic = nullptr;
+    if (GdipGetGenericFontFamilySansSerif(&generic) != Gdiplus::Ok || generic == nullptr)
+        return ScopedGpFont();
+    ScopedGpFontFamily family(generic);
+    return FontOfFamily(family.Get(), spec);
+}
+
+ScopedGpStringFormat CreateGdiplusFormat(TextAlign horizontal, TextAlign vertical)
+{
+    Gdiplus::GpStringFormat* format = nullptr;
+    if (GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != Gdiplus::Ok || format == nullptr)
+        return ScopedGpStringFormat();
+    ScopedGpStringFormat result(format);
+    GdipSetStringFormatAlign(format, static_cast<Gdiplus::StringAlignment>(horizontal));
+    GdipSetStringFormatLineAlign(format, static_cast<Gdiplus::StringAlignment>(vertical));
+    return result;
+}
