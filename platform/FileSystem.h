@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/OutputFile.h"
+
+// FILE_ATTRIBUTE_DIRECTORY.
+constexpr uint32_t kFileAttributeDirectory = 0x10;
+
+// What a search by name tells about one entry.
+struct FoundFile {
+    uint32_t attributes = 0;
+    uint64_t size = 0;
+};
+
+// Files and folders by path.
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+
+    // Looks the path up (FindFirstFileW): false when nothing of that name
+    // exists, else its attributes and 64-bit size.
+    virtual bool Find(const std::wstring& path, FoundFile& found) = 0;
+
+    // The path's attributes (GetFileAttributesW); false when it cannot be
+    // read (no such file, bad path).
+    virtual bool GetAttributes(const std::wstring& path, uint32_t& attributes) = 0;
+
+    // Creates the file or empties an existing one, for writing, not shared.
+    // Null and the platform's code on failure.
+    virtual std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) = 0;
+
+    // Deletes a file; false when it could not be deleted.
+    virtual bool Delete(const std::wstring& path) = 0;
+
+    // Renames from to to (MoveFileW: fails if to exists); false and the
+    // platform's code on failure.
+    virtual bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) = 0;
+};

@@ -1,0 +1,12 @@
+#pragma once
+#include <cstdint>
+
+// A file opened for writing. Destroying it closes the file.
+class IOutputFile {
+public:
+    virtual ~IOutputFile() = default;
+
+    // Writes size bytes. False, or a written count other than size, is a
+    // failed write; error then holds the platform's code.
+    virtual bool Write(const void* data, uint32_t size, uint32_t& written, uint32_t& error) = 0;
+};

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "tasks/CThread.h"
+#include "tasks/Task.h"
+
+struct InstallTask;
+class CTaskEventHandler;
+class IFileSystem;
+class IProcessRunner;
+
+// Runs one installer hidden, waits for it, judges it by its exit code (0
+// is success) and deletes the installer file afterwards. Reports
+// OnTaskStart once the process runs, then OnTaskFinish or OnTaskError.
+class CInstallThread : public CThread {
+public:
+    // The command line's buffer on Windows, the terminating zero included.
+    static constexpr size_t kCommandLineLimit = 1024;
+    static constexpr uint32_t kWaitTime = 30;
+    static constexpr uint32_t kWaitPause = 5;
+
+    CInstallThread(InstallTask* task, CTaskEventHandler* handler, IProcessRunner* processes, IFileSystem* files);
+    ~CInstallThread() override;
+
+    // Runs the installer once; always false, so the thread then ends.
+    bool Run() override;
+
+    // "<path>" or "<path>" <arguments>: the path is quoted, so that a path
+    // with blanks never starts another program (C:\tmp.exe for
+    // C:\tmp dir\setup.exe). Empty when it would not fit kCommandLineLimit.
+    static std::wstring CommandLine(const std::wstring& installerPath, const std::wstring& arguments);
+
+private:
+    void Report(TaskState state, const std::wstring& text);
+
+    InstallTask* task;             // not owned
+    CTaskEventHandler* handler;    // not owned
+    IProcessRunner* processes;     // not owned
+    IFileSystem* files;            // not owned
+};

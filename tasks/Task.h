@@ -1,0 +1,61 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// The window message that carries a task event: WM_USER + 1. wParam is the
+// reporting task and lParam its worker, or both 0 when no download is left.
+constexpr uint32_t WM_TASK_EVENT = 0x0401;
+
+enum class TaskType : int32_t { Download = 0, Install = 1 };
+
+enum class TaskState : int32_t { Waiting = 0, Started = 1, Downloading = 2, Finished = 3, Failed = 4 };
+
+// A unit of work for one worker. The fields a worker writes are read by the
+// window thread when it handles the worker's report, so they are atomic:
+// the worker writes the counters and the message first and publishes the
+// state last (release), and the reader loads the state first (acquire).
+// The message is written only before the final Failed state and never
+// after, so it may be read once that state has been seen.
+struct Task {
+    explicit Task(TaskType t) : type(t) {}
+    virtual ~Task() = default;
+    Task(const Task&) = delete;
+    Task& operator=(const Task&) = delete;
+
+    virtual void ResetState() { state.store(TaskState::Waiting); }
+
+    const TaskType type;
+    std::atomic<TaskState> state{TaskState::Waiting};
+    std::wstring message;
+};
+
+// Fetch one file over HTTP into directory\tempName and, once complete,
+// rename it to directory\fileName.
+struct DownTask : Task {
+    DownTask() : Task(TaskType::Download) {}
+
+    void ResetState() override
+    {
+        totalSize.store(0);
+        downloadedSize.store(0);
+        Task::ResetState();
+    }
+
+    std::wstring url;
+    std::wstring tempName;
+    std::wstring fileName;
+    std::wstring directory;
+    std::atomic<uint32_t> totalSize{0};
+    std::atomic<uint32_t> downloadedSize{0};
+    bool runInstaller = false;
+    std::wstring installArgs;
+};
+
+// Run one program hidden and wait for its exit code.
+struct InstallTask : Task {
+    InstallTask() : Task(TaskType::Install) {}
+
+    std::wstring installerPath;
+    std::wstring arguments;
+};

@@ -1,0 +1,177 @@
+#pragma once
+// An in-memory file system: files and folders by exact path, with
+// failures on request. Safe to use from a worker thread and a test thread.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+class FakeFileSystem : public IFileSystem {
+public:
+    static constexpr uint32_t kErrorFileNotFound = 2;
+    static constexpr uint32_t kErrorAccessDenied = 5;
+    static constexpr uint32_t kErrorAlreadyExists = 183;
+    static constexpr uint32_t kErrorDiskFull = 112;
+
+    struct Entry {
+        bool directory = false;
+        std::vector<uint8_t> data;
+        uint64_t reportedSize = UINT64_MAX;  // a size to report instead of data's
+    };
+
+    // Failures a test can arrange.
+    bool createFails = false;
+    uint32_t createError = kErrorAccessDenied;
+    int failingWrite = -1;  // index of the write that fails (0 = the first)
+    bool shortWrite = false;  // that write writes one byte less and "succeeds"
+    uint32_t writeError = kErrorDiskFull;
+
+    void PutFile(const std::wstring& path, std::vector<uint8_t> data)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_entries[path] = Entry{false, std::move(data), UINT64_MAX};
+    }
+    void PutSizedFile(const std::wstring& path, uint64_t size)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_entries[path] = Entry{false, {}, size};
+    }
+    void PutDirectory(const std::wstring& path)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_entries[path] = Entry{true, {}, UINT64_MAX};
+    }
+    bool Exists(const std::wstring& path) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_entries.count(path) != 0;
+    }
+    bool IsDirectory(const std::wstring& path) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(path);
+        return it != m_entries.end() && it->second.directory;
+    }
+    std::vector<uint8_t> Content(const std::wstring& path) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(path);
+        return it == m_entries.end() ? std::vector<uint8_t>() : it->second.data;
+    }
+    std::vector<std::wstring> Created() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_created;
+    }
+    int OpenFiles() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_openFiles;
+    }
+
+    bool Find(const std::wstring& path, FoundFile& found) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(path);
+        if (it == m_entries.end())
+            return false;
+        found.attributes = it->second.directory ? kFileAttributeDirectory : 0x80;
+        found.size = it->second.reportedSize != UINT64_MAX ? it->second.reportedSize : it->second.data.size();
+        return true;
+    }
+
+    bool GetAttributes(const std::wstring& path, uint32_t& attributes) override
+    {
+        FoundFile found;
+        if (!Find(path, found))
+            return false;
+        attributes = found.attributes;
+        return true;
+    }
+
+    std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(path);
+        if (createFails || (it != m_entries.end() && it->second.directory)) {
+            error = createFails ? createError : kErrorAccessDenied;
+            return nullptr;
+        }
+        m_entries[path] = Entry{};
+        m_created.push_back(path);
+        ++m_openFiles;
+        return std::make_unique<File>(*this, path);
+    }
+
+    bool Delete(const std::wstring& path) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(path);
+        if (it == m_entries.end() || it->second.directory)
+            return false;
+        m_entries.erase(it);
+        return true;
+    }
+
+    bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(from);
+        if (it == m_entries.end()) {
+            error = kErrorFileNotFound;
+            return false;
+        }
+        if (m_entries.count(to) != 0) {
+            error = kErrorAlreadyExists;
+            return false;
+        }
+        Entry moved = std::move(it->second);
+        m_entries.erase(it);
+        m_entries[to] = std::move(moved);
+        return true;
+    }
+
+private:
+    class File : public IOutputFile {
+    public:
+        File(FakeFileSystem& files, std::wstring path) : m_files(files), m_path(std::move(path)) {}
+        ~File() override
+        {
+            std::lock_guard<std::mutex> lock(m_files.m_mutex);
+            --m_files.m_openFiles;
+        }
+
+        bool Write(const void* data, uint32_t size, uint32_t& written, uint32_t& error) override
+        {
+            std::lock_guard<std::mutex> lock(m_files.m_mutex);
+            const int index = m_writes++;
+            written = size;
+            if (index == m_files.failingWrite) {
+                error = m_files.writeError;
+                if (!m_files.shortWrite) {
+                    written = 0;
+                    return false;
+                }
+                written = size - 1;
+            }
+            auto& content = m_files.m_entries[m_path].data;
+            const auto* bytes = static_cast<const uint8_t*>(data);
+            content.insert(content.end(), bytes, bytes + written);
+            return true;
+        }
+
+    private:
+        FakeFileSystem& m_files;
+        std::wstring m_path;
+        int m_writes = 0;
+    };
+
+    mutable std::mutex m_mutex;
+    std::map<std::wstring, Entry> m_entries;
+    std::vector<std::wstring> m_created;
+    int m_openFiles = 0;
+};

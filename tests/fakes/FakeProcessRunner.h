@@ -1,0 +1,76 @@
+#pragma once
+// A scripted process runner: a start that fails or succeeds, then a series
+// of wait results and an exit code. Records every command line.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/ProcessRunner.h"
+
+class FakeProcessRunner : public IProcessRunner {
+public:
+    bool startFails = false;
+    uint32_t startError = 2;
+    // Results of the waits in turn; after the last, the process has ended.
+    std::vector<IProcess::WaitResult> waits;
+    bool exitCodeFails = false;
+    uint32_t exitCode = 0;
+    // Called at the start of each wait with its index.
+    std::function<void(size_t)> beforeWait;
+
+    std::atomic<int> openProcesses{0};
+    std::atomic<int> waitsDone{0};
+
+    std::vector<std::wstring> CommandLines() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_commandLines;
+    }
+
+    std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, uint32_t& error) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_commandLines.push_back(commandLine);
+        }
+        if (startFails) {
+            error = startError;
+            return nullptr;
+        }
+        return std::make_unique<Process>(*this);
+    }
+
+private:
+    class Process : public IProcess {
+    public:
+        explicit Process(FakeProcessRunner& runner) : m_runner(runner) { ++m_runner.openProcesses; }
+        ~Process() override { --m_runner.openProcesses; }
+
+        WaitResult Wait(uint32_t) override
+        {
+            const size_t index = m_next++;
+            ++m_runner.waitsDone;
+            if (m_runner.beforeWait)
+                m_runner.beforeWait(index);
+            return index < m_runner.waits.size() ? m_runner.waits[index] : WaitResult::Ended;
+        }
+        bool GetExitCode(uint32_t& code) override
+        {
+            if (m_runner.exitCodeFails)
+                return false;
+            code = m_runner.exitCode;
+            return true;
+        }
+
+    private:
+        FakeProcessRunner& m_runner;
+        size_t m_next = 0;
+    };
+
+    mutable std::mutex m_mutex;
+    std::vector<std::wstring> m_commandLines;
+};

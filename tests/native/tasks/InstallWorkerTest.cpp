@@ -1,0 +1,143 @@
+// The install worker's command line, event sequences and installer file,
+// with a scripted process runner.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/native/NativeThreads.h"
+#include "tasks/CInstallThread.h"
+#include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeProcessRunner.h"
+#include "tests/native/tasks/EventRecorder.h"
+#include "tests/native/tasks/SteerableWorker.h"
+
+namespace {
+
+const std::wstring kInstaller = L"C:\\tmp dir\\yrfoinstall.exe";
+
+std::vector<uint32_t> g_pauses;
+void RecordPause(uint32_t milliseconds) { g_pauses.push_back(milliseconds); }
+
+using Worker = SteerableWorker<CInstallThread>;
+using Wait = IProcess::WaitResult;
+
+struct Fixture {
+    FakeProcessRunner processes;
+    FakeFileSystem files;
+    EventRecorder events;
+    InstallTask task;
+    std::unique_ptr<Worker> worker;
+
+    Fixture()
+    {
+        task.installerPath = kInstaller;
+        task.arguments = L"-b";
+        task.state.store(TaskState::Started);
+        files.PutFile(kInstaller, {0x4D, 0x5A});
+        worker = std::make_unique<Worker>(&task, &events, &processes, &files);
+    }
+};
+
+struct Case {
+    const char* name;
+    std::function<void(Fixture&)> arrange;
+    std::string operations;
+    TaskState state;
+    std::wstring message;
+    bool installerKept;
+};
+
+std::vector<Case> Cases()
+{
+    return {
+        {"StartFails",
+         [](Fixture& f) {
+             f.processes.startFails = true;
+             f.processes.startError = 2;
+         },
+         "error", TaskState::Failed, L"调用安装程序失败,错误码：2", true},
+        {"ExitCodeZero", [](Fixture& f) { f.processes.waits = {Wait::TimedOut, Wait::TimedOut, Wait::Ended}; },
+         "start finish", TaskState::Finished, L"", false},
+        {"ExitCodeOne", [](Fixture& f) { f.processes.exitCode = 1; }, "start error", TaskState::Failed, L"安装未完成",
+         false},
+        {"ExitCodeUnreadable", [](Fixture& f) { f.processes.exitCodeFails = true; }, "start error",
+         TaskState::Failed, L"安装未完成", false},
+        {"WaitFails", [](Fixture& f) { f.processes.waits = {Wait::TimedOut, Wait::Failed}; }, "start error",
+         TaskState::Failed, L"安装出错", false},
+        {"StopWhileInstallerRuns",
+         [](Fixture& f) {
+             f.processes.waits = std::vector<Wait>(100, Wait::TimedOut);
+             f.processes.beforeWait = [&f](size_t index) {
+                 if (index == 2)
+                     f.worker->ClearRunning();
+             };
+         },
+         "start", TaskState::Started, L"", true},
+        {"StoppedBeforeTheWait",
+         [](Fixture& f) { f.worker->ClearRunning(); }, "start", TaskState::Started, L"", true},
+    };
+}
+
+class InstallWorker : public ::testing::TestWithParam<Case> {
+protected:
+    void SetUp() override
+    {
+        g_pauses.clear();
+        threads::SetSleepHook(&RecordPause);
+    }
+    void TearDown() override { threads::SetSleepHook(nullptr); }
+};
+
+TEST_P(InstallWorker, ReportsAndDeletesTheInstaller)
+{
+    const Case& c = GetParam();
+    Fixture f;
+    c.arrange(f);
+    EXPECT_FALSE(f.worker->Run());
+
+    EXPECT_EQ(f.events.Operations(), c.operations);
+    EXPECT_EQ(f.task.state.load(), c.state);
+    EXPECT_EQ(f.task.message, c.message);
+    EXPECT_EQ(f.files.Exists(kInstaller), c.installerKept);
+    EXPECT_EQ(f.processes.openProcesses.load(), 0);
+    EXPECT_EQ(f.processes.CommandLines(), std::vector<std::wstring>{L"\"C:\\tmp dir\\yrfoinstall.exe\" -b"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, InstallWorker, ::testing::ValuesIn(Cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+TEST_F(InstallWorker, PausesFiveMillisecondsBetweenWaitsOfThirty)
+{
+    Fixture f;
+    f.processes.waits = {Wait::TimedOut, Wait::TimedOut, Wait::Ended};
+    f.worker->Run();
+    EXPECT_EQ(g_pauses, (std::vector<uint32_t>{5, 5}));
+    EXPECT_EQ(f.processes.waitsDone.load(), 3);
+}
+
+TEST(InstallCommandLine, QuotesThePathAndAddsArgumentsAfterOneBlank)
+{
+    EXPECT_EQ(CInstallThread::CommandLine(L"C:\\a b\\setup.exe", L"-b"), L"\"C:\\a b\\setup.exe\" -b");
+    EXPECT_EQ(CInstallThread::CommandLine(L"C:\\a b\\setup.exe", L""), L"\"C:\\a b\\setup.exe\"");
+}
+
+TEST(InstallCommandLine, MustFitTheBufferWithItsTerminator)
+{
+    // Quotes, blank and "-b" take 5 characters: a path of 1018 gives 1023.
+    EXPECT_EQ(CInstallThread::CommandLine(std::wstring(1018, L'x'), L"-b").size(), 1023u);
+    EXPECT_TRUE(CInstallThread::CommandLine(std::wstring(1019, L'x'), L"-b").empty());
+}
+
+TEST_F(InstallWorker, OverlongCommandLineIsRefusedBeforeAnythingStarts)
+{
+    Fixture f;
+    f.task.installerPath = L"C:\\" + std::wstring(1016, L'x');
+    f.worker->Run();
+    EXPECT_TRUE(f.processes.CommandLines().empty());
+    EXPECT_EQ(f.events.Operations(), "error");
+    EXPECT_EQ(f.task.message, L"调用安装程序失败,错误码：206");
+}
+
+}  // namespace
