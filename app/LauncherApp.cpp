@@ -12,6 +12,7 @@
 #include "platform/WindowSystem.h"
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
+#include "ui/CNormalBtn.h"
 #include "ui/CPane.h"
 #include "ui/CProgress.h"
 #include "ui/CResImage.h"
@@ -243,7 +244,7 @@ void LauncherApp::OnMouseLeave()
 void LauncherApp::Paint(DeviceContext dc)
 {
     if (background)
-        background->Draw(dc, 0, 0);
+        background->DrawAt(dc, 0, 0);
     if (rootPane)
         rootPane->Draw(dc);
 }

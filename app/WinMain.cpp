@@ -2,47 +2,21 @@
 // window and its screen, the message loop, and shutdown in order.
 #include <windows.h>
 
-#include <gdiplus.h>
-
 #include <memory>
 
 #include "app/LauncherApp.h"
 #include "platform/win/WinAppPlatform.h"
 #include "platform/win/WinPlatform.h"
 #include "platform/win/WinTaskPlatform.h"
-#include "platform/win/WinGraphics.h"
+#include "platform/win/GdiplusGraphics.h"
+#include "platform/win/GdiplusSession.h"
 #include "ui/UiPlatform.h"
 
-namespace {
-
-// GDI+ for the life of the program.
-class GdiplusSession {
-public:
-    GdiplusSession()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        m_ok = Gdiplus::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiplusSession()
-    {
-        if (m_ok)
-            Gdiplus::GdiplusShutdown(m_token);
-    }
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-    bool Ok() const { return m_ok; }
-
-private:
-    ULONG_PTR m_token = 0;
-    bool m_ok = false;
-};
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
     GdiplusSession gdiplus;
-    if (!gdiplus.Ok()) {
+    if (!gdiplus.Started()) {
         MessageBoxW(nullptr, L"gdiplus.dll丢失或异常，请修复或者联系相关客服", L"异常", MB_OK);
         return 1;
     }
@@ -55,7 +29,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     WinHttpClient http;
     WinFileSystem files;
     WinProcessRunner processes;
-    WinGraphics graphics(instance);
+    GdiplusGraphics graphics(instance);
     SetUiPlatform(&graphics, &windows);
 
     Platform platform;

@@ -1,5 +1,7 @@
 #include "app/WindowShape.h"
 
+#include <cstddef>
+
 namespace {
 
 constexpr uint32_t kMaxCutAlpha = 30;

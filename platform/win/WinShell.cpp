@@ -1,6 +1,6 @@
-#include <shellapi.h>
-
 #include "platform/win/WinAppPlatform.h"
+
+#include <shellapi.h>
 
 intptr_t WinShell::Open(const std::wstring& path)
 {

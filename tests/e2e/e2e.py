@@ -72,6 +72,7 @@ class Session:
             self.env.pop(proxy, None)
         self.work = tempfile.mkdtemp(prefix="e2e-")
         self.children = []
+        self.server_log = os.path.join(self.work, "requests.log")
 
     # --- Wine -----------------------------------------------------------
     def run_wine(self, *args, check_rc=True):
