@@ -56,25 +56,35 @@ stop_xvfb() {
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
 
-# Creates the Wine prefix once: no crash dialog (a crash must fail a test,
-# not hang it) and font replacements for the families the skin names.
+# The prefix's settings: no crash dialog (a crash must fail a test, not
+# hang it), and fonts for the families the program names: the skin's
+# "微软雅黑" and the dialogs' "MS Shell Dlg" must reach a font with Chinese
+# glyphs. Names in Chinese reach the registry only through a UTF-16 .reg file.
+prefix_settings() {
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+  printf '"Microsoft Sans Serif"="Liberation Sans"\r\n"微软雅黑"="WenQuanYi Micro Hei"\r\n\r\n'
+  printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+  printf '"MS Shell Dlg"="WenQuanYi Micro Hei"\r\n"MS Shell Dlg 2"="WenQuanYi Micro Hei"\r\n'
+}
+
+# Creates the Wine prefix once (again when its settings change) and starts
+# one Wine server for the whole run.
 prepare_prefix() {
   local prefix="$1"
   wine_env "$prefix"
-  if [ ! -f "$prefix/.quillmerex-ready" ]; then
+  local stamp
+  stamp=$(prefix_settings | md5sum | cut -c1-12)
+  if [ ! -f "$prefix/.quillmerex-$stamp" ]; then
     echo "Preparing Wine prefix $prefix"
+    wineserver -k >/dev/null 2>&1 || true
     rm -rf "$prefix"
     wineboot -i >/dev/null 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    # Names in Chinese reach the registry only through a UTF-16 .reg file.
-    local reg="$prefix/fonts.reg"
-    printf '\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"Microsoft Sans Serif"="Liberation Sans"\r\n"微软雅黑"="WenQuanYi Micro Hei"\r\n"MS Shell Dlg"="Liberation Sans"\r\n' \
-      | iconv -f UTF-8 -t UTF-16LE > "$reg.tmp"
-    # iconv dropped nothing: the UTF-8 BOM became the UTF-16 one.
-    mv "$reg.tmp" "$reg"
-    wine regedit /S "$reg" >/dev/null 2>&1
+    { printf '\xff\xfe'; prefix_settings | iconv -f UTF-8 -t UTF-16LE; } > "$prefix/settings.reg"
+    wine regedit /S "$prefix/settings.reg" >/dev/null 2>&1
     wineserver -w
-    touch "$prefix/.quillmerex-ready"
+    touch "$prefix/.quillmerex-$stamp"
   fi
   # One server for the whole run, so that each program starts at once.
   wineserver -p >/dev/null 2>&1 || true

@@ -19,8 +19,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         DeleteObject(brush);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(240, 200, 120));
+        HFONT font = CreateFontW(-20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                                 CLEARTYPE_QUALITY, 0, L"微软雅黑");
+        HGDIOBJ old = SelectObject(dc, font);
+        client.top += 90;
         DrawTextW(dc, L"奥凡蒂斯 演示版\n\n游戏已启动。点击或按任意键退出。", -1, &client,
-                  DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+                  DT_CENTER | DT_WORDBREAK);
+        SelectObject(dc, old);
+        DeleteObject(font);
         EndPaint(window, &paint);
         return 0;
     }
