@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include "tests/native/app/AppFixture.h"
+
+namespace {
+
+// --- clicks, presses and the pointer -------------------------------------
+
+using Clicks = AppFixture;
+
+TEST_F(Clicks, PressAndReleaseOnInstallButtonStartsTheDownload)
+{
+    Start();
+    http.attemptConnectResult = 1;  // fails at once; this test is about the click
+    Click(315, 315);
+    EXPECT_FALSE(g_installButton->m_visible);
+    EXPECT_TRUE(g_progressBar->m_visible);
+    EXPECT_TRUE(g_percentLabel->m_visible);
+    EXPECT_TRUE(g_statusLabel->m_visible);
+    // The whole window is repainted, background erased, before work starts.
+    bool wholeRepaint = false;
+    for (const auto& r : windows.repaints)
+        wholeRepaint = wholeRepaint || (r.whole && r.erase);
+    EXPECT_TRUE(wholeRepaint);
+
+    ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
+    const DownTask& task = *app->taskManager.DownloadTasks()[0];
+    EXPECT_EQ(task.url, L"http://packages.example/package/Windows/pomvel_mini.exe");
+    EXPECT_EQ(task.tempName, L"yrfoinstall.tmp");
+    EXPECT_EQ(task.fileName, L"yrfoinstall.exe");
+    EXPECT_EQ(task.directory, L"C:\\tmp");
+    EXPECT_TRUE(task.runInstaller);
+    EXPECT_EQ(task.installArgs, L"-b");
+    EXPECT_EQ(app->taskManager.Threads().size(), 1u);
+
+    // The hidden button is never hit again: a second click there starts nothing.
+    Click(315, 315);
+    EXPECT_EQ(app->taskManager.DownloadTasks().size(), 1u);
+}
+
+TEST_F(Clicks, UnsetTmpDownloadsIntoTheSystemTemporaryFolder)
+{
+    env.variables.erase(L"TMP");
+    Start();
+    http.attemptConnectResult = 1;
+    Click(315, 315);
+    ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
+    EXPECT_EQ(app->taskManager.DownloadTasks()[0]->directory, env.tempFolder);
+}
+
+TEST_F(Clicks, ReleaseElsewhereIsNoClickButEndsThePress)
+{
+    Start();
+    app->OnMouseMove(600, 20);
+    EXPECT_FALSE(app->OnLButtonDown(600, 20));  // on the close button: no drag
+    app->OnMouseMove(300, 380);
+    app->OnLButtonUp(300, 380);
+    EXPECT_EQ(windows.destroyed, 0);
+    EXPECT_EQ(app->pressed, nullptr);
+    const auto* close = static_cast<const CBtn*>(app->rootPane->m_children[2].get());
+    EXPECT_EQ(close->m_state, BTN_NORMAL);
+}
+
+TEST_F(Clicks, CloseAndMinimiseActOnTheirIds)
+{
+    Start();
+    Click(570, 20);
+    EXPECT_EQ(windows.minimized, 1);
+    EXPECT_EQ(windows.destroyed, 0);
+    Click(600, 20);
+    EXPECT_EQ(windows.destroyed, 1);
+}
+
+TEST_F(Clicks, OnlyBareSpotsAndNegativeIdsDragTheWindow)
+{
+    Start();
+    struct DragCase {
+        const char* what;
+        int32_t x, y;
+        bool drags;
+    };
+    const DragCase cases[] = {
+        {"banner (id 3)", 300, 100, false},
+        {"close button", 600, 20, false},
+        {"install button", 315, 315, false},
+        {"symbol (negative id)", 25, 20, true},
+        {"name label (negative id)", 60, 20, true},
+        {"bare background", 10, 380, true},
+        {"hidden progress bar", 100, 329, true},
+    };
+    for (const DragCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(app->OnLButtonDown(c.x, c.y), c.drags);
+        app->OnLButtonUp(10, 380);
+    }
+    // A press and release on the banner does nothing at all.
+    Click(300, 100);
+    EXPECT_EQ(windows.destroyed + windows.minimized, 0);
+    EXPECT_TRUE(app->taskManager.DownloadTasks().empty());
+}
+
+TEST_F(Clicks, HoverFollowsThePointerAndLeavingTheWindowEndsIt)
+{
+    Start();
+    auto* close = static_cast<CBtn*>(app->rootPane->m_children[2].get());
+    app->OnMouseMove(600, 20);
+    EXPECT_EQ(close->m_state, BTN_HOVER);
+    app->OnMouseMove(315, 315);
+    EXPECT_EQ(close->m_state, BTN_NORMAL);
+    EXPECT_EQ(g_installButton->m_state, BTN_HOVER);
+    app->OnLButtonDown(315, 315);
+    app->OnMouseLeave();
+    EXPECT_EQ(g_installButton->m_state, BTN_NORMAL);
+    EXPECT_EQ(app->hovered, nullptr);
+    EXPECT_EQ(app->pressed, nullptr);
+}
+
+// --- the road through the task manager, with fake seams ----------------
+
+class Road : public AppFixture {
+protected:
+    Road()
+    {
+        http.SetBody(100, {60, 40});
+        files.PutFile(kStartProgram, {1});
+    }
+};
+
+TEST_F(Road, DownloadInstallAndLaunchTheGame)
+{
+    Start();
+    Click(315, 315);
+    PumpUntilDone();
+
+    ASSERT_EQ(processes.CommandLines().size(), 1u);
+    EXPECT_EQ(processes.CommandLines()[0], L"\"C:\\tmp\\yrfoinstall.exe\" -b");
+    EXPECT_EQ(g_statusLabel->m_text, L"安装完毕");
+    EXPECT_EQ(g_percentLabel->m_text, L"100%");
+    EXPECT_EQ(g_progressBar->m_fraction, 1.0);
+    EXPECT_EQ(shell.opened, (std::vector<std::wstring>{kStartProgram}));
+    EXPECT_EQ(windows.destroyed, 1);
+    EXPECT_TRUE(app->taskManager.Threads().empty());
+}
+
+TEST_F(Road, FinishedFileOnDiskStartsTheInstallerOnce)
+{
+    // The file is already complete: Start and Finish are both handled in the
+    // final state, and only the first may continue the road.
+    files.PutSizedFile(L"C:\\tmp\\yrfoinstall.exe", 100);
+    Start();
+    Click(315, 315);
+    PumpUntilDone();
+    EXPECT_EQ(processes.CommandLines().size(), 1u);
+    EXPECT_EQ(app->taskManager.InstallTasks().size(), 1u);
+    EXPECT_EQ(shell.opened.size(), 1u);
+}
+
+TEST_F(Road, InstalledGameIsFoundThroughAppPaths)
+{
+    files.PutFile(L"D:\\Games\\Marnholt\\game.exe", {1});
+    processes.beforeWait = [this](size_t) {
+        registry.PutString(AppPathsKey(L"Marnholt"), L"Path", L"D:\\Games\\Marnholt");
+    };
+    Start();
+    Click(315, 315);
+    PumpUntilDone();
+    EXPECT_EQ(shell.opened, (std::vector<std::wstring>{L"D:\\Games\\Marnholt\\game.exe"}));
+}
+
+struct StopCase {
+    const char* name;
+    std::function<void(AppFixture&)> arrange;
+    std::wstring status;
+};
+
+class RoadStops : public Road, public ::testing::WithParamInterface<StopCase> {};
+
+void PrintTo(const StopCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+TEST_P(RoadStops, StatusShowsWhyAndTheWindowStays)
+{
+    GetParam().arrange(*this);
+    Start();
+    Click(315, 315);
+    FakeAppWindowSystem::Message m{};
+    // Handle events until the road has stopped (no 0/0 may come after a failure).
+    while (windows.Next(m)) {
+        app->OnTaskEvent(m.wParam, m.lParam);
+        if (app->taskManager.Threads().empty() && g_statusLabel->m_text == GetParam().status)
+            break;
+    }
+    EXPECT_EQ(g_statusLabel->m_text, GetParam().status);
+    EXPECT_EQ(windows.destroyed, 0);
+    EXPECT_TRUE(app->taskManager.Threads().empty());
+}
+
+const StopCase kStops[] = {
+    {"DownloadFails", [](AppFixture& f) { f.http.status = 404; }, L"连接异常,错误代码：404"},
+    {"InstallerFails", [](AppFixture& f) { f.processes.exitCode = 1; }, L"安装未完成"},
+    {"NoStartProgram", [](AppFixture& f) { f.files.Delete(L"C:\\AppData\\Marnholt\\game.exe"); },
+     L"安装异常,无启动程序"},
+    {"StartProgramIsAFolder",
+     [](AppFixture& f) {
+         f.files.Delete(L"C:\\AppData\\Marnholt\\game.exe");
+         f.files.PutDirectory(L"C:\\AppData\\Marnholt\\game.exe");
+     },
+     L"安装异常,无启动程序"},
+    {"ShellCannotStartTheGame", [](AppFixture& f) { f.shell.result = 2; }, L"启动游戏失败,错误代码：2"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Launcher, RoadStops, ::testing::ValuesIn(kStops),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Road, ClosingMidDownloadStopsTheWorkerAndPostsNothingMore)
+{
+    http.reads = {{60, false, 0, false}, {0, false, 0, true}};  // then the server stalls
+    Start();
+    Click(315, 315);
+    FakeAppWindowSystem::Message m{};
+    ASSERT_TRUE(windows.Next(m));  // the start of the download
+    app->Release();
+    EXPECT_TRUE(app->taskManager.Threads().empty());
+    EXPECT_EQ(app->rootPane, nullptr);
+    EXPECT_EQ(g_statusLabel, nullptr);
+}
+
+TEST_F(Road, WindowHandleAccessorForgetsADestroyedWindow)
+{
+    Start();
+    EXPECT_EQ(app->Window(), kWindow);
+    windows.live.clear();
+    EXPECT_EQ(app->Window(), nullptr);
+    EXPECT_EQ(app->hwnd.load(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "tests/native/app/AppFixture.h"
+#include "ui/CImage.h"
+#include "ui/CImageBtn.h"
+
+namespace {
+
+struct Expected {
+    int32_t id;
+    Rect rect;
+    bool visible;
+    bool erase;
+};
+
+using ScreenLayout = AppFixture;
+
+void ExpectTree(const CPane& root, const std::vector<Expected>& expected)
+{
+    ASSERT_EQ(root.m_children.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const CUIBase* e = root.m_children[i].get();
+        SCOPED_TRACE("element " + std::to_string(i + 1));
+        EXPECT_EQ(e->m_id, expected[i].id);
+        EXPECT_EQ(e->m_rect, expected[i].rect);
+        EXPECT_EQ(e->m_visible, expected[i].visible);
+        EXPECT_EQ(e->m_eraseBkgnd, expected[i].erase);
+        EXPECT_EQ(e->m_parent, &root);
+        EXPECT_EQ(e->m_zOrder, 0);
+    }
+}
+
+TEST_F(ScreenLayout, ShippedImagesGiveTheScreensRectangles)
+{
+    LauncherApp& launcher = Start();
+    ASSERT_TRUE(launcher.rootPane);
+    EXPECT_EQ(launcher.rootPane->m_rect, (Rect{0, 0, 630, 453}));
+    EXPECT_EQ(launcher.rootPane->m_id, -1);
+    ExpectTree(*launcher.rootPane, {
+                                       {-1, {20, 16, 32, 27}, true, false},
+                                       {-1, {38, 12, 188, 28}, true, true},
+                                       {0, {589, 8, 614, 33}, true, true},
+                                       {1, {562, 8, 587, 33}, true, true},
+                                       {3, {20, 40, 610, 262}, true, false},
+                                       {2, {227, 288, 403, 342}, true, true},
+                                       {-1, {66, 328, 534, 331}, false, false},
+                                       {-1, {546, 322, 586, 338}, false, true},
+                                       {-1, {66, 342, 466, 358}, false, true},
+                                   });
+    const auto& children = launcher.rootPane->m_children;
+    EXPECT_EQ(children[5].get(), g_installButton);
+    EXPECT_EQ(children[6].get(), g_progressBar);
+    EXPECT_EQ(children[7].get(), g_percentLabel);
+    EXPECT_EQ(children[8].get(), g_statusLabel);
+    EXPECT_EQ(static_cast<CLabel*>(children[1].get())->m_text, L"Orvantis");
+    EXPECT_EQ(g_installButton->m_text, L"立即安装");
+    EXPECT_EQ(g_percentLabel->m_text, L"0%");
+    EXPECT_EQ(g_statusLabel->m_text, L"开始下载...");
+    EXPECT_EQ(g_progressBar->m_fraction, 0.0);
+
+    const TextStyle& name = static_cast<CLabel*>(children[1].get())->m_textStyle;
+    EXPECT_EQ(name.family, L"微软雅黑");
+    EXPECT_EQ(name.size, 9);
+    EXPECT_EQ(name.colour, 0xB4B4B4u);
+    EXPECT_EQ(name.align, 0x11u);
+    EXPECT_EQ(g_percentLabel->m_textStyle.size, 9);
+    EXPECT_EQ(g_statusLabel->m_textStyle.size, 8);
+    EXPECT_EQ(g_statusLabel->m_textStyle.colour, 0xB4B4B4u);
+    // Nothing was repainted while the screen was built.
+    EXPECT_TRUE(windows.repaints.empty());
+}
+
+TEST_F(ScreenLayout, MissingImagesGiveEmptyRectanglesAtTheirAnchors)
+{
+    graphics = FakeGraphics();  // no pictures at all
+    LauncherApp& launcher = Start();
+    ExpectTree(*launcher.rootPane, {
+                                       {-1, {20, 16, 20, 16}, true, false},
+                                       {-1, {38, 12, 188, 28}, true, true},
+                                       {0, {614, 8, 614, 8}, true, true},
+                                       {1, {612, 8, 612, 8}, true, true},
+                                       {3, {315, 40, 315, 40}, true, false},
+                                       {2, {227, 288, 403, 342}, true, true},
+                                       {-1, {66, 328, 66, 328}, false, false},
+                                       {-1, {78, 322, 118, 338}, false, true},
+                                       {-1, {66, 342, 466, 358}, false, true},
+                                   });
+}
+
+TEST_F(ScreenLayout, MissingConfigurationLeavesTheNameEmpty)
+{
+    resources.resources.clear();
+    LauncherApp& launcher = Start();
+    EXPECT_EQ(static_cast<CLabel*>(launcher.rootPane->m_children[1].get())->m_text, L"");
+}
+
+TEST_F(ScreenLayout, InstallButtonStyleFollowsItsState)
+{
+    Start();
+    struct StyleCase {
+        uint8_t state;
+        BorderStyle border;
+        FillStyle fill;
+    };
+    const StyleCase cases[] = {
+        {BTN_NORMAL, {255, 0, 0, 0, 0, 1, 0xE6E6E6, 4}, {0, 0xFFFFFF, 0}},
+        {BTN_DISABLED, {255, 0, 0, 0, 0, 1, 0xE6E6E6, 4}, {0, 0xFFFFFF, 0}},
+        {BTN_HOVER, {0, 0, 0, 0, 0, -1, 0xFFFFFF, 0}, {255, 0xFFAE00, 4}},
+        {BTN_PRESSED, {0, 0, 0, 0, 0, -1, 0xFFFFFF, 0}, {255, 0xB37A00, 4}},
+    };
+    for (const StyleCase& c : cases) {
+        SCOPED_TRACE(int(c.state));
+        g_installButton->m_state = c.state;
+        ApplyInstallButtonStyle(g_installButton);
+        const BorderStyle& b = g_installButton->m_border;
+        EXPECT_EQ((std::vector<int32_t>{b.alpha, b.top, b.right, b.bottom, b.left, b.width, b.colour, b.radius}),
+                  (std::vector<int32_t>{c.border.alpha, c.border.top, c.border.right, c.border.bottom,
+                                        c.border.left, c.border.width, c.border.colour, c.border.radius}));
+        EXPECT_EQ(g_installButton->m_fill.alpha, c.fill.alpha);
+        EXPECT_EQ(g_installButton->m_fill.colour, c.fill.colour);
+        EXPECT_EQ(g_installButton->m_fill.radius, c.fill.radius);
+        EXPECT_EQ(g_installButton->m_textStyle.family, L"微软雅黑");
+        EXPECT_EQ(g_installButton->m_textStyle.size, 18);
+        EXPECT_EQ(g_installButton->m_textStyle.colour, 0xE6E6E6u);
+        EXPECT_EQ(g_installButton->m_textStyle.align, 0u);
+    }
+    // Installed as the callback: the mouse restyles it before the repaint.
+    g_installButton->m_state = BTN_NORMAL;
+    g_installButton->OnMouseEnter();
+    EXPECT_EQ(g_installButton->m_fill.colour, 0xFFAE00);
+}
+
+}  // namespace
