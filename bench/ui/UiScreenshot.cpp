@@ -10,9 +10,10 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "bench/ui/LauncherScreenTree.h"
-#include "platform/win/DibCanvas.h"
+#include "platform/win/OffscreenBitmap.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusHandles.h"
 #include "platform/win/GdiplusSession.h"
@@ -27,24 +28,27 @@ namespace {
 // GDI+'s PNG encoder.
 const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
-void FillCheckerboard(DibCanvas& canvas)
+void FillCheckerboard(OffscreenBitmap& canvas)
 {
-    canvas.Fill(0xFF000000u);
+    std::vector<uint32_t> pixels(static_cast<size_t>(canvas.Width()) * static_cast<size_t>(canvas.Height()));
     for (int32_t y = 0; y < canvas.Height(); ++y) {
         for (int32_t x = 0; x < canvas.Width(); ++x) {
             const bool light = ((x / 8) + (y / 8)) % 2 == 0;
-            // Bits() is the canvas's own memory; writing it is how it is filled.
-            const_cast<uint32_t*>(canvas.Bits())[y * canvas.Width() + x] = light ? 0xFFC8C8C8u : 0xFF9A9A9Au;
+            pixels[static_cast<size_t>(y) * static_cast<size_t>(canvas.Width()) + static_cast<size_t>(x)] =
+                light ? 0xC8C8C8u : 0x9A9A9Au;
         }
     }
+    canvas.WritePixels(pixels);
 }
 
-bool SavePng(const DibCanvas& canvas, const std::wstring& path)
+bool SavePng(const OffscreenBitmap& canvas, const std::wstring& path)
 {
+    std::vector<uint32_t> pixels = canvas.ReadPixels();
+    if (pixels.empty())
+        return false;
     Gdiplus::GpBitmap* bitmap = nullptr;
     if (GdipCreateBitmapFromScan0(canvas.Width(), canvas.Height(), canvas.Width() * 4, PixelFormat32bppRGB,
-                                  reinterpret_cast<BYTE*>(const_cast<uint32_t*>(canvas.Bits())),
-                                  &bitmap) != Gdiplus::Ok)
+                                  reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != Gdiplus::Ok)
         return false;
     ScopedGpImage image(bitmap);
     return GdipSaveImageToFile(image.Get(), path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
@@ -82,7 +86,7 @@ int main(int argc, char** argv)
         CResImage background;
         background.LoadFromResource(220);
         LauncherScreenTree screen = BuildLauncherScreenTree(nullptr, 630, 453);
-        DibCanvas canvas(630, 453);
+        OffscreenBitmap canvas(630, 453);
 
         auto shoot = [&](const wchar_t* name) {
             FillCheckerboard(canvas);

@@ -1,5 +1,6 @@
 #include "platform/win/GdiplusImage.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/Resources.h"
@@ -14,6 +15,36 @@ struct LoadedResourceTraits {
     static void Close(HGLOBAL h) { FreeResource(h); }
 };
 using ScopedLoadedResource = ScopedHandle<HGLOBAL, LoadedResourceTraits>;
+
+enum class RowKind { Transparent, Opaque, Mixed };
+
+RowKind KindOfRow(const uint8_t* row, int32_t width)
+{
+    bool anyOpaque = false;
+    bool anyTransparent = false;
+    for (int32_t x = 0; x < width; ++x) {
+        const uint8_t alpha = row[4 * x + 3];
+        if (alpha == 0xFF)
+            anyOpaque = true;
+        else if (alpha == 0)
+            anyTransparent = true;
+        else
+            return RowKind::Mixed;
+    }
+    if (anyOpaque && anyTransparent)
+        return RowKind::Mixed;
+    return anyOpaque ? RowKind::Opaque : RowKind::Transparent;
+}
+
+ScopedGpImage CloneArea(Gdiplus::GpImage* source, int32_t top, int32_t width, int32_t height,
+                        Gdiplus::PixelFormat format)
+{
+    Gdiplus::GpBitmap* copy = nullptr;
+    if (GdipCloneBitmapAreaI(0, top, width, height, format, static_cast<Gdiplus::GpBitmap*>(source), &copy) !=
+        Gdiplus::Ok)
+        copy = nullptr;
+    return ScopedGpImage(copy);
+}
 
 }  // namespace
 
@@ -31,11 +62,11 @@ std::unique_ptr<GdiplusImage> GdiplusImage::FromResource(HMODULE module, uint16_
         return nullptr;
 
     // A stream over global memory wants a movable block; the stream must not
-    // free it, since the image keeps reading from it.
+    // free it, since the image may go on reading from it.
     ScopedGlobalMemory copy(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!copy)
         return nullptr;
-    ScopedGpImage image;
+    ScopedGpImage decoded;
     {
         GlobalLockScope lock(copy.Get());
         if (lock.Data() == nullptr)
@@ -44,20 +75,94 @@ std::unique_ptr<GdiplusImage> GdiplusImage::FromResource(HMODULE module, uint16_
         ScopedStream stream;
         if (FAILED(CreateStreamOnHGlobal(copy.Get(), FALSE, stream.Out())))
             return nullptr;
-        Gdiplus::GpImage* decoded = nullptr;
-        if (GdipLoadImageFromStream(stream.Get(), &decoded) != Gdiplus::Ok || decoded == nullptr)
+        Gdiplus::GpImage* image = nullptr;
+        if (GdipLoadImageFromStream(stream.Get(), &image) != Gdiplus::Ok || image == nullptr)
             return nullptr;
-        image.Reset(decoded);
+        decoded.Reset(image);
     }
-    return std::unique_ptr<GdiplusImage>(new GdiplusImage(std::move(copy), std::move(image)));
+    std::unique_ptr<GdiplusImage> result(new GdiplusImage(std::move(copy), std::move(decoded)));
+    result->PrepareForDrawing();
+    return result;
 }
 
-void GdiplusImage::GetSize(int32_t& width, int32_t& height) const
+GdiplusImage::GdiplusImage(ScopedGlobalMemory bytes, ScopedGpImage decoded)
+    : m_bytes(std::move(bytes)), m_image(std::move(decoded))
 {
     UINT w = 0;
     UINT h = 0;
     GdipGetImageWidth(m_image.Get(), &w);
     GdipGetImageHeight(m_image.Get(), &h);
-    width = static_cast<int32_t>(w);
-    height = static_cast<int32_t>(h);
+    m_width = static_cast<int32_t>(w);
+    m_height = static_cast<int32_t>(h);
+}
+
+void GdiplusImage::PrepareForDrawing()
+{
+    Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
+    if (GdipGetImageType(m_image.Get(), &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeBitmap || m_width <= 0 ||
+        m_height <= 0)
+        return;
+
+    // The alpha of every row decides its band.
+    std::vector<RowKind> rows(static_cast<size_t>(m_height));
+    {
+        Gdiplus::GpRect all(0, 0, m_width, m_height);
+        Gdiplus::BitmapData data = {};
+        auto* bitmap = static_cast<Gdiplus::GpBitmap*>(m_image.Get());
+        if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+            return;
+        for (int32_t y = 0; y < m_height; ++y)
+            rows[static_cast<size_t>(y)] = KindOfRow(static_cast<const uint8_t*>(data.Scan0) + y * data.Stride, m_width);
+        GdipBitmapUnlockBits(bitmap, &data);
+    }
+
+    std::vector<Band> bands;
+    for (int32_t top = 0; top < m_height;) {
+        const RowKind kind = rows[static_cast<size_t>(top)];
+        int32_t bottom = top + 1;
+        while (bottom < m_height && rows[static_cast<size_t>(bottom)] == kind)
+            ++bottom;
+        Band band;
+        band.top = top;
+        band.height = bottom - top;
+        if (kind != RowKind::Transparent) {
+            band.bitmap = CloneArea(m_image.Get(), top, m_width, band.height,
+                                    kind == RowKind::Opaque ? PixelFormat32bppRGB : PixelFormat32bppPARGB);
+            if (!band.bitmap)
+                return;
+        }
+        bands.push_back(std::move(band));
+        top = bottom;
+    }
+
+    ScopedGpImage whole = CloneArea(m_image.Get(), 0, m_width, m_height, PixelFormat32bppPARGB);
+    if (!whole)
+        return;
+    m_image = std::move(whole);
+    m_bands = std::move(bands);
+}
+
+void GdiplusImage::GetSize(int32_t& width, int32_t& height) const
+{
+    width = m_width;
+    height = m_height;
+}
+
+void GdiplusImage::Draw(Gdiplus::GpGraphics* graphics, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
+                        int32_t sy, int32_t sw, int32_t sh) const
+{
+    const bool ownSize = w == sw && h == sh && sw > 0 && sh > 0;
+    if (!ownSize || m_bands.empty()) {
+        GdipDrawImageRectRectI(graphics, m_image.Get(), x, y, w, h, sx, sy, sw, sh, Gdiplus::UnitPixel, nullptr,
+                               nullptr, nullptr);
+        return;
+    }
+    for (const Band& band : m_bands) {
+        const int32_t top = std::max(sy, band.top);
+        const int32_t bottom = std::min(sy + sh, band.top + band.height);
+        if (top >= bottom || !band.bitmap)
+            continue;
+        GdipDrawImageRectRectI(graphics, band.bitmap.Get(), x, y + (top - sy), w, bottom - top, sx, top - band.top, sw,
+                               bottom - top, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+    }
 }

@@ -5,14 +5,22 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/Graphics.h"
 #include "platform/win/GdiplusHandles.h"
 
-// A GDI+ image decoded from a PNG resource, together with the copy of the
-// resource bytes that its stream reads from: GDI+ may go back to the stream
-// whenever the image is drawn, so the copy lives exactly as long as the
-// image.
+// A picture decoded with GDI+ from a PNG resource, kept together with the
+// copy of the resource bytes that its stream was opened on (GDI+ may read
+// from the stream for as long as the image it decoded exists).
+//
+// The picture is kept ready to draw: once as a whole, in 32-bit
+// premultiplied ARGB, for scaled drawing; and cut into bands of rows for
+// drawing in its own size: opaque rows as a plain 32-bit RGB bitmap, which
+// GDI+ copies, rows with some transparency premultiplied, which it blends,
+// and fully transparent rows not at all. Drawing in its own size then costs
+// a copy for the opaque part instead of blending every pixel, and gives the
+// same pixels.
 class GdiplusImage : public IImage {
 public:
     // Decodes resource (kResourceType, id) of module; null when the resource
@@ -20,14 +28,25 @@ public:
     static std::unique_ptr<GdiplusImage> FromResource(HMODULE module, uint16_t id);
 
     void GetSize(int32_t& width, int32_t& height) const override;
-    Gdiplus::GpImage* Get() const { return m_image.Get(); }
+
+    // Draws the source rectangle (sx, sy, sw, sh) of the picture, in pixels,
+    // scaled into (x, y, w, h) (GdipDrawImageRectRectI).
+    void Draw(Gdiplus::GpGraphics* graphics, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx, int32_t sy,
+              int32_t sw, int32_t sh) const;
 
 private:
-    GdiplusImage(ScopedGlobalMemory bytes, ScopedGpImage image)
-        : m_bytes(std::move(bytes)), m_image(std::move(image))
-    {
-    }
+    struct Band {
+        int32_t top = 0;
+        int32_t height = 0;
+        ScopedGpImage bitmap;  // empty for fully transparent rows
+    };
 
-    ScopedGlobalMemory m_bytes;  // declared first, so released after the image
-    ScopedGpImage m_image;
+    GdiplusImage(ScopedGlobalMemory bytes, ScopedGpImage decoded);
+    void PrepareForDrawing();
+
+    ScopedGlobalMemory m_bytes;  // declared first, so released after the images
+    ScopedGpImage m_image;       // the whole picture
+    std::vector<Band> m_bands;   // top to bottom; empty when it could not be cut
+    int32_t m_width = 0;
+    int32_t m_height = 0;
 };

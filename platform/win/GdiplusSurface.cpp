@@ -7,10 +7,10 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
-Gdiplus::GpImage* ImageOf(const IImage& image)
+const GdiplusImage& ImageOf(const IImage& image)
 {
     // Every picture this surface meets was decoded by GdiplusGraphics.
-    return static_cast<const GdiplusImage&>(image).Get();
+    return static_cast<const GdiplusImage&>(image);
 }
 
 ScopedGpBrush SolidBrush(Argb colour)
@@ -63,14 +63,16 @@ std::unique_ptr<GdiplusSurface> GdiplusSurface::Open(HDC dc)
 
 void GdiplusSurface::DrawImage(const IImage& image, int32_t x, int32_t y, int32_t width, int32_t height)
 {
-    GdipDrawImageRectI(m_graphics.Get(), ImageOf(image), x, y, width, height);
+    int32_t imageWidth = 0;
+    int32_t imageHeight = 0;
+    image.GetSize(imageWidth, imageHeight);
+    ImageOf(image).Draw(m_graphics.Get(), x, y, width, height, 0, 0, imageWidth, imageHeight);
 }
 
 void GdiplusSurface::DrawImagePart(const IImage& image, int32_t x, int32_t y, int32_t width, int32_t height,
                                    int32_t srcX, int32_t srcY, int32_t srcWidth, int32_t srcHeight)
 {
-    GdipDrawImageRectRectI(m_graphics.Get(), ImageOf(image), x, y, width, height, srcX, srcY, srcWidth, srcHeight,
-                           Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+    ImageOf(image).Draw(m_graphics.Get(), x, y, width, height, srcX, srcY, srcWidth, srcHeight);
 }
 
 void GdiplusSurface::FillRectangle(Argb colour, int32_t x, int32_t y, int32_t width, int32_t height)

@@ -1,7 +1,7 @@
-# The drawing seam on Windows (GDI+ flat interface) and an off-screen canvas.
+# The drawing seam on Windows (GDI+ flat interface) and an off-screen bitmap.
 if(WIN32)
   add_library(platform_win_ui STATIC
-    win/DibCanvas.cpp
+    win/OffscreenBitmap.cpp
     win/GdiplusGraphics.cpp
     win/GdiplusImage.cpp
     win/GdiplusSurface.cpp

@@ -41,10 +41,10 @@ TEST_F(WinUiTest, InstallButtonFillsBlueUnderThePointerAndDarkerWhilePressed)
         uint32_t painted;  // 0xRRGGBB
     };
     for (const Case& c : {Case{0xFFAE00, 0x00AEFF}, Case{0xB37A00, 0x007AB3}}) {
-        canvas.Fill(kBlack);
+        Clear();
         Add(InstallButton(new CNormalBtn(nullptr), FillStyle{255, c.colour, 4},
                           BorderStyle{0, 0, 0, 0, 0, -1, 0xFFFFFF, 0}));
-        root->Draw(canvas.Dc());
+        Paint();
         EXPECT_EQ(Rgb(232, 300), c.painted);
         EXPECT_EQ(Rgb(398, 336), c.painted);
         // Rounded corners: the corner pixel is not (fully) filled.
@@ -64,7 +64,7 @@ TEST_F(WinUiTest, InstallButtonOutlineStaysInsideItsRectangle)
 {
     Add(InstallButton(new CNormalBtn(nullptr), FillStyle{0, 0xFFFFFF, 0},
                       BorderStyle{255, 0, 0, 0, 0, 1, 0xE6E6E6, 4}));
-    root->Draw(canvas.Dc());
+    Paint();
     // A one-pixel line along each side, nothing inside near the edges.
     EXPECT_LT(Distance(Rgb(227, 315), 0xE6E6E6), 40);
     EXPECT_LT(Distance(Rgb(402, 315), 0xE6E6E6), 40);
@@ -86,7 +86,7 @@ TEST_F(WinUiTest, ProgressBarAtHalfColoursExactlyHalfTheTrack)
     ASSERT_EQ(progress->m_rect, (Rect{66, 328, 534, 331}));
 
     progress->m_fraction = 0.5;
-    root->Draw(canvas.Dc());
+    Paint();
     // The last coloured column is 66 + 233; the track shows from 66 + 234.
     for (int32_t y = 328; y < 331; ++y) {
         EXPECT_LT(Distance(Rgb(66, y), 0x1072FF), 8) << y;
@@ -97,9 +97,9 @@ TEST_F(WinUiTest, ProgressBarAtHalfColoursExactlyHalfTheTrack)
     EXPECT_EQ(InkBounds(), (Rect{66, 328, 534, 331}));
 
     // A bar of 0.001 colours nothing of a 468-pixel track.
-    canvas.Fill(kBlack);
+    Clear();
     progress->m_fraction = 0.001;
-    root->Draw(canvas.Dc());
+    Paint();
     EXPECT_LT(Distance(Rgb(66, 329), 0x272937), 8);
 }
 
@@ -110,7 +110,7 @@ TEST_F(WinUiTest, LabelPlacesItsTextByTheAlignmentFlags)
     label->m_text = L"Orvantis";
 
     label->SetTextStyle(TextStyle{kYaHei, 9, 0, 0xB4B4B4, 0x11});
-    root->Draw(canvas.Dc());
+    Paint();
     const Rect topLeft = InkBounds();
     EXPECT_GE(topLeft.left, 100);
     EXPECT_LT(topLeft.left, 110);
@@ -119,9 +119,9 @@ TEST_F(WinUiTest, LabelPlacesItsTextByTheAlignmentFlags)
     EXPECT_LT(topLeft.right, 200) << "9 points is small";
     EXPECT_LT(topLeft.bottom, 125);
 
-    canvas.Fill(kBlack);
+    Clear();
     label->SetTextStyle(TextStyle{kYaHei, 9, 0, 0xB4B4B4, 0x44});
-    root->Draw(canvas.Dc());
+    Paint();
     const Rect bottomRight = InkBounds();
     EXPECT_LE(bottomRight.right, 500);
     EXPECT_GT(bottomRight.right, 490);
@@ -129,9 +129,9 @@ TEST_F(WinUiTest, LabelPlacesItsTextByTheAlignmentFlags)
     EXPECT_GT(bottomRight.bottom, 285);
     EXPECT_EQ(bottomRight.right - bottomRight.left, topLeft.right - topLeft.left) << "same text, moved";
 
-    canvas.Fill(kBlack);
+    Clear();
     label->SetTextStyle(TextStyle{kYaHei, 9, 0, 0xB4B4B4, 0x20});  // centred both ways
-    root->Draw(canvas.Dc());
+    Paint();
     const Rect centred = InkBounds();
     EXPECT_NEAR((centred.left + centred.right) / 2, 300, 6);
     EXPECT_NEAR((centred.top + centred.bottom) / 2, 200, 6);
@@ -143,7 +143,7 @@ TEST_F(WinUiTest, UnknownFontFamilyFallsBackToSansSerif)
     label->m_rect = Rect{10, 10, 300, 60};
     label->SetTextStyle(TextStyle{L"No Such Family Here", 12, 0, 0xFFFFFF, 0x11});
     label->m_text = L"Orvantis";
-    root->Draw(canvas.Dc());
+    Paint();
     const Rect ink = InkBounds();
     EXPECT_LT(ink.left, ink.right) << "the text is drawn";
     EXPECT_GE(ink.left, 10);
@@ -159,17 +159,17 @@ TEST_F(WinUiTest, FittedLabelHoldsItsWholeTextOnOneLine)
     label->SetTextStyle(TextStyle{kYaHei, 9, 0, 0xB4B4B4, 0x11});
     label->m_rect = Rect{66, 342, 600, 440};
     label->SetText(false, false, text);
-    root->Draw(canvas.Dc());
+    Paint();
     const Rect ample = InkBounds();
     ASSERT_LT(ample.left, ample.right);
-    std::vector<uint32_t> expected(canvas.Bits(), canvas.Bits() + 630 * 453);
+    const std::vector<uint32_t> expected = pixels;
 
     label->m_rect = Rect{66, 342, 67, 343};
     label->SetText(false, true, text);
     EXPECT_GE(label->m_rect.right, ample.right);
     EXPECT_GE(label->m_rect.bottom, ample.bottom);
     EXPECT_LT(label->m_rect.bottom - label->m_rect.top, 30) << "one line";
-    canvas.Fill(kBlack);
-    root->Draw(canvas.Dc());
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), canvas.Bits()));
+    Clear();
+    Paint();
+    EXPECT_TRUE(pixels == expected);
 }

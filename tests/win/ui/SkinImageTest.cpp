@@ -1,4 +1,8 @@
 // Pictures decoded from the resources of this program with real GDI+.
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/win/GdiplusHandles.h"
 #include "tests/win/ui/WinUiTest.h"
 #include "ui/CImage.h"
 #include "ui/CImageBtn.h"
@@ -37,6 +41,7 @@ TEST_F(WinUiTest, MissingOrUndecodablePictureLeavesTheHolderEmpty)
         EXPECT_EQ(h, 0);
         image.DrawAt(canvas.Dc(), 0, 0);
     }
+    Snap();
     EXPECT_EQ(InkBounds(), (Rect{630, 453, 0, 0})) << "nothing drawn";
 }
 
@@ -45,6 +50,7 @@ TEST_F(WinUiTest, BackgroundIsDrawnInItsOwnSizeWithItsTransparentFoot)
     CResImage background;
     ASSERT_TRUE(background.LoadFromResource(220));
     background.DrawAt(canvas.Dc(), 0, 0);
+    Snap();
     // Opaque dark grey in the upper 630 x 400, nothing below.
     const uint32_t middle = Rgb(315, 200);
     EXPECT_NE(middle, 0u);
@@ -57,13 +63,13 @@ TEST_F(WinUiTest, ImageButtonShowsOnlyTheFrameOfItsState)
 {
     const uint32_t frames[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
     for (uint8_t state : {BTN_NORMAL, BTN_HOVER, BTN_PRESSED, BTN_DISABLED}) {
-        canvas.Fill(kBlack);
+        Clear();
         CImageBtn* button = Add(new CImageBtn(nullptr, 250, 0));
         button->m_rect = Rect{10, 10, 0, 0};
         button->FitToContent();
         ASSERT_EQ(button->m_rect, (Rect{10, 10, 35, 14}));
         button->m_state = state;
-        root->Draw(canvas.Dc());
+        Paint();
         for (int32_t x = 11; x < 34; ++x)
             ASSERT_EQ(Rgb(x, 12), frames[state]) << "state " << int(state) << " column " << x;
         EXPECT_EQ(Rgb(36, 12), 0u);
@@ -75,8 +81,93 @@ TEST_F(WinUiTest, PictureIsStretchedToItsRectangle)
 {
     CImage* image = Add(new CImage(nullptr, 250));
     image->m_rect = Rect{0, 0, 204, 40};  // twice as wide, ten times as high
-    root->Draw(canvas.Dc());
+    Paint();
     EXPECT_EQ(InkBounds(), (Rect{0, 0, 204, 40}));
     EXPECT_EQ(Rgb(100, 20), 0x0000FFu) << "third frame, scaled";
     EXPECT_EQ(Rgb(201, 20), 0xFF00FFu) << "the whole picture, leftover columns included";
+}
+
+namespace {
+
+// Decodes resource id of this program with GDI+ alone, as a reference.
+ScopedGpImage DecodeDirectly(uint16_t id)
+{
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2020));
+    if (info == nullptr)
+        return ScopedGpImage();
+    const DWORD size = SizeofResource(module, info);
+    const void* bytes = LockResource(LoadResource(module, info));
+    ScopedGlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, size));
+    if (bytes == nullptr || !block)
+        return ScopedGpImage();
+    GlobalLockScope lock(block.Get());
+    std::memcpy(lock.Data(), bytes, size);
+    ScopedStream stream;
+    if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, stream.Out())))
+        return ScopedGpImage();
+    Gdiplus::GpImage* image = nullptr;
+    Gdiplus::DllExports::GdipLoadImageFromStream(stream.Get(), &image);
+    // A bitmap of its own, so that it outlives the stream and the block.
+    Gdiplus::GpBitmap* copy = nullptr;
+    if (image != nullptr) {
+        UINT w = 0, h = 0;
+        Gdiplus::DllExports::GdipGetImageWidth(image, &w);
+        Gdiplus::DllExports::GdipGetImageHeight(image, &h);
+        Gdiplus::DllExports::GdipCloneBitmapAreaI(0, 0, static_cast<INT>(w), static_cast<INT>(h), PixelFormat32bppARGB,
+                                                  static_cast<Gdiplus::GpBitmap*>(image), &copy);
+        Gdiplus::DllExports::GdipDisposeImage(image);
+    }
+    return ScopedGpImage(copy);
+}
+
+}  // namespace
+
+TEST_F(WinUiTest, SkinIsPaintedAsGdiplusPaintsTheDecodedPng)
+{
+    // Over a grey, so that every partly transparent pixel shows its blend.
+    struct Case {
+        uint16_t id;
+        int32_t srcX, srcWidth;  // srcWidth 0: the whole picture
+    };
+    const Case cases[] = {{220, 0, 0}, {205, 0, 0}, {204, 0, 0}, {229, 0, 0}, {228, 0, 117},
+                          {215, 50, 25}, {226, 25, 25}};
+    std::vector<uint32_t> grey(630 * 453, 0x5A5A5Au);
+    for (const Case& c : cases) {
+        CResImage image;
+        ASSERT_TRUE(image.LoadFromResource(c.id));
+        int32_t w = 0, h = 0;
+        image.GetSize(w, h);
+        const int32_t sw = c.srcWidth == 0 ? w : c.srcWidth;
+
+        ASSERT_TRUE(canvas.WritePixels(grey));
+        ScopedGpImage reference = DecodeDirectly(c.id);
+        ASSERT_TRUE(reference) << c.id;
+        {
+            Gdiplus::GpGraphics* raw = nullptr;
+            ASSERT_EQ(Gdiplus::DllExports::GdipCreateFromHDC(canvas.Dc(), &raw), Gdiplus::Ok);
+            ScopedGpGraphics g(raw);
+            Gdiplus::DllExports::GdipDrawImageRectRectI(g.Get(), reference.Get(), 0, 0, sw, h, c.srcX, 0, sw, h,
+                                                        Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+        }
+        Snap();
+        const std::vector<uint32_t> expected = pixels;
+
+        ASSERT_TRUE(canvas.WritePixels(grey));
+        if (c.srcWidth == 0)
+            image.DrawAt(canvas.Dc(), 0, 0);
+        else
+            image.DrawPart(canvas.Dc(), Rect{0, 0, sw, h}, c.srcX, sw, h);
+        Snap();
+
+        int worst = 0;
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int d = std::abs(static_cast<int>((pixels[i] >> shift) & 0xFF) -
+                                       static_cast<int>((expected[i] >> shift) & 0xFF));
+                worst = d > worst ? d : worst;
+            }
+        }
+        EXPECT_LE(worst, 1) << "picture " << c.id;
+    }
 }

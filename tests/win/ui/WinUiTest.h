@@ -4,16 +4,17 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
-#include "platform/win/DibCanvas.h"
+#include "platform/win/OffscreenBitmap.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "tests/fakes/RecordingWindowSystem.h"
 #include "ui/CPane.h"
 #include "ui/UiPlatform.h"
 
 // Real GDI+ on the pictures of this test program, a root pane of the
-// launcher's client size, and an off-screen canvas of the same size that
-// starts opaque black.
+// launcher's client size, and an off-screen bitmap of the same size, like
+// the one the window paints into, that starts black.
 class WinUiTest : public ::testing::Test {
 protected:
     WinUiTest() : graphics(GetModuleHandleW(nullptr)), canvas(630, 453)
@@ -21,7 +22,7 @@ protected:
         SetUiPlatform(&graphics, &windows);
         root = std::make_unique<CPane>(nullptr);
         root->m_rect = Rect{0, 0, 630, 453};
-        canvas.Fill(kBlack);
+        canvas.Fill(0);
     }
     ~WinUiTest() override
     {
@@ -36,17 +37,40 @@ protected:
         return element;
     }
 
-    // The pixel without its alpha byte: 0xRRGGBB.
-    uint32_t Rgb(int32_t x, int32_t y) const { return canvas.Pixel(x, y) & 0xFFFFFFu; }
+    // Paints the root pane and reads the bitmap back.
+    void Paint()
+    {
+        root->Draw(canvas.Dc());
+        Snap();
+    }
+    // Reads the bitmap back after drawing on it.
+    void Snap()
+    {
+        pixels = canvas.ReadPixels();
+        ASSERT_EQ(pixels.size(), 630u * 453u);
+    }
+    // Black again.
+    void Clear()
+    {
+        canvas.Fill(0);
+        pixels.assign(630 * 453, 0);
+    }
+
+    // A pixel as 0xRRGGBB, as last read back.
+    uint32_t Rgb(int32_t x, int32_t y) const
+    {
+        if (x < 0 || y < 0 || x >= 630 || y >= 453 || pixels.empty())
+            return 0xDEADBEEFu;
+        return pixels[static_cast<size_t>(y) * 630 + static_cast<size_t>(x)];
+    }
 
     // The smallest rectangle holding every pixel that is not `background`.
-    Rect InkBounds(uint32_t background = kBlack & 0xFFFFFFu) const
+    Rect InkBounds(uint32_t background = 0) const
     {
-        const uint32_t* bits = canvas.Bits();
-        Rect ink{canvas.Width(), canvas.Height(), 0, 0};
-        for (int32_t y = 0; y < canvas.Height(); ++y) {
-            for (int32_t x = 0; x < canvas.Width(); ++x) {
-                if ((bits[y * canvas.Width() + x] & 0xFFFFFFu) == background)
+        Rect ink{630, 453, 0, 0};
+        for (int32_t y = 0; y < 453; ++y) {
+            for (int32_t x = 0; x < 630; ++x) {
+                if (Rgb(x, y) == background)
                     continue;
                 ink.left = x < ink.left ? x : ink.left;
                 ink.top = y < ink.top ? y : ink.top;
@@ -57,10 +81,10 @@ protected:
         return ink;
     }
 
-    static constexpr uint32_t kBlack = 0xFF000000u;
     GdiplusGraphics graphics;
     RecordingWindowSystem windows;
-    DibCanvas canvas;
+    OffscreenBitmap canvas;
+    std::vector<uint32_t> pixels;
     std::unique_ptr<CPane> root;
 };
 
