@@ -102,24 +102,30 @@ TEST_F(UiTest, HitTestFindsTheTopmostHittableElement)
 
 TEST_F(UiTest, AddChildKeepsSiblingsSortedStablyByZOrder)
 {
-    const int32_t zOrders[] = {0, 2, 1, 0, 2, -1};
+    // Enough siblings that an unstable sort would show.
     std::vector<CUIBase*> added;
-    for (int32_t i = 0; i < 6; ++i) {
-        CImage* image = MakeImage(kWindow, static_cast<uint16_t>(10 + i), i, Rect{0, 0, 1, 1});
-        image->m_zOrder = zOrders[i];
+    std::vector<int32_t> expected[3];
+    for (int32_t i = 0; i < 40; ++i) {
+        const int32_t z = (i * 7) % 3 - 1;
+        CImage* image = MakeImage(kWindow, 0, i, Rect{0, 0, 1, 1});
+        image->m_zOrder = z;
         added.push_back(Add(image));
+        expected[z + 1].push_back(i);
     }
     std::vector<int32_t> ids;
     for (const auto& child : root->m_children) {
         ids.push_back(child->m_id);
         EXPECT_EQ(child->m_parent, root.get());
     }
-    EXPECT_EQ(ids, (std::vector<int32_t>{5, 0, 3, 2, 1, 4}));
+    std::vector<int32_t> sorted = expected[0];
+    sorted.insert(sorted.end(), expected[1].begin(), expected[1].end());
+    sorted.insert(sorted.end(), expected[2].begin(), expected[2].end());
+    EXPECT_EQ(ids, sorted);
 
     // Adding nothing, or an element already there, changes nothing.
     root->AddChild(nullptr);
     root->AddChild(added[0]);
-    EXPECT_EQ(root->m_children.size(), 6u);
+    EXPECT_EQ(root->m_children.size(), 40u);
 }
 
 TEST_F(UiTest, PaneDrawsChildrenInOrderAndAnInvisiblePaneNothing)
