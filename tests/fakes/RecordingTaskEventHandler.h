@@ -1,5 +1,8 @@
 #pragma once
-// Records a worker's reports with the task as it stood at each one.
+// Records a worker's reports with the task as it stood at each one, and
+// lets a test wait for the worker's final report.
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -7,7 +10,7 @@
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/Task.h"
 
-class EventRecorder : public CTaskEventHandler {
+class RecordingTaskEventHandler : public CTaskEventHandler {
 public:
     struct Event {
         std::string operation;  // "start", "progress", "finish", "error"
@@ -34,6 +37,24 @@ public:
             joined += (joined.empty() ? "" : " ") + event.operation;
         return joined;
     }
+    // Waits until some report has been made; false if none came in time.
+    bool WaitForAny(std::chrono::milliseconds timeout = std::chrono::seconds(10))
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [this] { return !m_events.empty(); });
+    }
+    // Waits for a finish or an error report; false if none came in time.
+    bool WaitForFinal(std::chrono::milliseconds timeout = std::chrono::seconds(10))
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [this] {
+            for (const Event& event : m_events) {
+                if (event.operation == "finish" || event.operation == "error")
+                    return true;
+            }
+            return false;
+        });
+    }
 
 private:
     void Record(const char* operation, Task* task)
@@ -44,10 +65,14 @@ private:
             event.downloaded = download->downloadedSize.load();
             event.total = download->totalSize.load();
         }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_events.push_back(event);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_events.push_back(event);
+        }
+        m_changed.notify_all();
     }
 
     mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
     std::vector<Event> m_events;
 };

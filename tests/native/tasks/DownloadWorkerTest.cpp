@@ -10,7 +10,7 @@
 #include "tasks/CDownloadFileThread.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeHttpClient.h"
-#include "tests/native/tasks/EventRecorder.h"
+#include "tests/fakes/RecordingTaskEventHandler.h"
 #include "tests/native/tasks/SteerableWorker.h"
 
 namespace {
@@ -36,7 +36,7 @@ using Worker = SteerableWorker<CDownloadFileThread>;
 struct Fixture {
     FakeHttpClient http;
     FakeFileSystem files;
-    EventRecorder events;
+    RecordingTaskEventHandler events;
     DownTask task;
     std::unique_ptr<Worker> worker;
 
@@ -242,6 +242,11 @@ std::vector<Case> Cases()
          },
          "error", TaskState::Failed, L"强制退出", NothingWritten},
     };
+}
+
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.name;
 }
 
 class DownloadWorker : public ::testing::TestWithParam<Case> {

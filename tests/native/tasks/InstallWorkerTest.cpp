@@ -10,7 +10,7 @@
 #include "tasks/CInstallThread.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeProcessRunner.h"
-#include "tests/native/tasks/EventRecorder.h"
+#include "tests/fakes/RecordingTaskEventHandler.h"
 #include "tests/native/tasks/SteerableWorker.h"
 
 namespace {
@@ -26,7 +26,7 @@ using Wait = IProcess::WaitResult;
 struct Fixture {
     FakeProcessRunner processes;
     FakeFileSystem files;
-    EventRecorder events;
+    RecordingTaskEventHandler events;
     InstallTask task;
     std::unique_ptr<Worker> worker;
 
@@ -78,6 +78,11 @@ std::vector<Case> Cases()
         {"StoppedBeforeTheWait",
          [](Fixture& f) { f.worker->ClearRunning(); }, "start", TaskState::Started, L"", true},
     };
+}
+
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.name;
 }
 
 class InstallWorker : public ::testing::TestWithParam<Case> {

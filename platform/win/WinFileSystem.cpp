@@ -1,0 +1,47 @@
+#include "platform/win/ScopedHandles.h"
+#include "platform/win/WinOutputFile.h"
+#include "platform/win/WinTaskPlatform.h"
+
+bool WinFileSystem::Find(const std::wstring& path, FoundFile& found)
+{
+    WIN32_FIND_DATAW data = {};
+    ScopedFindHandle search(FindFirstFileW(path.c_str(), &data));
+    if (!search)
+        return false;
+    found.attributes = data.dwFileAttributes;
+    found.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+bool WinFileSystem::GetAttributes(const std::wstring& path, uint32_t& attributes)
+{
+    const DWORD value = GetFileAttributesW(path.c_str());
+    if (value == INVALID_FILE_ATTRIBUTES)
+        return false;
+    attributes = value;
+    return true;
+}
+
+std::unique_ptr<IOutputFile> WinFileSystem::CreateAlways(const std::wstring& path, uint32_t& error)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_ALL, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return nullptr;
+    }
+    return std::make_unique<WinOutputFile>(file);
+}
+
+bool WinFileSystem::Delete(const std::wstring& path)
+{
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool WinFileSystem::Move(const std::wstring& from, const std::wstring& to, uint32_t& error)
+{
+    if (!MoveFileW(from.c_str(), to.c_str())) {
+        error = GetLastError();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,18 @@
+#include "platform/win/InternetHandle.h"
+#include "platform/win/WinHttpSession.h"
+#include "platform/win/WinTaskPlatform.h"
+
+uint32_t WinHttpClient::AttemptConnect()
+{
+    return InternetAttemptConnect(0);
+}
+
+std::unique_ptr<IHttpSession> WinHttpClient::OpenSession(const std::wstring& userAgent, uint32_t& error)
+{
+    HINTERNET handle = InternetOpenW(userAgent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    if (handle == nullptr) {
+        error = GetLastError();
+        return nullptr;
+    }
+    return std::make_unique<WinHttpSession>(ShareInternetHandle(handle));
+}

@@ -1,0 +1,20 @@
+#pragma once
+#include <memory>
+
+#include "platform/HttpRequest.h"
+
+// A WinINet URL handle, shared like the session's (see WinHttpSession).
+class WinHttpRequest : public IHttpRequest {
+public:
+    explicit WinHttpRequest(std::shared_ptr<void> handle) : m_handle(std::move(handle)) {}
+
+    bool QueryContentLength(uint32_t& length, uint32_t& error) override;
+    bool QueryStatusCode(uint32_t& status, uint32_t& error) override;
+    bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error,
+              const std::atomic<bool>& keepGoing) override;
+
+private:
+    bool QueryNumber(uint32_t query, uint32_t& value, uint32_t& error);
+
+    std::shared_ptr<void> m_handle;
+};

@@ -1,0 +1,52 @@
+#include "platform/win/WinHttpSession.h"
+
+#include "platform/win/AbandonableCall.h"
+#include "platform/win/InternetHandle.h"
+#include "platform/win/WinHttpRequest.h"
+
+namespace {
+
+// INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_TRANSFER_BINARY.
+constexpr DWORD kOpenFlags = 0x102;
+
+// The outcome of one InternetOpenUrlW, owned jointly by the caller and the
+// thread that makes the call. A handle nobody claimed is closed with it.
+struct OpenResult {
+    std::shared_ptr<void> session;
+    HINTERNET handle = nullptr;
+    DWORD error = 0;
+
+    ~OpenResult()
+    {
+        if (handle != nullptr)
+            InternetCloseHandle(handle);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, uint32_t& error,
+                                                      const std::atomic<bool>& keepGoing)
+{
+    auto result = std::make_shared<OpenResult>();
+    result->session = m_handle;
+    const bool done = RunAbandonable(
+        [result, url] {
+            result->handle = InternetOpenUrlW(static_cast<HINTERNET>(result->session.get()), url.c_str(),
+                                              nullptr, 0, kOpenFlags, 0);
+            if (result->handle == nullptr)
+                result->error = GetLastError();
+        },
+        keepGoing);
+    if (!done) {
+        error = kHttpErrorCancelled;
+        return nullptr;
+    }
+    if (result->handle == nullptr) {
+        error = result->error;
+        return nullptr;
+    }
+    HINTERNET handle = result->handle;
+    result->handle = nullptr;
+    return std::make_unique<WinHttpRequest>(ShareInternetHandle(handle, m_handle));
+}

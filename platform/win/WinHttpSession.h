@@ -1,0 +1,18 @@
+#pragma once
+#include <memory>
+
+#include "platform/HttpSession.h"
+
+// A WinINet root handle. The handle is shared with the requests opened
+// from it and with any call still waiting inside WinINet, and is closed
+// when the last of them lets go.
+class WinHttpSession : public IHttpSession {
+public:
+    explicit WinHttpSession(std::shared_ptr<void> handle) : m_handle(std::move(handle)) {}
+
+    std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, uint32_t& error,
+                                          const std::atomic<bool>& keepGoing) override;
+
+private:
+    std::shared_ptr<void> m_handle;
+};

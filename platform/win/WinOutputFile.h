@@ -1,0 +1,24 @@
+#pragma once
+#include "platform/OutputFile.h"
+#include "platform/win/ScopedHandles.h"
+
+// A file handle open for writing.
+class WinOutputFile : public IOutputFile {
+public:
+    explicit WinOutputFile(HANDLE file) : m_file(file) {}
+
+    bool Write(const void* data, uint32_t size, uint32_t& written, uint32_t& error) override
+    {
+        DWORD count = 0;
+        const BOOL ok = WriteFile(m_file.Get(), data, size, &count, nullptr);
+        written = count;
+        if (!ok || count != size) {
+            error = GetLastError();
+            return false;
+        }
+        return true;
+    }
+
+private:
+    ScopedFileHandle m_file;
+};

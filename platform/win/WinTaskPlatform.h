@@ -1,0 +1,26 @@
+#pragma once
+// The Windows side of the task seams: WinINet for HTTP, kernel32 for files
+// and processes. Default-constructible; the entry point makes one of each.
+#include "platform/FileSystem.h"
+#include "platform/HttpClient.h"
+#include "platform/ProcessRunner.h"
+
+class WinHttpClient : public IHttpClient {
+public:
+    uint32_t AttemptConnect() override;
+    std::unique_ptr<IHttpSession> OpenSession(const std::wstring& userAgent, uint32_t& error) override;
+};
+
+class WinFileSystem : public IFileSystem {
+public:
+    bool Find(const std::wstring& path, FoundFile& found) override;
+    bool GetAttributes(const std::wstring& path, uint32_t& attributes) override;
+    std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) override;
+    bool Delete(const std::wstring& path) override;
+    bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) override;
+};
+
+class WinProcessRunner : public IProcessRunner {
+public:
+    std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, uint32_t& error) override;
+};

@@ -1,0 +1,149 @@
+// The install worker with real processes: the tests' child program plays
+// the installer.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "platform/win/WinTaskPlatform.h"
+#include "tasks/CInstallThread.h"
+#include "tests/fakes/RecordingTaskEventHandler.h"
+#include "tests/win/tasks/ChildProgram.h"
+#include "tests/win/tasks/TempFolder.h"
+
+namespace {
+
+// What the child wrote into its marker: its command line, UTF-16.
+std::wstring MarkerText(const std::wstring& path)
+{
+    const std::string bytes = TempFolder::ReadFile(path);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+}
+
+class InstallOnWindows : public ::testing::Test {
+protected:
+    explicit InstallOnWindows(const std::wstring& folderPath = std::wstring()) : folder(folderPath)
+    {
+        installer = folder.File(L"yrfoinstall.exe");
+        task.installerPath = installer;
+        task.arguments = L"-b";
+        task.state.store(TaskState::Started);
+    }
+    ~InstallOnWindows() override
+    {
+        if (worker)
+            worker->Stop();
+    }
+
+    void PlaceInstaller() { ASSERT_TRUE(CopyFileW(ChildProgramPath().c_str(), installer.c_str(), FALSE)); }
+    void StartWorker()
+    {
+        worker = std::make_unique<CInstallThread>(&task, &events, &processes, &files);
+        ASSERT_TRUE(worker->Start());
+    }
+    void Install()
+    {
+        StartWorker();
+        ASSERT_TRUE(events.WaitForFinal());
+        worker->Stop();
+    }
+
+    TempFolder folder;
+    std::wstring installer;
+    WinProcessRunner processes;
+    WinFileSystem files;
+    RecordingTaskEventHandler events;
+    InstallTask task;
+    std::unique_ptr<CInstallThread> worker;
+};
+
+TEST_F(InstallOnWindows, ExitCodeZeroFinishesAndDeletesTheInstaller)
+{
+    PlaceInstaller();
+    Install();
+    EXPECT_EQ(events.Operations(), "start finish");
+    EXPECT_EQ(MarkerText(installer + L".ran"), L"\"" + installer + L"\" -b");
+    EXPECT_FALSE(TempFolder::Exists(installer));
+}
+
+TEST_F(InstallOnWindows, ExitCodeOneFailsAndDeletesTheInstaller)
+{
+    PlaceInstaller();
+    task.arguments = L"-b 1";
+    Install();
+    EXPECT_EQ(events.Operations(), "start error");
+    EXPECT_EQ(task.message, L"安装未完成");
+    EXPECT_FALSE(TempFolder::Exists(installer));
+}
+
+TEST_F(InstallOnWindows, MissingInstallerCannotBeStarted)
+{
+    Install();
+    EXPECT_EQ(events.Operations(), "error");
+    EXPECT_EQ(task.message, L"调用安装程序失败,错误码：2");
+}
+
+TEST_F(InstallOnWindows, StopLeavesTheInstallerRunningAndItsFileInPlace)
+{
+    PlaceInstaller();
+    const std::wstring release = folder.File(L"release");
+    task.arguments = L"-b wait \"" + release + L"\"";
+    StartWorker();
+    ASSERT_TRUE(events.WaitForAny());
+    ASSERT_TRUE(TempFolder::WaitFor(installer + L".ran"));
+
+    const auto before = std::chrono::steady_clock::now();
+    worker->Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
+    EXPECT_EQ(events.Operations(), "start");
+    EXPECT_EQ(task.state.load(), TaskState::Started);
+    EXPECT_TRUE(TempFolder::Exists(installer));
+    EXPECT_FALSE(TempFolder::Exists(installer + L".done"));
+
+    // Let the installer end before the folder goes.
+    ASSERT_TRUE(TempFolder::WriteFile(release, "go"));
+    EXPECT_TRUE(TempFolder::WaitFor(installer + L".done"));
+}
+
+// With blanks in the folder, an unquoted command line would start
+// C:\qmxdecoy.exe: a copy of the child stands there to tell.
+class InstallFromFolderWithBlanks : public InstallOnWindows {
+protected:
+    InstallFromFolderWithBlanks() : InstallOnWindows(L"C:\\qmxdecoy tasks folder") {}
+    ~InstallFromFolderWithBlanks() override
+    {
+        DeleteFileW(kDecoy);
+        DeleteFileW((std::wstring(kDecoy) + L".ran").c_str());
+    }
+    static constexpr const wchar_t* kDecoy = L"C:\\qmxdecoy.exe";
+};
+
+TEST_F(InstallFromFolderWithBlanks, StartsTheInstallerNotTheProgramNamedByItsFirstWord)
+{
+    ASSERT_TRUE(CopyFileW(ChildProgramPath().c_str(), kDecoy, FALSE));
+    PlaceInstaller();
+    Install();
+    EXPECT_EQ(events.Operations(), "start finish");
+    EXPECT_TRUE(TempFolder::Exists(installer + L".ran"));
+    EXPECT_FALSE(TempFolder::Exists(std::wstring(kDecoy) + L".ran"));
+}
+
+TEST(FileSystemOnWindows, AttributesTellFilesFromFoldersAndMissingPaths)
+{
+    TempFolder folder;
+    WinFileSystem files;
+    const std::wstring file = folder.File(L"game.exe");
+    ASSERT_TRUE(TempFolder::WriteFile(file, "MZ"));
+    uint32_t attributes = 0;
+    ASSERT_TRUE(files.GetAttributes(file, attributes));
+    EXPECT_EQ(attributes & kFileAttributeDirectory, 0u);
+    ASSERT_TRUE(files.GetAttributes(folder.Path(), attributes));
+    EXPECT_NE(attributes & kFileAttributeDirectory, 0u);
+    EXPECT_FALSE(files.GetAttributes(folder.File(L"missing.exe"), attributes));
+
+    FoundFile found;
+    ASSERT_TRUE(files.Find(file, found));
+    EXPECT_EQ(found.size, 2u);
+    EXPECT_FALSE(files.Find(folder.File(L"missing.exe"), found));
+}
+
+}  // namespace
