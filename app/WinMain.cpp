@@ -15,11 +15,17 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
-    GdiplusSession gdiplus;
-    if (!gdiplus.Started()) {
+    auto gdiplusFailed = [] {
         MessageBoxW(nullptr, L"gdiplus.dll丢失或异常，请修复或者联系相关客服", L"异常", MB_OK);
         return 1;
-    }
+    };
+    // GDI+ is loaded on first use; a system without it gets the message
+    // above instead of a loader error.
+    if (LoadLibraryW(L"gdiplus.dll") == nullptr)
+        return gdiplusFailed();
+    GdiplusSession gdiplus;
+    if (!gdiplus.Started())
+        return gdiplusFailed();
 
     WinEnvironment environment;
     WinResources resources(instance);

@@ -93,9 +93,9 @@ class Session:
         check(value and "%" not in value, f"{name} is not set in the prefix")
         return value
 
-    def launcher(self):
+    def launcher(self, env=None):
         exe = os.path.join(self.build, "tests", "win", "launcher_e2e.exe")
-        process = subprocess.Popen([self.wine, exe], env=self.env, stdout=subprocess.DEVNULL,
+        process = subprocess.Popen([self.wine, exe], env=env or self.env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.children.append(process)
         return process
@@ -278,11 +278,26 @@ def case_about(s):
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
 
 
+def case_gdiplus_missing(s):
+    # Without gdiplus.dll the launcher says so in a message box, opens no
+    # window, and ends with exit code 1 once the box is closed.
+    env = dict(s.env, WINEDLLOVERRIDES=s.env["WINEDLLOVERRIDES"] + ";gdiplus=d")
+    launcher = s.launcher(env)
+    box = s.window("异常")
+    s.screenshot("message")
+    check(s.find_window(TITLE) is None, "the launcher opened its window")
+    subprocess.run(["xdotool", "windowfocus", "--sync", box], check=True)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 1, f"launcher exit code {launcher.returncode}")
+
+
 CASES = {
     "whole_road": case_whole_road,
     "server_down": case_server_down,
     "window_shape": case_window_shape,
     "about": case_about,
+    "gdiplus_missing": case_gdiplus_missing,
 }
 
 

@@ -2,7 +2,7 @@
 # package server and the demo installer. Screenshots go to e2e-artifacts.
 add_launcher(launcher_e2e ${CMAKE_SOURCE_DIR}/tests/e2e/e2e_config.ini)
 set_target_properties(launcher_e2e PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-foreach(case whole_road server_down window_shape about)
+foreach(case whole_road server_down window_shape about gdiplus_missing)
   add_test(NAME e2e.${case}
            COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py ${case}
                    --build ${CMAKE_BINARY_DIR} --artifacts ${CMAKE_BINARY_DIR}/e2e-artifacts)

@@ -1,0 +1,13 @@
+#!/bin/sh
+# make-delay-import.sh NM DLLTOOL IMPORT_LIB DLL_NAME OUTPUT
+# Writes a delay-load import library for DLL_NAME with every function that
+# the ordinary import library IMPORT_LIB names.
+set -eu
+nm=$1 dlltool=$2 import_lib=$3 dll=$4 output=$5
+def="$output.def"
+{
+  echo "LIBRARY $dll"
+  echo "EXPORTS"
+  "$nm" "$import_lib" 2>/dev/null | sed -n 's/.* I __imp__//p' | sort -u
+} > "$def"
+"$dlltool" --input-def "$def" --output-delaylib "$output" --dllname "$dll" --kill-at
