@@ -2,7 +2,7 @@
 # processes. (The thread seam is part of tasks_core.)
 if(WIN32)
   add_library(platform_win_tasks STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/AbandonableCall.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AbandonableCaller.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WinHttpClient.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WinHttpSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WinHttpRequest.cpp

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/win/AbandonableCall.h"
 #include "platform/win/InternetHandle.h"
 
 namespace {
@@ -51,7 +50,7 @@ bool WinHttpRequest::Read(void* buffer, uint32_t size, uint32_t& read, uint32_t&
     auto result = std::make_shared<ReadResult>();
     result->request = m_handle;
     result->data.resize(size);
-    const bool done = RunAbandonable(
+    const bool done = m_caller.Run(
         [result] {
             result->ok = InternetReadFile(static_cast<HINTERNET>(result->request.get()), result->data.data(),
                                           static_cast<DWORD>(result->data.size()), &result->count);

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "platform/HttpRequest.h"
+#include "platform/win/AbandonableCaller.h"
 
 // A WinINet URL handle, shared like the session's (see WinHttpSession).
 class WinHttpRequest : public IHttpRequest {
@@ -17,4 +18,5 @@ private:
     bool QueryNumber(uint32_t query, uint32_t& value, uint32_t& error);
 
     std::shared_ptr<void> m_handle;
+    AbandonableCaller m_caller;
 };

@@ -1,6 +1,5 @@
 #include "platform/win/WinHttpSession.h"
 
-#include "platform/win/AbandonableCall.h"
 #include "platform/win/InternetHandle.h"
 #include "platform/win/WinHttpRequest.h"
 
@@ -30,7 +29,7 @@ std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, u
 {
     auto result = std::make_shared<OpenResult>();
     result->session = m_handle;
-    const bool done = RunAbandonable(
+    const bool done = m_caller.Run(
         [result, url] {
             result->handle = InternetOpenUrlW(static_cast<HINTERNET>(result->session.get()), url.c_str(),
                                               nullptr, 0, kOpenFlags, 0);

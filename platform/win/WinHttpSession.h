@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "platform/HttpSession.h"
+#include "platform/win/AbandonableCaller.h"
 
 // A WinINet root handle. The handle is shared with the requests opened
 // from it and with any call still waiting inside WinINet, and is closed
@@ -15,4 +16,5 @@ public:
 
 private:
     std::shared_ptr<void> m_handle;
+    AbandonableCaller m_caller;
 };

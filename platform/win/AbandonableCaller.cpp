@@ -1,0 +1,83 @@
+#include "platform/win/AbandonableCaller.h"
+
+#include <windows.h>
+
+#include "platform/win/ScopedHandles.h"
+
+namespace {
+constexpr DWORD kPollInterval = 10;
+}
+
+// Shared by the caller and the helper thread; the last of the two to let
+// go frees it. `work` is written by the caller before `wake` and taken by
+// the helper after it, so the two never touch it at once.
+struct AbandonableCaller::Helper {
+    ScopedKernelHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    ScopedKernelHandle done{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    std::function<void()> work;
+    std::atomic<bool> quit{false};
+
+    static DWORD WINAPI Proc(void* parameter)
+    {
+        std::unique_ptr<std::shared_ptr<Helper>> self(static_cast<std::shared_ptr<Helper>*>(parameter));
+        Helper& helper = **self;
+        for (;;) {
+            WaitForSingleObject(helper.wake.Get(), INFINITE);
+            if (helper.quit.load())
+                return 0;
+            std::function<void()> job = std::move(helper.work);
+            job();
+            job = nullptr;
+            SetEvent(helper.done.Get());
+        }
+    }
+};
+
+AbandonableCaller::~AbandonableCaller()
+{
+    LetHelperGo();
+}
+
+bool AbandonableCaller::StartHelper()
+{
+    auto helper = std::make_shared<Helper>();
+    if (!helper->wake || !helper->done)
+        return false;
+    auto* threadRef = new std::shared_ptr<Helper>(helper);
+    ScopedKernelHandle thread(CreateThread(nullptr, 0, &Helper::Proc, threadRef, 0, nullptr));
+    if (!thread) {
+        delete threadRef;
+        return false;
+    }
+    m_helper = std::move(helper);
+    return true;
+}
+
+void AbandonableCaller::LetHelperGo()
+{
+    if (!m_helper)
+        return;
+    m_helper->quit.store(true);
+    SetEvent(m_helper->wake.Get());
+    m_helper.reset();
+}
+
+bool AbandonableCaller::Run(std::function<void()> work, const std::atomic<bool>& keepGoing)
+{
+    if (!keepGoing.load())
+        return false;
+    if (!m_helper && !StartHelper()) {
+        // No thread to spare: make the call here, uninterruptible.
+        work();
+        return true;
+    }
+    m_helper->work = std::move(work);
+    SetEvent(m_helper->wake.Get());
+    while (WaitForSingleObject(m_helper->done.Get(), kPollInterval) == WAIT_TIMEOUT) {
+        if (!keepGoing.load()) {
+            LetHelperGo();
+            return false;
+        }
+    }
+    return true;
+}
