@@ -1,21 +1,14 @@
 // The main window: class, creation, region, window procedure, painting
 // through an off-screen bitmap, and the About dialog.
-#include <objidl.h>
 #include <windowsx.h>
-
-#include <gdiplus.h>
-
-#include <vector>
 
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
-#include "app/WindowShape.h"
 #include "platform/win/WinAppPlatform.h"
+#include "platform/win/WindowRegion.h"
 #include "resources/resource.h"
 #include "tasks/Task.h"
 #include "ui/CResImage.h"
-
-using namespace Gdiplus::DllExports;
 
 namespace {
 
@@ -73,51 +66,6 @@ private:
     HDC m_dc = nullptr;
     HBITMAP m_bitmap = nullptr;
     HGDIOBJ m_old = nullptr;
-};
-
-// A GDI+ bitmap decoded from the bytes of a resource, through a stream on a
-// movable global copy that the stream frees.
-class ResourceBitmap {
-public:
-    ResourceBitmap(HINSTANCE instance, uint16_t id)
-    {
-        HRSRC info = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(RT_LAUNCHER));
-        if (info == nullptr)
-            return;
-        DWORD size = SizeofResource(instance, info);
-        HGLOBAL data = LoadResource(instance, info);
-        const void* bytes = data != nullptr ? LockResource(data) : nullptr;
-        if (bytes == nullptr || size == 0)
-            return;
-        HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-        if (copy == nullptr)
-            return;
-        void* target = GlobalLock(copy);
-        if (target == nullptr) {
-            GlobalFree(copy);
-            return;
-        }
-        CopyMemory(target, bytes, size);
-        GlobalUnlock(copy);
-        IStream* stream = nullptr;
-        if (CreateStreamOnHGlobal(copy, TRUE, &stream) != S_OK) {
-            GlobalFree(copy);
-            return;
-        }
-        GdipCreateBitmapFromStream(stream, &m_bitmap);
-        stream->Release();
-    }
-    ~ResourceBitmap()
-    {
-        if (m_bitmap != nullptr)
-            GdipDisposeImage(m_bitmap);
-    }
-    ResourceBitmap(const ResourceBitmap&) = delete;
-    ResourceBitmap& operator=(const ResourceBitmap&) = delete;
-    Gdiplus::GpBitmap* Get() const { return m_bitmap; }
-
-private:
-    Gdiplus::GpBitmap* m_bitmap = nullptr;
 };
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -238,39 +186,9 @@ void ApplyWindowRegion(LauncherApp& app, HINSTANCE instance)
     HWND window = static_cast<HWND>(app.hwnd.load());
     if (window == nullptr)
         return;
-
-    ResourceBitmap bitmap(instance, kImageBackground);
-    if (bitmap.Get() == nullptr)
-        return;
-    UINT width = 0;
-    UINT height = 0;
-    GdipGetImageWidth(bitmap.Get(), &width);
-    GdipGetImageHeight(bitmap.Get(), &height);
-    Gdiplus::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
-    Gdiplus::BitmapData data{};
-    if (GdipBitmapLockBits(bitmap.Get(), &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
-                           &data) != Gdiplus::Ok)
-        return;
-    std::vector<Rect> runs = OpaqueRuns(static_cast<const uint32_t*>(data.Scan0), static_cast<int32_t>(width),
-                                        static_cast<int32_t>(height), data.Stride / 4);
-    GdipBitmapUnlockBits(bitmap.Get(), &data);
-
-    // One region from all runs at once: a header followed by the rectangles.
-    std::vector<uint8_t> buffer(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
-    auto* region = reinterpret_cast<RGNDATA*>(buffer.data());
-    region->rdh.dwSize = sizeof(RGNDATAHEADER);
-    region->rdh.iType = RDH_RECTANGLES;
-    region->rdh.nCount = static_cast<DWORD>(runs.size());
-    region->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
-    region->rdh.rcBound = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
-    auto* rects = reinterpret_cast<RECT*>(region->Buffer);
-    for (size_t i = 0; i < runs.size(); ++i)
-        rects[i] = RECT{runs[i].left, runs[i].top, runs[i].right, runs[i].bottom};
-    HRGN shape = ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), region);
-    if (shape == nullptr)
-        return;
+    HRGN shape = CreateRegionFromImage(instance, kImageBackground);
     // The window owns the region from here on.
-    if (!SetWindowRgn(window, shape, FALSE))
+    if (shape != nullptr && !SetWindowRgn(window, shape, FALSE))
         DeleteObject(shape);
 }
 
