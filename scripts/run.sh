@@ -12,7 +12,7 @@ source "$(dirname "$0")/common.sh"
 ensure_packages
 BUILD="$ROOT/build/run"
 PORT=18642
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
   -DLAUNCHER_CONFIG="$ROOT/demo/config.ini" >/dev/null
 cmake --build "$BUILD" -j "$(nproc)" --target launcher demo_installer

@@ -14,8 +14,15 @@ cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$BUILD/native" -j "$JOBS"
 ctest --test-dir "$BUILD/native" --output-on-failure -j "$JOBS"
 
+echo "== skin: the generator rebuilds the committed images byte for byte"
+bash "$ROOT/tools/skin/check_skin.sh"
+
+echo "== configuration parser under libFuzzer (a short run)"
+bash "$ROOT/tools/fuzz/run_fuzz.sh" 30 >"$BUILD/fuzz.log" 2>&1 || { tail -n 40 "$BUILD/fuzz.log"; exit 1; }
+grep -E "^Done|stat::number_of_executed_units" "$BUILD/fuzz.log" || true
+
 echo "== Windows build"
-cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
 cmake --build "$BUILD/win" -j "$JOBS"
 
@@ -24,3 +31,4 @@ trap 'stop_wine; stop_xvfb' EXIT
 start_xvfb
 prepare_prefix "$BUILD/win/wineprefix"
 ctest --test-dir "$BUILD/win" --output-on-failure --timeout 300
+echo "launcher.exe: $(stat -c %s "$BUILD/win/app/launcher.exe") bytes"

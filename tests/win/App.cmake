@@ -9,3 +9,7 @@ foreach(case whole_road server_down window_shape about gdiplus_missing)
   set_tests_properties(e2e.${case} PROPERTIES TIMEOUT 240 RESOURCE_LOCK wine-display)
 endforeach()
 add_dependencies(launcher_e2e demo_installer)
+
+# The shipped program's form: PE32 GUI, system DLLs only, size budget.
+add_test(NAME launcher_binary
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/check_launcher_binary.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:launcher>)
