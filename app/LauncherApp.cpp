@@ -10,6 +10,7 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
+#include "tasks/DecimalText.h"
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
 #include "ui/CNormalBtn.h"
@@ -173,7 +174,7 @@ void LauncherApp::LaunchGame()
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.
         if (g_statusLabel != nullptr)
-            g_statusLabel->SetText(true, false, L"启动游戏失败,错误代码：" + std::to_wstring(result));
+            g_statusLabel->SetText(true, false, L"启动游戏失败,错误代码：" + DecimalText(result));
         return;
     }
     m_platform.windows->DestroyWindow(Window());

@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "tasks/DecimalText.h"
+
 namespace {
 
 ScreenUpdate Status(const std::wstring& text)
@@ -27,11 +29,11 @@ ScreenUpdate DownloadProgress(const DownTask& task)
     update.setFraction = true;
     update.fraction = ratio < 0.0 ? 0.0 : (ratio > 1.0 ? 1.0 : ratio);
     update.setPercent = true;
-    update.percent = std::to_wstring(percent >= static_cast<double>(INT_MAX) ? INT_MAX
+    update.percent = DecimalText(percent >= static_cast<double>(INT_MAX) ? INT_MAX
                                                                               : static_cast<int>(percent)) +
                      L"%";
     update.setStatus = true;
-    update.status = L"正在下载(" + std::to_wstring(done) + L"/" + std::to_wstring(total) + L")";
+    update.status = L"正在下载(" + DecimalText(done) + L"/" + DecimalText(total) + L")";
     return update;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/HttpClient.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/DecimalText.h"
 #include "tasks/Task.h"
 
 namespace {
@@ -22,7 +23,7 @@ const wchar_t kStopped[] = L"强制退出";
 // Error codes are shown as signed 32-bit decimal numbers.
 std::wstring WithCode(const wchar_t* text, uint32_t code)
 {
-    return text + std::to_wstring(static_cast<int32_t>(code));
+    return text + DecimalText(static_cast<int32_t>(code));
 }
 
 bool IsSuccessStatus(uint32_t status)

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ProcessRunner.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/DecimalText.h"
 #include "tasks/Task.h"
 
 namespace {
@@ -62,7 +63,7 @@ bool CInstallThread::Run()
     if (!commandLine.empty())
         process = processes->StartHidden(commandLine, error);
     if (!process) {
-        Report(TaskState::Failed, kCannotStart + std::to_wstring(static_cast<int32_t>(error)));
+        Report(TaskState::Failed, kCannotStart + DecimalText(static_cast<int32_t>(error)));
         return false;
     }
     Report(TaskState::Started, std::wstring());
