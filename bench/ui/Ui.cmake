@@ -3,8 +3,11 @@
 # with real GDI+. Windows only; run them under Wine (see README.md here).
 configure_file(${CMAKE_CURRENT_LIST_DIR}/ui_bench.rc.in ${CMAKE_BINARY_DIR}/bench/ui/ui_bench.rc @ONLY)
 
-add_library(ui_bench_screen STATIC ${CMAKE_CURRENT_LIST_DIR}/LauncherScreenTree.cpp)
-target_link_libraries(ui_bench_screen PUBLIC ui_core platform_win_ui)
+# The launcher's own screen layout (app_core), built for an off-screen window.
+add_library(ui_bench_screen STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/BenchScreen.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OffscreenWindowSystem.cpp)
+target_link_libraries(ui_bench_screen PUBLIC app_core ui_core platform_win_ui)
 
 add_executable(ui_bench ${CMAKE_CURRENT_LIST_DIR}/UiBench.cpp ${CMAKE_BINARY_DIR}/bench/ui/ui_bench.rc)
 target_link_libraries(ui_bench PRIVATE ui_bench_screen)

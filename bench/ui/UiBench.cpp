@@ -9,10 +9,12 @@
 #include <functional>
 #include <vector>
 
-#include "bench/ui/LauncherScreenTree.h"
+#include "app/ScreenLayout.h"
+#include "bench/ui/BenchScreen.h"
 #include "platform/win/OffscreenBitmap.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusSession.h"
+#include "ui/CNormalBtn.h"
 #include "ui/CResImage.h"
 #include "ui/UiPlatform.h"
 
@@ -70,7 +72,7 @@ int main()
             std::fprintf(stderr, "background picture 220 missing\n");
             status = 1;
         }
-        LauncherScreenTree screen = BuildLauncherScreenTree(nullptr, 630, 453);
+        BenchScreen screen;
         OffscreenBitmap canvas(630, 453);
         if (!canvas.Valid()) {
             std::fprintf(stderr, "no off-screen bitmap\n");
@@ -79,25 +81,25 @@ int main()
 
         auto paintInto = [&](HDC dc) {
             background.DrawAt(dc, 0, 0);
-            screen.root->Draw(dc);
+            screen.Root().Draw(dc);
         };
         const double start = Measure("start screen (install button)", [&] { paintInto(canvas.Dc()); });
-        screen.installButton->m_state = BTN_HOVER;
-        StyleInstallButton(screen.installButton);
+        g_installButton->m_state = BTN_HOVER;
+        ApplyInstallButtonStyle(g_installButton);
         Measure("start screen, install button under pointer", [&] { paintInto(canvas.Dc()); });
         // The window makes a fresh off-screen bitmap for every paint.
         Measure("start screen with a new bitmap per paint", [&] {
             OffscreenBitmap fresh(630, 453);
             paintInto(fresh.Dc());
         });
-        ShowDownload(screen, 0.5);
+        screen.ShowDownload(0.5);
         const double download = Measure("download screen (bar, percentage, status)", [&] { paintInto(canvas.Dc()); });
 
         // Where the time goes: each layer of the download screen alone.
         std::printf("per layer:\n");
         Measure("  background picture 630 x 493", [&] { background.DrawAt(canvas.Dc(), 0, 0); });
-        for (size_t i = 0; i < screen.root->m_children.size(); ++i) {
-            CUIBase* element = screen.root->m_children[i].get();
+        for (size_t i = 0; i < screen.Root().m_children.size(); ++i) {
+            CUIBase* element = screen.Root().m_children[i].get();
             if (!element->m_visible)
                 continue;
             char name[64];

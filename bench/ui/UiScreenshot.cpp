@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "bench/ui/LauncherScreenTree.h"
+#include "app/ScreenLayout.h"
+#include "bench/ui/BenchScreen.h"
 #include "platform/win/OffscreenBitmap.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusHandles.h"
 #include "platform/win/GdiplusSession.h"
 #include "ui/CImageBtn.h"
+#include "ui/CNormalBtn.h"
 #include "ui/CResImage.h"
 #include "ui/UiPlatform.h"
 
@@ -85,13 +87,13 @@ int main(int argc, char** argv)
     {
         CResImage background;
         background.LoadFromResource(220);
-        LauncherScreenTree screen = BuildLauncherScreenTree(nullptr, 630, 453);
+        BenchScreen screen;
         OffscreenBitmap canvas(630, 453);
 
         auto shoot = [&](const wchar_t* name) {
             FillCheckerboard(canvas);
             background.DrawAt(canvas.Dc(), 0, 0);
-            screen.root->Draw(canvas.Dc());
+            screen.Root().Draw(canvas.Dc());
             const std::wstring path = folder + L"\\" + name;
             if (!SavePng(canvas, path)) {
                 std::fprintf(stderr, "could not write %ls\n", path.c_str());
@@ -102,13 +104,13 @@ int main(int argc, char** argv)
         };
 
         shoot(L"screen-normal.png");
-        screen.installButton->OnMouseEnter();
-        static_cast<CImageBtn*>(screen.root->m_children[2].get())->OnMouseEnter();  // close button
+        g_installButton->OnMouseEnter();
+        static_cast<CImageBtn*>(screen.Root().m_children[2].get())->OnMouseEnter();  // close button
         shoot(L"screen-hover.png");
-        screen.installButton->OnMouseDown();
+        g_installButton->OnMouseDown();
         shoot(L"screen-pressed.png");
-        screen.installButton->OnMouseUp();
-        ShowDownload(screen, 0.45);
+        g_installButton->OnMouseUp();
+        screen.ShowDownload(0.45);
         shoot(L"screen-download.png");
     }
     SetUiPlatform(nullptr, nullptr);

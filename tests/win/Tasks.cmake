@@ -13,6 +13,3 @@ add_wine_test(tasks_wine_tests
   ${CMAKE_CURRENT_LIST_DIR}/tasks/ShutdownWineTest.cpp)
 target_link_libraries(tasks_wine_tests PRIVATE tasks_core platform_win_tasks ws2_32)
 add_dependencies(tasks_wine_tests tasks_child)
-
-# The download benchmark, built with the Windows tests.
-include(${CMAKE_SOURCE_DIR}/bench/tasks/Tasks.cmake)

@@ -7,6 +7,3 @@ add_wine_test(ui_wine_tests
   ui/ElementDrawingTest.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/ui_test.rc)
 target_link_libraries(ui_wine_tests PRIVATE ui_core platform_win_ui)
-
-# The paint benchmark and the screenshot program, which draw the same screen.
-include(${CMAKE_SOURCE_DIR}/bench/ui/Ui.cmake)
