@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "app/WindowShape.h"
 #include "bench/app/BenchClock.h"
 #include "bench/app/ChildProgram.h"
 #include "bench/app/FirstPaintProbe.h"
@@ -80,6 +81,12 @@ std::string Format(const char* format, double value)
     return text;
 }
 
+// a / b to two places, or "-" when b is not a figure.
+std::string Ratio(double a, double b)
+{
+    return b > 0.0 ? Format("%.2f", a / b) : "-";
+}
+
 void Row(const std::string& measure, const std::string& launcher, const std::string& yardstick,
          const std::string& ratio, const std::string& target, const std::string& verdict)
 {
@@ -102,35 +109,11 @@ const char* Verdict(bool met)
     return met ? "met" : "NOT met";
 }
 
-// The colour of pixel (x, y) of a skin image, and whether it is opaque.
-bool SkinPixel(uint16_t id, int32_t x, int32_t y, COLORREF& colour, int32_t* width = nullptr,
-               int32_t* height = nullptr)
-{
-    ScopedGpImage image = DecodeResourceImage(GetModuleHandleW(nullptr), id);
-    if (!image)
-        return false;
-    UINT w = 0;
-    UINT h = 0;
-    GdipGetImageWidth(image.Get(), &w);
-    GdipGetImageHeight(image.Get(), &h);
-    if (width != nullptr)
-        *width = static_cast<int32_t>(w);
-    if (height != nullptr)
-        *height = static_cast<int32_t>(h);
-    if (x < 0 || y < 0)
-        x = static_cast<int32_t>(w) / 2, y = static_cast<int32_t>(h) / 2;
-    Gdiplus::ARGB argb = 0;
-    if (GdipBitmapGetPixel(static_cast<Gdiplus::GpBitmap*>(image.Get()), x, y, &argb) != Gdiplus::Ok ||
-        (argb >> 24) != 0xFF)
-        return false;
-    colour = RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-    return true;
-}
-
 // One start of a program up to its first paint.
 struct StartRun {
     bool ok = false;
     double ms = 0.0;
+    double windowMs = 0.0;      // when its window was found, before the paint
     SIZE_T peak = 0;            // peak working set at first paint
     COLORREF beforePaint = CLR_INVALID;
     bool bannerShown = false;   // launcher only: the banner was on screen too
@@ -151,6 +134,7 @@ StartRun StartOnce(const std::wstring& path, const std::wstring& arguments, Firs
     if (window != nullptr) {
         run.ok = true;
         run.ms = paintedAt - program.StartedAtMs();
+        run.windowMs = probe.FoundAtMs() - program.StartedAtMs();
         if (bannerPoint != nullptr) {
             POINT p = *bannerPoint;
             ClientToScreen(window, &p);
@@ -231,14 +215,54 @@ RoadRun RunRoad(const std::wstring& path, FirstPaintProbe& probe)
 
 struct RegionFigures {
     bool ok = false;
-    double fastMs = 0.0;
+    double fastMs = 0.0;      // CreateRegionFromImage, median
     double fastBestMs = 0.0;
-    double decodeMs = 0.0;
+    double decodeMs = 0.0;    // of which: decoding the PNG resource
+    double readMs = 0.0;      //           reading its pixels as 32-bit ARGB
+    double buildMs = 0.0;     //           row runs and the region from them
     double perPixelMs = 0.0;
     int perPixelRuns = 0;
-    bool equal = false;
+    bool equal = false;       // per-pixel and CreateRegionFromImage agree
     DWORD rectangles = 0;
 };
+
+template <typename F>
+double MedianMs(int runs, F step)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = NowMs();
+        step();
+        times.push_back(NowMs() - start);
+    }
+    return Median(times);
+}
+
+// A region from row runs in one step, as CreateRegionFromImage makes it.
+HRGN RegionFromRuns(const std::vector<Rect>& runs, int32_t width, int32_t height)
+{
+    std::vector<uint8_t> buffer(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(runs.size());
+    data->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+    data->rdh.rcBound = RECT{0, 0, width, height};
+    auto* rects = reinterpret_cast<RECT*>(data->Buffer);
+    for (size_t i = 0; i < runs.size(); ++i)
+        rects[i] = RECT{runs[i].left, runs[i].top, runs[i].right, runs[i].bottom};
+    return ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data);
+}
+
+DWORD RectangleCount(HRGN region)
+{
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    if (size < sizeof(RGNDATAHEADER))
+        return 0;
+    std::vector<char> data(size);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    return GetRegionData(region, size, header) != 0 ? header->rdh.nCount : 0;
+}
 
 RegionFigures MeasureRegion()
 {
@@ -257,36 +281,40 @@ RegionFigures MeasureRegion()
     }
     figures.fastMs = Median(times);
     figures.fastBestMs = *std::min_element(times.begin(), times.end());
-    figures.rectangles = GetRegionData(static_cast<HRGN>(fast.Get()), 0, nullptr);
-    if (figures.rectangles > sizeof(RGNDATAHEADER)) {
-        std::vector<char> data(figures.rectangles);
-        auto* header = reinterpret_cast<RGNDATA*>(data.data());
-        figures.rectangles = GetRegionData(static_cast<HRGN>(fast.Get()), static_cast<DWORD>(data.size()), header)
-                                 ? header->rdh.nCount
-                                 : 0;
-    }
+    figures.rectangles = RectangleCount(static_cast<HRGN>(fast.Get()));
 
-    // Where the time goes: decoding the image and reading its pixels, which
-    // CreateRegionFromImage does before it builds the region.
-    times.clear();
-    for (int i = 0; i < kRegionRuns; ++i) {
-        const double start = NowMs();
-        {
-            ScopedGpImage image = DecodeResourceImage(self, kBackground);
-            auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image.Get());
-            UINT width = 0;
-            UINT height = 0;
-            GdipGetImageWidth(image.Get(), &width);
-            GdipGetImageHeight(image.Get(), &height);
-            Gdiplus::GpRect all{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
-            Gdiplus::BitmapData data{};
-            if (bitmap != nullptr && GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead,
-                                                        PixelFormat32bppARGB, &data) == Gdiplus::Ok)
-                GdipBitmapUnlockBits(bitmap, &data);
-        }
-        times.push_back(NowMs() - start);
+    // Where the time goes: the three steps of CreateRegionFromImage, each
+    // on its own.
+    figures.decodeMs = MedianMs(kRegionRuns, [&] { ResourceImage decoded(self, kBackground); });
+    const ResourceImage image(self, kBackground);
+    Gdiplus::GpBitmap* bitmap = image.Bitmap();
+    const int32_t width = image.Width();
+    const int32_t height = image.Height();
+    Gdiplus::GpRect all{0, 0, width, height};
+    auto lock = [&](Gdiplus::BitmapData& data) {
+        return bitmap != nullptr &&
+               GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) == Gdiplus::Ok;
+    };
+    figures.readMs = MedianMs(kRegionRuns, [&] {
+        Gdiplus::BitmapData data{};
+        if (lock(data))
+            GdipBitmapUnlockBits(bitmap, &data);
+    });
+    std::vector<uint32_t> pixels;
+    Gdiplus::BitmapData data{};
+    if (!lock(data))
+        return figures;
+    for (int32_t y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) + y * data.Stride);
+        pixels.insert(pixels.end(), row, row + width);
     }
-    figures.decodeMs = Median(times);
+    GdipBitmapUnlockBits(bitmap, &data);
+    figures.buildMs = MedianMs(kRegionRuns, [&] {
+        DeleteObject(RegionFromRuns(OpaqueRuns(pixels.data(), width, height, width), width, height));
+    });
+    ScopedGdiObject built(RegionFromRuns(OpaqueRuns(pixels.data(), width, height, width), width, height));
+    if (!built || !EqualRgn(static_cast<HRGN>(built.Get()), static_cast<HRGN>(fast.Get())))
+        return figures;  // the step measured on its own is not the one inside
 
     // The per-pixel method takes long: run it once, and twice more if the
     // first run took under 5 s.
@@ -320,7 +348,7 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring launcherPath = argv[1];
     const std::wstring barePath = argv[2];
     const std::wstring roadPath = argv[3];
-    const int runs = argc >= 5 ? std::max(1, _wtoi(argv[4])) : 10;
+    const int runs = argc >= 5 ? std::max(1, _wtoi(argv[4])) : 15;
     setvbuf(stdout, nullptr, _IONBF, 0);
 
     GdiplusSession gdiplus;
@@ -330,46 +358,58 @@ int wmain(int argc, wchar_t** argv)
     }
     // What the launcher's first paint shows: the background at the probe
     // point, and the banner picture (an element) at its centre.
+    const ResourceImage background(GetModuleHandleW(nullptr), kBackground);
+    const ResourceImage banner(GetModuleHandleW(nullptr), kBanner);
     COLORREF launcherColour = 0;
     COLORREF bannerColour = 0;
-    int32_t bannerWidth = 0;
-    int32_t bannerHeight = 0;
-    if (!SkinPixel(kBackground, kProbePoint.x, kProbePoint.y, launcherColour) ||
-        !SkinPixel(kBanner, -1, -1, bannerColour, &bannerWidth, &bannerHeight)) {
+    if (!background.OpaquePixel(kProbePoint.x, kProbePoint.y, launcherColour) ||
+        !banner.OpaquePixel(banner.Width() / 2, banner.Height() / 2, bannerColour)) {
         std::fprintf(stderr, "the skin images 220 and 205 are missing or not opaque at the probe points\n");
         return 1;
     }
-    const POINT bannerPoint = {(kClientWidth - bannerWidth) / 2 + bannerWidth / 2, kBannerTop + bannerHeight / 2};
+    const POINT bannerPoint = {(kClientWidth - banner.Width()) / 2 + banner.Width() / 2, kBannerTop + banner.Height() / 2};
     FirstPaintProbe launcherProbe(kLauncherClass, kLauncherCaption, kProbePoint, launcherColour);
     FirstPaintProbe bareProbe(kBareClass, kBareCaption, kProbePoint, kBareColour);
     int failures = 0;
 
-    // 1. Start-up to first paint, the two programs alternating, after one
+    // 1. Start-up to first paint, the programs alternating, after one
     // warm-up start of each (the first start of a program fills Wine's and
-    // the system's caches).
+    // the system's caches). The bare window that starts GDI+ tells how much
+    // of the difference loading GDI+ makes.
     std::printf("== start-up to first paint: %d runs of each program, alternating, after one warm-up run of each\n",
                 runs);
-    StartOnce(launcherPath, L"", launcherProbe);
-    StartOnce(barePath, L"", bareProbe);
+    const bool warmedUp = StartOnce(launcherPath, L"", launcherProbe).ok && StartOnce(barePath, L"", bareProbe).ok &&
+                          StartOnce(barePath, L"--gdiplus", bareProbe).ok;
+    if (!warmedUp) {
+        std::printf("  the warm-up runs did not paint within %lu s (no display, or a program missing?)\n",
+                    kStartTimeoutMs / 1000);
+        ++failures;
+    }
     std::vector<double> launcherMs;
     std::vector<double> bareMs;
+    std::vector<double> gdiplusMs;
+    std::vector<double> launcherWindowMs;
+    std::vector<double> bareWindowMs;
     std::vector<double> launcherPeaks;
     std::vector<double> barePeaks;
     int bannerShown = 0;
     COLORREF launcherBefore = CLR_INVALID;
-    std::printf("  run   launcher ms   bare window ms\n");
-    for (int i = 0; i < runs; ++i) {
+    std::printf("  run   launcher ms   bare window ms   bare window + GDI+ ms\n");
+    for (int i = 0; warmedUp && i < runs; ++i) {
         StartRun l = StartOnce(launcherPath, L"", launcherProbe, &bannerPoint, bannerColour);
         StartRun b = StartOnce(barePath, L"", bareProbe);
-        std::printf("  %3d   %11.1f   %14.1f\n", i + 1, l.ms, b.ms);
-        if (!l.ok || !b.ok) {
-            std::printf("  run %d: %s did not paint within %lu s\n", i + 1, l.ok ? "the bare window" : "the launcher",
-                        kStartTimeoutMs / 1000);
+        StartRun g = StartOnce(barePath, L"--gdiplus", bareProbe);
+        std::printf("  %3d   %11.1f   %14.1f   %21.1f\n", i + 1, l.ms, b.ms, g.ms);
+        if (!l.ok || !b.ok || !g.ok) {
+            std::printf("  run %d: a program did not paint within %lu s\n", i + 1, kStartTimeoutMs / 1000);
             ++failures;
             continue;
         }
         launcherMs.push_back(l.ms);
         bareMs.push_back(b.ms);
+        gdiplusMs.push_back(g.ms);
+        launcherWindowMs.push_back(l.windowMs);
+        bareWindowMs.push_back(b.windowMs);
         launcherPeaks.push_back(Kb(l.peak));
         barePeaks.push_back(Kb(b.peak));
         bannerShown += l.bannerShown ? 1 : 0;
@@ -380,7 +420,7 @@ int wmain(int argc, wchar_t** argv)
     // paints kProbeCheckDelayMs late must measure that much later.
     std::vector<double> delayed;
     COLORREF bareBefore = CLR_INVALID;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; warmedUp && i < 3; ++i) {
         StartRun d = StartOnce(barePath, L"--paint-delay " + std::to_wstring(kProbeCheckDelayMs), bareProbe);
         if (d.ok) {
             delayed.push_back(d.ms);
@@ -410,9 +450,9 @@ int wmain(int argc, wchar_t** argv)
         std::printf("  image 220 could not be made into a region\n");
         ++failures;
     } else {
-        std::printf("  fastest %.3f ms; of the median %.3f ms, decoding the image and reading its pixels take %.3f ms "
-                    "(median of its own)\n",
-                    region.fastBestMs, region.fastMs, region.decodeMs);
+        std::printf("  CreateRegionFromImage: median %.3f ms, fastest %.3f ms; its steps alone (medians): decoding the "
+                    "PNG %.3f ms, reading its pixels %.3f ms, row runs and region %.3f ms\n",
+                    region.fastMs, region.fastBestMs, region.decodeMs, region.readMs, region.buildMs);
         std::printf("  %lu rectangles; the per-pixel method ran %d time(s); same region as the per-pixel method "
                     "(EqualRgn): %s\n",
                     region.rectangles, region.perPixelRuns, region.equal ? "yes" : "NO");
@@ -423,8 +463,10 @@ int wmain(int argc, wchar_t** argv)
     // 3. Peak working set during a download.
     std::printf("== peak working set: the launcher's whole road (download, installer, game start)\n");
     const RoadRun road = RunRoad(roadPath, launcherProbe);
-    std::printf("  click to exit %.1f s, exit code %lu, game started: %s, %d samples\n", road.seconds,
-                road.exitCode, road.gameStarted ? "yes" : "no", road.samples);
+    std::printf("  peak working set %.0f KB at first paint, %.0f KB at the end; click to exit %.1f s, exit code %lu, "
+                "game started: %s; %d samples\n",
+                Kb(road.idlePeak), Kb(road.peak), road.seconds, road.exitCode, road.gameStarted ? "yes" : "no",
+                road.samples);
     if (!road.ok) {
         std::printf("  the road did not complete\n");
         ++failures;
@@ -443,17 +485,22 @@ int wmain(int argc, wchar_t** argv)
     std::printf("\n");
     Row("measure", "launcher", "yardstick", "ratio", "target", "");
     Row("start-up to first paint, median", Format("%.1f ms", launcherMedian),
-        Format("%.1f ms bare window", bareMedian), Format("%.2f", launcherMedian / bareMedian), "<= 1.25",
+        Format("%.1f ms bare window", bareMedian), Ratio(launcherMedian, bareMedian), "<= 1.25",
         Verdict(!launcherMs.empty() && launcherMedian <= kStartupTarget * bareMedian));
+    Row("  window found (FindWindowW), median", Format("%.1f ms", Median(launcherWindowMs)),
+        Format("%.1f ms bare window", Median(bareWindowMs)), "", "", "");
+    Row("  bare window that starts GDI+, median", Format("%.1f ms", Median(gdiplusMs)),
+        Format("%.1f ms bare window", bareMedian), Ratio(Median(gdiplusMs), bareMedian), "", "");
     Row("window region from image 220, median", Format("%.3f ms", region.fastMs),
         Format("%.0f ms per-pixel", region.perPixelMs),
-        Format("%.5f", region.perPixelMs > 0 ? region.fastMs / region.perPixelMs : 0.0), "<= 1 ms",
+        region.perPixelMs > 0 ? Format("%.4f", region.fastMs / region.perPixelMs) : "-", "<= 1 ms",
         Verdict(region.ok && region.equal && region.fastMs <= kRegionTargetMs));
+    Row("  its row runs and region alone, median", Format("%.3f ms", region.buildMs), "", "", "", "");
     Row("peak working set, whole download road", Format("%.0f KB", roadPeak),
-        Format("%.0f KB bare window", barePeak), Format("%.2f", barePeak > 0 ? roadPeak / barePeak : 0.0), "-",
+        Format("%.0f KB bare window", barePeak), Ratio(roadPeak, barePeak), "-",
         road.ok ? "" : "(road failed)");
     Row("peak working set at first paint, median", Format("%.0f KB", launcherIdlePeak),
-        Format("%.0f KB bare window", barePeak), Format("%.2f", barePeak > 0 ? launcherIdlePeak / barePeak : 0.0),
+        Format("%.0f KB bare window", barePeak), Ratio(launcherIdlePeak, barePeak),
         "-", "");
     Row("size of launcher.exe", Format("%.0f bytes", sizeBytes), Format("= %.1f KB", sizeBytes / 1024.0), "",
         "<= 300 KB", Verdict(sized && sizeBytes / 1024.0 <= kSizeTargetKb));

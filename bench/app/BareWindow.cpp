@@ -3,12 +3,18 @@
 // client area in one solid colour and does nothing else. It closes on
 // WM_CLOSE like any window.
 //
-//   bare_window.exe [--paint-delay MS]
+//   bare_window.exe [--paint-delay MS] [--gdiplus]
 //
 // With --paint-delay its first paint comes MS milliseconds late (the window
 // is already on the screen meanwhile), so that the benchmark can show that
-// it times the paint and not the window's appearance.
+// it times the paint and not the window's appearance. With --gdiplus it
+// loads and starts GDI+ first, as the launcher does, so that the benchmark
+// can tell how much of the launcher's start-up that takes; without it the
+// program never loads GDI+.
 #include <windows.h>
+
+#include <objbase.h>
+#include <gdiplus.h>
 
 #include <cwchar>
 
@@ -19,6 +25,23 @@ constexpr int kHeight = 453;
 constexpr COLORREF kColour = RGB(46, 139, 87);
 
 DWORD g_paintDelay = 0;
+
+using StartupFunction = Gdiplus::Status(WINAPI*)(ULONG_PTR*, const Gdiplus::GdiplusStartupInput*,
+                                                 Gdiplus::GdiplusStartupOutput*);
+
+// Loads gdiplus.dll by name and starts it; the library stays loaded and
+// started until the program ends.
+bool StartGdiplus()
+{
+    HMODULE library = LoadLibraryW(L"gdiplus.dll");
+    if (library == nullptr)
+        return false;
+    auto startup = reinterpret_cast<StartupFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library, "GdiplusStartup")));
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    return startup != nullptr && startup(&token, &input, nullptr) == Gdiplus::Ok;
+}
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -55,6 +78,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
     const wchar_t* delay = std::wcsstr(commandLine, L"--paint-delay ");
     if (delay != nullptr)
         g_paintDelay = static_cast<DWORD>(std::wcstoul(delay + 14, nullptr, 10));
+    if (std::wcsstr(commandLine, L"--gdiplus") != nullptr && !StartGdiplus())
+        return 1;
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);

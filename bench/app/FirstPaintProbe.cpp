@@ -43,6 +43,7 @@ bool FirstPaintProbe::Shows(POINT p, COLORREF colour) const
 HWND FirstPaintProbe::Wait(DWORD processId, HANDLE process, DWORD timeoutMs, double& paintedAtMs)
 {
     m_firstRead = CLR_INVALID;
+    m_foundAt = 0.0;
     if (m_screen == nullptr)
         return nullptr;
     const double deadline = NowMs() + timeoutMs;
@@ -56,6 +57,7 @@ HWND FirstPaintProbe::Wait(DWORD processId, HANDLE process, DWORD timeoutMs, dou
                 IsWindowVisible(found)) {
                 point = m_clientPoint;
                 if (ClientToScreen(found, &point)) {
+                    m_foundAt = NowMs();
                     window = found;
                     m_lastScreenPoint = point;
                 }

@@ -20,6 +20,10 @@ public:
     // (ms) in paintedAtMs; null when process ends first or timeoutMs passes.
     HWND Wait(DWORD processId, HANDLE process, DWORD timeoutMs, double& paintedAtMs);
 
+    // The performance counter's time (ms) when the last Wait first found the
+    // window, visible, before it had painted; 0 when it found none.
+    double FoundAtMs() const { return m_foundAt; }
+
     // The colour read at the point when the window was first found, before
     // its first paint unless the program painted at once.
     COLORREF FirstRead() const { return m_firstRead; }
@@ -39,4 +43,5 @@ private:
     HDC m_screen;
     POINT m_lastScreenPoint{-1, -1};
     COLORREF m_firstRead = CLR_INVALID;
+    double m_foundAt = 0.0;
 };

@@ -3,7 +3,7 @@
 # start-up to first paint against a bare window program, the window region,
 # the peak working set during a download, and the size of launcher.exe.
 #
-#   bench/app/run_app_bench.sh [runs]      (runs of each program, default 10)
+#   bench/app/run_app_bench.sh [runs]      (runs of each program, default 15)
 #
 # Builds what it needs in build/bench-app (MinSizeRel, as shipped), pads the
 # demo installer to 20 MB with zeros and serves it from the loopback package
@@ -11,7 +11,7 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/scripts/common.sh"
-RUNS=${1:-10}
+RUNS=${1:-15}
 BUILD="$ROOT/build/bench-app"
 PORT=$(sed -n 's|^k_comm_url=http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$ROOT/bench/app/bench_config.ini" | tr -d '\r')
 INSTALLER_SIZE=$((20 * 1024 * 1024))
