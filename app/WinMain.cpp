@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/LauncherApp.h"
+#include "app/ScreenLayout.h"
 #include "platform/win/WinAppPlatform.h"
 #include "platform/win/WinPlatform.h"
 #include "platform/win/WinTaskPlatform.h"
@@ -36,6 +37,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     WinFileSystem files;
     WinProcessRunner processes;
     GdiplusGraphics graphics(instance);
+    // The skin decodes while the window is being created.
+    graphics.Preload({kImageBackground, kImageSymbol, kImageClose, kImageMinimize, kImageBanner, kImageTrack,
+                      kImageBar});
     SetUiPlatform(&graphics, &windows);
 
     Platform platform;
@@ -54,7 +58,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
         app->Release();
         return 1;
     }
-    ApplyWindowRegion(*app, instance);
+    ApplyWindowRegion(*app);
     app->Window();
     app->BuildScreen();
 

@@ -5,6 +5,7 @@
 // GDI+ flat interface (platform/win/GdiplusGraphics.h), tests with a fake
 // that records every call.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +56,11 @@ public:
     virtual ~IImage() = default;
     // Width and height in pixels; each 0 when its query fails.
     virtual void GetSize(int32_t& width, int32_t& height) const = 0;
+    // Hands the pixels to reader in place, row by row: 32-bit values with
+    // the alpha in the top byte (the colour bytes may be premultiplied),
+    // stride counted in pixels. False, reader not called, when they cannot
+    // be read.
+    virtual bool ReadPixels(const std::function<void(const uint32_t* pixels, int32_t stride)>& reader) const = 0;
 };
 
 // A drawing surface open on one device context for the length of one Draw.

@@ -25,6 +25,11 @@ void CResImage::GetSize(int32_t& width, int32_t& height) const
         m_image->GetSize(width, height);
 }
 
+bool CResImage::ReadPixels(const std::function<void(const uint32_t* pixels, int32_t stride)>& reader) const
+{
+    return m_image != nullptr && m_image->ReadPixels(reader);
+}
+
 void CResImage::Draw(DeviceContext dc, const Rect& dest) const
 {
     if (m_image == nullptr)

@@ -3,6 +3,7 @@
 // resource type 2020). Pictures are decoded once and kept; drawing only
 // scales them, opening a drawing surface for each call.
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/Graphics.h"
@@ -23,6 +24,9 @@ public:
 
     // Width and height in pixels; 0 and 0 when the holder is empty.
     void GetSize(int32_t& width, int32_t& height) const;
+    // Hands the pixels to reader in place (see IImage::ReadPixels); false
+    // when the holder is empty or they cannot be read.
+    bool ReadPixels(const std::function<void(const uint32_t* pixels, int32_t stride)>& reader) const;
 
     // The whole picture scaled into dest (in dc's coordinates).
     void Draw(DeviceContext dc, const Rect& dest) const;

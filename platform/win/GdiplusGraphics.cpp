@@ -7,8 +7,49 @@
 
 using namespace Gdiplus::DllExports;
 
+GdiplusGraphics::~GdiplusGraphics()
+{
+    FinishPreload();
+}
+
+void GdiplusGraphics::Preload(std::vector<uint16_t> ids)
+{
+    if (m_preloadThread != nullptr)
+        return;
+    m_preloadIds = std::move(ids);
+    // Without a thread nothing is lost: each picture is decoded when asked for.
+    m_preloadThread = CreateThread(nullptr, 0, &GdiplusGraphics::PreloadRoutine, this, 0, nullptr);
+}
+
+DWORD WINAPI GdiplusGraphics::PreloadRoutine(void* self)
+{
+    auto* graphics = static_cast<GdiplusGraphics*>(self);
+    for (uint16_t id : graphics->m_preloadIds) {
+        std::unique_ptr<IImage> image = GdiplusImage::FromResource(graphics->m_module, id);
+        if (image)
+            graphics->m_preloaded[id] = std::move(image);
+    }
+    return 0;
+}
+
+void GdiplusGraphics::FinishPreload()
+{
+    if (m_preloadThread == nullptr)
+        return;
+    WaitForSingleObject(m_preloadThread, INFINITE);
+    CloseHandle(m_preloadThread);
+    m_preloadThread = nullptr;
+}
+
 std::unique_ptr<IImage> GdiplusGraphics::DecodeImage(uint16_t id)
 {
+    FinishPreload();
+    auto preloaded = m_preloaded.find(id);
+    if (preloaded != m_preloaded.end()) {
+        std::unique_ptr<IImage> image = std::move(preloaded->second);
+        m_preloaded.erase(preloaded);
+        return image;
+    }
     return GdiplusImage::FromResource(m_module, id);
 }
 

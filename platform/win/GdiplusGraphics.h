@@ -5,6 +5,10 @@
 // and string formats are made and released inside each call.
 #include <windows.h>
 
+#include <map>
+#include <memory>
+#include <vector>
+
 #include "platform/Graphics.h"
 
 class GdiplusGraphics : public IGraphics {
@@ -12,6 +16,16 @@ public:
     // module: the module whose resources (type 2020) hold the pictures.
     // GDI+ must be started while this is used (GdiplusSession).
     explicit GdiplusGraphics(HMODULE module) : m_module(module) {}
+    // Waits for a preload that is still running.
+    ~GdiplusGraphics() override;
+    GdiplusGraphics(const GdiplusGraphics&) = delete;
+    GdiplusGraphics& operator=(const GdiplusGraphics&) = delete;
+
+    // Starts decoding these pictures on a thread of their own, so that the
+    // work overlaps the creation of the window; DecodeImage then hands out
+    // the decoded picture instead of decoding it again. Call it once,
+    // before the first DecodeImage.
+    void Preload(std::vector<uint16_t> ids);
 
     std::unique_ptr<IImage> DecodeImage(uint16_t id) override;
     std::unique_ptr<ISurface> OpenSurface(DeviceContext dc) override;
@@ -19,5 +33,12 @@ public:
                        float& width, float& height) override;
 
 private:
+    static DWORD WINAPI PreloadRoutine(void* self);
+    void FinishPreload();
+
     HMODULE m_module;
+    std::vector<uint16_t> m_preloadIds;
+    // Filled by the preload thread; read only after it has ended.
+    std::map<uint16_t, std::unique_ptr<IImage>> m_preloaded;
+    HANDLE m_preloadThread = nullptr;
 };

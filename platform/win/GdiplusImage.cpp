@@ -148,6 +148,24 @@ void GdiplusImage::GetSize(int32_t& width, int32_t& height) const
     height = m_height;
 }
 
+bool GdiplusImage::ReadPixels(const std::function<void(const uint32_t* pixels, int32_t stride)>& reader) const
+{
+    Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
+    if (GdipGetImageType(m_image.Get(), &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeBitmap || m_width <= 0 ||
+        m_height <= 0)
+        return false;
+    // The whole picture is kept premultiplied: reading it in that format
+    // is a plain copy, and the alpha is the same either way.
+    Gdiplus::GpRect all(0, 0, m_width, m_height);
+    Gdiplus::BitmapData data = {};
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(m_image.Get());
+    if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+        return false;
+    reader(static_cast<const uint32_t*>(data.Scan0), data.Stride / 4);
+    GdipBitmapUnlockBits(bitmap, &data);
+    return true;
+}
+
 void GdiplusImage::Draw(Gdiplus::GpGraphics* graphics, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
                         int32_t sy, int32_t sw, int32_t sh) const
 {

@@ -28,6 +28,7 @@ public:
     static std::unique_ptr<GdiplusImage> FromResource(HMODULE module, uint16_t id);
 
     void GetSize(int32_t& width, int32_t& height) const override;
+    bool ReadPixels(const std::function<void(const uint32_t* pixels, int32_t stride)>& reader) const override;
 
     // Draws the source rectangle (sx, sy, sw, sh) of the picture, in pixels,
     // scaled into (x, y, w, h) (GdipDrawImageRectRectI).

@@ -32,7 +32,7 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance);
 // Loads the background image (2020/220) into the application and cuts the
 // window's region from its alpha channel: pixels with alpha of 30 or less
 // lie outside the window.
-void ApplyWindowRegion(LauncherApp& app, HINSTANCE instance);
+void ApplyWindowRegion(LauncherApp& app);
 
 // The message loop with accelerator table 109; returns the quit code.
 int RunMessageLoop(HINSTANCE instance);

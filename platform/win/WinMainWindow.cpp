@@ -179,14 +179,16 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance)
     return window != nullptr;
 }
 
-void ApplyWindowRegion(LauncherApp& app, HINSTANCE instance)
+void ApplyWindowRegion(LauncherApp& app)
 {
     app.background = std::make_unique<CResImage>();
     app.background->LoadFromResource(kImageBackground);
     HWND window = static_cast<HWND>(app.hwnd.load());
     if (window == nullptr)
         return;
-    HRGN shape = CreateRegionFromImage(instance, kImageBackground);
+    // The region comes from the picture just decoded for painting: decoding
+    // it a second time would cost more than everything else here.
+    HRGN shape = CreateRegionFromImage(*app.background);
     // The window owns the region from here on.
     if (shape != nullptr && !SetWindowRgn(window, shape, FALSE))
         DeleteObject(shape);

@@ -2,8 +2,17 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
-// The region of the pixels of a PNG resource (type 2020) whose alpha is
-// above 30, in the image's coordinates; null when the resource is missing
-// or cannot be decoded. The caller owns the region. GDI+ must be running.
-HRGN CreateRegionFromImage(HINSTANCE instance, uint16_t id);
+#include "platform/Types.h"
+
+class CResImage;
+
+// One region made of row runs (see OpaqueRuns) of a width x height image.
+// The caller owns the region.
+HRGN CreateRegionFromRuns(const std::vector<Rect>& runs, int32_t width, int32_t height);
+
+// The region of the pixels of an already decoded picture whose alpha is
+// above 30, in the picture's coordinates; null when the holder is empty or
+// its pixels cannot be read. The caller owns the region.
+HRGN CreateRegionFromImage(const CResImage& image);

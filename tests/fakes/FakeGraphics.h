@@ -95,6 +95,14 @@ private:
             width = m_size.width;
             height = m_size.height;
         }
+        // Opaque everywhere: the fake has no pixels of its own.
+        bool ReadPixels(const std::function<void(const uint32_t*, int32_t)>& reader) const override
+        {
+            std::vector<uint32_t> pixels(static_cast<size_t>(m_size.width) * static_cast<size_t>(m_size.height),
+                                         0xFF000000u);
+            reader(pixels.data(), m_size.width);
+            return true;
+        }
         unsigned Id() const { return m_id; }
 
     private:
