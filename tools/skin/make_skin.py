@@ -716,14 +716,32 @@ def _icon_image(n):
 
 
 def write_ico(path, images):
-    """ICO with PNG-compressed entries, as Windows reads them since Vista: a
-    few kilobytes where 32-bit bitmaps take forty, which keeps the launcher
-    small."""
+    """ICO with 32-bit bitmap entries. Bitmaps, not PNG: the system would
+    decode a PNG icon through its imaging codecs, on the launcher's main
+    thread at start-up, while the skin is being decoded beside it; a bitmap
+    icon is read directly."""
     entries = []
     for im in images:
-        buf = io.BytesIO()
-        im.save(buf, "PNG", optimize=True)
-        entries.append((im.size[0], buf.getvalue()))
+        n = im.size[0]
+        header = struct.pack("<IiiHHIIiiII", 40, n, n * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+        px = im.load()
+        rows = []
+        for y in range(n - 1, -1, -1):           # bottom-up
+            row = bytearray()
+            for x in range(n):
+                r, g, b, a = px[x, y]
+                row += bytes((b, g, r, a))
+            rows.append(bytes(row))
+        # AND mask: 1 bit per pixel, rows padded to 32 bits; set where transparent.
+        mask_stride = ((n + 31) // 32) * 4
+        mask_rows = []
+        for y in range(n - 1, -1, -1):
+            bits = bytearray(mask_stride)
+            for x in range(n):
+                if px[x, y][3] == 0:
+                    bits[x // 8] |= 0x80 >> (x % 8)
+            mask_rows.append(bytes(bits))
+        entries.append((n, header + b"".join(rows) + b"".join(mask_rows)))
 
     out = bytearray(struct.pack("<HHH", 0, 1, len(entries)))
     offset = 6 + 16 * len(entries)
