@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ScreenLayout.h"
 #include "app/WindowShape.h"
 #include "bench/app/BenchClock.h"
 #include "bench/app/ChildProgram.h"
@@ -38,8 +39,6 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
-constexpr uint16_t kBackground = 220;
-constexpr uint16_t kBanner = 205;
 constexpr int kRegionRuns = 200;
 constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kRoadTimeoutMs = 180000;
@@ -262,10 +261,10 @@ RegionFigures MeasureRegion()
     SetUiPlatform(&graphics, nullptr);
     figures.decodeMs = MedianMs(kRegionRuns, [&] {
         CResImage decoded;
-        decoded.LoadFromResource(kBackground);
+        decoded.LoadFromResource(kImageBackground);
     });
     CResImage background;
-    background.LoadFromResource(kBackground);
+    background.LoadFromResource(kImageBackground);
     ScopedGdiObject fast(CreateRegionFromImage(background));
     if (!fast) {
         SetUiPlatform(nullptr, nullptr);
@@ -303,7 +302,7 @@ RegionFigures MeasureRegion()
     ScopedGdiObject reference;
     for (int i = 0; i < 3; ++i) {
         const double start = NowMs();
-        HRGN region = CreatePerPixelRegion(self, kBackground);
+        HRGN region = CreatePerPixelRegion(self, kImageBackground);
         slow.push_back(NowMs() - start);
         if (region == nullptr)
             return figures;
@@ -339,8 +338,8 @@ int wmain(int argc, wchar_t** argv)
     }
     // What the launcher's first paint shows: the background at the probe
     // point, and the banner picture (an element) at its centre.
-    const ResourceImage background(GetModuleHandleW(nullptr), kBackground);
-    const ResourceImage banner(GetModuleHandleW(nullptr), kBanner);
+    const ResourceImage background(GetModuleHandleW(nullptr), kImageBackground);
+    const ResourceImage banner(GetModuleHandleW(nullptr), kImageBanner);
     COLORREF launcherColour = 0;
     COLORREF bannerColour = 0;
     if (!background.OpaquePixel(kProbePoint.x, kProbePoint.y, launcherColour) ||

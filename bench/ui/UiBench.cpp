@@ -68,7 +68,7 @@ int main()
     int status = 0;
     {
         CResImage background;
-        if (!background.LoadFromResource(220)) {
+        if (!background.LoadFromResource(kImageBackground)) {
             std::fprintf(stderr, "background picture 220 missing\n");
             status = 1;
         }

@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     int failures = 0;
     {
         CResImage background;
-        background.LoadFromResource(220);
+        background.LoadFromResource(kImageBackground);
         BenchScreen screen;
         OffscreenBitmap canvas(630, 453);
 
