@@ -80,6 +80,8 @@ public:
     std::wstring installerKey;
 
 private:
+    // Declared before the task manager: its workers post through the poster
+    // until the manager has stopped them, so the poster must outlive it.
     Platform m_platform;
     AppTaskEventPoster m_poster;
 
