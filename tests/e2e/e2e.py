@@ -274,6 +274,13 @@ def case_about(s):
     subprocess.run(["xdotool", "windowfocus", "--sync", dialog], check=True)
     subprocess.run(["xdotool", "key", "Return"], check=True)
     wait_for("the About dialog to close", lambda: s.find_window("关于 quillmerex") is None)
+    # Alt+"/" is the same command.
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    subprocess.run(["xdotool", "key", "--window", window, "alt+slash"], check=True)
+    dialog = s.window("关于 quillmerex")
+    subprocess.run(["xdotool", "windowfocus", "--sync", dialog], check=True)
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
+    wait_for("the About dialog to close", lambda: s.find_window("关于 quillmerex") is None)
     s.click(window, CLOSE_BUTTON)
     wait_for("the launcher to exit", lambda: launcher.poll() is not None)
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
