@@ -93,8 +93,8 @@ class Session:
         check(value and "%" not in value, f"{name} is not set in the prefix")
         return value
 
-    def launcher(self, env=None):
-        exe = os.path.join(self.build, "tests", "win", "launcher_e2e.exe")
+    def launcher(self, env=None, program="launcher_e2e.exe"):
+        exe = os.path.join(self.build, "tests", "win", program)
         process = subprocess.Popen([self.wine, exe], env=env or self.env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.children.append(process)
@@ -129,6 +129,19 @@ class Session:
 
     def window(self, title):
         return wait_for(f"window {title!r}", lambda: self.find_window(title))
+
+    def window_of_program(self, program):
+        """The visible window of a program, found by its X class (the exe name)."""
+        def find():
+            result = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", program],
+                                    capture_output=True, text=True)
+            ids = result.stdout.split()
+            return ids[0] if ids else None
+        return wait_for(f"the window of {program}", find)
+
+    def window_name(self, window):
+        return subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
+                              text=True).stdout.rstrip("\n")
 
     def origin(self, window):
         out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
@@ -184,6 +197,21 @@ def close_enough(a, b, tolerance=12):
     return all(abs(x - y) <= tolerance for x, y in zip(a, b))
 
 
+# Areas of the screen where text shows, in client coordinates. A status
+# text that runs past the first 110 pixels of the line is longer than
+# "开始下载..." (a failure text is).
+LONG_STATUS_TAIL = (66 + 110, 342, 466, 358)
+NAME_LABEL = (38, 12, 188, 28)
+
+
+def text_in(s, window, area, shot_name):
+    """Whether light text pixels show in the area of the window."""
+    x, y = s.origin(window)
+    shot = s.screenshot(shot_name)
+    box = shot.crop((x + area[0], y + area[1], x + area[2], y + area[3]))
+    return any(sum(p) > 300 for p in box.getdata())
+
+
 # --- the cases ----------------------------------------------------------
 
 def case_whole_road(s):
@@ -230,14 +258,7 @@ def case_server_down(s):
     # The download fails at once; the status line keeps the failure text and
     # the window stays. "开始下载..." ends within 100 pixels of the line's
     # start; the failure text ("连接不可用,错误代码：12029") runs well past it.
-    status = (66 + 110, 342, 466, 358)
-
-    def failure_shown():
-        x, y = s.origin(window)
-        shot = s.screenshot("failed")
-        box = shot.crop((x + status[0], y + status[1], x + status[2], y + status[3]))
-        return any(sum(p) > 300 for p in box.getdata())
-    wait_for("the failure text", failure_shown)
+    wait_for("the failure text", lambda: text_in(s, window, LONG_STATUS_TAIL, "failed"))
     check(launcher.poll() is None, "the launcher closed after a failed download")
     check(s.requests() == [], "a server answered")
     s.click(window, CLOSE_BUTTON)
@@ -300,12 +321,30 @@ def case_gdiplus_missing(s):
     check(launcher.returncode == 1, f"launcher exit code {launcher.returncode}")
 
 
+def case_empty_configuration(s):
+    # Without a configuration the window still opens, with an empty caption
+    # and name label; the install button leads to a failed download.
+    program = "launcher_e2e_empty.exe"
+    launcher = s.launcher(program=program)
+    window = s.window_of_program(program)
+    wait_for("the first paint", lambda: text_in(s, window, (227, 288, 403, 342), "ready"))
+    check(s.window_name(window) == "", f"caption {s.window_name(window)!r}")
+    check(not text_in(s, window, NAME_LABEL, "ready"), "the name label is not empty")
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the failure text", lambda: text_in(s, window, LONG_STATUS_TAIL, "failed"))
+    check(launcher.poll() is None, "the launcher closed after a failed download")
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
 CASES = {
     "whole_road": case_whole_road,
     "server_down": case_server_down,
     "window_shape": case_window_shape,
     "about": case_about,
     "gdiplus_missing": case_gdiplus_missing,
+    "empty_configuration": case_empty_configuration,
 }
 
 

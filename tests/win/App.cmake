@@ -1,8 +1,10 @@
 # End to end: the real launcher under Wine and Xvfb, against the loopback
 # package server and the demo installer. Screenshots go to e2e-artifacts.
 add_launcher(launcher_e2e ${CMAKE_SOURCE_DIR}/tests/e2e/e2e_config.ini)
-set_target_properties(launcher_e2e PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-foreach(case whole_road server_down window_shape about gdiplus_missing)
+# The same program with an empty configuration text.
+add_launcher(launcher_e2e_empty ${CMAKE_SOURCE_DIR}/tests/e2e/empty_config.ini)
+set_target_properties(launcher_e2e launcher_e2e_empty PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+foreach(case whole_road server_down window_shape about gdiplus_missing empty_configuration)
   add_test(NAME e2e.${case}
            COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py ${case}
                    --build ${CMAKE_BINARY_DIR} --artifacts ${CMAKE_BINARY_DIR}/e2e-artifacts)
