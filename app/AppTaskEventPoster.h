@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/TaskEventPoster.h"
+#include "tasks/TaskEventPoster.h"
 
 class LauncherApp;
 class IWindowSystem;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/TaskEventPoster.h"
+#include "tasks/TaskEventPoster.h"
 #include "tasks/CDownloadFileThread.h"
 #include "tasks/CInstallThread.h"
 

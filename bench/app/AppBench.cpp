@@ -31,7 +31,7 @@
 #include "bench/app/ResourceImage.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusSession.h"
-#include "platform/win/WindowRegion.h"
+#include "app/win/WindowRegion.h"
 #include "ui/CResImage.h"
 #include "ui/UiPlatform.h"
 
@@ -265,7 +265,7 @@ RegionFigures MeasureRegion()
     });
     CResImage background;
     background.LoadFromResource(kImageBackground);
-    ScopedGdiObject fast(CreateRegionFromImage(background));
+    ScopedRegion fast = CreateRegionFromImage(background);
     if (!fast) {
         SetUiPlatform(nullptr, nullptr);
         return figures;
@@ -273,14 +273,12 @@ RegionFigures MeasureRegion()
     std::vector<double> times;
     for (int i = 0; i < kRegionRuns; ++i) {
         const double start = NowMs();
-        HRGN region = CreateRegionFromImage(background);
+        ScopedRegion region = CreateRegionFromImage(background);
         times.push_back(NowMs() - start);
-        if (region != nullptr)
-            DeleteObject(region);
     }
     figures.fastMs = Median(times);
     figures.fastBestMs = *std::min_element(times.begin(), times.end());
-    figures.rectangles = RectangleCount(static_cast<HRGN>(fast.Get()));
+    figures.rectangles = RectangleCount(fast.Get());
 
     // Where the time goes: reading the pixels, and the row runs with the
     // region, each on its own.
@@ -293,13 +291,13 @@ RegionFigures MeasureRegion()
             runs = OpaqueRuns(pixels, width, height, stride);
         });
     });
-    figures.buildMs = MedianMs(kRegionRuns, [&] { DeleteObject(CreateRegionFromRuns(runs, width, height)); });
+    figures.buildMs = MedianMs(kRegionRuns, [&] { CreateRegionFromRuns(runs, width, height); });
     SetUiPlatform(nullptr, nullptr);
 
     // The per-pixel method takes long: run it once, and twice more if the
     // first run took under 5 s.
     std::vector<double> slow;
-    ScopedGdiObject reference;
+    ScopedRegion reference;
     for (int i = 0; i < 3; ++i) {
         const double start = NowMs();
         HRGN region = CreatePerPixelRegion(self, kImageBackground);
@@ -312,7 +310,7 @@ RegionFigures MeasureRegion()
     }
     figures.perPixelMs = Median(slow);
     figures.perPixelRuns = static_cast<int>(slow.size());
-    figures.equal = EqualRgn(static_cast<HRGN>(fast.Get()), static_cast<HRGN>(reference.Get())) != FALSE;
+    figures.equal = EqualRgn(fast.Get(), reference.Get()) != FALSE;
     figures.ok = true;
     return figures;
 }

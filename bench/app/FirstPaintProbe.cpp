@@ -22,14 +22,9 @@ FirstPaintProbe::FirstPaintProbe(std::wstring className, std::wstring caption, P
       m_caption(std::move(caption)),
       m_clientPoint(clientPoint),
       m_colour(colour),
-      m_screen(GetDC(nullptr))
+      m_screenDc(GetWindowDc(nullptr)),
+      m_screen(m_screenDc.Get().dc)
 {
-}
-
-FirstPaintProbe::~FirstPaintProbe()
-{
-    if (m_screen != nullptr)
-        ReleaseDC(nullptr, m_screen);
 }
 
 bool FirstPaintProbe::Shows(POINT p, COLORREF colour) const

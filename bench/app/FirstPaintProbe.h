@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/win/ScopedHandles.h"
+
 // Watches the screen for a program's first paint: the moment when its
 // window, found by class and caption and owned by the program's process,
 // shows an expected colour at a point of its client area. The pixel is read
@@ -11,7 +13,6 @@
 class FirstPaintProbe {
 public:
     FirstPaintProbe(std::wstring className, std::wstring caption, POINT clientPoint, COLORREF colour);
-    ~FirstPaintProbe();
     FirstPaintProbe(const FirstPaintProbe&) = delete;
     FirstPaintProbe& operator=(const FirstPaintProbe&) = delete;
 
@@ -40,7 +41,8 @@ private:
     std::wstring m_caption;
     POINT m_clientPoint;
     COLORREF m_colour;
-    HDC m_screen;
+    ScopedWindowDc m_screenDc;
+    HDC m_screen;  // not owned: the one in m_screenDc
     POINT m_lastScreenPoint{-1, -1};
     COLORREF m_firstRead = CLR_INVALID;
     double m_foundAt = 0.0;

@@ -20,11 +20,10 @@ HRGN CreatePerPixelRegion(HINSTANCE instance, uint16_t id)
                 last = pixel;
             if ((last >> 24) > 30)
                 continue;
-            HRGN dot = CreateRectRgn(x, y, x + 1, y + 1);
-            if (dot == nullptr)
+            ScopedRegion dot(CreateRectRgn(x, y, x + 1, y + 1));
+            if (!dot)
                 continue;
-            CombineRgn(region, region, dot, RGN_XOR);
-            DeleteObject(dot);
+            CombineRgn(region, region, dot.Get(), RGN_XOR);
         }
     }
     return region;

@@ -20,10 +20,10 @@ ResourceImage::ResourceImage(HINSTANCE instance, uint16_t id)
     if (!copy)
         return;
     {
-        GlobalLockScope lock(copy.Get());
-        if (lock.Data() == nullptr)
+        ScopedGlobalLock lock = LockGlobal(copy.Get());
+        if (lock.Get().data == nullptr)
             return;
-        std::memcpy(lock.Data(), bytes, size);
+        std::memcpy(lock.Get().data, bytes, size);
     }
     ScopedStream stream;
     if (CreateStreamOnHGlobal(copy.Get(), TRUE, stream.Out()) != S_OK)

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/win/ScopedHandles.h"
 #include "platform/win/WinTaskPlatform.h"
 #include "tasks/CDownloadFileThread.h"
 #include "tasks/CTaskEventHandler.h"
@@ -26,10 +27,10 @@ class BenchHandler : public CTaskEventHandler {
 public:
     void OnTaskStart(Task*, CThread*) override {}
     void OnTaskProgress(Task*, CThread*) override { ++chunks; }
-    void OnTaskFinish(Task*, CThread*) override { SetEvent(done); }
-    void OnTaskError(Task*, CThread*) override { SetEvent(done); }
+    void OnTaskFinish(Task*, CThread*) override { SetEvent(done.Get()); }
+    void OnTaskError(Task*, CThread*) override { SetEvent(done.Get()); }
 
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ScopedKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     LONG chunks = 0;
 };
 
@@ -82,11 +83,10 @@ int wmain(int argc, wchar_t** argv)
         const double cpuBefore = ProcessCpuSeconds();
         const double start = Now();
         worker.Start();
-        WaitForSingleObject(handler.done, INFINITE);
+        WaitForSingleObject(handler.done.Get(), INFINITE);
         const double seconds = Now() - start;
         worker.Stop();
         const double cpu = ProcessCpuSeconds() - cpuBefore;
-        CloseHandle(handler.done);
 
         if (task.state.load() != TaskState::Finished) {
             std::fprintf(stderr, "download failed: state %d\n", static_cast<int>(task.state.load()));

@@ -14,11 +14,11 @@ GdiplusGraphics::~GdiplusGraphics()
 
 void GdiplusGraphics::Preload(std::vector<uint16_t> ids)
 {
-    if (m_preloadThread != nullptr)
+    if (m_preloadThread)
         return;
     m_preloadIds = std::move(ids);
     // Without a thread nothing is lost: each picture is decoded when asked for.
-    m_preloadThread = CreateThread(nullptr, 0, &GdiplusGraphics::PreloadRoutine, this, 0, nullptr);
+    m_preloadThread.Reset(CreateThread(nullptr, 0, &GdiplusGraphics::PreloadRoutine, this, 0, nullptr));
 }
 
 DWORD WINAPI GdiplusGraphics::PreloadRoutine(void* self)
@@ -34,11 +34,10 @@ DWORD WINAPI GdiplusGraphics::PreloadRoutine(void* self)
 
 void GdiplusGraphics::FinishPreload()
 {
-    if (m_preloadThread == nullptr)
+    if (!m_preloadThread)
         return;
-    WaitForSingleObject(m_preloadThread, INFINITE);
-    CloseHandle(m_preloadThread);
-    m_preloadThread = nullptr;
+    WaitForSingleObject(m_preloadThread.Get(), INFINITE);
+    m_preloadThread.Reset();
 }
 
 std::unique_ptr<IImage> GdiplusGraphics::DecodeImage(uint16_t id)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Graphics.h"
+#include "platform/win/ScopedHandles.h"
 
 class GdiplusGraphics : public IGraphics {
 public:
@@ -40,5 +41,5 @@ private:
     std::vector<uint16_t> m_preloadIds;
     // Filled by the preload thread; read only after it has ended.
     std::map<uint16_t, std::unique_ptr<IImage>> m_preloaded;
-    HANDLE m_preloadThread = nullptr;
+    ScopedKernelHandle m_preloadThread;
 };

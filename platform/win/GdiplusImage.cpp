@@ -9,13 +9,6 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
-struct LoadedResourceTraits {
-    static HGLOBAL Invalid() { return nullptr; }
-    static bool Valid(HGLOBAL h) { return h != nullptr; }
-    static void Close(HGLOBAL h) { FreeResource(h); }
-};
-using ScopedLoadedResource = ScopedHandle<HGLOBAL, LoadedResourceTraits>;
-
 enum class RowKind { Transparent, Opaque, Mixed };
 
 RowKind KindOfRow(const uint8_t* row, int32_t width)
@@ -54,10 +47,11 @@ std::unique_ptr<GdiplusImage> GdiplusImage::FromResource(HMODULE module, uint16_
     if (info == nullptr)
         return nullptr;
     const DWORD size = SizeofResource(module, info);
-    ScopedLoadedResource resource(LoadResource(module, info));
-    if (!resource || size == 0)
+    // A loaded resource lives as long as the module: nothing to release.
+    HGLOBAL resource = LoadResource(module, info);
+    if (resource == nullptr || size == 0)
         return nullptr;
-    const void* bytes = LockResource(resource.Get());
+    const void* bytes = LockResource(resource);
     if (bytes == nullptr)
         return nullptr;
 
@@ -68,10 +62,10 @@ std::unique_ptr<GdiplusImage> GdiplusImage::FromResource(HMODULE module, uint16_
         return nullptr;
     ScopedGpImage decoded;
     {
-        GlobalLockScope lock(copy.Get());
-        if (lock.Data() == nullptr)
+        ScopedGlobalLock lock = LockGlobal(copy.Get());
+        if (lock.Get().data == nullptr)
             return nullptr;
-        std::memcpy(lock.Data(), bytes, size);
+        std::memcpy(lock.Get().data, bytes, size);
         ScopedStream stream;
         if (FAILED(CreateStreamOnHGlobal(copy.Get(), FALSE, stream.Out())))
             return nullptr;

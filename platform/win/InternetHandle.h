@@ -7,6 +7,11 @@
 
 #include <memory>
 
+#include "platform/win/ScopedHandles.h"
+
+// A WinINet handle with one owner.
+using ScopedInternetHandle = ScopedHandle<HINTERNET, &InternetCloseHandle>;
+
 // A URL handle keeps its session open until it has been closed itself.
 inline std::shared_ptr<void> ShareInternetHandle(HINTERNET handle, std::shared_ptr<void> parent = nullptr)
 {

@@ -1,44 +1,22 @@
 #include "platform/win/OffscreenBitmap.h"
 
-namespace {
-
-// The screen's device context for the wrapper's lifetime.
-class ScreenDc {
-public:
-    ScreenDc() : m_dc(GetDC(nullptr)) {}
-    ~ScreenDc()
-    {
-        if (m_dc != nullptr)
-            ReleaseDC(nullptr, m_dc);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HDC m_dc;
-};
-
-}  // namespace
-
 OffscreenBitmap::OffscreenBitmap(int32_t width, int32_t height) : m_width(width), m_height(height)
 {
     if (width <= 0 || height <= 0)
         return;
-    ScreenDc screen;
-    if (screen.Get() == nullptr)
+    ScopedWindowDc screen = GetWindowDc(nullptr);
+    if (!screen)
         return;
-    m_dc.Reset(CreateCompatibleDC(screen.Get()));
-    m_bitmap.Reset(CreateCompatibleBitmap(screen.Get(), width, height));
+    m_dc.Reset(CreateCompatibleDC(screen.Get().dc));
+    m_bitmap.Reset(CreateCompatibleBitmap(screen.Get().dc, width, height));
     if (!m_dc || !m_bitmap)
         return;
-    m_previous = SelectObject(m_dc.Get(), m_bitmap.Get());
+    m_selection = SelectInto(m_dc.Get(), m_bitmap.Get());
 }
 
-OffscreenBitmap::~OffscreenBitmap()
+bool OffscreenBitmap::CopyTo(HDC target) const
 {
-    if (m_previous != nullptr)
-        SelectObject(m_dc.Get(), m_previous);
+    return Valid() && BitBlt(target, 0, 0, m_width, m_height, m_dc.Get(), 0, 0, SRCCOPY);
 }
 
 BITMAPINFO OffscreenBitmap::Format() const
@@ -60,9 +38,9 @@ std::vector<uint32_t> OffscreenBitmap::ReadPixels() const
     std::vector<uint32_t> pixels(static_cast<size_t>(m_width) * static_cast<size_t>(m_height));
     BITMAPINFO info = Format();
     // The bitmap may not be selected while it is read.
-    SelectObject(m_dc.Get(), m_previous);
-    const int rows = GetDIBits(m_dc.Get(), static_cast<HBITMAP>(m_bitmap.Get()), 0, static_cast<UINT>(m_height),
-                               pixels.data(), &info, DIB_RGB_COLORS);
+    SelectObject(m_dc.Get(), m_selection.Get().previous);
+    const int rows = GetDIBits(m_dc.Get(), m_bitmap.Get(), 0, static_cast<UINT>(m_height), pixels.data(), &info,
+                               DIB_RGB_COLORS);
     SelectObject(m_dc.Get(), m_bitmap.Get());
     if (rows != m_height)
         return {};
@@ -77,9 +55,9 @@ bool OffscreenBitmap::WritePixels(const std::vector<uint32_t>& pixels)
         return false;
     BITMAPINFO info = Format();
     // The bitmap may not be selected while it is written.
-    SelectObject(m_dc.Get(), m_previous);
-    const int rows = SetDIBits(m_dc.Get(), static_cast<HBITMAP>(m_bitmap.Get()), 0, static_cast<UINT>(m_height),
-                               pixels.data(), &info, DIB_RGB_COLORS);
+    SelectObject(m_dc.Get(), m_selection.Get().previous);
+    const int rows = SetDIBits(m_dc.Get(), m_bitmap.Get(), 0, static_cast<UINT>(m_height), pixels.data(), &info,
+                               DIB_RGB_COLORS);
     SelectObject(m_dc.Get(), m_bitmap.Get());
     return rows == m_height;
 }
@@ -89,4 +67,15 @@ void OffscreenBitmap::Fill(uint32_t rgb)
     if (!Valid())
         return;
     WritePixels(std::vector<uint32_t>(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), rgb));
+}
+
+void PaintBuffered(HDC target, int32_t width, int32_t height, const std::function<void(HDC dc)>& paint)
+{
+    OffscreenBitmap buffer(width, height);
+    if (!buffer.Valid()) {
+        paint(target);
+        return;
+    }
+    paint(buffer.Dc());
+    buffer.CopyTo(target);
 }

@@ -1,26 +1,29 @@
 #pragma once
 // An off-screen picture like the one the window paints into: a memory device
 // context compatible with the screen and a compatible bitmap selected into
-// it. Its pixels can be read back and written as a whole.
+// it. Its pixels can be read back and written as a whole, and it is copied
+// to a window by an explicit call.
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
-#include "platform/win/GdiplusHandles.h"
+#include "platform/win/ScopedHandles.h"
 
 class OffscreenBitmap {
 public:
-    // Check Valid(): it fails without a screen to be compatible with.
+    // Check Valid(): it fails without a screen to be compatible with, or
+    // when the system cannot make a bitmap of that size.
     OffscreenBitmap(int32_t width, int32_t height);
-    ~OffscreenBitmap();
-    OffscreenBitmap(const OffscreenBitmap&) = delete;
-    OffscreenBitmap& operator=(const OffscreenBitmap&) = delete;
 
-    bool Valid() const { return m_previous != nullptr; }
+    bool Valid() const { return m_selection.Valid(); }
     HDC Dc() const { return m_dc.Get(); }
     int32_t Width() const { return m_width; }
     int32_t Height() const { return m_height; }
+
+    // Copies the whole picture to target at (0, 0).
+    bool CopyTo(HDC target) const;
 
     // Every pixel as 0x00RRGGBB, row after row from the top; empty when the
     // bitmap cannot be read.
@@ -35,7 +38,15 @@ private:
 
     int32_t m_width;
     int32_t m_height;
+    // Released in reverse order: the bitmap is deselected before it is
+    // deleted, and deleted before its device context.
     ScopedMemoryDc m_dc;
-    ScopedGdiObject m_bitmap;
-    HGDIOBJ m_previous = nullptr;
+    ScopedBitmap m_bitmap;
+    ScopedSelection m_selection;
 };
+
+// Paints a width x height area of target without flicker: paint draws into
+// an off-screen bitmap, which is then copied to target in one step. When no
+// off-screen bitmap can be made, paint draws straight onto target, so that
+// the window is never left blank.
+void PaintBuffered(HDC target, int32_t width, int32_t height, const std::function<void(HDC dc)>& paint);

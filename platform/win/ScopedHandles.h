@@ -1,17 +1,35 @@
 #pragma once
-// Owning wrappers for the handle kinds of the Windows layer: each closes its
-// handle exactly once, in its destructor, and cannot be copied.
+// One owning wrapper for every handle kind of the Windows layer. A kind is
+// declared in one line that names its close function:
+//
+//     using ScopedRegion = ScopedHandle<HRGN, &DeleteObject>;
+//
+// The wrapper closes its handle exactly once, in its destructor or when it
+// is reset, and can be moved but not copied. A handle that is null or
+// INVALID_HANDLE_VALUE is "none" and is never closed. Resources that need
+// more than a handle to be released (a paint, a selected object, a device
+// context of a window, a global lock) are small records with a close
+// function of their own, held by the same wrapper.
 #include <windows.h>
+#include <objbase.h>
 
-template <typename H, typename Traits>
+#include <cstdint>
+
+template <typename P>
+bool IsNoHandle(P* handle)
+{
+    return handle == nullptr || reinterpret_cast<uintptr_t>(handle) == ~uintptr_t{0};
+}
+
+template <typename T, auto Close>
 class ScopedHandle {
 public:
     ScopedHandle() = default;
-    explicit ScopedHandle(H h) : m_h(h) {}
+    explicit ScopedHandle(T handle) : m_handle(handle) {}
     ~ScopedHandle() { Reset(); }
     ScopedHandle(const ScopedHandle&) = delete;
     ScopedHandle& operator=(const ScopedHandle&) = delete;
-    ScopedHandle(ScopedHandle&& other) noexcept : m_h(other.Release()) {}
+    ScopedHandle(ScopedHandle&& other) noexcept : m_handle(other.Release()) {}
     ScopedHandle& operator=(ScopedHandle&& other) noexcept
     {
         if (this != &other)
@@ -19,52 +37,132 @@ public:
         return *this;
     }
 
-    H Get() const { return m_h; }
-    H* Out() { Reset(); return &m_h; }
-    bool Valid() const { return Traits::Valid(m_h); }
-    explicit operator bool() const { return Valid(); }
-    H Release()
+    const T& Get() const { return m_handle; }
+    // For functions that hand out a new handle through a pointer.
+    T* Out()
     {
-        H h = m_h;
-        m_h = Traits::Invalid();
-        return h;
+        Reset();
+        return &m_handle;
     }
-    void Reset(H h = Traits::Invalid())
+    bool Valid() const { return !IsNoHandle(m_handle); }
+    explicit operator bool() const { return Valid(); }
+    T Release()
     {
-        if (Traits::Valid(m_h))
-            Traits::Close(m_h);
-        m_h = h;
+        T handle = m_handle;
+        m_handle = T{};
+        return handle;
+    }
+    void Reset(T handle = T{})
+    {
+        if (!IsNoHandle(m_handle))
+            Close(m_handle);
+        m_handle = handle;
     }
 
 private:
-    H m_h = Traits::Invalid();
+    T m_handle{};
 };
 
-struct KernelHandleTraits {
-    static HANDLE Invalid() { return nullptr; }
-    static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { CloseHandle(h); }
-};
-using ScopedKernelHandle = ScopedHandle<HANDLE, KernelHandleTraits>;
+inline void ReleaseComObject(IUnknown* object)
+{
+    object->Release();
+}
 
-// File handles use INVALID_HANDLE_VALUE for "none".
-struct FileHandleTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { CloseHandle(h); }
-};
-using ScopedFileHandle = ScopedHandle<HANDLE, FileHandleTraits>;
+// Kernel objects: events, threads, processes, files.
+using ScopedKernelHandle = ScopedHandle<HANDLE, &CloseHandle>;
+using ScopedFileHandle = ScopedKernelHandle;
+using ScopedFindHandle = ScopedHandle<HANDLE, &FindClose>;
+using ScopedRegKey = ScopedHandle<HKEY, &RegCloseKey>;
+using ScopedGlobalMemory = ScopedHandle<HGLOBAL, &GlobalFree>;
+using ScopedStream = ScopedHandle<IStream*, &ReleaseComObject>;
+using ScopedModule = ScopedHandle<HMODULE, &FreeLibrary>;
 
-struct RegKeyTraits {
-    static HKEY Invalid() { return nullptr; }
-    static bool Valid(HKEY h) { return h != nullptr; }
-    static void Close(HKEY h) { RegCloseKey(h); }
-};
-using ScopedRegKey = ScopedHandle<HKEY, RegKeyTraits>;
+// GDI objects.
+using ScopedMemoryDc = ScopedHandle<HDC, &DeleteDC>;
+using ScopedGdiObject = ScopedHandle<HGDIOBJ, &DeleteObject>;
+using ScopedRegion = ScopedHandle<HRGN, &DeleteObject>;
+using ScopedBitmap = ScopedHandle<HBITMAP, &DeleteObject>;
 
-struct FindHandleTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-    static void Close(HANDLE h) { FindClose(h); }
+// A paint of a window, between BeginPaint and EndPaint.
+struct WindowPaint {
+    HWND window = nullptr;
+    PAINTSTRUCT paint{};
 };
-using ScopedFindHandle = ScopedHandle<HANDLE, FindHandleTraits>;
+inline bool IsNoHandle(const WindowPaint& p)
+{
+    return p.window == nullptr || p.paint.hdc == nullptr;
+}
+inline void EndWindowPaint(const WindowPaint& p)
+{
+    EndPaint(p.window, &p.paint);
+}
+using ScopedPaint = ScopedHandle<WindowPaint, &EndWindowPaint>;
+
+inline ScopedPaint BeginWindowPaint(HWND window)
+{
+    WindowPaint p;
+    p.window = window;
+    BeginPaint(window, &p.paint);
+    return ScopedPaint(p);
+}
+
+// An object selected into a device context; closing it selects the
+// object that was there before.
+struct Selection {
+    HDC dc = nullptr;
+    HGDIOBJ previous = nullptr;
+};
+inline bool IsNoHandle(const Selection& s)
+{
+    return s.dc == nullptr || s.previous == nullptr || s.previous == HGDI_ERROR;
+}
+inline void RestoreSelection(const Selection& s)
+{
+    SelectObject(s.dc, s.previous);
+}
+using ScopedSelection = ScopedHandle<Selection, &RestoreSelection>;
+
+inline ScopedSelection SelectInto(HDC dc, HGDIOBJ object)
+{
+    return ScopedSelection(Selection{dc, SelectObject(dc, object)});
+}
+
+// The device context of a window (of the screen, for a null window).
+struct WindowDc {
+    HWND window = nullptr;
+    HDC dc = nullptr;
+};
+inline bool IsNoHandle(const WindowDc& w)
+{
+    return w.dc == nullptr;
+}
+inline void ReleaseWindowDc(const WindowDc& w)
+{
+    ReleaseDC(w.window, w.dc);
+}
+using ScopedWindowDc = ScopedHandle<WindowDc, &ReleaseWindowDc>;
+
+inline ScopedWindowDc GetWindowDc(HWND window)
+{
+    return ScopedWindowDc(WindowDc{window, GetDC(window)});
+}
+
+// A lock on a global memory block.
+struct GlobalLockData {
+    HGLOBAL block = nullptr;
+    void* data = nullptr;
+};
+inline bool IsNoHandle(const GlobalLockData& l)
+{
+    return l.data == nullptr;
+}
+inline void UnlockGlobal(const GlobalLockData& l)
+{
+    GlobalUnlock(l.block);
+}
+using ScopedGlobalLock = ScopedHandle<GlobalLockData, &UnlockGlobal>;
+
+inline ScopedGlobalLock LockGlobal(HGLOBAL block)
+{
+    return ScopedGlobalLock(GlobalLockData{block, GlobalLock(block)});
+}

@@ -12,14 +12,8 @@ constexpr DWORD kOpenFlags = 0x102;
 // thread that makes the call. A handle nobody claimed is closed with it.
 struct OpenResult {
     std::shared_ptr<void> session;
-    HINTERNET handle = nullptr;
+    ScopedInternetHandle handle;
     DWORD error = 0;
-
-    ~OpenResult()
-    {
-        if (handle != nullptr)
-            InternetCloseHandle(handle);
-    }
 };
 
 }  // namespace
@@ -31,9 +25,9 @@ std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, u
     result->session = m_handle;
     const bool done = m_caller.Run(
         [result, url] {
-            result->handle = InternetOpenUrlW(static_cast<HINTERNET>(result->session.get()), url.c_str(),
-                                              nullptr, 0, kOpenFlags, 0);
-            if (result->handle == nullptr)
+            result->handle.Reset(InternetOpenUrlW(static_cast<HINTERNET>(result->session.get()), url.c_str(),
+                                                  nullptr, 0, kOpenFlags, 0));
+            if (!result->handle)
                 result->error = GetLastError();
         },
         keepGoing);
@@ -41,11 +35,9 @@ std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, u
         error = kHttpErrorCancelled;
         return nullptr;
     }
-    if (result->handle == nullptr) {
+    if (!result->handle) {
         error = result->error;
         return nullptr;
     }
-    HINTERNET handle = result->handle;
-    result->handle = nullptr;
-    return std::make_unique<WinHttpRequest>(ShareInternetHandle(handle, m_handle));
+    return std::make_unique<WinHttpRequest>(ShareInternetHandle(result->handle.Release(), m_handle));
 }

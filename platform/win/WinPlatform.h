@@ -7,6 +7,8 @@
 #include "platform/Environment.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
+#include "platform/Shell.h"
+#include "platform/WindowSystem.h"
 
 class WinEnvironment : public IEnvironment {
 public:
@@ -27,4 +29,21 @@ class WinRegistry : public IRegistry {
 public:
     bool QueryUserValue(const std::wstring& subKey, const std::wstring& valueName,
                         uint32_t bufferBytes, RegistryValue& value) override;
+};
+
+class WinWindowSystem : public IWindowSystem {
+public:
+    bool IsWindow(WindowHandle window) override;
+    void InvalidateRect(WindowHandle window, const Rect* rect, bool erase) override;
+    void UpdateWindow(WindowHandle window) override;
+    bool GetClientRect(WindowHandle window, Rect& rect) override;
+    void DestroyWindow(WindowHandle window) override;
+    void Minimize(WindowHandle window) override;
+    void PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                     uintptr_t lParam) override;
+};
+
+class WinShell : public IShell {
+public:
+    intptr_t Open(const std::wstring& path) override;
 };

@@ -1,4 +1,4 @@
-#include "platform/win/WinAppPlatform.h"
+#include "platform/win/WinPlatform.h"
 
 #include <shellapi.h>
 

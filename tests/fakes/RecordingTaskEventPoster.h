@@ -8,7 +8,7 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/TaskEventPoster.h"
+#include "tasks/TaskEventPoster.h"
 
 class RecordingTaskEventPoster : public ITaskEventPoster {
 public:

@@ -5,6 +5,7 @@
 #include "app/LauncherApp.h"
 #include "config/FolderVariable.h"
 #include "config/InstallDetection.h"
+#include "platform/win/ScopedHandles.h"
 #include "platform/win/WinPlatform.h"
 
 namespace {
@@ -15,10 +16,9 @@ public:
     ~RegistryKeyGuard() { RegDeleteKeyW(HKEY_CURRENT_USER, m_key.c_str()); }
     void SetValue(const wchar_t* name, DWORD type, const void* data, DWORD bytes)
     {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, m_key.c_str(), &key), ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
-        RegCloseKey(key);
+        ScopedRegKey key;
+        ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, m_key.c_str(), key.Out()), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
     }
     void SetString(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ)
     {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/win/ScopedHandles.h"
+
 inline std::wstring ChildProgramPath()
 {
     wchar_t path[MAX_PATH + 1] = {};
@@ -23,6 +25,6 @@ inline HANDLE StartChild(const std::wstring& commandLine)
     if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                         &info))
         return nullptr;
-    CloseHandle(info.hThread);
+    ScopedKernelHandle thread(info.hThread);
     return info.hProcess;
 }

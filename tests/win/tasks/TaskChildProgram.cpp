@@ -16,7 +16,7 @@
 #include <cwchar>
 #include <string>
 
-#include "platform/TaskEventPoster.h"
+#include "tasks/TaskEventPoster.h"
 #include "platform/win/ScopedHandles.h"
 #include "platform/win/WinTaskPlatform.h"
 #include "tasks/CTaskManger.h"

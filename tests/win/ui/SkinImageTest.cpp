@@ -101,8 +101,8 @@ ScopedGpImage DecodeDirectly(uint16_t id)
     ScopedGlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, size));
     if (bytes == nullptr || !block)
         return ScopedGpImage();
-    GlobalLockScope lock(block.Get());
-    std::memcpy(lock.Data(), bytes, size);
+    ScopedGlobalLock lock = LockGlobal(block.Get());
+    std::memcpy(lock.Get().data, bytes, size);
     ScopedStream stream;
     if (FAILED(CreateStreamOnHGlobal(block.Get(), FALSE, stream.Out())))
         return ScopedGpImage();

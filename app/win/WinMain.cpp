@@ -6,13 +6,12 @@
 
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
-#include "platform/win/WinAppPlatform.h"
-#include "platform/win/WinPlatform.h"
-#include "platform/win/WinTaskPlatform.h"
+#include "app/win/MainWindow.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusSession.h"
+#include "platform/win/WinPlatform.h"
+#include "platform/win/WinTaskPlatform.h"
 #include "ui/UiPlatform.h"
-
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {

@@ -2,10 +2,13 @@
 // through an off-screen bitmap, and the About dialog.
 #include <windowsx.h>
 
+#include "app/win/MainWindow.h"
+
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
-#include "platform/win/WinAppPlatform.h"
-#include "platform/win/WindowRegion.h"
+#include "app/win/WindowRegion.h"
+#include "platform/win/OffscreenBitmap.h"
+#include "platform/win/ScopedHandles.h"
 #include "resources/resource.h"
 #include "tasks/Task.h"
 #include "ui/CResImage.h"
@@ -14,59 +17,6 @@ namespace {
 
 constexpr int kWindowWidth = 630;
 constexpr int kWindowHeight = 453;
-
-// BeginPaint and EndPaint, paired.
-class PaintScope {
-public:
-    explicit PaintScope(HWND window) : m_window(window) { m_dc = BeginPaint(window, &m_paint); }
-    ~PaintScope() { EndPaint(m_window, &m_paint); }
-    PaintScope(const PaintScope&) = delete;
-    PaintScope& operator=(const PaintScope&) = delete;
-    HDC Dc() const { return m_dc; }
-
-private:
-    HWND m_window;
-    PAINTSTRUCT m_paint{};
-    HDC m_dc;
-};
-
-// An off-screen bitmap compatible with a target device context. On leaving
-// its scope it always copies itself to the target at (0, 0) and releases
-// the bitmap and the memory context.
-class MemoryDC {
-public:
-    MemoryDC(HDC target, int width, int height)
-        : m_target(target), m_width(width), m_height(height)
-    {
-        m_dc = CreateCompatibleDC(target);
-        m_bitmap = CreateCompatibleBitmap(target, width, height);
-        if (m_dc != nullptr && m_bitmap != nullptr)
-            m_old = SelectObject(m_dc, m_bitmap);
-    }
-    ~MemoryDC()
-    {
-        if (m_old != nullptr) {
-            BitBlt(m_target, 0, 0, m_width, m_height, m_dc, 0, 0, SRCCOPY);
-            SelectObject(m_dc, m_old);
-        }
-        if (m_bitmap != nullptr)
-            DeleteObject(m_bitmap);
-        if (m_dc != nullptr)
-            DeleteDC(m_dc);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    bool Valid() const { return m_old != nullptr; }
-    HDC Dc() const { return m_dc; }
-
-private:
-    HDC m_target;
-    int m_width;
-    int m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-};
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
@@ -87,12 +37,13 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 void Paint(LauncherApp& app, HWND window)
 {
-    PaintScope paint(window);
+    ScopedPaint paint = BeginWindowPaint(window);
+    if (!paint)
+        return;
     RECT client{};
     GetClientRect(window, &client);
-    MemoryDC memory(paint.Dc(), client.right - client.left, client.bottom - client.top);
-    if (memory.Valid())
-        app.Paint(memory.Dc());
+    PaintBuffered(paint.Get().paint.hdc, client.right - client.left, client.bottom - client.top,
+                  [&app](HDC dc) { app.Paint(dc); });
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -188,10 +139,10 @@ void ApplyWindowRegion(LauncherApp& app)
         return;
     // The region comes from the picture just decoded for painting: decoding
     // it a second time would cost more than everything else here.
-    HRGN shape = CreateRegionFromImage(*app.background);
-    // The window owns the region from here on.
-    if (shape != nullptr && !SetWindowRgn(window, shape, FALSE))
-        DeleteObject(shape);
+    ScopedRegion shape = CreateRegionFromImage(*app.background);
+    // Once set, the region belongs to the window.
+    if (shape && SetWindowRgn(window, shape.Get(), FALSE))
+        shape.Release();
 }
 
 int RunMessageLoop(HINSTANCE instance)

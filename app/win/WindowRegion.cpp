@@ -1,12 +1,12 @@
 // The window's shape from the alpha channel of the background picture: the
 // picture the window paints anyway, read once, turned into row runs and made
 // into one region in a single call.
-#include "platform/win/WindowRegion.h"
+#include "app/win/WindowRegion.h"
 
 #include "app/WindowShape.h"
 #include "ui/CResImage.h"
 
-HRGN CreateRegionFromRuns(const std::vector<Rect>& runs, int32_t width, int32_t height)
+ScopedRegion CreateRegionFromRuns(const std::vector<Rect>& runs, int32_t width, int32_t height)
 {
     // A header followed by the rectangles.
     std::vector<uint8_t> buffer(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
@@ -19,10 +19,10 @@ HRGN CreateRegionFromRuns(const std::vector<Rect>& runs, int32_t width, int32_t 
     auto* rects = reinterpret_cast<RECT*>(region->Buffer);
     for (size_t i = 0; i < runs.size(); ++i)
         rects[i] = RECT{runs[i].left, runs[i].top, runs[i].right, runs[i].bottom};
-    return ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), region);
+    return ScopedRegion(ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), region));
 }
 
-HRGN CreateRegionFromImage(const CResImage& image)
+ScopedRegion CreateRegionFromImage(const CResImage& image)
 {
     int32_t width = 0;
     int32_t height = 0;
@@ -32,6 +32,6 @@ HRGN CreateRegionFromImage(const CResImage& image)
         !image.ReadPixels([&](const uint32_t* pixels, int32_t stride) {
             runs = OpaqueRuns(pixels, width, height, stride);
         }))
-        return nullptr;
+        return ScopedRegion();
     return CreateRegionFromRuns(runs, width, height);
 }
