@@ -44,8 +44,9 @@ CDownloadFileThread::~CDownloadFileThread()
     Stop();
 }
 
-// Both names always get one backslash between folder and name, also when
-// the folder already ends in one.
+// Folder, one backslash, name. A folder that already ends in a backslash
+// gets a second one; the temporary folder as the program reads it never
+// ends in one.
 std::wstring CDownloadFileThread::FinalPath() const
 {
     return task->directory + L"\\" + task->fileName;

@@ -5,8 +5,7 @@
 
 namespace {
 
-// INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_TRANSFER_BINARY.
-constexpr DWORD kOpenFlags = 0x102;
+constexpr DWORD kOpenFlags = INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_TRANSFER_BINARY;
 
 // The outcome of one InternetOpenUrlW, owned jointly by the caller and the
 // thread that makes the call. A handle nobody claimed is closed with it.
