@@ -9,19 +9,25 @@
 #include "app/win/MainWindow.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusSession.h"
+#include "platform/win/SystemLibrary.h"
 #include "platform/win/WinPlatform.h"
 #include "platform/win/WinTaskPlatform.h"
 #include "ui/UiPlatform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
+    // Before anything can load a DLL: from here on DLLs come only from the
+    // system folder, never from the folder the launcher was started from.
+    RestrictDllSearchToSystem();
+
     auto gdiplusFailed = [] {
         MessageBoxW(nullptr, L"gdiplus.dll丢失或异常，请修复或者联系相关客服", L"异常", MB_OK);
         return 1;
     };
-    // GDI+ is loaded on first use; a system without it gets the message
-    // above instead of a loader error.
-    if (LoadLibraryW(L"gdiplus.dll") == nullptr)
+    // GDI+ is delay-loaded; a system without it gets the message above
+    // instead of a loader error.
+    DWORD error = 0;
+    if (LoadSystemLibrary(L"gdiplus.dll", error) == nullptr)
         return gdiplusFailed();
     GdiplusSession gdiplus;
     if (!gdiplus.Started())

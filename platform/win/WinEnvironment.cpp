@@ -1,10 +1,21 @@
 #include <shlobj.h>
 
+#include "platform/win/SystemLibrary.h"
 #include "platform/win/WinPlatform.h"
 
 namespace {
+
 constexpr DWORD kVariableBuffer = 1024;
+
+// The user's folder by its CSIDL, from shell32 (loaded here at first use).
+bool ShellFolder(int csidl, wchar_t (&buffer)[MAX_PATH + 1])
+{
+    DWORD error = 0;
+    return LoadSystemLibrary(L"shell32.dll", error) != nullptr &&
+           SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) == S_OK;
 }
+
+}  // namespace
 
 bool WinEnvironment::ReadVariable(const std::wstring& name, std::wstring& value)
 {
@@ -21,7 +32,7 @@ std::wstring WinEnvironment::KnownFolder(Folder folder)
 {
     wchar_t buffer[MAX_PATH + 1] = {};
     if (folder == Folder::RoamingAppData) {
-        if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK)
+        if (!ShellFolder(CSIDL_APPDATA, buffer))
             return std::wstring();
         return buffer;
     }
@@ -32,8 +43,7 @@ std::wstring WinEnvironment::KnownFolder(Folder folder)
     std::wstring path;
     if (n > 0 && n <= MAX_PATH) {
         path.assign(buffer, n);
-    } else if (SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
-                                SHGFP_TYPE_CURRENT, buffer) == S_OK) {
+    } else if (ShellFolder(CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, buffer)) {
         path = std::wstring(buffer) + L"\\Temp";
         CreateDirectoryW(path.c_str(), nullptr);
     }

@@ -1,9 +1,16 @@
 #include "platform/win/InternetHandle.h"
+#include "platform/win/SystemLibrary.h"
 #include "platform/win/WinHttpSession.h"
 #include "platform/win/WinTaskPlatform.h"
 
 uint32_t WinHttpClient::AttemptConnect()
 {
+    // The first call into WinINet: it is loaded here, from the system
+    // folder, and a system without it fails the download like a network
+    // that cannot be reached.
+    DWORD error = 0;
+    if (LoadSystemLibrary(L"wininet.dll", error) == nullptr)
+        return error;
     return InternetAttemptConnect(0);
 }
 

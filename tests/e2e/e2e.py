@@ -93,8 +93,8 @@ class Session:
         check(value and "%" not in value, f"{name} is not set in the prefix")
         return value
 
-    def launcher(self, env=None, program="launcher_e2e.exe"):
-        exe = os.path.join(self.build, "tests", "win", program)
+    def launcher(self, env=None, program="launcher_e2e.exe", exe=None):
+        exe = exe or os.path.join(self.build, "tests", "win", program)
         process = subprocess.Popen([self.wine, exe], env=env or self.env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.children.append(process)
@@ -214,13 +214,26 @@ def text_in(s, window, area, shot_name):
 
 # --- the cases ----------------------------------------------------------
 
-def case_whole_road(s):
-    local, temp = clean_install_state(s)
+def held_server(s):
+    """The package server, holding the second half of the installer back
+    until the returned file exists."""
     release = os.path.join(s.work, "release")
     installer_size = os.path.getsize(os.path.join(s.build, "demo", "pomvel_mini.exe"))
     s.server("--hold-after", str(installer_size // 2), "--release", release)
+    return release
+
+
+def case_whole_road(s):
+    local, temp = clean_install_state(s)
+    release = held_server(s)
     launcher = s.launcher()
     window = s.window(TITLE)
+    road_after_start(s, launcher, window, local, temp, release)
+
+
+def road_after_start(s, launcher, window, local, temp, release):
+    """The road from the install button to the game's start, against the
+    held server."""
     ready = s.pixel(window, TRACK_PIXEL, "ready")
     s.click(window, INSTALL_BUTTON)
 
@@ -248,6 +261,44 @@ def case_whole_road(s):
     check('yrfoinstall.exe" -b' in text, f"installer command line: {text}")
     s.screenshot("game_started")
     subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+
+
+# DLLs with system names that a launcher in a downloads folder may find
+# beside itself. ole32, user32 and the other DLLs imported at start are
+# left out: the system always loads those from its own folder. version.dll
+# is left out too: Wine's own user32 loads it before any program code runs.
+PLANTED = ("wininet.dll", "gdiplus.dll", "shell32.dll")
+
+
+def case_planted_dlls(s):
+    local, temp = clean_install_state(s)
+    folder = os.path.join(s.work, "downloads")
+    os.makedirs(folder)
+    exe = os.path.join(folder, "launcher_e2e.exe")
+    shutil.copy(os.path.join(s.build, "tests", "win", "launcher_e2e.exe"), exe)
+    shutil.copy(os.path.join(s.build, "tests", "win", "planting_probe.exe"), folder)
+    for name in PLANTED:
+        shutil.copy(os.path.join(s.build, "tests", "win", "planted_dll.dll"), os.path.join(folder, name))
+    # Wine prefers a native DLL beside the program for these names, as
+    # Windows would for a DLL that the program's own folder offers first.
+    env = dict(s.env, WINEDLLOVERRIDES=s.env["WINEDLLOVERRIDES"] + ";" + ",".join(
+        n[:-4] for n in PLANTED) + "=n,b")
+    markers = [os.path.join(folder, name + ".loaded") for name in PLANTED]
+
+    # A program that loads them by bare name gets the planted ones.
+    subprocess.run([s.wine, os.path.join(folder, "planting_probe.exe"), *PLANTED], env=env,
+                   capture_output=True, timeout=TIMEOUT)
+    for marker in markers:
+        check(os.path.exists(marker), f"the planting does not work: no {os.path.basename(marker)}")
+        os.remove(marker)
+
+    # The launcher loads none of them, and the whole road still holds.
+    release = held_server(s)
+    launcher = s.launcher(env, exe=exe)
+    window = s.window(TITLE)
+    road_after_start(s, launcher, window, local, temp, release)
+    loaded = [os.path.basename(m) for m in markers if os.path.exists(m)]
+    check(not loaded, f"the launcher loaded planted DLLs: {loaded}")
 
 
 def case_server_down(s):
@@ -345,6 +396,7 @@ CASES = {
     "about": case_about,
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,
+    "planted_dlls": case_planted_dlls,
 }
 
 

@@ -1,0 +1,68 @@
+#include "platform/win/SystemLibrary.h"
+
+#include <delayimp.h>
+
+#include <string>
+
+namespace {
+
+bool g_searchRestricted = false;
+
+}  // namespace
+
+bool RestrictDllSearchToSystem()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto setDefault = kernel == nullptr ? nullptr
+                                        : reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                                              reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    g_searchRestricted = setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!g_searchRestricted)
+        SetDllDirectoryW(L"");
+    return g_searchRestricted;
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name, DWORD& error)
+{
+    HMODULE module = GetModuleHandleW(name);
+    if (module != nullptr)
+        return module;
+    if (g_searchRestricted) {
+        module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    } else {
+        // Without the restricted search the program's own folder comes
+        // first: name the file in the system folder in full.
+        wchar_t folder[MAX_PATH + 1] = {};
+        const UINT n = GetSystemDirectoryW(folder, MAX_PATH + 1);
+        if (n == 0 || n > MAX_PATH) {
+            error = n == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+            return nullptr;
+        }
+        module = LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
+    }
+    if (module == nullptr)
+        error = GetLastError();
+    return module;
+}
+
+namespace {
+
+// The delay-load helper asks here before it loads a DLL itself: every
+// delay-loaded DLL comes from the system folder, also on a system where
+// the search cannot be restricted (there, a bare name would find a DLL in
+// the program's own folder first).
+FARPROC WINAPI BeforeDelayLoad(unsigned notice, PDelayLoadInfo info)
+{
+    if (notice != dliNotePreLoadLibrary || info == nullptr || info->szDll == nullptr)
+        return nullptr;
+    std::wstring name;
+    for (const char* c = info->szDll; *c != '\0'; ++c)
+        name.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*c)));
+    DWORD error = 0;
+    return reinterpret_cast<FARPROC>(LoadSystemLibrary(name.c_str(), error));
+}
+
+}  // namespace
+
+PfnDliHook __pfnDliNotifyHook2 = BeforeDelayLoad;
