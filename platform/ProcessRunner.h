@@ -15,4 +15,16 @@ public:
     // handles, the launcher's environment and current directory. Null and
     // the platform's code on failure.
     virtual std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, uint32_t& error) = 0;
+
+    // Starts program (its path, quoted) with arguments through the shell's
+    // "runas" verb, for a program that asks for administrator rights: the
+    // system asks the user for consent, then starts it with its window
+    // hidden. Null and the platform's code on failure (1223 when the user
+    // refuses).
+    virtual std::unique_ptr<IProcess> StartElevated(const std::wstring& program, const std::wstring& arguments,
+                                                    uint32_t& error) = 0;
 };
+
+// ERROR_ELEVATION_REQUIRED: StartHidden cannot start a program that asks
+// for administrator rights.
+constexpr uint32_t kErrorElevationRequired = 740;

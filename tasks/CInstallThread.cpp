@@ -60,8 +60,14 @@ bool CInstallThread::Run()
     const std::wstring commandLine = CommandLine(task->installerPath, task->arguments);
     uint32_t error = kErrorCommandLineTooLong;
     std::unique_ptr<IProcess> process;
-    if (!commandLine.empty())
+    if (!commandLine.empty()) {
         process = processes->StartHidden(commandLine, error);
+        // An installer that asks for administrator rights cannot be started
+        // directly: the shell starts it, once the user has consented.
+        if (!process && error == kErrorElevationRequired)
+            process = processes->StartElevated(CommandLine(task->installerPath, std::wstring()), task->arguments,
+                                               error);
+    }
     if (!process) {
         Report(TaskState::Failed, kCannotStart + DecimalText(static_cast<int32_t>(error)));
         return false;

@@ -147,6 +147,26 @@ inline ScopedWindowDc GetWindowDc(HWND window)
     return ScopedWindowDc(WindowDc{window, GetDC(window)});
 }
 
+// COM entered on the calling thread (CoInitializeEx), left again when the
+// wrapper lets go; nothing to leave when entering failed.
+struct ComApartment {
+    bool entered = false;
+};
+inline bool IsNoHandle(const ComApartment& c)
+{
+    return !c.entered;
+}
+inline void LeaveComApartment(const ComApartment&)
+{
+    CoUninitialize();
+}
+using ScopedComApartment = ScopedHandle<ComApartment, &LeaveComApartment>;
+
+inline ScopedComApartment EnterComApartment(DWORD model)
+{
+    return ScopedComApartment(ComApartment{SUCCEEDED(CoInitializeEx(nullptr, model))});
+}
+
 // A lock on a global memory block.
 struct GlobalLockData {
     HGLOBAL block = nullptr;

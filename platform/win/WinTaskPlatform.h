@@ -23,4 +23,6 @@ public:
 class WinProcessRunner : public IProcessRunner {
 public:
     std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, uint32_t& error) override;
+    std::unique_ptr<IProcess> StartElevated(const std::wstring& program, const std::wstring& arguments,
+                                            uint32_t& error) override;
 };

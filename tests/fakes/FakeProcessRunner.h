@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ProcessRunner.h"
@@ -15,6 +16,11 @@ class FakeProcessRunner : public IProcessRunner {
 public:
     bool startFails = false;
     uint32_t startError = 2;
+    // The installer asks for administrator rights: StartHidden fails with
+    // 740, StartElevated starts it unless elevatedError is set (1223: the
+    // user refused).
+    bool needsRights = false;
+    uint32_t elevatedError = 0;
     // Results of the waits in turn; after the last, the process has ended.
     std::vector<IProcess::WaitResult> waits;
     bool exitCodeFails = false;
@@ -37,8 +43,29 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_commandLines.push_back(commandLine);
         }
-        if (startFails) {
-            error = startError;
+        if (startFails || needsRights) {
+            error = needsRights ? kErrorElevationRequired : startError;
+            return nullptr;
+        }
+        return std::make_unique<Process>(*this);
+    }
+
+    // Each elevated start as program and arguments.
+    std::vector<std::pair<std::wstring, std::wstring>> ElevatedStarts() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_elevated;
+    }
+
+    std::unique_ptr<IProcess> StartElevated(const std::wstring& program, const std::wstring& arguments,
+                                            uint32_t& error) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_elevated.emplace_back(program, arguments);
+        }
+        if (!needsRights || elevatedError != 0) {
+            error = needsRights ? elevatedError : startError;
             return nullptr;
         }
         return std::make_unique<Process>(*this);
@@ -73,4 +100,5 @@ private:
 
     mutable std::mutex m_mutex;
     std::vector<std::wstring> m_commandLines;
+    std::vector<std::pair<std::wstring, std::wstring>> m_elevated;
 };

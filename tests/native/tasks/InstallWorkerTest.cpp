@@ -113,6 +113,48 @@ TEST_P(InstallWorker, ReportsAndDeletesTheInstaller)
 INSTANTIATE_TEST_SUITE_P(Cases, InstallWorker, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
 
+TEST_F(InstallWorker, InstallerThatAsksForRightsStartsThroughTheShellAndIsJudgedAsAnyOther)
+{
+    struct RightsCase {
+        const char* name;
+        uint32_t elevatedError;
+        uint32_t exitCode;
+        std::string operations;
+        std::wstring message;
+        bool installerKept;
+    };
+    const RightsCase cases[] = {
+        {"consented, exit code 0", 0, 0, "start finish", L"", false},
+        {"consented, exit code 1", 0, 1, "start error", L"安装未完成", false},
+        {"consent refused", 1223, 0, "error", L"调用安装程序失败,错误码：1223", true},
+    };
+    for (const RightsCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.processes.needsRights = true;
+        f.processes.elevatedError = c.elevatedError;
+        f.processes.exitCode = c.exitCode;
+        f.worker->Run();
+        EXPECT_EQ(f.processes.CommandLines(), std::vector<std::wstring>{L"\"C:\\tmp dir\\yrfoinstall.exe\" -b"});
+        const std::vector<std::pair<std::wstring, std::wstring>> elevated{{L"\"C:\\tmp dir\\yrfoinstall.exe\"", L"-b"}};
+        EXPECT_EQ(f.processes.ElevatedStarts(), elevated);
+        EXPECT_EQ(f.events.Operations(), c.operations);
+        EXPECT_EQ(f.task.message, c.message);
+        EXPECT_EQ(f.files.Exists(kInstaller), c.installerKept);
+        EXPECT_EQ(f.processes.openProcesses.load(), 0);
+    }
+}
+
+TEST_F(InstallWorker, OtherStartFailuresAreNotRetriedThroughTheShell)
+{
+    Fixture f;
+    f.processes.startFails = true;
+    f.processes.startError = 5;
+    f.worker->Run();
+    EXPECT_TRUE(f.processes.ElevatedStarts().empty());
+    EXPECT_EQ(f.task.message, L"调用安装程序失败,错误码：5");
+}
+
 TEST_F(InstallWorker, PausesFiveMillisecondsBetweenWaitsOfThirty)
 {
     Fixture f;

@@ -75,6 +75,21 @@ TEST_F(InstallOnWindows, ExitCodeOneFailsAndDeletesTheInstaller)
     EXPECT_FALSE(TempFolder::Exists(installer));
 }
 
+// Wine has no consent prompt: the shell's "runas" start runs the program
+// at once, which shows the start itself, the command line and the exit code.
+TEST_F(InstallOnWindows, StartThroughTheShellForRightsRunsTheProgramWithItsArguments)
+{
+    PlaceInstaller();
+    uint32_t error = 0;
+    std::unique_ptr<IProcess> process = processes.StartElevated(L"\"" + installer + L"\"", L"-b 3", error);
+    ASSERT_TRUE(process) << error;
+    ASSERT_EQ(process->Wait(30000), IProcess::WaitResult::Ended);
+    uint32_t code = 0;
+    ASSERT_TRUE(process->GetExitCode(code));
+    EXPECT_EQ(code, 3u);
+    EXPECT_EQ(MarkerText(installer + L".ran"), L"\"" + installer + L"\" -b 3");
+}
+
 TEST_F(InstallOnWindows, MissingInstallerCannotBeStarted)
 {
     Install();
