@@ -19,8 +19,17 @@ std::wstring AppPathsKey(const std::wstring& installerKey)
 bool DetectInstallRoot(IRegistry& registry, const std::wstring& installerKey,
                        const std::wstring& installAppName, std::wstring& baseDir)
 {
+    // The current user's key; where it is not there, the machine's (an
+    // installer that ran with administrator rights registers the game
+    // there), in the 32-bit view, then the 64-bit one.
     RegistryValue value;
-    if (!registry.QueryUserValue(AppPathsKey(installerKey), L"Path", kPathBufferBytes, value))
+    RegistryQuery query = RegistryQuery::NoKey;
+    for (RegistryHive hive : {RegistryHive::CurrentUser, RegistryHive::Machine32, RegistryHive::Machine64}) {
+        query = registry.QueryValue(hive, AppPathsKey(installerKey), L"Path", kPathBufferBytes, value);
+        if (query != RegistryQuery::NoKey)
+            break;
+    }
+    if (query != RegistryQuery::Found)
         return false;
     if (value.type != kRegSz || value.size >= kPathLimitBytes)
         return false;

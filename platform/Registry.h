@@ -13,15 +13,25 @@ struct RegistryValue {
     std::vector<uint8_t> data;   // the first `size` bytes the query returned
 };
 
-// Read-only access to the current user's registry hive.
+// Where a key is looked up: the current user's hive, or the machine's in
+// its 32-bit or its 64-bit view (a 32-bit program sees the 32-bit view
+// unless it asks for the other; on a 32-bit system both are the same).
+enum class RegistryHive { CurrentUser, Machine32, Machine64 };
+
+enum class RegistryQuery {
+    NoKey,    // the key cannot be opened
+    NoValue,  // the key is there, the value cannot be read
+    Found,
+};
+
+// Read-only access to the registry.
 class IRegistry {
 public:
     virtual ~IRegistry() = default;
 
-    // Opens HKEY_CURRENT_USER\subKey (never creating it) and queries the
-    // named value into a buffer of bufferBytes bytes. False when the key
-    // cannot be opened or the query fails (a value larger than the buffer
-    // fails too).
-    virtual bool QueryUserValue(const std::wstring& subKey, const std::wstring& valueName,
-                                uint32_t bufferBytes, RegistryValue& value) = 0;
+    // Opens hive\subKey for reading (never creating it) and queries the
+    // named value into a buffer of bufferBytes bytes; a value larger than
+    // the buffer cannot be read.
+    virtual RegistryQuery QueryValue(RegistryHive hive, const std::wstring& subKey, const std::wstring& valueName,
+                                     uint32_t bufferBytes, RegistryValue& value) = 0;
 };

@@ -27,8 +27,8 @@ private:
 
 class WinRegistry : public IRegistry {
 public:
-    bool QueryUserValue(const std::wstring& subKey, const std::wstring& valueName,
-                        uint32_t bufferBytes, RegistryValue& value) override;
+    RegistryQuery QueryValue(RegistryHive hive, const std::wstring& subKey, const std::wstring& valueName,
+                             uint32_t bufferBytes, RegistryValue& value) override;
 };
 
 class WinWindowSystem : public IWindowSystem {

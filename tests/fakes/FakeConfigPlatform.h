@@ -55,11 +55,14 @@ public:
         uint32_t type;
         std::vector<uint8_t> data;
     };
-    std::map<std::wstring, std::map<std::wstring, Value>> keys;
+    using Keys = std::map<std::wstring, std::map<std::wstring, Value>>;
+    std::map<RegistryHive, Keys> hives;
+    Keys& keys = hives[RegistryHive::CurrentUser];
     std::vector<std::wstring> opened;
+    std::vector<RegistryHive> openedHives;
 
     void PutString(const std::wstring& key, const std::wstring& name, const std::wstring& text,
-                   uint32_t type = kRegSz)
+                   uint32_t type = kRegSz, RegistryHive hive = RegistryHive::CurrentUser)
     {
         Value v{type, {}};
         for (wchar_t c : text) {
@@ -68,21 +71,23 @@ public:
         }
         v.data.push_back(0);
         v.data.push_back(0);
-        keys[key][name] = v;
+        hives[hive][key][name] = v;
     }
-    bool QueryUserValue(const std::wstring& subKey, const std::wstring& valueName,
-                        uint32_t bufferBytes, RegistryValue& value) override
+    RegistryQuery QueryValue(RegistryHive hive, const std::wstring& subKey, const std::wstring& valueName,
+                             uint32_t bufferBytes, RegistryValue& value) override
     {
         opened.push_back(subKey);
-        auto k = keys.find(subKey);
-        if (k == keys.end())
-            return false;
+        openedHives.push_back(hive);
+        Keys& inHive = hives[hive];
+        auto k = inHive.find(subKey);
+        if (k == inHive.end())
+            return RegistryQuery::NoKey;
         auto v = k->second.find(valueName);
         if (v == k->second.end() || v->second.data.size() > bufferBytes)
-            return false;
+            return RegistryQuery::NoValue;
         value.type = v->second.type;
         value.size = static_cast<uint32_t>(v->second.data.size());
         value.data = v->second.data;
-        return true;
+        return RegistryQuery::Found;
     }
 };

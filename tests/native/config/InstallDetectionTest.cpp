@@ -62,6 +62,50 @@ TEST(DetectInstall, MissingKeyOrValueChangesNothing)
     EXPECT_EQ(baseDir, L"C:\\AppData");
 }
 
+TEST(DetectInstall, MachineWideInstallIsFoundWhereTheUserHasNoKey)
+{
+    using H = RegistryHive;
+    struct HiveCase {
+        const char* name;
+        std::vector<std::pair<H, std::wstring>> paths;  // "Path" values put in
+        std::vector<H> looked;                          // hives asked, in order
+        std::wstring baseDir;
+    };
+    const HiveCase cases[] = {
+        {"user only", {{H::CurrentUser, L"U:\\Marnholt"}}, {H::CurrentUser}, L"U:"},
+        {"user wins over machine", {{H::CurrentUser, L"U:\\Marnholt"}, {H::Machine32, L"M:\\Marnholt"}},
+         {H::CurrentUser}, L"U:"},
+        {"machine, 32-bit view", {{H::Machine32, L"M:\\Marnholt"}}, {H::CurrentUser, H::Machine32}, L"M:"},
+        {"machine, 32-bit view before 64-bit",
+         {{H::Machine32, L"M:\\Marnholt"}, {H::Machine64, L"N:\\Marnholt"}},
+         {H::CurrentUser, H::Machine32},
+         L"M:"},
+        {"machine, 64-bit view", {{H::Machine64, L"N:\\Marnholt"}}, {H::CurrentUser, H::Machine32, H::Machine64},
+         L"N:"},
+        {"nowhere", {}, {H::CurrentUser, H::Machine32, H::Machine64}, L"C:\\AppData"},
+    };
+    for (const HiveCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeRegistry registry;
+        for (const auto& path : c.paths)
+            registry.PutString(kKey, L"Path", path.second, kRegSz, path.first);
+        std::wstring baseDir = L"C:\\AppData";
+        DetectInstallRoot(registry, L"Marnholt", L"Marnholt", baseDir);
+        EXPECT_EQ(baseDir, c.baseDir);
+        EXPECT_EQ(registry.openedHives, c.looked);
+    }
+}
+
+TEST(DetectInstall, UserKeyWithAnUnusableValueDoesNotFallBackToTheMachine)
+{
+    FakeRegistry registry;
+    registry.PutString(kKey, L"Path", L"U:\\Marnholt", kRegExpandSz);
+    registry.PutString(kKey, L"Path", L"M:\\Marnholt", kRegSz, RegistryHive::Machine32);
+    std::wstring baseDir = L"C:\\AppData";
+    EXPECT_FALSE(DetectInstallRoot(registry, L"Marnholt", L"Marnholt", baseDir));
+    EXPECT_EQ(baseDir, L"C:\\AppData");
+}
+
 TEST(DetectInstall, EmptyInstallerKeyEndsTheKeyInBackslashDotExe)
 {
     EXPECT_EQ(AppPathsKey(L""), L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\.exe");

@@ -12,12 +12,18 @@ namespace {
 
 class RegistryKeyGuard {
 public:
-    explicit RegistryKeyGuard(const std::wstring& key) : m_key(key) { RegDeleteKeyW(HKEY_CURRENT_USER, m_key.c_str()); }
-    ~RegistryKeyGuard() { RegDeleteKeyW(HKEY_CURRENT_USER, m_key.c_str()); }
+    explicit RegistryKeyGuard(const std::wstring& key, HKEY root = HKEY_CURRENT_USER, REGSAM view = 0)
+        : m_root(root), m_key(key), m_view(view)
+    {
+        Delete();
+    }
+    ~RegistryKeyGuard() { Delete(); }
     void SetValue(const wchar_t* name, DWORD type, const void* data, DWORD bytes)
     {
         ScopedRegKey key;
-        ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, m_key.c_str(), key.Out()), ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExW(m_root, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | m_view, nullptr, key.Out(),
+                                  nullptr),
+                  ERROR_SUCCESS);
         ASSERT_EQ(RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
     }
     void SetString(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ)
@@ -26,7 +32,11 @@ public:
     }
 
 private:
+    void Delete() { RegDeleteKeyExW(m_root, m_key.c_str(), m_view, 0); }
+
+    HKEY m_root;
     std::wstring m_key;
+    REGSAM m_view;
 };
 
 class EnvironmentGuard {
@@ -85,6 +95,24 @@ TEST(WinRegistry, DetectsInstallRootFromTheAppPathsValue)
     guard.SetString(L"Path", L"E:\\x", REG_EXPAND_SZ);
     EXPECT_FALSE(DetectInstallRoot(registry, L"QxDetectTest", L"Marnholt", baseDir));
     EXPECT_EQ(baseDir, std::wstring(128, L'y'));
+}
+
+// An installer that ran with administrator rights registers the game for
+// the machine (Wine has no rights to ask for: the test writes there itself).
+TEST(WinRegistry, DetectsAMachineWideInstallWhereTheUserHasNoKey)
+{
+    const std::wstring key = AppPathsKey(L"QxDetectTest");
+    RegistryKeyGuard user(key);
+    RegistryKeyGuard machine(key, HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+    machine.SetString(L"Path", L"M:\\Games\\Marnholt");
+    WinRegistry registry;
+    std::wstring baseDir = L"C:\\AppData";
+    EXPECT_TRUE(DetectInstallRoot(registry, L"QxDetectTest", L"Marnholt", baseDir));
+    EXPECT_EQ(baseDir, L"M:\\Games");
+
+    user.SetString(L"Path", L"U:\\Marnholt");
+    EXPECT_TRUE(DetectInstallRoot(registry, L"QxDetectTest", L"Marnholt", baseDir));
+    EXPECT_EQ(baseDir, L"U:");
 }
 
 TEST(WinEnvironment, UnsetOrOverlongFolderVariablesFallBackToTheSystemFolders)
