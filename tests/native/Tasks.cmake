@@ -3,6 +3,7 @@
 # and this machine support it (option TASKS_TSAN).
 set(TASKS_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tasks/CThreadTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tasks/DownloadRulesTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tasks/DownloadWorkerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tasks/InstallWorkerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tasks/TaskManagerTest.cpp)
@@ -26,9 +27,11 @@ if(TASKS_TSAN)
     add_executable(tasks_tsan_tests ${TASKS_TEST_SOURCES}
       ${CMAKE_SOURCE_DIR}/tasks/CThread.cpp
       ${CMAKE_SOURCE_DIR}/tasks/CDownloadFileThread.cpp
+      ${CMAKE_SOURCE_DIR}/tasks/DownloadRules.cpp
       ${CMAKE_SOURCE_DIR}/tasks/CInstallThread.cpp
       ${CMAKE_SOURCE_DIR}/tasks/CTaskManger.cpp
-      ${CMAKE_SOURCE_DIR}/platform/native/NativeThreads.cpp)
+      ${CMAKE_SOURCE_DIR}/platform/native/NativeThreads.cpp
+      ${CMAKE_SOURCE_DIR}/platform/native/NativeClock.cpp)
     target_compile_options(tasks_tsan_tests PRIVATE -fsanitize=thread -g -O1)
     target_link_options(tasks_tsan_tests PRIVATE -fsanitize=thread)
     target_link_libraries(tasks_tsan_tests PRIVATE GTest::gtest_main Threads::Threads)
