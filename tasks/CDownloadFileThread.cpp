@@ -182,10 +182,12 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& he
             end.message = WithCode(kAddressUnavailable, error);
             return end;
         }
-        // An answer without a status line is no valid answer at all.
-        if (!urlHandle->QueryStatusCode(status, error)) {
+        // An answer without a status line (Wine hands a connection closed
+        // without a word on as status 0) is no valid answer at all, as
+        // Windows says at once.
+        if (!urlHandle->QueryStatusCode(status, error) || status < 100 || status > 999) {
             end.kind = AttemptEnd::Transient;
-            end.message = WithCode(kConnectionError, error);
+            end.message = WithCode(kAddressUnavailable, download::kErrorInvalidResponse);
             return end;
         }
         if (!download::IsRedirectStatus(status)) {

@@ -17,6 +17,8 @@ constexpr uint32_t kRetryAfterCapMs = 60000;
 
 // ERROR_INTERNET_TIMEOUT: nothing arrived for the stall limit.
 constexpr uint32_t kErrorTimeout = 12002;
+// ERROR_HTTP_INVALID_SERVER_RESPONSE: no status line, or a senseless one.
+constexpr uint32_t kErrorInvalidResponse = 12152;
 // ERROR_HTTP_REDIRECT_FAILED: too many redirects, or one that leads nowhere.
 constexpr uint32_t kErrorRedirectFailed = 12156;
 // ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR: a redirect from https to http.

@@ -383,6 +383,7 @@ const TransientCase kTransientCases[] = {
          r.statusFails = true;
          return r;
      }},
+    {"StatusZero", [] { return Response::Status(0); }},
     {"ResetInTheBody", [] { return FailingRead(10054); }},
     {"AbortedInTheBody", [] { return FailingRead(12030); }},
     {"NoBodyBytesWithinTheStallLimit",
@@ -444,6 +445,16 @@ TEST_F(WorkerTest, RetriesFiveTimesOnTheScheduleThenFailsWithTodaysText)
     EXPECT_EQ(f.events.Events().back().operation, "error");
     NothingWritten(f);
     ExpectHandlesReleased(f);
+}
+
+TEST_F(WorkerTest, AnswerWithoutAStatusFailsAsAnInvalidResponse)
+{
+    Fixture f;
+    f.http.responses = {Response::Status(0)};
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12152");
+    EXPECT_EQ(f.RequestCount(), 6u);
 }
 
 TEST_F(WorkerTest, StalledServerTakesTheWatchdogsLimitEachTime)
