@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "tasks/DecimalText.h"
+#include "tasks/DownloadRules.h"
 
 namespace {
 
@@ -37,14 +38,27 @@ ScreenUpdate DownloadProgress(const DownTask& task)
     return update;
 }
 
+// "连接中断,{n}秒后重试({k}/5)" while a download waits for its next
+// attempt; the bar and the percentage keep their place.
+ScreenUpdate RetryCountdown(const DownTask& task)
+{
+    return Status(L"连接中断," + DecimalText(task.retrySeconds.load()) + L"秒后重试(" +
+                  DecimalText(task.retryNumber.load()) + L"/" + DecimalText(download::kMaxRetries) + L")");
+}
+
 }  // namespace
 
 ScreenUpdate ScreenUpdateFor(const Task& task, TaskState state)
 {
     if (task.type == TaskType::Download) {
         switch (state) {
+        case TaskState::Started:
+            // Only after a retry's pause: connecting again, nothing known yet.
+            return Status(L"开始下载...");
         case TaskState::Downloading:
             return DownloadProgress(static_cast<const DownTask&>(task));
+        case TaskState::Retrying:
+            return RetryCountdown(static_cast<const DownTask&>(task));
         case TaskState::Finished: {
             ScreenUpdate update = Status(L"下载完毕");
             update.setFraction = true;

@@ -34,7 +34,12 @@ public:
     // Deletes a file; false when it could not be deleted.
     virtual bool Delete(const std::wstring& path) = 0;
 
-    // Renames from to to (MoveFileW: fails if to exists); false and the
-    // platform's code on failure.
+    // Renames from to to, replacing a file of that name (MoveFileExW with
+    // MOVEFILE_REPLACE_EXISTING); false and the platform's code on failure
+    // (5 or 32 while another program holds the file open).
     virtual bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) = 0;
+
+    // Bytes free for this user on the volume that holds the folder; false
+    // and the platform's code when that cannot be told.
+    virtual bool FreeSpace(const std::wstring& folder, uint64_t& bytes, uint32_t& error) = 0;
 };

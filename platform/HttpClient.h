@@ -14,7 +14,9 @@ public:
     // platform's code otherwise.
     virtual uint32_t AttemptConnect() = 0;
 
-    // Opens a session with direct access (no proxy) that sends userAgent.
+    // Opens a session that sends userAgent and reaches the network as the
+    // system is set up to: through its proxy when one is configured,
+    // directly otherwise.
     // Null and the platform's code on failure.
     virtual std::unique_ptr<IHttpSession> OpenSession(const std::wstring& userAgent,
                                                       uint32_t& error) = 0;

@@ -12,9 +12,14 @@ class IHttpSession {
 public:
     virtual ~IHttpSession() = default;
 
-    // Sends one GET for url (no cache, binary transfer, no extra headers)
-    // and waits for the response's headers. Null and the platform's code on
-    // failure; gives up with kHttpErrorCancelled once keepGoing is clear.
-    virtual std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, uint32_t& error,
-                                                  const std::atomic<bool>& keepGoing) = 0;
+    // Sends one GET for url with the extra headers given (CRLF-terminated
+    // lines, or empty) and waits for the response's headers. Never from or
+    // into a cache, binary transfer, and redirects are not followed: a 3xx
+    // comes back as it is. Null and the platform's code on failure; gives
+    // up with kHttpErrorCancelled once keepGoing is clear, and with
+    // kHttpErrorTimeout when no headers have come within stallLimitMs
+    // (0: no limit).
+    virtual std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, const std::wstring& headers,
+                                                  uint32_t& error, const std::atomic<bool>& keepGoing,
+                                                  uint32_t stallLimitMs) = 0;
 };

@@ -9,4 +9,8 @@ public:
     // Writes size bytes. False, or a written count other than size, is a
     // failed write; error then holds the platform's code.
     virtual bool Write(const void* data, uint32_t size, uint32_t& written, uint32_t& error) = 0;
+
+    // Empties the file; the next write goes to its start. False and the
+    // platform's code on failure.
+    virtual bool Restart(uint32_t& error) = 0;
 };

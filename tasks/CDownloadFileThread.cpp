@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/HttpClient.h"
 #include "tasks/CTaskEventHandler.h"
@@ -19,6 +20,11 @@ const wchar_t kConnectionError[] = L"连接异常,错误代码：";
 const wchar_t kCannotCreate[] = L"无法创建写入文件";
 const wchar_t kWriteError[] = L"写入文件错误,错误代码：";
 const wchar_t kStopped[] = L"强制退出";
+const wchar_t kDiskFull[] = L"磁盘空间不足";
+
+// Windows errors of a file that another program holds open.
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorSharingViolation = 32;
 
 // Error codes are shown as signed 32-bit decimal numbers.
 std::wstring WithCode(const wchar_t* text, uint32_t code)
@@ -35,7 +41,7 @@ bool IsSuccessStatus(uint32_t status)
 
 CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
                                          IFileSystem* fileSystem)
-    : task(t), handler(h), http(httpClient), files(fileSystem)
+    : task(t), handler(h), http(httpClient), files(fileSystem), clock(&SystemClock())
 {
 }
 
@@ -71,32 +77,172 @@ bool CDownloadFileThread::Run()
         return false;
     }
 
-    urlHandle = internetHandle->OpenUrl(task->url, error, running);
-    if (!urlHandle) {
-        Fail(running.load() ? WithCode(kAddressUnavailable, error) : kStopped);
-        return false;
+    std::vector<uint8_t> buffer(kBufferSize, 0);
+    for (uint32_t retry = 0;;) {
+        AttemptEnd end = Attempt(buffer.data());
+        urlHandle.reset();
+        switch (end.kind) {
+        case AttemptEnd::Complete:
+            Complete();
+            return false;
+        case AttemptEnd::Reused:
+            ReleaseHandles();
+            task->downloadedSize.store(announcedLength);
+            task->state.store(TaskState::Finished);
+            handler->OnTaskFinish(task, this);
+            return false;
+        case AttemptEnd::Final:
+            Fail(end.message);
+            return false;
+        case AttemptEnd::Transient:
+            if (retry == download::kMaxRetries) {
+                Fail(end.message);
+                return false;
+            }
+            ++retry;
+            if (!PauseBeforeRetry(retry,
+                                  download::PauseBeforeRetry(timings, retry, end.hasRetryAfter, end.retryAfterMs))) {
+                Fail(kStopped);
+                return false;
+            }
+            break;
+        }
+    }
+}
+
+// One request (with its redirects) and as much of the body as comes.
+CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
+{
+    // Bytes on disk and a validator to ask with: ask for the rest only.
+    bool resuming = fileHandle && written > 0 && !validator.empty();
+    uint32_t status = 0;
+    AttemptEnd end = Open(resuming ? download::ResumeHeaders(written, validator) : std::wstring(), status);
+    if (end.kind != AttemptEnd::Complete)
+        return end;
+
+    bool appending = false;
+    if (resuming) {
+        std::wstring range;
+        if (status == 206 && urlHandle->QueryHeader(HttpHeader::ContentRange, range) &&
+            download::RangeContinuesFile(range, written, announcedLength)) {
+            appending = true;
+        } else if (status != 200 && (IsSuccessStatus(status) || status == 416)) {
+            // A range that does not fit the file on disk, or none at all:
+            // ask for the whole file again.
+            urlHandle.reset();
+            end = Open(std::wstring(), status);
+            if (end.kind != AttemptEnd::Complete)
+                return end;
+        }
+        // A 200 is the whole file again (it changed, or the server does
+        // not do ranges); an error status is judged below.
     }
 
+    if (!IsSuccessStatus(status)) {
+        AttemptEnd failed;
+        failed.kind = download::IsTransientStatus(status) ? AttemptEnd::Transient : AttemptEnd::Final;
+        failed.message = WithCode(kConnectionError, status);
+        std::wstring retryAfter;
+        if ((status == 429 || status == 503) && urlHandle->QueryHeader(HttpHeader::RetryAfter, retryAfter))
+            failed.hasRetryAfter = download::ParseRetryAfter(retryAfter, failed.retryAfterMs);
+        return failed;
+    }
+
+    uint32_t error = 0;
     uint32_t length = 0;
     if (!urlHandle->QueryContentLength(length, error)) {
-        Fail(WithCode(kConnectionError, error));
-        return false;
-    }
-    // An error response (404 and the like) is no download, whatever its
-    // body: the status is shown in place of a platform code.
-    uint32_t status = 0;
-    if (!urlHandle->QueryStatusCode(status, error)) {
-        Fail(WithCode(kConnectionError, error));
-        return false;
-    }
-    if (!IsSuccessStatus(status)) {
-        Fail(WithCode(kConnectionError, status));
-        return false;
+        AttemptEnd failed;
+        failed.message = WithCode(kConnectionError, error);
+        return failed;
     }
 
+    if (appending) {
+        // Progress goes on from the bytes already on disk.
+        task->downloadedSize.store(static_cast<uint32_t>(written));
+        task->state.store(TaskState::Downloading);
+        handler->OnTaskProgress(task, this);
+    } else {
+        end = StartFile(length);
+        if (end.kind != AttemptEnd::Complete)
+            return end;
+    }
+    return Transfer(buffer);
+}
+
+CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& headers, uint32_t& status)
+{
+    AttemptEnd end;
+    std::wstring url = task->url;
+    for (uint32_t redirects = 0;; ++redirects) {
+        uint32_t error = 0;
+        urlHandle = internetHandle->OpenUrl(url, headers, error, running, timings.stallLimitMs);
+        if (!urlHandle) {
+            if (!running.load())
+                return Stopped();
+            end.kind = download::IsTransientError(error) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.message = WithCode(kAddressUnavailable, error);
+            return end;
+        }
+        // An answer without a status line (Wine hands a connection closed
+        // without a word on as status 0) is no valid answer at all, as
+        // Windows says at once.
+        if (!urlHandle->QueryStatusCode(status, error) || status < 100 || status > 999) {
+            end.kind = AttemptEnd::Transient;
+            end.message = WithCode(kAddressUnavailable, download::kErrorInvalidResponse);
+            return end;
+        }
+        if (!download::IsRedirectStatus(status)) {
+            end.kind = AttemptEnd::Complete;
+            return end;
+        }
+        // A redirect without a place to go is an answer like any other
+        // 3xx: no download.
+        std::wstring location;
+        if (!urlHandle->QueryHeader(HttpHeader::Location, location)) {
+            end.message = WithCode(kConnectionError, status);
+            return end;
+        }
+        const std::wstring next = download::ResolveLocation(url, location);
+        if (redirects == download::kMaxRedirects || next.empty()) {
+            end.message = WithCode(kAddressUnavailable, download::kErrorRedirectFailed);
+            return end;
+        }
+        // An installer asked for over https never comes over plain http.
+        if (download::IsHttps(url) && !download::IsHttps(next)) {
+            end.message = WithCode(kAddressUnavailable, download::kErrorHttpsToHttp);
+            return end;
+        }
+        urlHandle.reset();
+        url = next;
+    }
+}
+
+CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length)
+{
+    AttemptEnd end;
+    std::wstring etag;
+    std::wstring lastModified;
+    urlHandle->QueryHeader(HttpHeader::ETag, etag);
+    urlHandle->QueryHeader(HttpHeader::LastModified, lastModified);
+    validator = download::RangeValidator(etag, lastModified);
+    announcedLength = length;
+    written = 0;
     task->totalSize.store(length);
     task->downloadedSize.store(0);
     task->state.store(TaskState::Downloading);
+
+    if (started) {
+        // A partial file of another answer: empty it, the bar goes back to 0.
+        uint32_t error = 0;
+        if (fileHandle && !fileHandle->Restart(error)) {
+            end.message = WithCode(kWriteError, error);
+            return end;
+        }
+        handler->OnTaskProgress(task, this);
+        end.kind = AttemptEnd::Complete;
+        return end;
+    }
+    started = true;
     handler->OnTaskStart(task, this);
 
     // A file of the announced size under the final name is the finished
@@ -104,61 +250,119 @@ bool CDownloadFileThread::Run()
     FoundFile found;
     if (files->Find(FinalPath(), found) && (found.attributes & kFileAttributeDirectory) == 0 &&
         found.size == length) {
-        ReleaseHandles();
-        task->downloadedSize.store(length);
-        task->state.store(TaskState::Finished);
-        handler->OnTaskFinish(task, this);
-        return false;
+        end.kind = AttemptEnd::Reused;
+        return end;
+    }
+
+    // Refused before anything is written: a disk that cannot hold the file.
+    uint64_t freeBytes = 0;
+    uint32_t error = 0;
+    if (files->FreeSpace(task->directory, freeBytes, error) && freeBytes < length) {
+        end.message = kDiskFull;
+        return end;
     }
 
     fileHandle = files->CreateAlways(TempPath(), error);
     if (!fileHandle) {
-        Fail(kCannotCreate);
-        return false;
+        end.message = kCannotCreate;
+        return end;
     }
-
-    std::vector<uint8_t> buffer(kBufferSize, 0);
-    if (Transfer(buffer.data()))
-        Complete();
-    return false;
+    end.kind = AttemptEnd::Complete;
+    return end;
 }
 
-// Reads the body chunk by chunk into the temporary file. True when all of
-// it has arrived; false after a failure has been reported.
-bool CDownloadFileThread::Transfer(uint8_t* buffer)
+// Reads the body chunk by chunk into the temporary file, after the bytes
+// already there.
+CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
 {
-    uint64_t sum = 0;
+    AttemptEnd end;
     for (;;) {
-        if (!running.load()) {
-            Fail(kStopped);
-            return false;
-        }
+        if (!running.load())
+            return Stopped();
         uint32_t n = 0;
         uint32_t error = 0;
-        if (!urlHandle->Read(buffer, kBufferSize, n, error, running)) {
-            Fail(running.load() ? WithCode(kConnectionError, error) : kStopped);
-            return false;
+        if (!urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs)) {
+            if (!running.load())
+                return Stopped();
+            end.kind = download::IsTransientError(error) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.message = WithCode(kConnectionError, error);
+            return end;
         }
         if (n == 0)
             break;
-        sum += n;
-        task->downloadedSize.store(static_cast<uint32_t>(sum));
+        written += n;
+        task->downloadedSize.store(static_cast<uint32_t>(written));
         handler->OnTaskProgress(task, this);
 
-        uint32_t written = 0;
-        if (!fileHandle->Write(buffer, n, written, error) || written != n) {
-            Fail(WithCode(kWriteError, error));
-            return false;
+        uint32_t count = 0;
+        if (!fileHandle->Write(buffer, n, count, error) || count != n) {
+            end.message = WithCode(kWriteError, error);
+            return end;
         }
         threads::Sleep(kChunkPause);
     }
     // Data that ends before the announced length is a broken connection,
-    // not a finished file: a cut-off installer must never be run.
-    if (sum != task->totalSize.load()) {
-        Fail(WithCode(kConnectionError, kHttpErrorConnectionAborted));
-        return false;
+    // not a finished file: a cut-off installer must never be run. The rest
+    // may come with the next attempt. More than announced will not get
+    // better by asking again.
+    if (written != announcedLength) {
+        end.kind = written < announcedLength ? AttemptEnd::Transient : AttemptEnd::Final;
+        end.message = WithCode(kConnectionError, kHttpErrorConnectionAborted);
+        return end;
     }
-    return true;
+    end.kind = AttemptEnd::Complete;
+    return end;
+}
+
+CDownloadFileThread::AttemptEnd CDownloadFileThread::Stopped() const
+{
+    AttemptEnd end;
+    end.message = kStopped;
+    return end;
+}
+
+bool CDownloadFileThread::PauseBeforeRetry(uint32_t k, uint32_t pauseMs)
+{
+    const uint64_t end = clock->NowMs() + pauseMs;
+    uint32_t shown = 0;
+    for (;;) {
+        if (!running.load())
+            return false;
+        const uint64_t now = clock->NowMs();
+        if (now >= end)
+            break;
+        const uint64_t left = end - now;
+        const uint32_t seconds = static_cast<uint32_t>((left + 999) / 1000);
+        if (seconds != shown) {
+            shown = seconds;
+            task->retrySeconds.store(seconds);
+            task->retryNumber.store(k);
+            task->state.store(TaskState::Retrying);
+            handler->OnTaskProgress(task, this);
+        }
+        // Until the number of whole seconds left goes down by one.
+        if (!clock->Wait(static_cast<uint32_t>(left - (seconds - 1) * 1000ull), running))
+            return false;
+    }
+    // The pause is over: the status line leaves the countdown.
+    task->state.store(started ? TaskState::Downloading : TaskState::Started);
+    handler->OnTaskProgress(task, this);
+    return running.load();
+}
+
+bool CDownloadFileThread::MoveIntoPlace(uint32_t& error)
+{
+    const std::wstring finalPath = FinalPath();
+    const std::wstring tempPath = TempPath();
+    const uint64_t deadline = clock->NowMs() + timings.renameWindowMs;
+    for (;;) {
+        if (files->Move(tempPath, finalPath, error))
+            return true;
+        if ((error != kErrorAccessDenied && error != kErrorSharingViolation) || clock->NowMs() >= deadline)
+            return false;
+        if (!clock->Wait(timings.renameIntervalMs, running))
+            return false;
+    }
 }
 
 // Closes everything and puts the file under its final name.
@@ -167,14 +371,10 @@ void CDownloadFileThread::Complete()
     urlHandle.reset();
     internetHandle.reset();
     fileHandle.reset();
-    const std::wstring finalPath = FinalPath();
-    const std::wstring tempPath = TempPath();
-    files->Delete(finalPath);
     uint32_t error = 0;
-    const bool moved = files->Move(tempPath, finalPath, error);
-    files->Delete(tempPath);
-    if (!moved) {
-        task->message = WithCode(kWriteError, error);
+    if (!MoveIntoPlace(error)) {
+        files->Delete(TempPath());
+        task->message = running.load() ? WithCode(kWriteError, error) : kStopped;
         task->state.store(TaskState::Failed);
         handler->OnTaskError(task, this);
         return;

@@ -4,9 +4,11 @@
 #include <string>
 
 #include "tasks/CThread.h"
+#include "tasks/DownloadRules.h"
 
 struct DownTask;
 class CTaskEventHandler;
+class IClock;
 class IHttpClient;
 class IFileSystem;
 class IHttpSession;
@@ -17,6 +19,12 @@ class IOutputFile;
 // directory\fileName once every announced byte has arrived. Reports
 // OnTaskStart once the length is known, OnTaskProgress per chunk, then
 // OnTaskFinish or OnTaskError.
+//
+// A failure that may pass (a refused, reset or stalled connection, a 5xx
+// and the like) is tried again after a pause, up to five times; during the
+// pause the task is Retrying and reports its countdown once a second. A
+// retry after body bytes were written asks for the rest of the file only,
+// when the first answer gave a validator to ask with.
 class CDownloadFileThread : public CThread {
 public:
     static constexpr uint32_t kBufferSize = 51200;
@@ -25,15 +33,44 @@ public:
     CDownloadFileThread(DownTask* task, CTaskEventHandler* handler, IHttpClient* http, IFileSystem* files);
     ~CDownloadFileThread() override;
 
+    // Before Start: the clock for pauses and deadlines (the system's by
+    // default; not owned) and the durations to wait by.
+    void SetClock(IClock* clock) { this->clock = clock; }
+    void SetTimings(const download::Timings& timings) { this->timings = timings; }
+
     // The whole download, once; always false, so the thread then ends.
     bool Run() override;
 
 private:
+    // How one attempt ended.
+    struct AttemptEnd {
+        enum Kind { Complete, Reused, Transient, Final } kind = Final;
+        std::wstring message;  // the failure text for Transient and Final
+        bool hasRetryAfter = false;
+        uint32_t retryAfterMs = 0;
+    };
+
+    AttemptEnd Attempt(uint8_t* buffer);
+    // Opens the task's address with the headers given, following up to ten
+    // redirects. Final or Transient on failure; otherwise Complete, with
+    // urlHandle open and status set.
+    AttemptEnd Open(const std::wstring& headers, uint32_t& status);
+    // Takes a response that starts the file from byte 0: the first one, or
+    // one that replaces a partial file.
+    AttemptEnd StartFile(uint32_t length);
+    AttemptEnd Transfer(uint8_t* buffer);
+    AttemptEnd Stopped() const;
+    // Waits out the pause before retry k, reporting the countdown. False
+    // when the worker was stopped meanwhile.
+    bool PauseBeforeRetry(uint32_t k, uint32_t pauseMs);
+    // Renames the temporary file, again for a while if another program
+    // holds a file open.
+    bool MoveIntoPlace(uint32_t& error);
+
     // Records the failure, releases every handle (deleting the temporary
     // file if this run created it) and reports OnTaskError.
     void Fail(const std::wstring& text);
     void ReleaseHandles();
-    bool Transfer(uint8_t* buffer);
     void Complete();
 
     std::wstring FinalPath() const;
@@ -43,7 +80,16 @@ private:
     CTaskEventHandler* handler;    // not owned
     IHttpClient* http;             // not owned
     IFileSystem* files;            // not owned
+    IClock* clock;                 // not owned
+    download::Timings timings;
     std::unique_ptr<IHttpSession> internetHandle;
     std::unique_ptr<IHttpRequest> urlHandle;
     std::unique_ptr<IOutputFile> fileHandle;
+
+    // The file under way: the length its first answer announced, that
+    // answer's validator for ranged requests, and the bytes on disk.
+    bool started = false;
+    uint32_t announcedLength = 0;
+    std::wstring validator;
+    uint64_t written = 0;
 };

@@ -9,7 +9,8 @@ constexpr uint32_t WM_TASK_EVENT = 0x0401;
 
 enum class TaskType : int32_t { Download = 0, Install = 1 };
 
-enum class TaskState : int32_t { Waiting = 0, Started = 1, Downloading = 2, Finished = 3, Failed = 4 };
+// Retrying: a download waits out the pause before its next attempt.
+enum class TaskState : int32_t { Waiting = 0, Started = 1, Downloading = 2, Finished = 3, Failed = 4, Retrying = 5 };
 
 // A unit of work for one worker. The fields a worker writes are read by the
 // window thread when it handles the worker's report, so they are atomic:
@@ -39,6 +40,8 @@ struct DownTask : Task {
     {
         totalSize.store(0);
         downloadedSize.store(0);
+        retrySeconds.store(0);
+        retryNumber.store(0);
         Task::ResetState();
     }
 
@@ -48,6 +51,10 @@ struct DownTask : Task {
     std::wstring directory;
     std::atomic<uint32_t> totalSize{0};
     std::atomic<uint32_t> downloadedSize{0};
+    // While Retrying: the whole seconds left before the next attempt, and
+    // that attempt's number among the retries (1 for the first).
+    std::atomic<uint32_t> retrySeconds{0};
+    std::atomic<uint32_t> retryNumber{0};
     bool runInstaller = false;
     std::wstring installArgs;
 };

@@ -62,22 +62,35 @@ void AbandonableCaller::LetHelperGo()
     m_helper.reset();
 }
 
-bool AbandonableCaller::Run(std::function<void()> work, const std::atomic<bool>& keepGoing)
+AbandonableCaller::End AbandonableCaller::Run(std::function<void()> work, const std::atomic<bool>& keepGoing,
+                                              uint32_t stallLimitMs, const std::atomic<uint32_t>* progress)
 {
     if (!keepGoing.load())
-        return false;
+        return End::Stopped;
     if (!m_helper && !StartHelper()) {
         // No thread to spare: make the call here, uninterruptible.
         work();
-        return true;
+        return End::Done;
     }
     m_helper->work = std::move(work);
     SetEvent(m_helper->wake.Get());
+    uint64_t lastHeadway = GetTickCount64();
+    uint32_t seen = progress != nullptr ? progress->load() : 0;
     while (WaitForSingleObject(m_helper->done.Get(), kPollInterval) == WAIT_TIMEOUT) {
         if (!keepGoing.load()) {
             LetHelperGo();
-            return false;
+            return End::Stopped;
+        }
+        if (stallLimitMs == 0)
+            continue;
+        const uint64_t now = GetTickCount64();
+        if (progress != nullptr && progress->load() != seen) {
+            seen = progress->load();
+            lastHeadway = now;
+        } else if (now - lastHeadway >= stallLimitMs) {
+            LetHelperGo();
+            return End::Stalled;
         }
     }
-    return true;
+    return End::Done;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -17,12 +18,17 @@ public:
     AbandonableCaller(const AbandonableCaller&) = delete;
     AbandonableCaller& operator=(const AbandonableCaller&) = delete;
 
-    // True when work has run to its end. False when keepGoing was found
-    // clear first (also before work began, in which case it never runs):
-    // work then goes on alone and finishes whenever its call returns, so it
-    // must own, by value or shared ownership, everything it touches. The
-    // next call gets a new helper.
-    bool Run(std::function<void()> work, const std::atomic<bool>& keepGoing);
+    enum class End { Done, Stopped, Stalled };
+
+    // Done when work has run to its end. Stopped when keepGoing was found
+    // clear first (also before work began, in which case it never runs);
+    // Stalled when stallLimitMs (0: no limit) passed without work finishing
+    // or, with a progress counter, without the counter changing (work bumps
+    // it whenever it gets somewhere). Either way work then goes on alone and
+    // finishes whenever its call returns, so it must own, by value or shared
+    // ownership, everything it touches. The next call gets a new helper.
+    End Run(std::function<void()> work, const std::atomic<bool>& keepGoing, uint32_t stallLimitMs = 0,
+            const std::atomic<uint32_t>* progress = nullptr);
 
 private:
     struct Helper;

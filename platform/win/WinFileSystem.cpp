@@ -39,9 +39,20 @@ bool WinFileSystem::Delete(const std::wstring& path)
 
 bool WinFileSystem::Move(const std::wstring& from, const std::wstring& to, uint32_t& error)
 {
-    if (!MoveFileW(from.c_str(), to.c_str())) {
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         error = GetLastError();
         return false;
     }
+    return true;
+}
+
+bool WinFileSystem::FreeSpace(const std::wstring& folder, uint64_t& bytes, uint32_t& error)
+{
+    ULARGE_INTEGER available = {};
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
+        error = GetLastError();
+        return false;
+    }
+    bytes = available.QuadPart;
     return true;
 }

@@ -16,7 +16,9 @@ uint32_t WinHttpClient::AttemptConnect()
 
 std::unique_ptr<IHttpSession> WinHttpClient::OpenSession(const std::wstring& userAgent, uint32_t& error)
 {
-    HINTERNET handle = InternetOpenW(userAgent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    // The system's proxy settings when there are any, else a direct
+    // connection: a player whose only way out is a proxy can download too.
+    HINTERNET handle = InternetOpenW(userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (handle == nullptr) {
         error = GetLastError();
         return nullptr;

@@ -7,16 +7,67 @@
 
 namespace {
 
-// The outcome of one InternetReadFile, owned jointly by the caller and the
-// thread that makes the call; the data lands here and is copied out only
-// when the caller still waits for it.
+// The outcome of one read, owned jointly by the caller and the thread that
+// makes the calls; the data lands here and is copied out only when the
+// caller still waits for it. `progress` goes up with every piece that
+// arrives, which is what the caller's stall limit watches.
 struct ReadResult {
     std::shared_ptr<void> request;
     std::vector<uint8_t> data;
     DWORD count = 0;
     BOOL ok = FALSE;
     DWORD error = 0;
+    std::atomic<uint32_t> progress{0};
 };
+
+// Fills the buffer from what the connection has, piece by piece: each call
+// waits only until some bytes are there, so a slow server that still sends
+// is told apart from one that sends nothing.
+void FillFromConnection(ReadResult& result)
+{
+    HINTERNET request = static_cast<HINTERNET>(result.request.get());
+    const DWORD size = static_cast<DWORD>(result.data.size());
+    while (result.count < size) {
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
+            result.error = GetLastError();
+            return;
+        }
+        if (available == 0)
+            break;
+        const DWORD want = available < size - result.count ? available : size - result.count;
+        DWORD got = 0;
+        if (!InternetReadFile(request, result.data.data() + result.count, want, &got)) {
+            result.error = GetLastError();
+            return;
+        }
+        if (got == 0)
+            break;
+        result.count += got;
+        ++result.progress;
+    }
+    result.ok = TRUE;
+}
+
+DWORD QueryOf(HttpHeader header)
+{
+    switch (header) {
+    case HttpHeader::Location:
+        return HTTP_QUERY_LOCATION;
+    case HttpHeader::ETag:
+        return HTTP_QUERY_ETAG;
+    case HttpHeader::LastModified:
+        return HTTP_QUERY_LAST_MODIFIED;
+    case HttpHeader::ContentRange:
+        return HTTP_QUERY_CONTENT_RANGE;
+    case HttpHeader::RetryAfter:
+        return HTTP_QUERY_RETRY_AFTER;
+    }
+    return HTTP_QUERY_LOCATION;
+}
+
+// Longest header value read; a longer one counts as absent.
+constexpr DWORD kMaxHeaderChars = 8192;
 
 }  // namespace
 
@@ -43,28 +94,39 @@ bool WinHttpRequest::QueryStatusCode(uint32_t& status, uint32_t& error)
     return QueryNumber(HTTP_QUERY_STATUS_CODE, status, error);
 }
 
+bool WinHttpRequest::QueryHeader(HttpHeader header, std::wstring& value)
+{
+    std::vector<wchar_t> text(kMaxHeaderChars + 1, L'\0');
+    DWORD bytes = static_cast<DWORD>(kMaxHeaderChars * sizeof(wchar_t));
+    if (!HttpQueryInfoW(static_cast<HINTERNET>(m_handle.get()), QueryOf(header), text.data(), &bytes, nullptr))
+        return false;
+    value.assign(text.data(), bytes / sizeof(wchar_t));
+    return true;
+}
+
 bool WinHttpRequest::Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error,
-                          const std::atomic<bool>& keepGoing)
+                          const std::atomic<bool>& keepGoing, uint32_t stallLimitMs)
 {
     read = 0;
+    if (m_pendingError != 0) {
+        error = m_pendingError;
+        return false;
+    }
     auto result = std::make_shared<ReadResult>();
     result->request = m_handle;
     result->data.resize(size);
-    const bool done = m_caller.Run(
-        [result] {
-            result->ok = InternetReadFile(static_cast<HINTERNET>(result->request.get()), result->data.data(),
-                                          static_cast<DWORD>(result->data.size()), &result->count);
-            if (!result->ok)
-                result->error = GetLastError();
-        },
-        keepGoing);
-    if (!done) {
-        error = kHttpErrorCancelled;
+    const AbandonableCaller::End end =
+        m_caller.Run([result] { FillFromConnection(*result); }, keepGoing, stallLimitMs, &result->progress);
+    if (end != AbandonableCaller::End::Done) {
+        error = end == AbandonableCaller::End::Stopped ? kHttpErrorCancelled : kHttpErrorTimeout;
         return false;
     }
     if (!result->ok) {
-        error = result->error;
-        return false;
+        if (result->count == 0) {
+            error = result->error;
+            return false;
+        }
+        m_pendingError = result->error != 0 ? result->error : kHttpErrorConnectionAborted;
     }
     read = result->count;
     std::memcpy(buffer, result->data.data(), read);

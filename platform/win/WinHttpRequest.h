@@ -11,12 +11,16 @@ public:
 
     bool QueryContentLength(uint32_t& length, uint32_t& error) override;
     bool QueryStatusCode(uint32_t& status, uint32_t& error) override;
-    bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error,
-              const std::atomic<bool>& keepGoing) override;
+    bool QueryHeader(HttpHeader header, std::wstring& value) override;
+    bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error, const std::atomic<bool>& keepGoing,
+              uint32_t stallLimitMs) override;
 
 private:
     bool QueryNumber(uint32_t query, uint32_t& value, uint32_t& error);
 
     std::shared_ptr<void> m_handle;
     AbandonableCaller m_caller;
+    // A failure that came after some bytes of a read: those bytes were
+    // handed out first, the failure comes with the next read.
+    uint32_t m_pendingError = 0;
 };

@@ -5,7 +5,11 @@
 
 namespace {
 
-constexpr DWORD kOpenFlags = INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_TRANSFER_BINARY;
+// Every download comes from the server and leaves nothing in WinINet's
+// cache (a stale or partial installer there could be handed out again);
+// redirects come back to the worker, which follows a bounded number.
+constexpr DWORD kOpenFlags = INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD |
+                             INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 // The outcome of one InternetOpenUrlW, owned jointly by the caller and the
 // thread that makes the call. A handle nobody claimed is closed with it.
@@ -17,21 +21,23 @@ struct OpenResult {
 
 }  // namespace
 
-std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, uint32_t& error,
-                                                      const std::atomic<bool>& keepGoing)
+std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, const std::wstring& headers,
+                                                      uint32_t& error, const std::atomic<bool>& keepGoing,
+                                                      uint32_t stallLimitMs)
 {
     auto result = std::make_shared<OpenResult>();
     result->session = m_handle;
-    const bool done = m_caller.Run(
-        [result, url] {
+    const AbandonableCaller::End end = m_caller.Run(
+        [result, url, headers] {
             result->handle.Reset(InternetOpenUrlW(static_cast<HINTERNET>(result->session.get()), url.c_str(),
-                                                  nullptr, 0, kOpenFlags, 0));
+                                                  headers.empty() ? nullptr : headers.c_str(),
+                                                  static_cast<DWORD>(headers.size()), kOpenFlags, 0));
             if (!result->handle)
                 result->error = GetLastError();
         },
-        keepGoing);
-    if (!done) {
-        error = kHttpErrorCancelled;
+        keepGoing, stallLimitMs);
+    if (end != AbandonableCaller::End::Done) {
+        error = end == AbandonableCaller::End::Stopped ? kHttpErrorCancelled : kHttpErrorTimeout;
         return nullptr;
     }
     if (!result->handle) {

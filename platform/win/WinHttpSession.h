@@ -11,8 +11,8 @@ class WinHttpSession : public IHttpSession {
 public:
     explicit WinHttpSession(std::shared_ptr<void> handle) : m_handle(std::move(handle)) {}
 
-    std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, uint32_t& error,
-                                          const std::atomic<bool>& keepGoing) override;
+    std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, const std::wstring& headers, uint32_t& error,
+                                          const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override;
 
 private:
     std::shared_ptr<void> m_handle;

@@ -19,6 +19,16 @@ public:
         return true;
     }
 
+    bool Restart(uint32_t& error) override
+    {
+        LARGE_INTEGER start = {};
+        if (!SetFilePointerEx(m_file.Get(), start, nullptr, FILE_BEGIN) || !SetEndOfFile(m_file.Get())) {
+            error = GetLastError();
+            return false;
+        }
+        return true;
+    }
+
 private:
     ScopedFileHandle m_file;
 };

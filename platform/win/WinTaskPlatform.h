@@ -18,6 +18,7 @@ public:
     std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) override;
     bool Delete(const std::wstring& path) override;
     bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) override;
+    bool FreeSpace(const std::wstring& folder, uint64_t& bytes, uint32_t& error) override;
 };
 
 class WinProcessRunner : public IProcessRunner {

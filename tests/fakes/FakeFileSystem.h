@@ -29,6 +29,9 @@ public:
     int failingWrite = -1;  // index of the write that fails (0 = the first)
     bool shortWrite = false;  // that write writes one byte less and "succeeds"
     uint32_t writeError = kErrorDiskFull;
+    std::vector<uint32_t> moveErrors;  // the first moves fail with these codes
+    bool freeSpaceKnown = true;
+    uint64_t freeBytes = UINT64_MAX;
 
     void PutFile(const std::wstring& path, std::vector<uint8_t> data)
     {
@@ -71,6 +74,11 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_openFiles;
+    }
+    int MovesTried() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_moves;
     }
 
     bool Find(const std::wstring& path, FoundFile& found) override
@@ -117,21 +125,39 @@ public:
         return true;
     }
 
+    // Replaces a file of the target name, as MoveFileExW with
+    // MOVEFILE_REPLACE_EXISTING does; a folder of that name is refused (5).
     bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        const size_t index = static_cast<size_t>(m_moves++);
+        if (index < moveErrors.size()) {
+            error = moveErrors[index];
+            return false;
+        }
         auto it = m_entries.find(from);
         if (it == m_entries.end()) {
             error = kErrorFileNotFound;
             return false;
         }
-        if (m_entries.count(to) != 0) {
-            error = kErrorAlreadyExists;
+        auto target = m_entries.find(to);
+        if (target != m_entries.end() && target->second.directory) {
+            error = kErrorAccessDenied;
             return false;
         }
         Entry moved = std::move(it->second);
         m_entries.erase(it);
         m_entries[to] = std::move(moved);
+        return true;
+    }
+
+    bool FreeSpace(const std::wstring&, uint64_t& bytes, uint32_t& error) override
+    {
+        if (!freeSpaceKnown) {
+            error = kErrorFileNotFound;
+            return false;
+        }
+        bytes = freeBytes;
         return true;
     }
 
@@ -164,6 +190,13 @@ private:
             return true;
         }
 
+        bool Restart(uint32_t&) override
+        {
+            std::lock_guard<std::mutex> lock(m_files.m_mutex);
+            m_files.m_entries[m_path].data.clear();
+            return true;
+        }
+
     private:
         FakeFileSystem& m_files;
         std::wstring m_path;
@@ -174,4 +207,5 @@ private:
     std::map<std::wstring, Entry> m_entries;
     std::vector<std::wstring> m_created;
     int m_openFiles = 0;
+    int m_moves = 0;
 };

@@ -1,60 +1,139 @@
 #pragma once
-// A scripted HTTP client: one response, its headers and its body in reads
-// of given sizes, with failures and stalls where a test asks for them.
+// A scripted HTTP client: one response per request (the last one answers
+// every further request), each with its status, headers and body in reads
+// of given sizes, with failures, stalls and timeouts where a test asks for
+// them. Every request is recorded with its address, headers and stall limit.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/HttpClient.h"
+#include "tests/fakes/FakeClock.h"
 
 class FakeHttpClient : public IHttpClient {
 public:
     // One read of the body: size bytes of the pattern, a failure with
-    // error, or a stall that lasts until the reader gives up.
+    // error, a stall that lasts until the reader gives up, or a stall that
+    // the platform's watchdog ends (the clock moves on by the limit).
     struct Read {
         uint32_t size = 0;
         bool fails = false;
         uint32_t error = 0;
         bool stalls = false;
+        bool timesOut = false;
+    };
+    static Read Data(uint32_t size) { return Read{size, false, 0, false, false}; }
+    static Read Failure(uint32_t error) { return Read{0, true, error, false, false}; }
+    static Read Stall() { return Read{0, false, 0, true, false}; }
+    static Read Timeout() { return Read{0, false, 0, false, true}; }
+
+    struct Response {
+        bool openFails = false;
+        uint32_t openError = 0;
+        bool openStalls = false;     // no headers until the stop
+        bool openTimesOut = false;   // no headers within the stall limit
+        bool statusFails = false;
+        uint32_t status = 200;
+        bool hasContentLength = true;
+        uint32_t contentLength = 0;
+        std::map<HttpHeader, std::wstring> headers;
+        uint64_t bodyOffset = 0;     // where the body starts within the file
+        std::vector<Read> reads;     // after the last one, the body has ended
+
+        // 200 with a Content-Length and the body in reads of these sizes.
+        static Response Ok(uint32_t length, std::vector<uint32_t> readSizes)
+        {
+            Response r;
+            r.contentLength = length;
+            for (uint32_t size : readSizes)
+                r.reads.push_back(Data(size));
+            return r;
+        }
+        static Response OpenFailure(uint32_t error)
+        {
+            Response r;
+            r.openFails = true;
+            r.openError = error;
+            return r;
+        }
+        static Response Status(uint32_t status)
+        {
+            Response r;
+            r.status = status;
+            return r;
+        }
+        static Response Redirect(uint32_t status, const std::wstring& location)
+        {
+            Response r;
+            r.status = status;
+            r.headers[HttpHeader::Location] = location;
+            return r;
+        }
+        // 206 for the file's bytes from..length-1, in reads of these sizes.
+        static Response Partial(uint64_t from, uint32_t length, std::vector<uint32_t> readSizes)
+        {
+            Response r = Ok(static_cast<uint32_t>(length - from), std::move(readSizes));
+            r.status = 206;
+            r.bodyOffset = from;
+            r.headers[HttpHeader::ContentRange] =
+                L"bytes " + std::to_wstring(from) + L"-" + std::to_wstring(length - 1) + L"/" + std::to_wstring(length);
+            return r;
+        }
+        Response& With(HttpHeader header, const std::wstring& value)
+        {
+            headers[header] = value;
+            return *this;
+        }
+    };
+
+    // What one request asked for.
+    struct Opened {
+        std::wstring url;
+        std::wstring headers;
+        uint32_t stallLimit;
     };
 
     uint32_t attemptConnectResult = 0;
     bool sessionFails = false;
     uint32_t sessionError = 0;
-    bool openFails = false;
-    uint32_t openError = 0;
-    bool openStalls = false;
-    bool hasContentLength = true;
-    uint32_t contentLength = 0;
-    bool statusFails = false;
-    uint32_t status = 200;
-    std::vector<Read> reads;  // after the last one, the body has ended
-    // Called at the start of each read with its index (0 for the first).
+    std::vector<Response> responses;
+    FakeClock* clock = nullptr;  // moved on by timeouts, when set
+    // Called at the start of each read with its index within its response.
     std::function<void(size_t)> beforeRead;
 
-    // What the client was asked for, and how many handles are still open.
     std::wstring userAgent;
-    std::wstring url;
     std::atomic<int> openSessions{0};
     std::atomic<int> openRequests{0};
     std::atomic<int> readsStarted{0};
 
-    // The body's byte at offset: a pattern that shows any lost or doubled
+    // The file's byte at offset: a pattern that shows any lost or doubled
     // chunk.
     static uint8_t BodyByte(uint64_t offset) { return static_cast<uint8_t>((offset * 7 + offset / 251) & 0xFF); }
 
+    // One response: 200 with the body in reads of these sizes.
     void SetBody(uint32_t length, std::vector<uint32_t> readSizes)
     {
-        contentLength = length;
-        reads.clear();
-        for (uint32_t size : readSizes)
-            reads.push_back(Read{size, false, 0, false});
+        responses = {Response::Ok(length, std::move(readSizes))};
+    }
+    // The response for the next request to be scripted.
+    Response& Then(Response response)
+    {
+        responses.push_back(std::move(response));
+        return responses.back();
+    }
+
+    std::vector<Opened> Requests() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_opened;
     }
 
     uint32_t AttemptConnect() override { return attemptConnectResult; }
@@ -78,42 +157,64 @@ private:
         return false;
     }
 
+    bool TimeOut(uint32_t stallLimit, uint32_t& error)
+    {
+        if (clock != nullptr)
+            clock->Advance(stallLimit);
+        error = kHttpErrorTimeout;
+        return false;
+    }
+
     class Request : public IHttpRequest {
     public:
-        explicit Request(FakeHttpClient& client) : m_client(client) { ++m_client.openRequests; }
+        Request(FakeHttpClient& client, const Response& response)
+            : m_client(client), m_response(response)
+        {
+            ++m_client.openRequests;
+        }
         ~Request() override { --m_client.openRequests; }
 
         bool QueryContentLength(uint32_t& length, uint32_t& error) override
         {
-            if (!m_client.hasContentLength) {
+            if (!m_response.hasContentLength) {
                 error = kHttpErrorHeaderNotFound;
                 return false;
             }
-            length = m_client.contentLength;
+            length = m_response.contentLength;
             return true;
         }
         bool QueryStatusCode(uint32_t& status, uint32_t& error) override
         {
-            if (m_client.statusFails) {
+            if (m_response.statusFails) {
                 error = kHttpErrorHeaderNotFound;
                 return false;
             }
-            status = m_client.status;
+            status = m_response.status;
+            return true;
+        }
+        bool QueryHeader(HttpHeader header, std::wstring& value) override
+        {
+            auto it = m_response.headers.find(header);
+            if (it == m_response.headers.end())
+                return false;
+            value = it->second;
             return true;
         }
         bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error,
-                  const std::atomic<bool>& keepGoing) override
+                  const std::atomic<bool>& keepGoing, uint32_t stallLimit) override
         {
             read = 0;
             const size_t index = m_next++;
             ++m_client.readsStarted;
             if (m_client.beforeRead)
                 m_client.beforeRead(index);
-            if (index >= m_client.reads.size())
+            if (index >= m_response.reads.size())
                 return true;
-            const FakeHttpClient::Read& step = m_client.reads[index];
+            const FakeHttpClient::Read& step = m_response.reads[index];
             if (step.stalls)
                 return WaitUntilGivenUp(keepGoing, error);
+            if (step.timesOut)
+                return m_client.TimeOut(stallLimit, error);
             if (step.fails) {
                 error = step.error;
                 return false;
@@ -121,13 +222,14 @@ private:
             read = step.size < size ? step.size : size;
             auto* bytes = static_cast<uint8_t*>(buffer);
             for (uint32_t i = 0; i < read; ++i)
-                bytes[i] = BodyByte(m_offset + i);
+                bytes[i] = BodyByte(m_response.bodyOffset + m_offset + i);
             m_offset += read;
             return true;
         }
 
     private:
         FakeHttpClient& m_client;
+        Response m_response;
         size_t m_next = 0;
         uint64_t m_offset = 0;
     };
@@ -137,22 +239,37 @@ private:
         explicit Session(FakeHttpClient& client) : m_client(client) { ++m_client.openSessions; }
         ~Session() override { --m_client.openSessions; }
 
-        std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, uint32_t& error,
-                                              const std::atomic<bool>& keepGoing) override
+        std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, const std::wstring& headers, uint32_t& error,
+                                              const std::atomic<bool>& keepGoing, uint32_t stallLimit) override
         {
-            m_client.url = url;
-            if (m_client.openStalls) {
+            Response response;
+            {
+                std::lock_guard<std::mutex> lock(m_client.m_mutex);
+                const size_t index = m_client.m_opened.size();
+                m_client.m_opened.push_back(Opened{url, headers, stallLimit});
+                if (!m_client.responses.empty())
+                    response = m_client.responses[index < m_client.responses.size() ? index
+                                                                                    : m_client.responses.size() - 1];
+            }
+            if (response.openStalls) {
                 WaitUntilGivenUp(keepGoing, error);
                 return nullptr;
             }
-            if (m_client.openFails) {
-                error = m_client.openError;
+            if (response.openTimesOut) {
+                m_client.TimeOut(stallLimit, error);
                 return nullptr;
             }
-            return std::make_unique<Request>(m_client);
+            if (response.openFails) {
+                error = response.openError;
+                return nullptr;
+            }
+            return std::make_unique<Request>(m_client, response);
         }
 
     private:
         FakeHttpClient& m_client;
     };
+
+    mutable std::mutex m_mutex;
+    std::vector<Opened> m_opened;
 };

@@ -17,6 +17,8 @@ public:
         TaskState state;
         uint32_t downloaded;
         uint32_t total;
+        uint32_t retrySeconds = 0;  // while Retrying
+        uint32_t retryNumber = 0;
     };
 
     void OnTaskStart(Task* task, CThread*) override { Record("start", task); }
@@ -64,6 +66,8 @@ private:
             auto* download = static_cast<DownTask*>(task);
             event.downloaded = download->downloadedSize.load();
             event.total = download->totalSize.load();
+            event.retrySeconds = download->retrySeconds.load();
+            event.retryNumber = download->retryNumber.load();
         }
         {
             std::lock_guard<std::mutex> lock(m_mutex);

@@ -198,7 +198,7 @@ TEST_P(RoadStops, StatusShowsWhyAndTheWindowStays)
 }
 
 const StopCase kStops[] = {
-    {"DownloadFails", [](AppFixture& f) { f.http.status = 404; }, L"连接异常,错误代码：404"},
+    {"DownloadFails", [](AppFixture& f) { f.http.responses = {FakeHttpClient::Response::Status(404)}; }, L"连接异常,错误代码：404"},
     {"InstallerFails", [](AppFixture& f) { f.processes.exitCode = 1; }, L"安装未完成"},
     {"NoStartProgram", [](AppFixture& f) { f.files.Delete(L"C:\\AppData\\Marnholt\\game.exe"); },
      L"安装异常,无启动程序"},
@@ -216,7 +216,8 @@ INSTANTIATE_TEST_SUITE_P(Launcher, RoadStops, ::testing::ValuesIn(kStops),
 
 TEST_F(Road, ClosingMidDownloadStopsTheWorkerAndPostsNothingMore)
 {
-    http.reads = {{60, false, 0, false}, {0, false, 0, true}};  // then the server stalls
+    http.SetBody(1000, {60});
+    http.responses[0].reads.push_back(FakeHttpClient::Stall());  // then the server stalls
     Start();
     Click(315, 315);
     FakeAppWindowSystem::Message m{};

@@ -31,6 +31,8 @@ TEST_P(ViewTable, ShowsWhatTheTaskReports)
     Task& task = c.type == TaskType::Download ? static_cast<Task&>(download) : install;
     download.downloadedSize = c.done;
     download.totalSize = c.total;
+    download.retrySeconds = 16;
+    download.retryNumber = 4;
     task.message = L"连接异常,错误代码：404";
 
     ScreenUpdate update = ScreenUpdateFor(task, c.state);
@@ -60,7 +62,11 @@ const ViewCase kViewCases[] = {
      L"正在下载(4000000000/1)"},
     {"DownloadFinished", TaskType::Download, TaskState::Finished, 10, 10, 1.0, L"100%", L"下载完毕"},
     {"DownloadFailed", TaskType::Download, TaskState::Failed, 0, 0, -1.0, nullptr, L"连接异常,错误代码：404"},
-    {"DownloadStartedShowsNothing", TaskType::Download, TaskState::Started, 0, 0, -1.0, nullptr, nullptr},
+    {"DownloadConnectingAgainAfterAPause", TaskType::Download, TaskState::Started, 0, 0, -1.0, nullptr,
+     L"开始下载..."},
+    {"RetryCountdownKeepsBarAndPercentage", TaskType::Download, TaskState::Retrying, 512, 1024, -1.0, nullptr,
+     L"连接中断,16秒后重试(4/5)"},
+    {"InstallRetryingShowsNothing", TaskType::Install, TaskState::Retrying, 0, 0, -1.0, nullptr, nullptr},
     {"InstallStarted", TaskType::Install, TaskState::Started, 0, 0, -1.0, nullptr, L"正在安装..."},
     {"InstallFinished", TaskType::Install, TaskState::Finished, 0, 0, -1.0, nullptr, L"安装完毕"},
     {"InstallFailed", TaskType::Install, TaskState::Failed, 0, 0, -1.0, nullptr, L"连接异常,错误代码：404"},

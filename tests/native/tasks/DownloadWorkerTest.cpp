@@ -1,5 +1,6 @@
-// The download worker's event sequences, texts and files, one case per
-// road through it, with a scripted HTTP client and an in-memory disk.
+// The download worker's event sequences, texts, requests and files, one
+// case per road through it, with a scripted HTTP client, an in-memory disk
+// and a clock that moves only when the worker waits.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,6 +9,7 @@
 
 #include "platform/native/NativeThreads.h"
 #include "tasks/CDownloadFileThread.h"
+#include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeHttpClient.h"
 #include "tests/fakes/RecordingTaskEventHandler.h"
@@ -15,6 +17,9 @@
 
 namespace {
 
+using Response = FakeHttpClient::Response;
+
+const std::wstring kUrl = L"http://127.0.0.1/package/Windows/pomvel_mini.exe";
 const std::wstring kDir = L"C:\\tmp dir";
 const std::wstring kFinal = kDir + L"\\yrfoinstall.exe";
 const std::wstring kTemp = kDir + L"\\yrfoinstall.tmp";
@@ -34,6 +39,7 @@ std::vector<uint8_t> Body(uint32_t length)
 using Worker = SteerableWorker<CDownloadFileThread>;
 
 struct Fixture {
+    FakeClock clock;
     FakeHttpClient http;
     FakeFileSystem files;
     RecordingTaskEventHandler events;
@@ -42,22 +48,27 @@ struct Fixture {
 
     Fixture()
     {
-        task.url = L"http://127.0.0.1/package/Windows/pomvel_mini.exe";
+        task.url = kUrl;
         task.tempName = L"yrfoinstall.tmp";
         task.fileName = L"yrfoinstall.exe";
         task.directory = kDir;
         task.state.store(TaskState::Started);
+        http.clock = &clock;
         worker = std::make_unique<Worker>(&task, &events, &http, &files);
+        worker->SetClock(&clock);
     }
-};
 
-struct Case {
-    const char* name;
-    std::function<void(Fixture&)> arrange;
-    std::string operations;
-    TaskState state;
-    std::wstring message;
-    std::function<void(Fixture&)> check;  // further checks, may be empty
+    // The countdown as reported: "k:n" per event.
+    std::vector<std::string> Countdown() const
+    {
+        std::vector<std::string> shown;
+        for (const auto& event : events.Events()) {
+            if (event.state == TaskState::Retrying)
+                shown.push_back(std::to_string(event.retryNumber) + ":" + std::to_string(event.retrySeconds));
+        }
+        return shown;
+    }
+    size_t RequestCount() const { return http.Requests().size(); }
 };
 
 void NoTempFile(Fixture& f)
@@ -71,43 +82,74 @@ void NothingWritten(Fixture& f)
     EXPECT_FALSE(f.files.Exists(kFinal));
 }
 
+void ExpectHandlesReleased(Fixture& f)
+{
+    EXPECT_EQ(f.http.openRequests.load(), 0);
+    EXPECT_EQ(f.http.openSessions.load(), 0);
+    EXPECT_EQ(f.files.OpenFiles(), 0);
+}
+
+class WorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_pauses.clear();
+        threads::SetSleepHook(&RecordPause);
+    }
+    void TearDown() override { threads::SetSleepHook(nullptr); }
+};
+
+// --- One road each: the events, the text, how many requests were made ----
+
+struct Case {
+    const char* name;
+    std::function<void(Fixture&)> arrange;
+    std::string operations;
+    TaskState state;
+    std::wstring message;
+    size_t requests;  // 1: a failure that is not tried again
+    std::function<void(Fixture&)> check;  // further checks, may be empty
+};
+
 std::vector<Case> Cases()
 {
     return {
         {"NoConnection", [](Fixture& f) { f.http.attemptConnectResult = 1; }, "error", TaskState::Failed,
-         L"网络连接异常", NothingWritten},
+         L"网络连接异常", 0, NothingWritten},
         {"NoSession", [](Fixture& f) { f.http.sessionFails = true; }, "error", TaskState::Failed,
-         L"网络打开会话失败", NothingWritten},
-        {"AddressUnavailable",
+         L"网络打开会话失败", 0, NothingWritten},
+        {"UnknownHostIsNotRetried", [](Fixture& f) { f.http.responses = {Response::OpenFailure(12007)}; }, "error",
+         TaskState::Failed, L"连接不可用,错误代码：12007", 1, NothingWritten},
+        {"CertificateErrorIsNotRetried", [](Fixture& f) { f.http.responses = {Response::OpenFailure(12045)}; },
+         "error", TaskState::Failed, L"连接不可用,错误代码：12045", 1, NothingWritten},
+        {"NoContentLength",
          [](Fixture& f) {
-             f.http.openFails = true;
-             f.http.openError = 12007;
+             f.http.SetBody(0, {});
+             f.http.responses[0].hasContentLength = false;
          },
-         "error", TaskState::Failed, L"连接不可用,错误代码：12007", NothingWritten},
-        {"NoContentLength", [](Fixture& f) { f.http.hasContentLength = false; }, "error", TaskState::Failed,
-         L"连接异常,错误代码：12150", NothingWritten},
-        {"ErrorStatusWithBody",
+         "error", TaskState::Failed, L"连接异常,错误代码：12150", 1, NothingWritten},
+        {"NotFoundIsNotRetried",
          [](Fixture& f) {
-             f.http.status = 404;
              f.http.SetBody(300, {300});
+             f.http.responses[0].status = 404;
          },
          "error", TaskState::Failed, L"连接异常,错误代码：404",
+         1,
          [](Fixture& f) {
              NothingWritten(f);
              EXPECT_EQ(f.http.readsStarted.load(), 0);
          }},
-        {"RedirectLeftUnfollowedIsNoDownload",
-         [](Fixture& f) {
-             f.http.status = 302;
-             f.http.SetBody(0, {});
-         },
-         "error", TaskState::Failed, L"连接异常,错误代码：302", NothingWritten},
+        {"ForbiddenIsNotRetried", [](Fixture& f) { f.http.responses = {Response::Status(403)}; }, "error",
+         TaskState::Failed, L"连接异常,错误代码：403", 1, NothingWritten},
+        {"RedirectWithoutLocationIsNoDownload", [](Fixture& f) { f.http.responses = {Response::Status(302)}; },
+         "error", TaskState::Failed, L"连接异常,错误代码：302", 1, NothingWritten},
         {"FinishedFileOfAnnouncedSizeIsReused",
          [](Fixture& f) {
              f.http.SetBody(1000, {1000});
              f.files.PutFile(kFinal, std::vector<uint8_t>(1000, 0xAB));
+             f.files.freeBytes = 0;
          },
-         "start finish", TaskState::Finished, L"",
+         "start finish", TaskState::Finished, L"", 1,
          [](Fixture& f) {
              EXPECT_EQ(f.task.downloadedSize.load(), 1000u);
              EXPECT_TRUE(f.files.Created().empty());
@@ -118,7 +160,7 @@ std::vector<Case> Cases()
              f.http.SetBody(1000, {1000});
              f.files.PutFile(kFinal, std::vector<uint8_t>(999, 0xAB));
          },
-         "start progress finish", TaskState::Finished, L"",
+         "start progress finish", TaskState::Finished, L"", 1,
          [](Fixture& f) {
              EXPECT_EQ(f.files.Content(kFinal), Body(1000));
              NoTempFile(f);
@@ -128,14 +170,14 @@ std::vector<Case> Cases()
              f.http.SetBody(0, {});
              f.files.PutSizedFile(kFinal, 0x100000000ull);
          },
-         "start finish", TaskState::Finished, L"",
+         "start finish", TaskState::Finished, L"", 1,
          [](Fixture& f) {
              EXPECT_EQ(f.files.Created(), std::vector<std::wstring>{kTemp});
              EXPECT_TRUE(f.files.Content(kFinal).empty());
          }},
         {"CompleteTransferInChunks",
-         [](Fixture& f) { f.http.SetBody(2 * kChunk + 100, {kChunk, kChunk, 100}); }, "start progress progress progress finish",
-         TaskState::Finished, L"",
+         [](Fixture& f) { f.http.SetBody(2 * kChunk + 100, {kChunk, kChunk, 100}); },
+         "start progress progress progress finish", TaskState::Finished, L"", 1,
          [](Fixture& f) {
              const auto events = f.events.Events();
              EXPECT_EQ(events[0].state, TaskState::Downloading);
@@ -148,62 +190,79 @@ std::vector<Case> Cases()
              NoTempFile(f);
              EXPECT_EQ(g_pauses, (std::vector<uint32_t>{10, 10, 10}));
              EXPECT_EQ(f.http.userAgent, L"quillmerexDownloader");
-             EXPECT_EQ(f.http.url, f.task.url);
+             const auto requests = f.http.Requests();
+             EXPECT_EQ(requests[0].url, kUrl);
+             EXPECT_EQ(requests[0].headers, L"");
+             EXPECT_EQ(requests[0].stallLimit, 30000u);
          }},
         {"ZeroLengthMakesEmptyFile", [](Fixture& f) { f.http.SetBody(0, {}); }, "start finish", TaskState::Finished,
-         L"",
+         L"", 1,
          [](Fixture& f) {
              EXPECT_TRUE(f.files.Exists(kFinal));
              EXPECT_TRUE(f.files.Content(kFinal).empty());
              EXPECT_EQ(f.events.Events()[0].total, 0u);
          }},
+        {"DiskSmallerThanTheFileIsRefusedBeforeWriting",
+         [](Fixture& f) {
+             f.http.SetBody(5000, {5000});
+             f.files.freeBytes = 4999;
+         },
+         "start error", TaskState::Failed, L"磁盘空间不足", 1,
+         [](Fixture& f) {
+             NothingWritten(f);
+             EXPECT_EQ(f.http.readsStarted.load(), 0);
+         }},
+        {"DiskJustLargeEnough",
+         [](Fixture& f) {
+             f.http.SetBody(5000, {5000});
+             f.files.freeBytes = 5000;
+         },
+         "start progress finish", TaskState::Finished, L"", 1, nullptr},
+        {"FreeSpaceUnknownIsNoRefusal",
+         [](Fixture& f) {
+             f.http.SetBody(5000, {5000});
+             f.files.freeSpaceKnown = false;
+         },
+         "start progress finish", TaskState::Finished, L"", 1, nullptr},
         {"TempFileCannotBeCreated",
          [](Fixture& f) {
              f.http.SetBody(10, {10});
              f.files.createFails = true;
          },
-         "start error", TaskState::Failed, L"无法创建写入文件", nullptr},
-        {"ReadFails",
+         "start error", TaskState::Failed, L"无法创建写入文件", 1, nullptr},
+        {"ReadFailureOfAnotherKindIsNotRetried",
          [](Fixture& f) {
              f.http.SetBody(2000, {1000});
-             f.http.reads.push_back({0, true, 12002, false});
+             f.http.responses[0].reads.push_back(FakeHttpClient::Failure(12175));
              f.files.PutFile(kFinal, {1, 2, 3});
          },
-         "start progress error", TaskState::Failed, L"连接异常,错误代码：12002",
+         "start progress error", TaskState::Failed, L"连接异常,错误代码：12175", 1,
          [](Fixture& f) {
              NoTempFile(f);
              EXPECT_EQ(f.files.Content(kFinal), (std::vector<uint8_t>{1, 2, 3}));
          }},
-        {"WriteFails",
+        {"WriteFailsAndIsNotRetried",
          [](Fixture& f) {
              f.http.SetBody(2000, {1000, 1000});
              f.files.failingWrite = 1;
          },
-         "start progress progress error", TaskState::Failed, L"写入文件错误,错误代码：112", NoTempFile},
+         "start progress progress error", TaskState::Failed, L"写入文件错误,错误代码：112", 1, NoTempFile},
         {"ShortWriteFails",
          [](Fixture& f) {
              f.http.SetBody(1000, {1000});
              f.files.failingWrite = 0;
              f.files.shortWrite = true;
          },
-         "start progress error", TaskState::Failed, L"写入文件错误,错误代码：112", NoTempFile},
-        {"TruncatedBodyFailsAndLeavesFinalNameAlone",
-         [](Fixture& f) {
-             f.http.SetBody(3000, {1000});
-             f.files.PutFile(kFinal, {1, 2, 3});
-         },
-         "start progress error", TaskState::Failed, L"连接异常,错误代码：12030",
-         [](Fixture& f) {
-             NoTempFile(f);
-             EXPECT_EQ(f.files.Content(kFinal), (std::vector<uint8_t>{1, 2, 3}));
-             EXPECT_EQ(f.task.downloadedSize.load(), 1000u);
-         }},
+         "start progress error", TaskState::Failed, L"写入文件错误,错误代码：112", 1, NoTempFile},
+        {"MoreThanAnnouncedIsNotRetried",
+         [](Fixture& f) { f.http.SetBody(1000, {1000, 5}); },
+         "start progress progress error", TaskState::Failed, L"连接异常,错误代码：12030", 1, NoTempFile},
         {"FinalNameIsADirectory",
          [](Fixture& f) {
              f.http.SetBody(1000, {1000});
              f.files.PutDirectory(kFinal);
          },
-         "start progress error", TaskState::Failed, L"写入文件错误,错误代码：183",
+         "start progress error", TaskState::Failed, L"写入文件错误,错误代码：5", 1,
          [](Fixture& f) {
              NoTempFile(f);
              EXPECT_TRUE(f.files.IsDirectory(kFinal));
@@ -213,14 +272,14 @@ std::vector<Case> Cases()
              f.http.SetBody(0, {});
              f.files.PutDirectory(kFinal);
          },
-         "start error", TaskState::Failed, L"写入文件错误,错误代码：183", NoTempFile},
+         "start error", TaskState::Failed, L"写入文件错误,错误代码：5", 1, NoTempFile},
         {"StopBeforeFirstRead",
          [](Fixture& f) {
              f.http.SetBody(1000, {1000});
              f.http.beforeRead = [](size_t) { ADD_FAILURE() << "read after stop"; };
              f.worker->ClearRunning();
          },
-         "start error", TaskState::Failed, L"强制退出",
+         "start error", TaskState::Failed, L"强制退出", 1,
          [](Fixture& f) {
              EXPECT_EQ(f.files.Created(), std::vector<std::wstring>{kTemp});
              NoTempFile(f);
@@ -228,19 +287,21 @@ std::vector<Case> Cases()
         {"StopDuringStalledRead",
          [](Fixture& f) {
              f.http.SetBody(5000, {1000});
-             f.http.reads.push_back({0, false, 0, true});
+             f.http.responses[0].reads.push_back(FakeHttpClient::Stall());
              f.http.beforeRead = [&f](size_t index) {
                  if (index == 1)
                      f.worker->ClearRunning();
              };
          },
-         "start progress error", TaskState::Failed, L"强制退出", NoTempFile},
+         "start progress error", TaskState::Failed, L"强制退出", 1, NoTempFile},
         {"StopWhileOpeningTheAddress",
          [](Fixture& f) {
-             f.http.openStalls = true;
+             Response stalls;
+             stalls.openStalls = true;
+             f.http.responses = {stalls};
              f.worker->ClearRunning();
          },
-         "error", TaskState::Failed, L"强制退出", NothingWritten},
+         "error", TaskState::Failed, L"强制退出", 1, NothingWritten},
     };
 }
 
@@ -249,15 +310,7 @@ void PrintTo(const Case& c, std::ostream* os)
     *os << c.name;
 }
 
-class DownloadWorker : public ::testing::TestWithParam<Case> {
-protected:
-    void SetUp() override
-    {
-        g_pauses.clear();
-        threads::SetSleepHook(&RecordPause);
-    }
-    void TearDown() override { threads::SetSleepHook(nullptr); }
-};
+class DownloadWorker : public WorkerTest, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(DownloadWorker, ReportsAndLeavesFiles)
 {
@@ -269,10 +322,8 @@ TEST_P(DownloadWorker, ReportsAndLeavesFiles)
     EXPECT_EQ(f.events.Operations(), c.operations);
     EXPECT_EQ(f.task.state.load(), c.state);
     EXPECT_EQ(f.task.message, c.message);
-    // Every handle is released on every road.
-    EXPECT_EQ(f.http.openRequests.load(), 0);
-    EXPECT_EQ(f.http.openSessions.load(), 0);
-    EXPECT_EQ(f.files.OpenFiles(), 0);
+    EXPECT_EQ(f.RequestCount(), c.requests);
+    ExpectHandlesReleased(f);
     for (const auto& event : f.events.Events()) {
         if (event.operation == "start" || event.operation == "progress") {
             EXPECT_EQ(event.state, TaskState::Downloading) << event.operation;
@@ -285,16 +336,457 @@ TEST_P(DownloadWorker, ReportsAndLeavesFiles)
 INSTANTIATE_TEST_SUITE_P(Cases, DownloadWorker, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
 
-TEST(DownloadWorkerPaths, DirectoryWithTrailingBackslashGetsADoubledOne)
+TEST_F(WorkerTest, DirectoryWithTrailingBackslashGetsADoubledOne)
 {
     Fixture f;
     f.task.directory = L"C:\\tmp\\";
     f.http.SetBody(4, {4});
-    threads::SetSleepHook(&RecordPause);
     f.worker->Run();
-    threads::SetSleepHook(nullptr);
     EXPECT_EQ(f.files.Created(), std::vector<std::wstring>{L"C:\\tmp\\\\yrfoinstall.tmp"});
     EXPECT_TRUE(f.files.Exists(L"C:\\tmp\\\\yrfoinstall.exe"));
+}
+
+// --- Transient failures: tried again after a pause ------------------------
+
+struct TransientCase {
+    const char* name;
+    std::function<Response()> failure;  // the first answer
+};
+
+void PrintTo(const TransientCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+Response FailingRead(uint32_t readError)
+{
+    Response r = Response::Ok(3000, {1000});
+    r.reads.push_back(FakeHttpClient::Failure(readError));
+    return r;
+}
+
+const TransientCase kTransientCases[] = {
+    {"CannotConnect", [] { return Response::OpenFailure(12029); }},
+    {"ConnectionAborted", [] { return Response::OpenFailure(12030); }},
+    {"ConnectionReset", [] { return Response::OpenFailure(12031); }},
+    {"SocketReset", [] { return Response::OpenFailure(10054); }},
+    {"InvalidServerResponse", [] { return Response::OpenFailure(12152); }},
+    {"NoHeadersWithinTheStallLimit",
+     [] {
+         Response r;
+         r.openTimesOut = true;
+         return r;
+     }},
+    {"NoStatusLine",
+     [] {
+         Response r;
+         r.statusFails = true;
+         return r;
+     }},
+    {"StatusZero", [] { return Response::Status(0); }},
+    {"ResetInTheBody", [] { return FailingRead(10054); }},
+    {"AbortedInTheBody", [] { return FailingRead(12030); }},
+    {"NoBodyBytesWithinTheStallLimit",
+     [] {
+         Response r = Response::Ok(3000, {1000});
+         r.reads.push_back(FakeHttpClient::Timeout());
+         return r;
+     }},
+    {"BodyEndsEarly", [] { return Response::Ok(3000, {1000}); }},
+    {"RequestTimeout408", [] { return Response::Status(408); }},
+    {"TooManyRequests429", [] { return Response::Status(429); }},
+    {"InternalError500", [] { return Response::Status(500); }},
+    {"BadGateway502", [] { return Response::Status(502); }},
+    {"Unavailable503", [] { return Response::Status(503); }},
+    {"GatewayTimeout504", [] { return Response::Status(504); }},
+};
+
+class TransientFailure : public WorkerTest, public ::testing::WithParamInterface<TransientCase> {};
+
+// Each kind fails once, then the whole file comes: one pause of two
+// seconds, counted down, and a complete file.
+TEST_P(TransientFailure, IsTriedAgainAfterAPause)
+{
+    Fixture f;
+    f.http.responses = {GetParam().failure()};
+    f.http.Then(Response::Ok(3000, {3000}));
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished) << std::string(f.task.message.begin(), f.task.message.end());
+    EXPECT_EQ(f.RequestCount(), 2u);
+    EXPECT_EQ(f.Countdown(), (std::vector<std::string>{"1:2", "1:1"}));
+    EXPECT_EQ(f.files.Content(kFinal), Body(3000));
+    NoTempFile(f);
+    ExpectHandlesReleased(f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, TransientFailure, ::testing::ValuesIn(kTransientCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WorkerTest, RetriesFiveTimesOnTheScheduleThenFailsWithTodaysText)
+{
+    Fixture f;
+    f.http.responses = {Response::OpenFailure(12029)};
+    const uint64_t before = f.clock.NowMs();
+    f.worker->Run();
+
+    EXPECT_EQ(f.RequestCount(), 6u);
+    EXPECT_EQ(f.task.state.load(), TaskState::Failed);
+    EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12029");
+    // 2 + 4 + 8 + 16 + 30 seconds, each second shown.
+    EXPECT_EQ(f.clock.NowMs() - before, 60000u);
+    std::vector<std::string> expected;
+    const uint32_t seconds[] = {2, 4, 8, 16, 30};
+    for (uint32_t k = 1; k <= 5; ++k) {
+        for (uint32_t n = seconds[k - 1]; n >= 1; --n)
+            expected.push_back(std::to_string(k) + ":" + std::to_string(n));
+    }
+    EXPECT_EQ(f.Countdown(), expected);
+    EXPECT_EQ(f.events.Events().back().operation, "error");
+    NothingWritten(f);
+    ExpectHandlesReleased(f);
+}
+
+TEST_F(WorkerTest, AnswerWithoutAStatusFailsAsAnInvalidResponse)
+{
+    Fixture f;
+    f.http.responses = {Response::Status(0)};
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12152");
+    EXPECT_EQ(f.RequestCount(), 6u);
+}
+
+TEST_F(WorkerTest, StalledServerTakesTheWatchdogsLimitEachTime)
+{
+    Fixture f;
+    Response silent;
+    silent.openTimesOut = true;
+    f.http.responses = {silent};
+    const uint64_t before = f.clock.NowMs();
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12002");
+    EXPECT_EQ(f.clock.NowMs() - before, 6 * 30000u + 60000u);
+    for (const auto& request : f.http.Requests())
+        EXPECT_EQ(request.stallLimit, 30000u);
+}
+
+struct RetryAfterCase {
+    const char* name;
+    uint32_t status;
+    const wchar_t* retryAfter;  // null: none
+    size_t seconds;             // the pause, in whole seconds counted down
+};
+
+void PrintTo(const RetryAfterCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class RetryAfter : public WorkerTest, public ::testing::WithParamInterface<RetryAfterCase> {};
+
+TEST_P(RetryAfter, SetsThePause)
+{
+    const RetryAfterCase& c = GetParam();
+    Fixture f;
+    Response busy = Response::Status(c.status);
+    if (c.retryAfter != nullptr)
+        busy.With(HttpHeader::RetryAfter, c.retryAfter);
+    f.http.responses = {busy};
+    f.http.Then(Response::Ok(10, {10}));
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished);
+    const auto countdown = f.Countdown();
+    ASSERT_EQ(countdown.size(), c.seconds);
+    if (c.seconds > 0) {
+        EXPECT_EQ(countdown.front(), "1:" + std::to_string(c.seconds));
+        EXPECT_EQ(countdown.back(), "1:1");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RetryAfter,
+    ::testing::Values(RetryAfterCase{"OneSecond503", 503, L"1", 1}, RetryAfterCase{"FiveSeconds429", 429, L"5", 5},
+                      RetryAfterCase{"CutToAMinute", 503, L"3600", 60},
+                      RetryAfterCase{"DateFallsBackToTheSchedule", 503, L"Fri, 31 Dec 1999 23:59:59 GMT", 2},
+                      RetryAfterCase{"IgnoredOnA500", 500, L"7", 2}, RetryAfterCase{"ZeroMeansAtOnce", 503, L"0", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WorkerTest, CountdownKeepsTheBarAndEndsWithTheDownloadShownAgain)
+{
+    Fixture f;
+    f.http.responses = {FailingRead(10054)};
+    f.http.responses[0].headers[HttpHeader::ETag] = L"\"v1\"";
+    f.http.Then(Response::Partial(1000, 3000, {2000}));
+    f.worker->Run();
+
+    for (const auto& event : f.events.Events()) {
+        if (event.state == TaskState::Retrying) {
+            EXPECT_EQ(event.downloaded, 1000u);
+            EXPECT_EQ(event.total, 3000u);
+        }
+    }
+    // After the last second, the task is Downloading again at 1000 bytes.
+    const auto events = f.events.Events();
+    size_t last = 0;
+    for (size_t i = 0; i < events.size(); ++i) {
+        if (events[i].state == TaskState::Retrying)
+            last = i;
+    }
+    ASSERT_LT(last + 1, events.size());
+    EXPECT_EQ(events[last + 1].state, TaskState::Downloading);
+    EXPECT_EQ(events[last + 1].downloaded, 1000u);
+}
+
+TEST_F(WorkerTest, CloseDuringAPauseEndsAtOnceWithNoFileLeft)
+{
+    Fixture f;
+    f.http.responses = {FailingRead(10054)};
+    f.http.responses[0].headers[HttpHeader::ETag] = L"\"v1\"";
+    f.clock.onWait = [&f](uint32_t) { f.worker->ClearRunning(); };
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Failed);
+    EXPECT_EQ(f.task.message, L"强制退出");
+    EXPECT_EQ(f.RequestCount(), 1u);
+    EXPECT_EQ(f.clock.Waits().size(), 1u);
+    NoTempFile(f);
+    EXPECT_FALSE(f.files.Exists(kFinal));
+    ExpectHandlesReleased(f);
+}
+
+// --- Resuming: the rest of the file, or all of it again ---------------------
+
+constexpr uint32_t kLength = 3 * kChunk;
+
+// The first answer: kLength announced, one chunk arrives, then a reset.
+Response CutAfterOneChunk(const std::wstring& etag, const std::wstring& lastModified)
+{
+    Response r = Response::Ok(kLength, {kChunk});
+    r.reads.push_back(FakeHttpClient::Failure(10054));
+    if (!etag.empty())
+        r.headers[HttpHeader::ETag] = etag;
+    if (!lastModified.empty())
+        r.headers[HttpHeader::LastModified] = lastModified;
+    return r;
+}
+
+const wchar_t kDate[] = L"Tue, 02 Jan 2024 10:00:00 GMT";
+
+struct ResumeCase {
+    const char* name;
+    Response first;
+    std::vector<Response> then;
+    std::vector<std::wstring> headers;  // of each request
+    bool startsOver;                    // the bar goes back to 0
+};
+
+void PrintTo(const ResumeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+Response PartialWithRange(const std::wstring& contentRange)
+{
+    Response r = Response::Partial(kChunk, kLength, {kChunk, kChunk});
+    r.headers[HttpHeader::ContentRange] = contentRange;
+    return r;
+}
+
+const std::wstring kResumeWithTag = L"Range: bytes=51200-\r\nIf-Range: \"v1\"\r\n";
+
+std::vector<ResumeCase> ResumeCases()
+{
+    const Response whole = Response::Ok(kLength, {kChunk, kChunk, kChunk});
+    return {
+        {"PartialAnswerIsAppended", CutAfterOneChunk(L"\"v1\"", kDate),
+         {Response::Partial(kChunk, kLength, {kChunk, kChunk})}, {L"", kResumeWithTag}, false},
+        {"LastModifiedWhenNoETag", CutAfterOneChunk(L"", kDate),
+         {Response::Partial(kChunk, kLength, {kChunk, kChunk})},
+         {L"", std::wstring(L"Range: bytes=51200-\r\nIf-Range: ") + kDate + L"\r\n"}, false},
+        {"WeakETagCannotValidateARange", CutAfterOneChunk(L"W/\"v1\"", kDate),
+         {Response::Partial(kChunk, kLength, {kChunk, kChunk})},
+         {L"", std::wstring(L"Range: bytes=51200-\r\nIf-Range: ") + kDate + L"\r\n"}, false},
+        {"NoValidatorStartsOver", CutAfterOneChunk(L"", L""), {whole}, {L"", L""}, true},
+        {"WholeFileAnswerStartsOver", CutAfterOneChunk(L"\"v1\"", L""), {whole}, {L"", kResumeWithTag}, true},
+        {"RangeFromElsewhereStartsOver", CutAfterOneChunk(L"\"v1\"", L""),
+         {PartialWithRange(L"bytes 0-153599/153600"), whole}, {L"", kResumeWithTag, L""}, true},
+        {"OtherTotalStartsOver", CutAfterOneChunk(L"\"v1\"", L""),
+         {PartialWithRange(L"bytes 51200-153600/153601"), whole}, {L"", kResumeWithTag, L""}, true},
+        {"PartialWithoutContentRangeStartsOver", CutAfterOneChunk(L"\"v1\"", L""),
+         {PartialWithRange(L""), whole}, {L"", kResumeWithTag, L""}, true},
+        {"RangeNotSatisfiableStartsOver", CutAfterOneChunk(L"\"v1\"", L""), {Response::Status(416), whole},
+         {L"", kResumeWithTag, L""}, true},
+    };
+}
+
+class Resume : public WorkerTest, public ::testing::WithParamInterface<ResumeCase> {};
+
+TEST_P(Resume, GivesTheWholeFileOnce)
+{
+    const ResumeCase& c = GetParam();
+    Fixture f;
+    f.http.responses = {c.first};
+    for (const Response& r : c.then)
+        f.http.Then(r);
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished) << std::string(f.task.message.begin(), f.task.message.end());
+    EXPECT_EQ(f.files.Content(kFinal), Body(kLength));
+    std::vector<std::wstring> headers;
+    for (const auto& request : f.http.Requests())
+        headers.push_back(request.headers);
+    EXPECT_EQ(headers, c.headers);
+    // Progress goes on from the chunk already on disk, or back to 0.
+    std::vector<uint32_t> downloads;
+    for (const auto& event : f.events.Events()) {
+        if (event.state == TaskState::Downloading)
+            downloads.push_back(event.downloaded);
+    }
+    const std::vector<uint32_t> appended = {0, kChunk, kChunk, kChunk, 2 * kChunk, kLength};
+    const std::vector<uint32_t> restarted = {0, kChunk, kChunk, 0, kChunk, 2 * kChunk, kLength};
+    EXPECT_EQ(downloads, c.startsOver ? restarted : appended);
+    EXPECT_EQ(f.events.Events().back().total, kLength);
+    ExpectHandlesReleased(f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Resume, ::testing::ValuesIn(ResumeCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WorkerTest, ResumedAnswerThatFailsIsResumedAgainFromWhereItStopped)
+{
+    Fixture f;
+    f.http.responses = {CutAfterOneChunk(L"\"v1\"", L"")};
+    Response second = Response::Partial(kChunk, kLength, {kChunk});
+    second.reads.push_back(FakeHttpClient::Failure(12030));
+    f.http.Then(second);
+    f.http.Then(Response::Partial(2 * kChunk, kLength, {kChunk}));
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished);
+    EXPECT_EQ(f.files.Content(kFinal), Body(kLength));
+    const auto requests = f.http.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[2].headers, L"Range: bytes=102400-\r\nIf-Range: \"v1\"\r\n");
+    // Two retries: the second pause is the schedule's second one.
+    EXPECT_EQ(f.Countdown(), (std::vector<std::string>{"1:2", "1:1", "2:4", "2:3", "2:2", "2:1"}));
+}
+
+TEST_F(WorkerTest, ResumedRequestThatFindsTheFileGoneFails)
+{
+    Fixture f;
+    f.http.responses = {CutAfterOneChunk(L"\"v1\"", L"")};
+    f.http.Then(Response::Status(404));
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.message, L"连接异常,错误代码：404");
+    EXPECT_EQ(f.RequestCount(), 2u);
+    NoTempFile(f);
+}
+
+// --- Redirects: followed by the worker, ten at most -------------------------
+
+TEST_F(WorkerTest, FollowsTenRedirectsResolvedAgainstEachAddress)
+{
+    Fixture f;
+    f.http.responses = {Response::Redirect(302, L"/hop/1")};
+    for (int i = 1; i < 9; ++i)
+        f.http.Then(Response::Redirect(301, L"../hop/" + std::to_wstring(i + 1)));
+    f.http.Then(Response::Redirect(307, L"//mirror.example:8080/files/pomvel_mini.exe?k=1#part"));
+    f.http.Then(Response::Ok(10, {10}));
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished);
+    const auto requests = f.http.Requests();
+    ASSERT_EQ(requests.size(), 11u);
+    EXPECT_EQ(requests[1].url, L"http://127.0.0.1/hop/1");
+    EXPECT_EQ(requests[9].url, L"http://127.0.0.1/hop/9");
+    EXPECT_EQ(requests[10].url, L"http://mirror.example:8080/files/pomvel_mini.exe?k=1");
+}
+
+struct RedirectFailure {
+    const char* name;
+    std::vector<Response> responses;
+    std::wstring message;
+    size_t requests;
+};
+
+void PrintTo(const RedirectFailure& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class RedirectRefused : public WorkerTest, public ::testing::WithParamInterface<RedirectFailure> {};
+
+TEST_P(RedirectRefused, FailsAtOnceAndIsNotRetried)
+{
+    const RedirectFailure& c = GetParam();
+    Fixture f;
+    f.task.url = L"https://127.0.0.1/package/Windows/pomvel_mini.exe";
+    f.http.responses = c.responses;
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.message, c.message);
+    EXPECT_EQ(f.RequestCount(), c.requests);
+    EXPECT_TRUE(f.clock.Waits().empty());
+    NothingWritten(f);
+    ExpectHandlesReleased(f);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RedirectRefused,
+    ::testing::Values(
+        RedirectFailure{"ToItself", {Response::Redirect(302, L"https://127.0.0.1/package/Windows/pomvel_mini.exe")},
+                        L"连接不可用,错误代码：12156", 11},
+        RedirectFailure{"ToAnotherScheme", {Response::Redirect(302, L"ftp://127.0.0.1/x.exe")},
+                        L"连接不可用,错误代码：12156", 1},
+        RedirectFailure{"FromHttpsToHttp", {Response::Redirect(302, L"http://127.0.0.1/x.exe")},
+                        L"连接不可用,错误代码：12040", 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- The rename: a file held open by another program ------------------------
+
+TEST_F(WorkerTest, RenameHeldUpByALockIsTriedAgain)
+{
+    Fixture f;
+    f.http.SetBody(10, {10});
+    f.files.moveErrors = {32, 5, 32};
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished);
+    EXPECT_EQ(f.files.MovesTried(), 4);
+    EXPECT_EQ(f.files.Content(kFinal), Body(10));
+    NoTempFile(f);
+}
+
+TEST_F(WorkerTest, RenameLockedForMoreThanFiveSecondsFails)
+{
+    Fixture f;
+    f.http.SetBody(10, {10});
+    f.files.moveErrors = std::vector<uint32_t>(1000, 32);
+    f.files.PutFile(kFinal, {1, 2, 3});
+    const uint64_t before = f.clock.NowMs();
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.message, L"写入文件错误,错误代码：32");
+    EXPECT_EQ(f.clock.NowMs() - before, 5000u);
+    EXPECT_EQ(f.files.MovesTried(), 51);
+    NoTempFile(f);
+    EXPECT_EQ(f.files.Content(kFinal), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST_F(WorkerTest, RenameFailingOtherwiseIsNotTriedAgain)
+{
+    Fixture f;
+    f.http.SetBody(10, {10});
+    f.files.moveErrors = {3};
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.message, L"写入文件错误,错误代码：3");
+    EXPECT_EQ(f.files.MovesTried(), 1);
+    NoTempFile(f);
 }
 
 }  // namespace

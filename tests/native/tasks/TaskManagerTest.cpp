@@ -132,7 +132,8 @@ TEST_F(TaskManager, DownloadsWithoutInstallerRunOneAfterTheOther)
 
 TEST_F(TaskManager, FailedDownloadEndsTheChain)
 {
-    http.hasContentLength = false;
+    http.SetBody(0, {});
+    http.responses[0].hasContentLength = false;
     manager.AddTask(MakeDownload(L"first", true));
     manager.AddTask(MakeDownload(L"second", true));
     DownTask* first = manager.DownloadTasks()[0].get();
@@ -153,7 +154,8 @@ TEST_F(TaskManager, TextIsCompleteOnceTheFailedStateIsSeen)
     // A busy window handles the start event only after the worker failed:
     // it sees Failed and reads the text and the count with no other
     // synchronisation than the state itself.
-    http.reads = {{60, false, 0, false}, {0, true, 12002, false}};
+    http.SetBody(1000, {60});
+    http.responses[0].reads.push_back(FakeHttpClient::Failure(12175));
     manager.AddTask(MakeDownload(L"yrfoinstall", true));
     DownTask* download = manager.DownloadTasks()[0].get();
     manager.StartNextDownload();
@@ -161,7 +163,7 @@ TEST_F(TaskManager, TextIsCompleteOnceTheFailedStateIsSeen)
     while (download->state.load() != TaskState::Failed && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_EQ(download->state.load(), TaskState::Failed);
-    EXPECT_EQ(download->message, L"连接异常,错误代码：12002");
+    EXPECT_EQ(download->message, L"连接异常,错误代码：12175");
     EXPECT_EQ(download->downloadedSize.load(), 60u);
     Pump([&] { return manager.Threads().empty(); });
 }
@@ -184,7 +186,8 @@ TEST_F(TaskManager, EventsOfOneTaskHandledTwiceInItsFinalStateContinueOnce)
 
 TEST_F(TaskManager, StopAllDuringAStalledDownloadPostsNothing)
 {
-    http.reads = {{60, false, 0, false}, {0, false, 0, true}};
+    http.SetBody(1000, {60});
+    http.responses[0].reads.push_back(FakeHttpClient::Stall());
     manager.AddTask(MakeDownload(L"yrfoinstall", true));
     DownTask* download = manager.DownloadTasks()[0].get();
     manager.StartNextDownload();
@@ -209,7 +212,8 @@ TEST_F(TaskManager, StopAllDuringAStalledDownloadPostsNothing)
 
 TEST_F(TaskManager, DestructionStopsAStalledWorker)
 {
-    http.reads = {{0, false, 0, true}};
+    http.SetBody(1000, {});
+    http.responses[0].reads.push_back(FakeHttpClient::Stall());
     auto owned = std::make_unique<CTaskManger>(TaskPlatform{&http, &files, &processes, &poster});
     owned->AddTask(MakeDownload(L"yrfoinstall", true));
     owned->StartNextDownload();

@@ -69,6 +69,40 @@ LoopbackServer::Reply LoopbackServer::WithoutLength(const std::string& body)
     return reply;
 }
 
+LoopbackServer::Reply LoopbackServer::Ranged(const std::string& request, const std::string& body,
+                                             const std::string& etag)
+{
+    const int64_t from = RangeStart(request);
+    const bool validated = request.find("If-Range: " + etag + "\r\n") != std::string::npos;
+    if (from < 0 || !validated || static_cast<size_t>(from) >= body.size()) {
+        Reply reply = Ok(body);
+        reply.head.insert(reply.head.size() - 2, "ETag: " + etag + "\r\nAccept-Ranges: bytes\r\n");
+        return reply;
+    }
+    const std::string rest = body.substr(static_cast<size_t>(from));
+    Reply reply = WithStatus("206 Partial Content", rest);
+    reply.head.insert(reply.head.size() - 2, "ETag: " + etag + "\r\nContent-Range: bytes " + std::to_string(from) +
+                                                 "-" + std::to_string(body.size() - 1) + "/" +
+                                                 std::to_string(body.size()) + "\r\n");
+    return reply;
+}
+
+int64_t LoopbackServer::RangeStart(const std::string& request)
+{
+    const std::string key = "Range: bytes=";
+    const size_t at = request.find("\r\n" + key);
+    if (at == std::string::npos)
+        return -1;
+    size_t pos = at + 2 + key.size();
+    int64_t value = 0;
+    bool digits = false;
+    while (pos < request.size() && request[pos] >= '0' && request[pos] <= '9') {
+        value = value * 10 + (request[pos++] - '0');
+        digits = true;
+    }
+    return digits ? value : -1;
+}
+
 LoopbackServer::~LoopbackServer()
 {
     m_stopping.store(true);
@@ -77,11 +111,18 @@ LoopbackServer::~LoopbackServer()
         closesocket(m_listen);
     if (m_thread.joinable())
         m_thread.join();
+    for (std::thread& connection : m_connections)
+        connection.join();
 }
 
 bool LoopbackServer::Start(const Reply& reply)
 {
-    m_reply = reply;
+    return Start([reply](const std::string&, size_t) { return reply; });
+}
+
+bool LoopbackServer::Start(Script script)
+{
+    m_script = std::move(script);
     m_listen = ListenOnLoopback(m_port);
     if (m_listen == INVALID_SOCKET || listen(m_listen, 4) != 0)
         return false;
@@ -107,7 +148,13 @@ bool LoopbackServer::WaitForSent(DWORD milliseconds) const
 std::string LoopbackServer::Request() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_request;
+    return m_requests.empty() ? std::string() : m_requests.back();
+}
+
+std::vector<std::string> LoopbackServer::Requests() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_requests;
 }
 
 void LoopbackServer::Release()
@@ -130,8 +177,10 @@ void LoopbackServer::Serve()
         SOCKET client = accept(m_listen, nullptr, nullptr);
         if (client == INVALID_SOCKET)
             return;
-        Answer(client);
-        closesocket(client);
+        m_connections.emplace_back([this, client] {
+            Answer(client);
+            closesocket(client);
+        });
     }
 }
 
@@ -145,20 +194,31 @@ void LoopbackServer::Answer(SOCKET client)
             return;
         request.append(buffer, static_cast<size_t>(n));
     }
+    size_t index = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_request = request;
+        index = m_requests.size();
+        m_requests.push_back(request);
     }
+    const Reply reply = m_script(request, index);
     SetEvent(m_requested.Get());
-    if (m_reply.silent) {
-        WaitForSingleObject(m_released.Get(), m_reply.stallLimit);
+    if (reply.closeAtOnce)
+        return;
+    if (reply.silent) {
+        WaitForSingleObject(m_released.Get(), reply.stallLimit);
         return;
     }
-    const size_t bodyBytes = m_reply.bodyBytes < m_reply.body.size() ? m_reply.bodyBytes : m_reply.body.size();
-    if (SendAll(client, m_reply.head.data(), m_reply.head.size()))
-        SendAll(client, m_reply.body.data(), bodyBytes);
+    const size_t bodyBytes = reply.bodyBytes < reply.body.size() ? reply.bodyBytes : reply.body.size();
+    if (SendAll(client, reply.head.data(), reply.head.size()) && SendAll(client, reply.body.data(), bodyBytes))
+        m_bodyBytesSent += bodyBytes;
     SetEvent(m_sent.Get());
-    if (m_reply.stallAfterSending)
-        WaitForSingleObject(m_released.Get(), m_reply.stallLimit);
+    if (reply.stallAfterSending)
+        WaitForSingleObject(m_released.Get(), reply.stallLimit);
+    if (reply.reset) {
+        // An abortive close: the client sees a reset, not an end of data.
+        linger abort = {1, 0};
+        setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof(abort));
+        return;
+    }
     shutdown(client, SD_SEND);
 }

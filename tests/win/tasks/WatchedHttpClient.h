@@ -54,12 +54,16 @@ private:
         {
             return m_real->QueryStatusCode(status, error);
         }
+        bool QueryHeader(HttpHeader header, std::wstring& value) override
+        {
+            return m_real->QueryHeader(header, value);
+        }
         bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error,
-                  const std::atomic<bool>& keepGoing) override
+                  const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override
         {
             m_watch.since.store(Clock::now().time_since_epoch().count());
             m_watch.reading.store(true);
-            const bool ok = m_real->Read(buffer, size, read, error, keepGoing);
+            const bool ok = m_real->Read(buffer, size, read, error, keepGoing, stallLimitMs);
             m_watch.reading.store(false);
             return ok;
         }
@@ -72,10 +76,10 @@ private:
     class Session : public IHttpSession {
     public:
         Session(std::unique_ptr<IHttpSession> real, Watch& watch) : m_real(std::move(real)), m_watch(watch) {}
-        std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, uint32_t& error,
-                                              const std::atomic<bool>& keepGoing) override
+        std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, const std::wstring& headers, uint32_t& error,
+                                              const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override
         {
-            auto request = m_real->OpenUrl(url, error, keepGoing);
+            auto request = m_real->OpenUrl(url, headers, error, keepGoing, stallLimitMs);
             if (!request)
                 return nullptr;
             return std::make_unique<Request>(std::move(request), m_watch);

@@ -1,0 +1,41 @@
+// The clock seam on std::chrono::steady_clock, for the portable build.
+#include <chrono>
+#include <thread>
+
+#include "platform/Clock.h"
+
+namespace {
+
+constexpr uint32_t kSlice = 10;
+
+class NativeClock : public IClock {
+public:
+    uint64_t NowMs() override
+    {
+        return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now().time_since_epoch())
+                                         .count());
+    }
+
+    bool Wait(uint32_t milliseconds, const std::atomic<bool>& keepGoing) override
+    {
+        const uint64_t end = NowMs() + milliseconds;
+        for (;;) {
+            if (!keepGoing.load())
+                return false;
+            const uint64_t now = NowMs();
+            if (now >= end)
+                return true;
+            const uint64_t left = end - now;
+            std::this_thread::sleep_for(std::chrono::milliseconds(left < kSlice ? left : kSlice));
+        }
+    }
+};
+
+}  // namespace
+
+IClock& SystemClock()
+{
+    static NativeClock clock;
+    return clock;
+}

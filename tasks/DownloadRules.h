@@ -1,0 +1,87 @@
+#pragma once
+// The download worker's rules for a network that misbehaves: which
+// failures are worth another attempt, how long to pause before it, where a
+// redirect leads, and whether a ranged answer continues the file on disk.
+// Pure functions of their arguments, so that each rule is tested on its own.
+#include <cstdint>
+#include <string>
+
+namespace download {
+
+// Redirects followed within one attempt; one more fails the download.
+constexpr uint32_t kMaxRedirects = 10;
+// Attempts after the first one, for failures that may pass.
+constexpr uint32_t kMaxRetries = 5;
+// A Retry-After longer than this is cut to it.
+constexpr uint32_t kRetryAfterCapMs = 60000;
+
+// ERROR_INTERNET_TIMEOUT: nothing arrived for the stall limit.
+constexpr uint32_t kErrorTimeout = 12002;
+// ERROR_HTTP_INVALID_SERVER_RESPONSE: no status line, or a senseless one.
+constexpr uint32_t kErrorInvalidResponse = 12152;
+// ERROR_HTTP_REDIRECT_FAILED: too many redirects, or one that leads nowhere.
+constexpr uint32_t kErrorRedirectFailed = 12156;
+// ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR: a redirect from https to http.
+constexpr uint32_t kErrorHttpsToHttp = 12040;
+
+// The durations the worker waits by. The defaults are the product's; tests
+// under Wine shorten them where the real length adds nothing.
+struct Timings {
+    // Longest wait for a response's headers, or for the next body bytes.
+    uint32_t stallLimitMs = 30000;
+    // Pause before retry k (1-based) is pausesMs[k - 1].
+    uint32_t pausesMs[kMaxRetries] = {2000, 4000, 8000, 16000, 30000};
+    // How long a rename held up by a lock (errors 5 and 32) is tried again,
+    // and how often.
+    uint32_t renameWindowMs = 5000;
+    uint32_t renameIntervalMs = 100;
+};
+
+// Platform codes of failures that may pass on a later attempt: the
+// connection could not be made, was aborted or reset, timed out, or the
+// answer made no sense. Certificate errors, a stop and everything else are
+// final.
+bool IsTransientError(uint32_t code);
+
+// HTTP statuses worth another attempt: 408, 429 and 5xx.
+bool IsTransientStatus(uint32_t status);
+
+// 301, 302, 303, 307 and 308: the answer is elsewhere (Location).
+bool IsRedirectStatus(uint32_t status);
+
+// The Retry-After of a 429 or 503 as delta-seconds, in milliseconds, cut
+// to kRetryAfterCapMs. False when the value is absent or not a number of
+// seconds (an HTTP date is not honoured; the schedule's pause applies).
+bool ParseRetryAfter(const std::wstring& value, uint32_t& milliseconds);
+
+// The pause before retry k (1..kMaxRetries): the server's Retry-After when
+// it gave one, else the schedule's.
+uint32_t PauseBeforeRetry(const Timings& timings, uint32_t k, bool hasRetryAfter, uint32_t retryAfterMs);
+
+// Resolves a Location header against the address that answered with it
+// (relative references as browsers resolve them: absolute, //host/...,
+// /path, relative path, ?query), dropping any fragment. Empty when the
+// result is no http or https address.
+std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location);
+
+// Whether the address is https (scheme compared without case).
+bool IsHttps(const std::wstring& url);
+
+// "bytes first-last/total" of a Content-Range header. False for anything
+// else ("bytes */total", a missing part, garbage, last < first).
+bool ParseContentRange(const std::wstring& value, uint64_t& first, uint64_t& last, uint64_t& total);
+
+// Whether a 206 answer to "Range: bytes=from-" continues the file: its
+// Content-Range starts at from, ends inside the file, and the file's total
+// is the length the first answer announced.
+bool RangeContinuesFile(const std::wstring& contentRange, uint64_t from, uint64_t announcedLength);
+
+// The validator a ranged request's If-Range carries: a strong ETag, else
+// Last-Modified; empty when the first answer had neither (a weak ETag
+// cannot validate a range).
+std::wstring RangeValidator(const std::wstring& etag, const std::wstring& lastModified);
+
+// The extra request headers of a resumed request, CRLF-terminated.
+std::wstring ResumeHeaders(uint64_t from, const std::wstring& validator);
+
+}  // namespace download

@@ -1,0 +1,130 @@
+// The download worker's rules on their own: which failures are tried
+// again, Retry-After, where a redirect leads, and which ranged answers
+// continue a file.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tasks/DownloadRules.h"
+
+namespace {
+
+using namespace download;
+
+TEST(DownloadRules, TransientAndFinalFailures)
+{
+    for (uint32_t code : {12002u, 12029u, 12030u, 12031u, 12152u, 10053u, 10054u, 10060u, 10061u})
+        EXPECT_TRUE(IsTransientError(code)) << code;
+    // Unknown host, cancelled, header missing, certificate errors, a
+    // redirect that failed, Windows file errors: final.
+    for (uint32_t code : {0u, 12007u, 12017u, 12150u, 12037u, 12038u, 12044u, 12045u, 12057u, 12156u, 12175u, 5u,
+                          32u, 112u})
+        EXPECT_FALSE(IsTransientError(code)) << code;
+
+    for (uint32_t status : {408u, 429u, 500u, 502u, 503u, 504u, 599u})
+        EXPECT_TRUE(IsTransientStatus(status)) << status;
+    for (uint32_t status : {200u, 206u, 302u, 400u, 401u, 403u, 404u, 410u, 416u, 600u})
+        EXPECT_FALSE(IsTransientStatus(status)) << status;
+
+    for (uint32_t status : {301u, 302u, 303u, 307u, 308u})
+        EXPECT_TRUE(IsRedirectStatus(status)) << status;
+    for (uint32_t status : {300u, 304u, 305u, 200u})
+        EXPECT_FALSE(IsRedirectStatus(status)) << status;
+}
+
+TEST(DownloadRules, RetryAfterInSecondsIsHonouredUpToAMinute)
+{
+    struct {
+        const wchar_t* value;
+        bool parsed;
+        uint32_t ms;
+    } cases[] = {
+        {L"1", true, 1000},        {L" 30 ", true, 30000},   {L"60", true, 60000},
+        {L"61", true, 60000},      {L"99999999999999999999", false, 0},
+        {L"0", true, 0},           {L"", false, 0},          {L"-1", false, 0},
+        {L"1.5", false, 0},        {L"Wed, 21 Oct 2015 07:28:00 GMT", false, 0},
+    };
+    for (const auto& c : cases) {
+        uint32_t ms = 12345;
+        EXPECT_EQ(ParseRetryAfter(c.value, ms), c.parsed) << std::wstring(c.value).size();
+        if (c.parsed) {
+            EXPECT_EQ(ms, c.ms);
+        }
+    }
+    Timings timings;
+    EXPECT_EQ(PauseBeforeRetry(timings, 1, false, 0), 2000u);
+    EXPECT_EQ(PauseBeforeRetry(timings, 5, false, 0), 30000u);
+    EXPECT_EQ(PauseBeforeRetry(timings, 3, true, 1000), 1000u);
+}
+
+TEST(DownloadRules, LocationIsResolvedAgainstTheAddressThatAnswered)
+{
+    const std::wstring base = L"http://a.example:8080/b/c/d.exe?q=1";
+    struct {
+        const wchar_t* location;
+        const wchar_t* resolved;
+    } cases[] = {
+        {L"https://cdn.example/x.exe", L"https://cdn.example/x.exe"},
+        {L"HTTP://CDN.example/x.exe", L"http://CDN.example/x.exe"},
+        {L"//mirror.example/x.exe", L"http://mirror.example/x.exe"},
+        {L"/x.exe", L"http://a.example:8080/x.exe"},
+        {L"x.exe", L"http://a.example:8080/b/c/x.exe"},
+        {L"./x.exe", L"http://a.example:8080/b/c/x.exe"},
+        {L"../x.exe", L"http://a.example:8080/b/x.exe"},
+        {L"../../../../x.exe", L"http://a.example:8080/x.exe"},
+        {L"/a/./b/../c.exe", L"http://a.example:8080/a/c.exe"},
+        {L"?q=2", L"http://a.example:8080/b/c/d.exe?q=2"},
+        {L"x.exe?k=v#frag", L"http://a.example:8080/b/c/x.exe?k=v"},
+        {L"#frag", L"http://a.example:8080/b/c/d.exe?q=1"},
+        {L"  /spaced.exe \r\n", L"http://a.example:8080/spaced.exe"},
+        {L"http://host.example", L"http://host.example/"},
+        // Nowhere a download can go.
+        {L"ftp://a.example/x.exe", L""},
+        {L"file:///C:/x.exe", L""},
+        {L"javascript:alert(1)", L""},
+        {L"http:///x.exe", L""},
+        {L"", L"http://a.example:8080/b/c/d.exe?q=1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ResolveLocation(base, c.location), c.resolved) << std::wstring(c.location).size();
+    EXPECT_EQ(ResolveLocation(L"not an address", L"/x.exe"), L"");
+    EXPECT_TRUE(IsHttps(L"HTTPS://a/b"));
+    EXPECT_FALSE(IsHttps(L"http://a/b"));
+}
+
+TEST(DownloadRules, ContentRangeContinuesTheFileOnlyFromWhereItStopped)
+{
+    struct {
+        const wchar_t* value;
+        bool continues;  // from 1000, announced 5000
+    } cases[] = {
+        {L"bytes 1000-4999/5000", true},
+        {L"BYTES  1000-4999/5000", true},
+        {L"bytes 1000-1999/5000", true},   // a slice: the rest comes with the next attempt
+        {L"bytes 0-4999/5000", false},     // from the start
+        {L"bytes 1001-4999/5000", false},
+        {L"bytes 1000-5000/5001", false},  // another file
+        {L"bytes 1000-4999/*", false},
+        {L"bytes */5000", false},
+        {L"bytes 1000-5000/5000", false},  // past the end
+        {L"bytes 1000-999/5000", false},
+        {L"items 1000-4999/5000", false},
+        {L"bytes 1000-4999/5000x", false},
+        {L"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RangeContinuesFile(c.value, 1000, 5000), c.continues) << std::wstring(c.value).size();
+}
+
+TEST(DownloadRules, RangeValidatorPrefersAStrongETag)
+{
+    EXPECT_EQ(RangeValidator(L"\"abc\"", L"Tue, 02 Jan 2024 10:00:00 GMT"), L"\"abc\"");
+    EXPECT_EQ(RangeValidator(L"W/\"abc\"", L"Tue, 02 Jan 2024 10:00:00 GMT"), L"Tue, 02 Jan 2024 10:00:00 GMT");
+    EXPECT_EQ(RangeValidator(L"", L"Tue, 02 Jan 2024 10:00:00 GMT"), L"Tue, 02 Jan 2024 10:00:00 GMT");
+    EXPECT_EQ(RangeValidator(L"W/\"abc\"", L""), L"");
+    // A value that would end the header line early is never sent.
+    EXPECT_EQ(RangeValidator(L"\"a\"\r\nX-Evil: 1", L""), L"");
+    EXPECT_EQ(ResumeHeaders(51200, L"\"abc\""), L"Range: bytes=51200-\r\nIf-Range: \"abc\"\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+#!/usr/bin/python3
+"""Real servers for the download tests under Wine, on free loopback ports.
+
+    net_servers.py start DIR    # writes DIR/servers.txt, leaves them running
+    net_servers.py stop DIR     # ends them and removes what start made
+
+start makes, in DIR: a test CA and a certificate for "localhost" signed by
+it, a self-signed certificate nobody trusts, the file to download, a
+configuration for Debian's nginx and one for tinyproxy; starts both with
+their pid files in DIR; mounts a 100 KB tmpfs as a small disk when it may;
+and writes servers.txt, one "name=value" a line, with Windows paths (Z:)
+for the test program:
+
+    http       nginx: /files/pomvel_mini.exe (ranges, ETag), /moved (302 to
+               it), /loop (302 to itself), /hopN (N redirects to it)
+    https      the same file over TLS with the CA's certificate
+    selfsigned the same file over TLS with the self-signed certificate
+    proxied    the file only for requests that came through the proxy
+               (they carry a Via header); others get 403
+    proxy      tinyproxy
+    ca         the CA's certificate (DER)
+    size       the file's length
+    small_disk a folder on the 100 KB disk (absent when none could be mounted)
+"""
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import time
+
+SIZE = 300000
+HOPS = 11
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def wait_for_port(port, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=0.5):
+                return True
+        except OSError:
+            time.sleep(0.05)
+    return False
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def openssl(*args):
+    subprocess.run(["openssl", *args], check=True, capture_output=True)
+
+
+def make_certificates(d):
+    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
+            "-keyout", f"{d}/ca.key", "-out", f"{d}/ca.pem", "-subj", "/CN=quillmerex test CA",
+            "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    openssl("x509", "-in", f"{d}/ca.pem", "-outform", "DER", "-out", f"{d}/ca.der")
+    openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", f"{d}/server.key",
+            "-out", f"{d}/server.csr", "-subj", "/CN=localhost")
+    with open(f"{d}/server.ext", "w") as f:
+        f.write("subjectAltName=DNS:localhost\nextendedKeyUsage=serverAuth\n"
+                "basicConstraints=CA:FALSE\nkeyUsage=digitalSignature,keyEncipherment\n")
+    openssl("x509", "-req", "-in", f"{d}/server.csr", "-CA", f"{d}/ca.pem", "-CAkey", f"{d}/ca.key",
+            "-CAcreateserial", "-days", "30", "-out", f"{d}/server.pem", "-extfile", f"{d}/server.ext")
+    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
+            "-keyout", f"{d}/self.key", "-out", f"{d}/self.pem", "-subj", "/CN=localhost",
+            "-addext", "subjectAltName=DNS:localhost")
+
+
+def body():
+    # The same pattern as the tests' own servers: a lost or doubled chunk shows.
+    return bytes(((i * 7 + i // 251) & 0xFF) for i in range(SIZE))
+
+
+def nginx_conf(d, ports):
+    hops = "\n".join(
+        f"        location = /hop{n} {{ return 302 {'/hop' + str(n - 1) if n > 1 else '/files/pomvel_mini.exe'}; }}"
+        for n in range(1, HOPS + 1))
+    files = f"""
+        location /files/ {{ alias {d}/www/; }}
+        location = /moved {{ return 302 /files/pomvel_mini.exe; }}
+        location = /loop {{ return 302 /loop; }}
+{hops}"""
+    return f"""daemon on;
+worker_processes 1;
+pid {d}/nginx.pid;
+error_log {d}/nginx-error.log warn;
+events {{ worker_connections 64; }}
+http {{
+    access_log {d}/nginx-access.log;
+    client_body_temp_path {d}/tmp/body;
+    proxy_temp_path {d}/tmp/proxy;
+    fastcgi_temp_path {d}/tmp/fastcgi;
+    uwsgi_temp_path {d}/tmp/uwsgi;
+    scgi_temp_path {d}/tmp/scgi;
+    default_type application/octet-stream;
+    absolute_redirect off;
+    server {{
+        listen 127.0.0.1:{ports['http']};
+        server_name localhost;
+{files}
+    }}
+    server {{
+        listen 127.0.0.1:{ports['https']} ssl;
+        server_name localhost;
+        ssl_certificate {d}/server.pem;
+        ssl_certificate_key {d}/server.key;
+{files}
+    }}
+    server {{
+        listen 127.0.0.1:{ports['selfsigned']} ssl;
+        server_name localhost;
+        ssl_certificate {d}/self.pem;
+        ssl_certificate_key {d}/self.key;
+{files}
+    }}
+    server {{
+        listen 127.0.0.1:{ports['proxied']};
+        server_name localhost;
+        location /files/ {{
+            if ($http_via = "") {{ return 403; }}
+            alias {d}/www/;
+        }}
+    }}
+}}
+"""
+
+
+def tinyproxy_conf(d, port):
+    user = "User nobody\nGroup nogroup\n" if os.geteuid() == 0 else ""
+    return f"""{user}Port {port}
+Listen 127.0.0.1
+Timeout 60
+MaxClients 20
+Allow 127.0.0.1
+LogFile "{d}/tinyproxy.log"
+LogLevel Info
+PidFile "{d}/tinyproxy.pid"
+"""
+
+
+def start(d):
+    stop(d)
+    os.makedirs(f"{d}/www", exist_ok=True)
+    os.makedirs(f"{d}/tmp", exist_ok=True)
+    os.chmod(d, 0o755)
+    make_certificates(d)
+    with open(f"{d}/www/pomvel_mini.exe", "wb") as f:
+        f.write(body())
+    for name in os.listdir(d):
+        path = os.path.join(d, name)
+        os.chmod(path, 0o777 if os.path.isdir(path) else 0o666)
+    ports = {name: free_port() for name in ("http", "https", "selfsigned", "proxied", "proxy")}
+    with open(f"{d}/nginx.conf", "w") as f:
+        f.write(nginx_conf(d, ports))
+    with open(f"{d}/tinyproxy.conf", "w") as f:
+        f.write(tinyproxy_conf(d, ports["proxy"]))
+    subprocess.run(["nginx", "-p", d, "-c", f"{d}/nginx.conf", "-e", f"{d}/nginx-error.log"], check=True)
+    subprocess.run(["tinyproxy", "-c", f"{d}/tinyproxy.conf"], check=True)
+    for name, port in ports.items():
+        if not wait_for_port(port):
+            sys.exit(f"{name} does not listen on {port}")
+
+    lines = [f"{name}={port}" for name, port in ports.items()]
+    lines += [f"ca={windows_path(d + '/ca.der')}", f"size={SIZE}"]
+    small = f"{d}/small-disk"
+    os.makedirs(small, exist_ok=True)
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=100k", "tmpfs", small],
+                             capture_output=True).returncode == 0
+    if mounted:
+        os.makedirs(f"{small}/tmp", exist_ok=True)
+        os.chmod(f"{small}/tmp", 0o777)
+        lines.append(f"small_disk={windows_path(small + '/tmp')}")
+    with open(f"{d}/servers.txt", "w") as f:
+        f.write("\n".join(lines) + "\n")
+    print("\n".join(lines))
+
+
+def stop(d):
+    for name in ("nginx.pid", "tinyproxy.pid"):
+        path = os.path.join(d, name)
+        try:
+            with open(path) as f:
+                pid = int(f.read().strip())
+            os.kill(pid, signal.SIGTERM)
+            for _ in range(100):
+                os.kill(pid, 0)
+                time.sleep(0.05)
+        except (OSError, ValueError):
+            pass
+    small = f"{d}/small-disk"
+    if os.path.ismount(small):
+        subprocess.run(["umount", "-l", small], capture_output=True)
+    if os.path.isdir(d):
+        shutil.rmtree(d, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3 or sys.argv[1] not in ("start", "stop"):
+        sys.exit(__doc__)
+    (start if sys.argv[1] == "start" else stop)(os.path.abspath(sys.argv[2]))
