@@ -22,6 +22,8 @@ LauncherApp* g_app = nullptr;
 
 namespace {
 
+const wchar_t kInvalidPin[] = L"安装包校验值无效";
+
 TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
 {
     TaskPlatform tasks;
@@ -29,6 +31,7 @@ TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster
     tasks.files = platform.files;
     tasks.processes = platform.processes;
     tasks.poster = poster;
+    tasks.trust = platform.trust;
     return tasks;
 }
 
@@ -119,8 +122,19 @@ void LauncherApp::StartInstall()
     m_platform.windows->InvalidateRect(window, nullptr, true);
     m_platform.windows->UpdateWindow(window);
 
+    // A pinned digest that is not one is the publisher's mistake: nothing
+    // is downloaded that could not be checked.
+    InstallerPins pins;
+    const std::wstring sha256 = config.GetValue(L"cver", L"k_comm_sha256");
+    if (!sha256.empty() && !ParseSha256Pin(sha256, pins.sha256)) {
+        g_statusLabel->SetText(true, false, kInvalidPin);
+        return;
+    }
+    pins.signer = config.GetValue(L"cver", L"k_comm_signer");
+
     auto task = std::make_unique<DownTask>();
     task->url = config.GetValue(L"cver", L"k_comm_url");
+    task->pins = pins;
     task->tempName = L"yrfoinstall.tmp";
     task->fileName = L"yrfoinstall.exe";
     task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);

@@ -1,13 +1,14 @@
 # DLLs that the launcher loads at first use rather than at start-up: GDI+
 # (so that the program starts even where gdiplus.dll is missing and can say
-# so itself), WinINet and shell32 (needed only once the road has begun).
+# so itself), WinINet and shell32 (needed only once the road has begun),
+# and the installer's checks: CNG (bcrypt), WinTrust and crypt32.
 # Each is imported with delayed loading through an import library made from
 # mingw-w64's own: every function it exports, bound on first call through
 # the delay-load helper. The program loads each of them itself from the
 # system folder before the first call (platform/win/SystemLibrary.h), so the
 # helper only finds the module already there.
 #
-# The targets are named after the DLLs ("gdiplus", "wininet", "shell32"),
+# The targets are named after the DLLs ("gdiplus", "wininet", ...),
 # so every target that links one of these names gets the delayed import.
 #
 # Calls to a delay-loaded function must go through the import library's
@@ -38,3 +39,6 @@ endfunction()
 add_delay_loaded_dll(gdiplus)
 add_delay_loaded_dll(wininet)
 add_delay_loaded_dll(shell32)
+add_delay_loaded_dll(bcrypt)
+add_delay_loaded_dll(wintrust)
+add_delay_loaded_dll(crypt32)

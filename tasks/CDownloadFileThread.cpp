@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTrust.h"
 #include "platform/HttpClient.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/DecimalText.h"
@@ -20,6 +21,7 @@ const wchar_t kConnectionError[] = L"连接异常,错误代码：";
 const wchar_t kCannotCreate[] = L"无法创建写入文件";
 const wchar_t kWriteError[] = L"写入文件错误,错误代码：";
 const wchar_t kStopped[] = L"强制退出";
+const wchar_t kHashMismatch[] = L"安装包校验失败";
 const wchar_t kDiskFull[] = L"磁盘空间不足";
 
 // Windows errors of a file that another program holds open.
@@ -40,8 +42,8 @@ bool IsSuccessStatus(uint32_t status)
 }  // namespace
 
 CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
-                                         IFileSystem* fileSystem)
-    : task(t), handler(h), http(httpClient), files(fileSystem), clock(&SystemClock())
+                                         IFileSystem* fileSystem, IFileTrust* fileTrust)
+    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), clock(&SystemClock())
 {
 }
 
@@ -83,6 +85,15 @@ bool CDownloadFileThread::Run()
         urlHandle.reset();
         switch (end.kind) {
         case AttemptEnd::Complete:
+            if (!task->pins.sha256.empty()) {
+                // The file is checked closed, as it will be run.
+                fileHandle.reset();
+                if (!MatchesPin(TempPath())) {
+                    if (!StartOverAfterMismatch())
+                        return false;
+                    break;
+                }
+            }
             Complete();
             return false;
         case AttemptEnd::Reused:
@@ -246,12 +257,16 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length)
     handler->OnTaskStart(task, this);
 
     // A file of the announced size under the final name is the finished
-    // download of an earlier run. Its content is not compared.
+    // download of an earlier run; with a pinned digest, only when it has
+    // that digest. One that has not is replaced.
     FoundFile found;
     if (files->Find(FinalPath(), found) && (found.attributes & kFileAttributeDirectory) == 0 &&
         found.size == length) {
-        end.kind = AttemptEnd::Reused;
-        return end;
+        if (MatchesPin(FinalPath())) {
+            end.kind = AttemptEnd::Reused;
+            return end;
+        }
+        files->Delete(FinalPath());
     }
 
     // Refused before anything is written: a disk that cannot hold the file.
@@ -381,6 +396,40 @@ void CDownloadFileThread::Complete()
     }
     task->state.store(TaskState::Finished);
     handler->OnTaskFinish(task, this);
+}
+
+bool CDownloadFileThread::MatchesPin(const std::wstring& path)
+{
+    if (task->pins.sha256.empty())
+        return true;
+    if (trust == nullptr)
+        return false;
+    uint32_t error = 0;
+    std::unique_ptr<IHeldFile> file = trust->Hold(path, error);
+    return file && MatchesSha256(*file, task->pins.sha256, running);
+}
+
+bool CDownloadFileThread::StartOverAfterMismatch()
+{
+    files->Delete(TempPath());
+    if (!running.load()) {
+        Fail(kStopped);
+        return false;
+    }
+    if (mismatchSeen) {
+        Fail(kHashMismatch);
+        return false;
+    }
+    mismatchSeen = true;
+    uint32_t error = 0;
+    fileHandle = files->CreateAlways(TempPath(), error);
+    if (!fileHandle) {
+        Fail(kCannotCreate);
+        return false;
+    }
+    written = 0;
+    validator.clear();
+    return true;
 }
 
 void CDownloadFileThread::ReleaseHandles()

@@ -11,6 +11,7 @@ class CTaskEventHandler;
 class IClock;
 class IHttpClient;
 class IFileSystem;
+class IFileTrust;
 class IHttpSession;
 class IHttpRequest;
 class IOutputFile;
@@ -30,7 +31,9 @@ public:
     static constexpr uint32_t kBufferSize = 51200;
     static constexpr uint32_t kChunkPause = 10;
 
-    CDownloadFileThread(DownTask* task, CTaskEventHandler* handler, IHttpClient* http, IFileSystem* files);
+    // trust checks a pinned digest; it may be null when nothing is pinned.
+    CDownloadFileThread(DownTask* task, CTaskEventHandler* handler, IHttpClient* http, IFileSystem* files,
+                        IFileTrust* trust = nullptr);
     ~CDownloadFileThread() override;
 
     // Before Start: the clock for pauses and deadlines (the system's by
@@ -72,6 +75,13 @@ private:
     void Fail(const std::wstring& text);
     void ReleaseHandles();
     void Complete();
+    // Whether the file's digest is the pinned one (true when none is).
+    bool MatchesPin(const std::wstring& path);
+    // After a finished body whose digest is not the pinned one: deletes it
+    // and sets up a fresh download from byte 0, once. False, with the
+    // failure reported, when that was the second time or the fresh file
+    // cannot be made.
+    bool StartOverAfterMismatch();
 
     std::wstring FinalPath() const;
     std::wstring TempPath() const;
@@ -80,6 +90,7 @@ private:
     CTaskEventHandler* handler;    // not owned
     IHttpClient* http;             // not owned
     IFileSystem* files;            // not owned
+    IFileTrust* trust;             // not owned
     IClock* clock;                 // not owned
     download::Timings timings;
     std::unique_ptr<IHttpSession> internetHandle;
@@ -92,4 +103,5 @@ private:
     uint32_t announcedLength = 0;
     std::wstring validator;
     uint64_t written = 0;
+    bool mismatchSeen = false;
 };

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/FileSystem.h"
+#include "platform/FileTrust.h"
 #include "platform/ProcessRunner.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/DecimalText.h"
@@ -13,6 +14,8 @@ namespace {
 const wchar_t kCannotStart[] = L"调用安装程序失败,错误码：";
 const wchar_t kNotCompleted[] = L"安装未完成";
 const wchar_t kWaitError[] = L"安装出错";
+const wchar_t kHashMismatch[] = L"安装包校验失败";
+const wchar_t kBadSignature[] = L"安装包签名无效,错误代码：";
 
 // ERROR_FILENAME_EXCED_RANGE: the command line does not fit.
 constexpr uint32_t kErrorCommandLineTooLong = 206;
@@ -20,8 +23,8 @@ constexpr uint32_t kErrorCommandLineTooLong = 206;
 }  // namespace
 
 CInstallThread::CInstallThread(InstallTask* t, CTaskEventHandler* h, IProcessRunner* runner,
-                               IFileSystem* fileSystem)
-    : task(t), handler(h), processes(runner), files(fileSystem)
+                               IFileSystem* fileSystem, IFileTrust* fileTrust)
+    : task(t), handler(h), processes(runner), files(fileSystem), trust(fileTrust)
 {
 }
 
@@ -53,8 +56,40 @@ void CInstallThread::Report(TaskState state, const std::wstring& text)
         handler->OnTaskStart(task, this);
 }
 
+std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(std::wstring& failure)
+{
+    uint32_t error = 0;
+    std::unique_ptr<IHeldFile> file = trust != nullptr ? trust->Hold(task->installerPath, error) : nullptr;
+    if (!task->pins.sha256.empty() && (!file || !MatchesSha256(*file, task->pins.sha256, running))) {
+        failure = kHashMismatch;
+        return nullptr;
+    }
+    if (!task->pins.signer.empty()) {
+        const uint32_t code = file ? file->VerifySignature(task->pins.signer) : error;
+        if (!file || code != 0) {
+            failure = kBadSignature + DecimalText(static_cast<int32_t>(code));
+            return nullptr;
+        }
+    }
+    return file;
+}
+
 bool CInstallThread::Run()
 {
+    // What the configuration pins is checked on the file held open until
+    // the installer runs, so that it cannot be swapped in between. A file
+    // that fails a check is never run and not kept.
+    std::unique_ptr<IHeldFile> held;
+    if (task->pins.Any()) {
+        std::wstring failure;
+        held = HoldChecked(failure);
+        if (!held) {
+            files->Delete(task->installerPath);
+            Report(TaskState::Failed, failure);
+            return false;
+        }
+    }
+
     // A cut-off command line would start something else: refuse it, and
     // leave the installer where it is, as for any other start failure.
     const std::wstring commandLine = CommandLine(task->installerPath, task->arguments);
@@ -68,6 +103,7 @@ bool CInstallThread::Run()
             process = processes->StartElevated(CommandLine(task->installerPath, std::wstring()), task->arguments,
                                                error);
     }
+    held.reset();
     if (!process) {
         Report(TaskState::Failed, kCannotStart + DecimalText(static_cast<int32_t>(error)));
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "tasks/CThread.h"
@@ -8,6 +9,8 @@
 struct InstallTask;
 class CTaskEventHandler;
 class IFileSystem;
+class IFileTrust;
+class IHeldFile;
 class IProcessRunner;
 
 // Runs one installer hidden, waits for it, judges it by its exit code (0
@@ -20,7 +23,9 @@ public:
     static constexpr uint32_t kWaitTime = 30;
     static constexpr uint32_t kWaitPause = 5;
 
-    CInstallThread(InstallTask* task, CTaskEventHandler* handler, IProcessRunner* processes, IFileSystem* files);
+    // trust checks what the task pins; it may be null when nothing is pinned.
+    CInstallThread(InstallTask* task, CTaskEventHandler* handler, IProcessRunner* processes, IFileSystem* files,
+                   IFileTrust* trust = nullptr);
     ~CInstallThread() override;
 
     // Runs the installer once; always false, so the thread then ends.
@@ -33,9 +38,13 @@ public:
 
 private:
     void Report(TaskState state, const std::wstring& text);
+    // Holds the installer open and checks what the task pins. Null, with
+    // the failure text, when a check fails.
+    std::unique_ptr<IHeldFile> HoldChecked(std::wstring& failure);
 
     InstallTask* task;             // not owned
     CTaskEventHandler* handler;    // not owned
     IProcessRunner* processes;     // not owned
     IFileSystem* files;            // not owned
+    IFileTrust* trust;             // not owned
 };

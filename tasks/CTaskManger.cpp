@@ -36,7 +36,7 @@ void CTaskManger::StartNextDownload()
     }
     DownTask* task = waiting->get();
     task->state.store(TaskState::Started);
-    StartWorker(std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files));
+    StartWorker(std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files, platform.trust));
 }
 
 void CTaskManger::ContinueAfter(Task* task)
@@ -47,10 +47,12 @@ void CTaskManger::ContinueAfter(Task* task)
             auto install = std::make_unique<InstallTask>();
             install->arguments = download->installArgs;
             install->installerPath = download->directory + L"\\" + download->fileName;
+            install->pins = download->pins;
             InstallTask* record = install.get();
             installTasks.push_back(std::move(install));
             record->state.store(TaskState::Started);
-            StartWorker(std::make_unique<CInstallThread>(record, this, platform.processes, platform.files));
+            StartWorker(
+                std::make_unique<CInstallThread>(record, this, platform.processes, platform.files, platform.trust));
             return;
         }
     }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tasks/InstallerPins.h"
+
 // The window message that carries a task event: WM_USER + 1. wParam is the
 // reporting task and lParam its worker, or both 0 when no download is left.
 constexpr uint32_t WM_TASK_EVENT = 0x0401;
@@ -57,6 +59,9 @@ struct DownTask : Task {
     std::atomic<uint32_t> retryNumber{0};
     bool runInstaller = false;
     std::wstring installArgs;
+    // A pinned digest is checked before the file takes its final name, and
+    // before a file of an earlier run is used again.
+    InstallerPins pins;
 };
 
 // Run one program hidden and wait for its exit code.
@@ -65,4 +70,6 @@ struct InstallTask : Task {
 
     std::wstring installerPath;
     std::wstring arguments;
+    // Checked again, on the file held open, right before it is started.
+    InstallerPins pins;
 };

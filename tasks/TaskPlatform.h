@@ -3,6 +3,7 @@
 class IHttpClient;
 class IFileSystem;
 class IProcessRunner;
+class IFileTrust;
 class ITaskEventPoster;
 
 // The platform seams the task manager and its workers use. None is owned.
@@ -11,4 +12,6 @@ struct TaskPlatform {
     IFileSystem* files;
     IProcessRunner* processes;
     ITaskEventPoster* poster;
+    // Checks of the installer; needed only when the configuration pins it.
+    IFileTrust* trust = nullptr;
 };

@@ -41,6 +41,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     WinHttpClient http;
     WinFileSystem files;
     WinProcessRunner processes;
+    WinFileTrust trust;
     GdiplusGraphics graphics(instance);
     // The skin decodes while the window is being created.
     graphics.Preload({kImageBackground, kImageSymbol, kImageClose, kImageMinimize, kImageBanner, kImageTrack,
@@ -56,6 +57,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     platform.http = &http;
     platform.files = &files;
     platform.processes = &processes;
+    platform.trust = &trust;
 
     auto app = std::make_unique<LauncherApp>(platform);
     app->Init();

@@ -2,6 +2,7 @@
 // The Windows side of the task seams: WinINet for HTTP, kernel32 for files
 // and processes. Default-constructible; the entry point makes one of each.
 #include "platform/FileSystem.h"
+#include "platform/FileTrust.h"
 #include "platform/HttpClient.h"
 #include "platform/ProcessRunner.h"
 
@@ -26,4 +27,11 @@ public:
     std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, uint32_t& error) override;
     std::unique_ptr<IProcess> StartElevated(const std::wstring& program, const std::wstring& arguments,
                                             uint32_t& error) override;
+};
+
+// SHA-256 with the system's CNG (bcrypt) and Authenticode with WinTrust,
+// both loaded at first use from the system folder.
+class WinFileTrust : public IFileTrust {
+public:
+    std::unique_ptr<IHeldFile> Hold(const std::wstring& path, uint32_t& error) override;
 };

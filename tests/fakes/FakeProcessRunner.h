@@ -27,6 +27,8 @@ public:
     uint32_t exitCode = 0;
     // Called at the start of each wait with its index.
     std::function<void(size_t)> beforeWait;
+    // Called at each start, before it succeeds or fails.
+    std::function<void()> onStart;
 
     std::atomic<int> openProcesses{0};
     std::atomic<int> waitsDone{0};
@@ -43,6 +45,8 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_commandLines.push_back(commandLine);
         }
+        if (onStart)
+            onStart();
         if (startFails || needsRights) {
             error = needsRights ? kErrorElevationRequired : startError;
             return nullptr;

@@ -38,6 +38,45 @@ TEST_F(Clicks, PressAndReleaseOnInstallButtonStartsTheDownload)
     EXPECT_EQ(app->taskManager.DownloadTasks().size(), 1u);
 }
 
+TEST_F(Clicks, PinsInTheConfigurationGoWithTheDownloadAndAnInvalidDigestStopsAtTheClick)
+{
+    const std::string base =
+        "[cver]\r\nk_comm_url=http://packages.example/x.exe\r\nk_comm_signer=Orvantis Games\r\nk_comm_sha256=";
+    struct PinCase {
+        const char* name;
+        std::string sha256;
+        bool downloads;
+    };
+    const PinCase cases[] = {
+        {"lower case", std::string(63, 'a') + "f", true},
+        {"upper case", std::string(63, 'A') + "F", true},
+        {"63 digits", std::string(63, 'a'), false},
+        {"65 digits", std::string(65, 'a'), false},
+        {"not hexadecimal", std::string(63, 'a') + "g", false},
+    };
+    for (const PinCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        resources.Put(2020, 201, base + c.sha256 + "\r\n");
+        Start();
+        http.attemptConnectResult = 1;
+        Click(315, 315);
+        EXPECT_FALSE(g_installButton->m_visible);
+        if (c.downloads) {
+            ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
+            const InstallerPins& pins = app->taskManager.DownloadTasks()[0]->pins;
+            EXPECT_EQ(pins.sha256.front(), 0xAA);
+            EXPECT_EQ(pins.sha256.back(), 0xAF);
+            EXPECT_EQ(pins.signer, L"Orvantis Games");
+        } else {
+            EXPECT_TRUE(app->taskManager.DownloadTasks().empty());
+            EXPECT_TRUE(app->taskManager.Threads().empty());
+            EXPECT_EQ(g_statusLabel->m_text, L"安装包校验值无效");
+            EXPECT_TRUE(g_statusLabel->m_visible);
+        }
+        app.reset();
+    }
+}
+
 TEST_F(Clicks, UnsetTmpDownloadsIntoTheSystemTemporaryFolder)
 {
     env.variables.erase(L"TMP");

@@ -11,6 +11,7 @@
 #include "tasks/CDownloadFileThread.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeFileTrust.h"
 #include "tests/fakes/FakeHttpClient.h"
 #include "tests/fakes/RecordingTaskEventHandler.h"
 #include "tests/native/tasks/SteerableWorker.h"
@@ -42,6 +43,7 @@ struct Fixture {
     FakeClock clock;
     FakeHttpClient http;
     FakeFileSystem files;
+    FakeFileTrust trust;
     RecordingTaskEventHandler events;
     DownTask task;
     std::unique_ptr<Worker> worker;
@@ -54,7 +56,7 @@ struct Fixture {
         task.directory = kDir;
         task.state.store(TaskState::Started);
         http.clock = &clock;
-        worker = std::make_unique<Worker>(&task, &events, &http, &files);
+        worker = std::make_unique<Worker>(&task, &events, &http, &files, &trust);
         worker->SetClock(&clock);
     }
 
@@ -787,6 +789,67 @@ TEST_F(WorkerTest, RenameFailingOtherwiseIsNotTriedAgain)
     EXPECT_EQ(f.task.message, L"写入文件错误,错误代码：3");
     EXPECT_EQ(f.files.MovesTried(), 1);
     NoTempFile(f);
+}
+
+// --- A pinned digest ----------------------------------------------------
+
+const std::vector<uint8_t> kPin(32, 0xAB);
+const std::vector<uint8_t> kOther(32, 0xCD);
+
+TEST_F(WorkerTest, PinnedDigestDecidesWhatTakesTheFinalName)
+{
+    struct PinCase {
+        const char* name;
+        bool earlierFile;  // a file of the right size under the final name
+        std::vector<std::vector<uint8_t>> digests;
+        std::string operations;
+        std::wstring message;
+        size_t requests;
+        std::vector<std::wstring> hashed;
+        bool finalKept;
+    };
+    const PinCase cases[] = {
+        {"match", false, {kPin}, "start progress finish", L"", 1, {kTemp}, true},
+        {"mismatch, then a match from byte 0", false, {kOther, kPin}, "start progress progress progress finish", L"",
+         2, {kTemp, kTemp}, true},
+        {"two mismatches", false, {kOther}, "start progress progress progress error", L"安装包校验失败", 2,
+         {kTemp, kTemp}, false},
+        {"earlier file that matches", true, {kPin}, "start finish", L"", 1, {kFinal}, true},
+        {"earlier file that does not match", true, {kOther, kPin}, "start progress finish", L"", 1, {kFinal, kTemp},
+         true},
+    };
+    for (const PinCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.task.pins.sha256 = kPin;
+        f.trust.digests = c.digests;
+        f.http.SetBody(10, {10});
+        if (c.earlierFile)
+            f.files.PutFile(kFinal, std::vector<uint8_t>(10, 1));
+        f.worker->Run();
+
+        EXPECT_EQ(f.events.Operations(), c.operations);
+        EXPECT_EQ(f.task.message, c.message);
+        EXPECT_EQ(f.RequestCount(), c.requests);
+        EXPECT_EQ(f.trust.Hashed(), c.hashed);
+        EXPECT_EQ(f.trust.held.load(), 0);
+        NoTempFile(f);
+        EXPECT_EQ(f.files.Exists(kFinal), c.finalKept);
+        if (c.finalKept && !c.earlierFile) {
+            EXPECT_EQ(f.files.Content(kFinal), Body(10));
+        }
+        ExpectHandlesReleased(f);
+    }
+}
+
+TEST_F(WorkerTest, WithoutAPinNothingIsHashed)
+{
+    Fixture f;
+    f.http.SetBody(10, {10});
+    f.files.PutFile(kFinal, std::vector<uint8_t>(10, 1));
+    f.worker->Run();
+    EXPECT_EQ(f.events.Operations(), "start finish");
+    EXPECT_TRUE(f.trust.Hashed().empty());
 }
 
 }  // namespace

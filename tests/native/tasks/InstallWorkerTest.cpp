@@ -9,6 +9,7 @@
 #include "platform/native/NativeThreads.h"
 #include "tasks/CInstallThread.h"
 #include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeFileTrust.h"
 #include "tests/fakes/FakeProcessRunner.h"
 #include "tests/fakes/RecordingTaskEventHandler.h"
 #include "tests/native/tasks/SteerableWorker.h"
@@ -26,6 +27,7 @@ using Wait = IProcess::WaitResult;
 struct Fixture {
     FakeProcessRunner processes;
     FakeFileSystem files;
+    FakeFileTrust trust;
     RecordingTaskEventHandler events;
     InstallTask task;
     std::unique_ptr<Worker> worker;
@@ -36,7 +38,7 @@ struct Fixture {
         task.arguments = L"-b";
         task.state.store(TaskState::Started);
         files.PutFile(kInstaller, {0x4D, 0x5A});
-        worker = std::make_unique<Worker>(&task, &events, &processes, &files);
+        worker = std::make_unique<Worker>(&task, &events, &processes, &files, &trust);
     }
 };
 
@@ -153,6 +155,57 @@ TEST_F(InstallWorker, OtherStartFailuresAreNotRetriedThroughTheShell)
     f.worker->Run();
     EXPECT_TRUE(f.processes.ElevatedStarts().empty());
     EXPECT_EQ(f.task.message, L"调用安装程序失败,错误码：5");
+}
+
+TEST_F(InstallWorker, PinnedInstallerIsCheckedOnTheHeldFileAndRunsOnlyWhenItPasses)
+{
+    const std::vector<uint8_t> pin(32, 0xAB);
+    struct PinCase {
+        const char* name;
+        std::vector<uint8_t> digest;  // what the file hashes to
+        std::wstring signer;          // pinned signer, or none
+        uint32_t signatureError;
+        std::wstring signerName;
+        std::string operations;
+        std::wstring message;
+        bool started;
+    };
+    const PinCase cases[] = {
+        {"digest matches", pin, L"", 0, L"", "start finish", L"", true},
+        {"digest and signer match", pin, L"Orvantis Games", 0, L"Orvantis Games", "start finish", L"", true},
+        {"signer alone", {}, L"Orvantis Games", 0, L"Orvantis Games", "start finish", L"", true},
+        {"digest differs", std::vector<uint8_t>(32, 0xCD), L"", 0, L"", "error", L"安装包校验失败", false},
+        // CERT_E_CN_NO_MATCH, as a signed number.
+        {"another signer", pin, L"Orvantis Games", 0, L"Someone Else", "error",
+         L"安装包签名无效,错误代码：-2146762481", false},
+        // TRUST_E_NOSIGNATURE: not signed at all.
+        {"unsigned", pin, L"Orvantis Games", 0x800B0100, L"", "error", L"安装包签名无效,错误代码：-2146762496", false},
+        // CERT_E_UNTRUSTEDROOT: a chain the system does not trust.
+        {"untrusted chain", pin, L"Orvantis Games", 0x800B0109, L"Orvantis Games", "error",
+         L"安装包签名无效,错误代码：-2146762487", false},
+    };
+    for (const PinCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        if (!c.digest.empty())
+            f.task.pins.sha256 = pin;
+        f.trust.digests = {c.digest.empty() ? pin : c.digest};
+        f.task.pins.signer = c.signer;
+        f.trust.signatureError = c.signatureError;
+        f.trust.signerName = c.signerName;
+        int heldAtStart = -1;
+        f.processes.onStart = [&] { heldAtStart = f.trust.held.load(); };
+        f.worker->Run();
+
+        EXPECT_EQ(f.events.Operations(), c.operations);
+        EXPECT_EQ(f.task.message, c.message);
+        EXPECT_EQ(f.processes.CommandLines().size(), c.started ? 1u : 0u);
+        if (c.started) {
+            EXPECT_EQ(heldAtStart, 1);  // still held while the installer starts
+        }
+        EXPECT_EQ(f.trust.held.load(), 0);
+        EXPECT_FALSE(f.files.Exists(kInstaller));
+    }
 }
 
 TEST_F(InstallWorker, PausesFiveMillisecondsBetweenWaitsOfThirty)

@@ -10,6 +10,7 @@
 
 #include "tasks/CTaskManger.h"
 #include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeFileTrust.h"
 #include "tests/fakes/FakeHttpClient.h"
 #include "tests/fakes/FakeProcessRunner.h"
 #include "tests/fakes/RecordingTaskEventPoster.h"
@@ -32,7 +33,7 @@ std::unique_ptr<DownTask> MakeDownload(const std::wstring& name, bool runInstall
 
 class TaskManager : public ::testing::Test {
 protected:
-    TaskManager() : manager(TaskPlatform{&http, &files, &processes, &poster}) { http.SetBody(100, {60, 40}); }
+    TaskManager() : manager(TaskPlatform{&http, &files, &processes, &poster, &trust}) { http.SetBody(100, {60, 40}); }
 
     // Handles the queued events as the launcher's window does: reads the
     // task's state, and for a Finished or Failed one removes the worker and,
@@ -70,6 +71,7 @@ protected:
     FakeFileSystem files;
     FakeProcessRunner processes;
     RecordingTaskEventPoster poster;
+    FakeFileTrust trust;
     CTaskManger manager;
     std::vector<std::pair<Task*, TaskState>> handled;
     std::vector<std::wstring> messages;
@@ -81,6 +83,8 @@ TEST_F(TaskManager, DownloadThenInstallThenAllDone)
 {
     manager.AddTask(MakeDownload(L"yrfoinstall", true));
     DownTask* download = manager.DownloadTasks()[0].get();
+    download->pins.signer = L"Orvantis Games";
+    trust.signerName = L"Orvantis Games";
     manager.StartNextDownload();
     Pump();
 
@@ -89,6 +93,7 @@ TEST_F(TaskManager, DownloadThenInstallThenAllDone)
     InstallTask* install = manager.InstallTasks()[0].get();
     EXPECT_EQ(install->installerPath, L"C:\\tmp\\yrfoinstall.exe");
     EXPECT_EQ(install->arguments, L"-b");
+    EXPECT_EQ(install->pins.signer, L"Orvantis Games");
     EXPECT_EQ(processes.CommandLines(), std::vector<std::wstring>{L"\"C:\\tmp\\yrfoinstall.exe\" -b"});
     EXPECT_FALSE(files.Exists(L"C:\\tmp\\yrfoinstall.exe"));
     EXPECT_TRUE(manager.Threads().empty());

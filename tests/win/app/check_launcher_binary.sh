@@ -2,7 +2,8 @@
 # check_launcher_binary.sh OBJDUMP EXE
 # launcher.exe is a 32-bit Windows GUI program that imports at start only
 # DLLs that the system always loads from its own folder (no C++ runtime or
-# thread library beside it), loads GDI+, WinINet and shell32 only on first
+# thread library beside it), loads GDI+, WinINet, shell32 and the
+# installer checks (bcrypt, wintrust, crypt32) only on first
 # use (delay-loaded: their names are in the program, not in its import
 # table), and fits its size budget of 300 KB with the skin.
 set -eu
@@ -18,9 +19,9 @@ for dll in $(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
     *) fail "imports $dll at start, which is not a DLL the system always loads from its own folder" ;;
   esac
 done
-for dll in gdiplus.dll wininet.dll shell32.dll; do
+for dll in gdiplus.dll wininet.dll shell32.dll bcrypt.dll wintrust.dll crypt32.dll; do
   LC_ALL=C grep -aq "$dll" "$exe" || fail "$dll is not delay-loaded"
 done
 size=$(stat -c %s "$exe")
 [ "$size" -le 307200 ] || fail "$size bytes, above the budget of 300 KB"
-echo "launcher.exe: PE32 i386 GUI, system DLLs only, GDI+, WinINet and shell32 at first use, $size bytes"
+echo "launcher.exe: PE32 i386 GUI, system DLLs only, the rest at first use, $size bytes"

@@ -1,0 +1,40 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// CERT_E_CN_NO_MATCH: the file is signed and its signature holds, but by
+// another signer than the one asked for.
+constexpr uint32_t kErrorSignerMismatch = 0x800B010F;
+
+// A file held open for its checks: others may read it but neither write,
+// rename nor delete it until it is let go, so that what was checked is
+// what runs.
+class IHeldFile {
+public:
+    virtual ~IHeldFile() = default;
+
+    // The SHA-256 digest (32 bytes) of the whole file. False, with the
+    // platform's code, when it cannot be read or hashed, or as soon as
+    // keepGoing is found clear.
+    virtual bool Sha256(std::vector<uint8_t>& digest, uint32_t& error, const std::atomic<bool>& keepGoing) = 0;
+
+    // Checks the file's Authenticode signature: it must hold (the file is
+    // unchanged since it was signed and the system trusts the signer's
+    // chain; no user interface; revocation only from what the system has
+    // cached) and its signer's subject common name must be expectedSigner
+    // exactly. 0 when all holds; the system's code, or kErrorSignerMismatch.
+    virtual uint32_t VerifySignature(const std::wstring& expectedSigner) = 0;
+};
+
+// Checks of what the launcher is about to run.
+class IFileTrust {
+public:
+    virtual ~IFileTrust() = default;
+
+    // Opens the file for its checks. Null, with the platform's code, when
+    // it cannot be opened (or is already open for writing elsewhere).
+    virtual std::unique_ptr<IHeldFile> Hold(const std::wstring& path, uint32_t& error) = 0;
+};

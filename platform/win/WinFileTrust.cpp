@@ -1,0 +1,167 @@
+// The installer's checks: SHA-256 with CNG, Authenticode with WinTrust, on
+// a file held open that others may only read.
+#include <windows.h>
+#include <bcrypt.h>
+#include <softpub.h>
+#include <wincrypt.h>
+#include <wintrust.h>
+
+#include <vector>
+
+#include "platform/win/ScopedHandles.h"
+#include "platform/win/SystemLibrary.h"
+#include "platform/win/WinTaskPlatform.h"
+
+namespace {
+
+constexpr DWORD kReadSize = 64 * 1024;
+constexpr ULONG kSha256Bytes = 32;
+
+inline void CloseAlgorithm(BCRYPT_ALG_HANDLE algorithm)
+{
+    BCryptCloseAlgorithmProvider(algorithm, 0);
+}
+using ScopedAlgorithm = ScopedHandle<BCRYPT_ALG_HANDLE, &CloseAlgorithm>;
+using ScopedHash = ScopedHandle<BCRYPT_HASH_HANDLE, &BCryptDestroyHash>;
+
+// WinVerifyTrust's state between its verify and its close.
+struct TrustState {
+    WINTRUST_DATA* data = nullptr;
+};
+bool IsNoHandle(const TrustState& s)
+{
+    return s.data == nullptr || s.data->hWVTStateData == nullptr;
+}
+void CloseTrustState(const TrustState& s)
+{
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    s.data->dwStateAction = WTD_STATEACTION_CLOSE;
+    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, s.data);
+}
+using ScopedTrustState = ScopedHandle<TrustState, &CloseTrustState>;
+
+bool LoadAll(std::initializer_list<const wchar_t*> names, uint32_t& error)
+{
+    for (const wchar_t* name : names) {
+        DWORD loadError = 0;
+        if (LoadSystemLibrary(name, loadError) == nullptr) {
+            error = loadError;
+            return false;
+        }
+    }
+    return true;
+}
+
+// The subject common name of the first signer's certificate.
+std::wstring SignerName(HANDLE stateData)
+{
+    CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(stateData);
+    CRYPT_PROVIDER_SGNR* signer = provider == nullptr ? nullptr : WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0);
+    if (signer == nullptr || signer->csCertChain == 0 || signer->pasCertChain == nullptr ||
+        signer->pasCertChain[0].pCert == nullptr)
+        return std::wstring();
+    PCCERT_CONTEXT certificate = signer->pasCertChain[0].pCert;
+    void* commonName = const_cast<char*>(szOID_COMMON_NAME);
+    const DWORD size = CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0, commonName, nullptr, 0);
+    if (size <= 1)
+        return std::wstring();
+    std::vector<wchar_t> name(size);
+    CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0, commonName, name.data(), size);
+    return std::wstring(name.data());
+}
+
+class WinHeldFile : public IHeldFile {
+public:
+    WinHeldFile(std::wstring path, HANDLE file) : m_path(std::move(path)), m_file(file) {}
+
+    bool Sha256(std::vector<uint8_t>& digest, uint32_t& error, const std::atomic<bool>& keepGoing) override
+    {
+        if (!LoadAll({L"bcrypt.dll"}, error))
+            return false;
+        ScopedAlgorithm algorithm;
+        ScopedHash hash;
+        NTSTATUS status = BCryptOpenAlgorithmProvider(algorithm.Out(), BCRYPT_SHA256_ALGORITHM, nullptr, 0);
+        if (status >= 0)
+            status = BCryptCreateHash(algorithm.Get(), hash.Out(), nullptr, 0, nullptr, 0, 0);
+        if (status < 0) {
+            error = static_cast<uint32_t>(status);
+            return false;
+        }
+        LARGE_INTEGER start = {};
+        if (!SetFilePointerEx(m_file.Get(), start, nullptr, FILE_BEGIN)) {
+            error = GetLastError();
+            return false;
+        }
+        std::vector<uint8_t> buffer(kReadSize);
+        for (;;) {
+            if (!keepGoing.load()) {
+                error = ERROR_CANCELLED;
+                return false;
+            }
+            DWORD read = 0;
+            if (!ReadFile(m_file.Get(), buffer.data(), kReadSize, &read, nullptr)) {
+                error = GetLastError();
+                return false;
+            }
+            if (read == 0)
+                break;
+            status = BCryptHashData(hash.Get(), buffer.data(), read, 0);
+            if (status < 0) {
+                error = static_cast<uint32_t>(status);
+                return false;
+            }
+        }
+        std::vector<uint8_t> result(kSha256Bytes);
+        status = BCryptFinishHash(hash.Get(), result.data(), kSha256Bytes, 0);
+        if (status < 0) {
+            error = static_cast<uint32_t>(status);
+            return false;
+        }
+        digest = std::move(result);
+        return true;
+    }
+
+    uint32_t VerifySignature(const std::wstring& expectedSigner) override
+    {
+        uint32_t error = 0;
+        if (!LoadAll({L"crypt32.dll", L"wintrust.dll"}, error))
+            return error;
+        WINTRUST_FILE_INFO file = {};
+        file.cbStruct = sizeof(file);
+        file.pcwszFilePath = m_path.c_str();
+        file.hFile = m_file.Get();
+        WINTRUST_DATA data = {};
+        data.cbStruct = sizeof(data);
+        data.dwUIChoice = WTD_UI_NONE;
+        data.fdwRevocationChecks = WTD_REVOKE_WHOLECHAIN;
+        data.dwUnionChoice = WTD_CHOICE_FILE;
+        data.pFile = &file;
+        data.dwStateAction = WTD_STATEACTION_VERIFY;
+        data.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL;
+        GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+        const LONG status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+        ScopedTrustState state(TrustState{&data});
+        if (status != ERROR_SUCCESS)
+            return static_cast<uint32_t>(status);
+        return SignerName(data.hWVTStateData) == expectedSigner ? 0 : kErrorSignerMismatch;
+    }
+
+private:
+    std::wstring m_path;
+    ScopedFileHandle m_file;
+};
+
+}  // namespace
+
+std::unique_ptr<IHeldFile> WinFileTrust::Hold(const std::wstring& path, uint32_t& error)
+{
+    // Others may read the file (the installer's own start does), but not
+    // write, rename or delete it while it is held.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return nullptr;
+    }
+    return std::make_unique<WinHeldFile>(path, file);
+}
