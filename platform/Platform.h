@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Log.h"
+
 class IEnvironment;
 class IResources;
 class IRegistry;
@@ -20,4 +22,5 @@ struct Platform {
     IHttpClient* http = nullptr;
     IFileSystem* files = nullptr;
     IProcessRunner* processes = nullptr;
+    ILog* log = NoLog();
 };

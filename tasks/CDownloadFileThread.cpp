@@ -34,8 +34,8 @@ bool IsSuccessStatus(uint32_t status)
 }  // namespace
 
 CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
-                                         IFileSystem* fileSystem)
-    : task(t), handler(h), http(httpClient), files(fileSystem)
+                                         IFileSystem* fileSystem, ILog* runLog)
+    : task(t), handler(h), http(httpClient), files(fileSystem), log(runLog)
 {
 }
 
@@ -89,6 +89,8 @@ bool CDownloadFileThread::Run()
         Fail(WithCode(kConnectionError, error));
         return false;
     }
+    log->Write(L"request: \"" + task->url + L"\" direct -> HTTP " + DecimalText(status) + L", length " +
+               DecimalText(length));
     if (!IsSuccessStatus(status)) {
         Fail(WithCode(kConnectionError, status));
         return false;
@@ -113,6 +115,7 @@ bool CDownloadFileThread::Run()
 
     fileHandle = files->CreateAlways(TempPath(), error);
     if (!fileHandle) {
+        log->Write(L"download: the temporary file cannot be created, code " + DecimalText(error));
         Fail(kCannotCreate);
         return false;
     }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Log.h"
 #include "tasks/CThread.h"
 
 struct DownTask;
@@ -22,7 +23,8 @@ public:
     static constexpr uint32_t kBufferSize = 51200;
     static constexpr uint32_t kChunkPause = 10;
 
-    CDownloadFileThread(DownTask* task, CTaskEventHandler* handler, IHttpClient* http, IFileSystem* files);
+    CDownloadFileThread(DownTask* task, CTaskEventHandler* handler, IHttpClient* http, IFileSystem* files,
+                        ILog* log = NoLog());
     ~CDownloadFileThread() override;
 
     // The whole download, once; always false, so the thread then ends.
@@ -43,6 +45,7 @@ private:
     CTaskEventHandler* handler;    // not owned
     IHttpClient* http;             // not owned
     IFileSystem* files;            // not owned
+    ILog* log;                     // not owned
     std::unique_ptr<IHttpSession> internetHandle;
     std::unique_ptr<IHttpRequest> urlHandle;
     std::unique_ptr<IOutputFile> fileHandle;

@@ -20,8 +20,8 @@ constexpr uint32_t kErrorCommandLineTooLong = 206;
 }  // namespace
 
 CInstallThread::CInstallThread(InstallTask* t, CTaskEventHandler* h, IProcessRunner* runner,
-                               IFileSystem* fileSystem)
-    : task(t), handler(h), processes(runner), files(fileSystem)
+                               IFileSystem* fileSystem, ILog* runLog)
+    : task(t), handler(h), processes(runner), files(fileSystem), log(runLog)
 {
 }
 
@@ -62,32 +62,43 @@ bool CInstallThread::Run()
     std::unique_ptr<IProcess> process;
     if (!commandLine.empty())
         process = processes->StartHidden(commandLine, error);
+    else
+        log->Write(L"installer: command line longer than 1024 characters: " + task->installerPath);
     if (!process) {
+        log->Write(L"installer: not started, code " + DecimalText(error));
         Report(TaskState::Failed, kCannotStart + DecimalText(static_cast<int32_t>(error)));
         return false;
     }
+    log->Write(L"installer: started hidden: " + commandLine);
     Report(TaskState::Started, std::wstring());
 
     // A stop leaves the installer running and its file in place.
-    if (!running.load())
+    if (!running.load()) {
+        log->Write(L"installer: left running, the launcher is closing");
         return false;
+    }
     for (;;) {
         const IProcess::WaitResult result = process->Wait(kWaitTime);
         if (result == IProcess::WaitResult::Ended) {
             uint32_t code = 0;
-            if (process->GetExitCode(code) && code == 0)
+            const bool known = process->GetExitCode(code);
+            log->Write(known ? L"installer: exit code " + DecimalText(code) : L"installer: exit code unreadable");
+            if (known && code == 0)
                 Report(TaskState::Finished, std::wstring());
             else
                 Report(TaskState::Failed, kNotCompleted);
             break;
         }
         if (result == IProcess::WaitResult::Failed) {
+            log->Write(L"installer: waiting for it failed");
             Report(TaskState::Failed, kWaitError);
             break;
         }
         threads::Sleep(kWaitPause);
-        if (!running.load())
+        if (!running.load()) {
+            log->Write(L"installer: left running, the launcher is closing");
             return false;
+        }
     }
     files->Delete(task->installerPath);
     return false;

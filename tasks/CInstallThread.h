@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Log.h"
 #include "tasks/CThread.h"
 #include "tasks/Task.h"
 
@@ -20,7 +21,8 @@ public:
     static constexpr uint32_t kWaitTime = 30;
     static constexpr uint32_t kWaitPause = 5;
 
-    CInstallThread(InstallTask* task, CTaskEventHandler* handler, IProcessRunner* processes, IFileSystem* files);
+    CInstallThread(InstallTask* task, CTaskEventHandler* handler, IProcessRunner* processes, IFileSystem* files,
+                   ILog* log = NoLog());
     ~CInstallThread() override;
 
     // Runs the installer once; always false, so the thread then ends.
@@ -38,4 +40,5 @@ private:
     CTaskEventHandler* handler;    // not owned
     IProcessRunner* processes;     // not owned
     IFileSystem* files;            // not owned
+    ILog* log;                     // not owned
 };

@@ -36,7 +36,7 @@ void CTaskManger::StartNextDownload()
     }
     DownTask* task = waiting->get();
     task->state.store(TaskState::Started);
-    StartWorker(std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files));
+    StartWorker(std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files, platform.log));
 }
 
 void CTaskManger::ContinueAfter(Task* task)
@@ -50,7 +50,8 @@ void CTaskManger::ContinueAfter(Task* task)
             InstallTask* record = install.get();
             installTasks.push_back(std::move(install));
             record->state.store(TaskState::Started);
-            StartWorker(std::make_unique<CInstallThread>(record, this, platform.processes, platform.files));
+            StartWorker(
+                std::make_unique<CInstallThread>(record, this, platform.processes, platform.files, platform.log));
             return;
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Log.h"
+
 class IHttpClient;
 class IFileSystem;
 class IProcessRunner;
@@ -11,4 +13,5 @@ struct TaskPlatform {
     IFileSystem* files;
     IProcessRunner* processes;
     ITaskEventPoster* poster;
+    ILog* log = NoLog();
 };
