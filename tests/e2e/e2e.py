@@ -14,6 +14,7 @@ prefix (BUILD_DIR/wineprefix, prepared by scripts/common.sh).
 import argparse
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -184,13 +185,43 @@ def clean_install_state(s):
     local = s.unix_path(s.windows_variable("LOCALAPPDATA"))
     shutil.rmtree(os.path.join(local, "Orvantis"), ignore_errors=True)
     temp = s.unix_path(s.windows_variable("TMP"))
-    for name in ("yrfoinstall.tmp", "yrfoinstall.exe"):
+    for name in ("yrfoinstall.tmp", "yrfoinstall.exe", "quillmerex.log", "quillmerex.1.log"):
         path = os.path.join(temp, name)
         if os.path.isdir(path):
             shutil.rmtree(path)
         elif os.path.exists(path):
             os.remove(path)
     return local, temp
+
+
+TIMESTAMP = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ")
+
+
+def log_texts(temp):
+    """The lines of quillmerex.log in the TMP folder, without their time."""
+    with open(os.path.join(temp, "quillmerex.log"), "rb") as log:
+        data = log.read()
+    lines = data.decode("utf-8").split("\r\n")
+    check(lines[-1] == "", "the log does not end with CR LF")
+    for line in lines[:-1]:
+        check(TIMESTAMP.match(line), f"log line without its time: {line!r}")
+    return [line[24:] for line in lines[:-1]]
+
+
+def check_log(temp, expected):
+    """Each expected line (a regular expression) matches a line of the log,
+    in this order."""
+    texts = log_texts(temp)
+    at = 0
+    for pattern in expected:
+        while at < len(texts) and not re.fullmatch(pattern, texts[at]):
+            at += 1
+        check(at < len(texts), f"no log line {pattern!r} in order in:\n" + "\n".join(texts))
+        at += 1
+    return texts
+
+
+URL = re.escape(f"http://127.0.0.1:{PORT}/package/Windows/pomvel_mini.exe")
 
 
 def close_enough(a, b, tolerance=12):
@@ -246,6 +277,19 @@ def case_whole_road(s):
         text = log.read()
     check(text.rstrip().endswith("show: hidden"), f"installer not hidden: {text}")
     check('yrfoinstall.exe" -b' in text, f"installer command line: {text}")
+    check_log(temp, [
+        r"start: quillmerex 1\.0\.0\.1 on Windows \d+\.\d+\.\d+.*",
+        rf'configuration: url "{URL}", name "{TITLE}", install folder "Marnholt", '
+        r'start program "game\.exe", registry key "Marnholt"',
+        r"status: 开始下载\.\.\. \(install button clicked\)",
+        rf'request: "{URL}" direct -> HTTP 200, length {installer_size}',
+        rf"status: 下载完毕 \(download: {installer_size} of {installer_size} bytes\)",
+        r'installer: started hidden: ".*\\yrfoinstall\.exe" -b',
+        r"installer: exit code 0",
+        r"status: 安装完毕",
+        r"game: started, shell result \d+: .*\\Marnholt\\game\.exe",
+        r"exit: code 0",
+    ])
     s.screenshot("game_started")
     subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
 
@@ -264,6 +308,29 @@ def case_server_down(s):
     s.click(window, CLOSE_BUTTON)
     wait_for("the launcher to exit", lambda: launcher.poll() is not None)
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
+def case_not_found(s):
+    # The package is gone: the server answers 404. The status line shows
+    # the failure, and the log tells it without the screen.
+    _, temp = clean_install_state(s)
+    s.server("--not-found")
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the failure text", lambda: text_in(s, window, LONG_STATUS_TAIL, "failed"))
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    check_log(temp, [
+        r"start: quillmerex .*",
+        r"configuration: .*",
+        r"status: 开始下载\.\.\. \(install button clicked\)",
+        rf'request: "{URL}" direct -> HTTP 404, length \d+',
+        r"status: 连接异常,错误代码：404 \(download failed after 0 of 0 bytes\)",
+        r"exit: code 0",
+    ])
+    check(not os.path.exists(os.path.join(temp, "yrfoinstall.exe")), "a 404 page was kept as the installer")
 
 
 def case_window_shape(s):
@@ -341,6 +408,7 @@ def case_empty_configuration(s):
 CASES = {
     "whole_road": case_whole_road,
     "server_down": case_server_down,
+    "not_found": case_not_found,
     "window_shape": case_window_shape,
     "about": case_about,
     "gdiplus_missing": case_gdiplus_missing,
