@@ -352,6 +352,30 @@ def case_window_shape(s):
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
 
 
+def case_publisher_skin(s):
+    # A launcher built with another skin folder (tests/e2e/skin, plain
+    # colours) shows its pictures: body, banner, the window's shape cut from
+    # its background, and the progress track once the install button is hit.
+    clean_install_state(s)
+    program = "launcher_e2e_skin.exe"
+    launcher = s.launcher(program=program)
+    window = s.window(TITLE)
+    x, y = s.origin(window)
+    shot = wait_for("the first paint", lambda: (lambda img: img if close_enough(
+        img.getpixel((x + BODY_PIXEL[0], y + BODY_PIXEL[1])), (150, 40, 60)) else None)(s.screenshot("ready")))
+    banner = shot.getpixel((x + 315, y + 150))
+    check(close_enough(banner, (30, 140, 90)), f"banner pixel {banner}")
+    root = shot.getpixel((2, 2)) if (x, y) != (0, 0) else (0, 0, 0)
+    check(close_enough(shot.getpixel((x + BELOW_PIXEL[0], y + BELOW_PIXEL[1])), root, 4),
+          "rows below the skin's 400 opaque rows are not cut away")
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the skin's progress track",
+             lambda: close_enough(s.pixel(window, TRACK_PIXEL, "track"), (230, 200, 20)))
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
 def case_about(s):
     launcher = s.launcher()
     window = s.window(TITLE)
@@ -411,6 +435,7 @@ CASES = {
     "not_found": case_not_found,
     "window_shape": case_window_shape,
     "about": case_about,
+    "publisher_skin": case_publisher_skin,
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,
 }
