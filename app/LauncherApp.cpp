@@ -32,6 +32,7 @@ TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster
     tasks.processes = platform.processes;
     tasks.poster = poster;
     tasks.trust = platform.trust;
+    tasks.log = platform.log;
     return tasks;
 }
 
@@ -63,12 +64,20 @@ void LauncherApp::LoadConfiguration()
                                  IEnvironment::Folder::RoamingAppData);
 
     std::vector<uint8_t> bytes;
-    if (m_platform.resources->Load(kResourceType, kConfigResourceId, bytes))
+    const bool found = m_platform.resources->Load(kResourceType, kConfigResourceId, bytes);
+    if (found)
         config.Parse(bytes.data(), bytes.size());
 
     installAppName = config.GetValue(L"pack", L"k_installAppName");
     startAppName = config.GetValue(L"pack", L"k_startAppName");
     installerKey = config.GetValue(L"pack", L"k_installerKey");
+    // The configuration's address and names, and nothing of the
+    // environment: the log is meant to be sent to support.
+    m_platform.log->Write(
+        found ? L"configuration: url \"" + config.GetValue(L"cver", L"k_comm_url") + L"\", name \"" +
+                    config.GetValue(L"pack", L"k_name") + L"\", install folder \"" + installAppName +
+                    L"\", start program \"" + startAppName + L"\", registry key \"" + installerKey + L"\""
+              : L"configuration: none in the program");
     DetectInstall();
 }
 
@@ -121,6 +130,7 @@ void LauncherApp::StartInstall()
     WindowHandle window = Window();
     m_platform.windows->InvalidateRect(window, nullptr, true);
     m_platform.windows->UpdateWindow(window);
+    m_platform.log->Write(L"status: " + g_statusLabel->m_text + L" (install button clicked)");
 
     // A pinned digest that is not one is the publisher's mistake: nothing
     // is downloaded that could not be checked.
@@ -168,9 +178,35 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
     // worker is removed by the first, and only that one continues the road.
     if ((state == TaskState::Finished || state == TaskState::Failed) && lParam != 0) {
         bool wasListed = taskManager.RemoveWorker(reinterpret_cast<CThread*>(lParam));
+        if (wasListed)
+            LogOutcome(*task, state);
         if (wasListed && state == TaskState::Finished)
             taskManager.ContinueAfter(task);
+    } else if (state == TaskState::Started && task->type != TaskType::Download) {
+        m_platform.log->Write(L"status: " + ScreenUpdateFor(*task, state).status);
     }
+}
+
+// A task's final text, once per task, with what a download had moved.
+void LauncherApp::LogOutcome(const Task& task, TaskState state)
+{
+    std::wstring text = L"status: " + ScreenUpdateFor(task, state).status;
+    if (task.type == TaskType::Download) {
+        const auto& download = static_cast<const DownTask&>(task);
+        text += (state == TaskState::Failed ? L" (download failed after " : L" (download: ") +
+                DecimalText(download.downloadedSize.load()) + L" of " + DecimalText(download.totalSize.load()) +
+                L" bytes)";
+    } else if (state == TaskState::Failed) {
+        text += L" (install failed)";
+    }
+    m_platform.log->Write(text);
+}
+
+void LauncherApp::ShowStatus(const std::wstring& text)
+{
+    m_platform.log->Write(L"status: " + text);
+    if (g_statusLabel != nullptr)
+        g_statusLabel->SetText(true, false, text);
 }
 
 void LauncherApp::LaunchGame()
@@ -179,18 +215,19 @@ void LauncherApp::LaunchGame()
     const std::wstring path = StartProgramPath();
     uint32_t attributes = 0;
     if (!m_platform.files->GetAttributes(path, attributes) || (attributes & kFileAttributeDirectory)) {
-        if (g_statusLabel != nullptr)
-            g_statusLabel->SetText(true, false, L"安装异常,无启动程序");
+        m_platform.log->Write(L"game: no start program at " + path);
+        ShowStatus(L"安装异常,无启动程序");
         return;
     }
     intptr_t result = m_platform.shell->Open(path);
     if (result <= 32) {
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.
-        if (g_statusLabel != nullptr)
-            g_statusLabel->SetText(true, false, L"启动游戏失败,错误代码：" + DecimalText(result));
+        m_platform.log->Write(L"game: not started, shell result " + DecimalText(result) + L": " + path);
+        ShowStatus(L"启动游戏失败,错误代码：" + DecimalText(result));
         return;
     }
+    m_platform.log->Write(L"game: started, shell result " + DecimalText(result) + L": " + path);
     m_platform.windows->DestroyWindow(Window());
 }
 

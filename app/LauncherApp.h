@@ -80,6 +80,10 @@ public:
     std::wstring installerKey;
 
 private:
+    void LogOutcome(const Task& task, TaskState state);
+    // Sets the status line and logs it.
+    void ShowStatus(const std::wstring& text);
+
     // Declared before the task manager: its workers post through the poster
     // until the manager has stopped them, so the poster must outlive it.
     Platform m_platform;

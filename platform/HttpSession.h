@@ -22,4 +22,8 @@ public:
     virtual std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, const std::wstring& headers,
                                                   uint32_t& error, const std::atomic<bool>& keepGoing,
                                                   uint32_t stallLimitMs) = 0;
+
+    // How requests leave, for the log: "direct", or "proxy" and the proxy
+    // the system's settings name.
+    virtual std::wstring Route() { return L"direct"; }
 };

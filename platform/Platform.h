@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Log.h"
+
 class IEnvironment;
 class IResources;
 class IRegistry;
@@ -22,4 +24,5 @@ struct Platform {
     IFileSystem* files = nullptr;
     IProcessRunner* processes = nullptr;
     IFileTrust* trust = nullptr;
+    ILog* log = NoLog();
 };

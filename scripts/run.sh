@@ -6,6 +6,9 @@
 # With a display (DISPLAY set) the launcher opens there for you to click.
 # Without one it runs on a private Xvfb, clicks "立即安装" itself, and writes
 # screenshots to out/screenshots/.
+#
+# Options for CMake go after the command, for example a publisher's skin and
+# names: bash scripts/run.sh -DLAUNCHER_SKIN=/path/skin -DLAUNCHER_PRODUCT_NAME=Starfall
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -14,7 +17,7 @@ BUILD="$ROOT/build/run"
 PORT=18642
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-  -DLAUNCHER_CONFIG="$ROOT/demo/config.ini" >/dev/null
+  -DLAUNCHER_CONFIG="$ROOT/demo/config.ini" "$@" >/dev/null
 cmake --build "$BUILD" -j "$(nproc)" --target launcher demo_installer
 
 HEADLESS=0
@@ -40,9 +43,13 @@ SERVER_PID=$!
 for _ in $(seq 1 100); do [ -e "$BUILD/server.ready" ] && break; sleep 0.1; done
 rm -f "$BUILD/server.ready"
 
+show_log() {
+  echo "the run's log: $(winepath -u "$(wine cmd /c echo %TMP% | tr -d '\r')")/quillmerex.log"
+}
+
 if [ "$HEADLESS" = 0 ]; then
-  wine "$BUILD/app/launcher.exe"
-  echo "launcher exit code: $?"
+  wine "$BUILD/app/launcher.exe" && echo "launcher exit code: 0" || echo "launcher exit code: $?"
+  show_log
   exit 0
 fi
 
@@ -52,7 +59,7 @@ wine "$BUILD/app/launcher.exe" &
 LAUNCHER_PID=$!
 WINDOW=""
 for _ in $(seq 1 600); do
-  WINDOW=$(xdotool search --onlyvisible --name '^奥凡蒂斯$' 2>/dev/null | head -n 1 || true)
+  WINDOW=$(xdotool search --onlyvisible --classname 'launcher.exe' 2>/dev/null | head -n 1 || true)
   [ -n "$WINDOW" ] && break
   sleep 0.1
 done
@@ -74,3 +81,4 @@ for _ in $(seq 1 100); do
 done
 import -window root "$SHOTS/$(printf '%02d' "$n")-game.png"
 echo "screenshots in $SHOTS"
+show_log

@@ -42,8 +42,8 @@ bool IsSuccessStatus(uint32_t status)
 }  // namespace
 
 CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
-                                         IFileSystem* fileSystem, IFileTrust* fileTrust)
-    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), clock(&SystemClock())
+                                         IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
+    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock())
 {
 }
 
@@ -111,8 +111,10 @@ bool CDownloadFileThread::Run()
                 return false;
             }
             ++retry;
-            if (!PauseBeforeRetry(retry,
-                                  download::PauseBeforeRetry(timings, retry, end.hasRetryAfter, end.retryAfterMs))) {
+            const uint32_t pauseMs = download::PauseBeforeRetry(timings, retry, end.hasRetryAfter, end.retryAfterMs);
+            log->Write(L"retry: " + DecimalText(retry) + L"/" + DecimalText(download::kMaxRetries) + L" in " +
+                       DecimalText(pauseMs) + L" ms after " + end.message);
+            if (!PauseBeforeRetry(retry, pauseMs)) {
                 Fail(kStopped);
                 return false;
             }
@@ -149,6 +151,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
         // not do ranges); an error status is judged below.
     }
 
+    LogResponse(appending, status);
     if (!IsSuccessStatus(status)) {
         AttemptEnd failed;
         failed.kind = download::IsTransientStatus(status) ? AttemptEnd::Transient : AttemptEnd::Final;
@@ -203,6 +206,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& he
             return end;
         }
         if (!download::IsRedirectStatus(status)) {
+            currentUrl = url;
             end.kind = AttemptEnd::Complete;
             return end;
         }
@@ -223,6 +227,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& he
             end.message = WithCode(kAddressUnavailable, download::kErrorHttpsToHttp);
             return end;
         }
+        log->Write(L"redirect: \"" + url + L"\" -> HTTP " + DecimalText(status) + L" to \"" + next + L"\"");
         urlHandle.reset();
         url = next;
     }
@@ -273,12 +278,15 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length)
     uint64_t freeBytes = 0;
     uint32_t error = 0;
     if (files->FreeSpace(task->directory, freeBytes, error) && freeBytes < length) {
+        log->Write(L"download: " + DecimalText(freeBytes) + L" bytes free in \"" + task->directory + L"\", " +
+                   DecimalText(length) + L" needed");
         end.message = kDiskFull;
         return end;
     }
 
     fileHandle = files->CreateAlways(TempPath(), error);
     if (!fileHandle) {
+        log->Write(L"download: the temporary file cannot be created, code " + DecimalText(error));
         end.message = kCannotCreate;
         return end;
     }
@@ -402,11 +410,31 @@ bool CDownloadFileThread::MatchesPin(const std::wstring& path)
 {
     if (task->pins.sha256.empty())
         return true;
-    if (trust == nullptr)
-        return false;
     uint32_t error = 0;
-    std::unique_ptr<IHeldFile> file = trust->Hold(path, error);
-    return file && MatchesSha256(*file, task->pins.sha256, running);
+    std::unique_ptr<IHeldFile> file = trust != nullptr ? trust->Hold(path, error) : nullptr;
+    const bool matches = file && MatchesSha256(*file, task->pins.sha256, running);
+    log->Write(L"download: SHA-256 of \"" + path + (matches ? L"\" matches" : L"\" differs from") +
+               L" the pinned digest");
+    return matches;
+}
+
+void CDownloadFileThread::LogResponse(bool resumed, uint32_t status)
+{
+    uint32_t length = 0;
+    uint32_t error = 0;
+    std::wstring etag;
+    std::wstring lastModified;
+    const bool hasLength = urlHandle->QueryContentLength(length, error);
+    urlHandle->QueryHeader(HttpHeader::ETag, etag);
+    urlHandle->QueryHeader(HttpHeader::LastModified, lastModified);
+    const std::wstring validator = download::RangeValidator(etag, lastModified);
+    std::wstring line = L"request: \"" + currentUrl + L"\" " + internetHandle->Route();
+    if (resumed)
+        line += L", resumed from byte " + DecimalText(written);
+    line += L" -> HTTP " + DecimalText(status);
+    line += hasLength ? L", length " + DecimalText(length) : std::wstring(L", no length");
+    line += validator.empty() ? std::wstring(L", no validator") : L", validator " + validator;
+    log->Write(line);
 }
 
 bool CDownloadFileThread::StartOverAfterMismatch()

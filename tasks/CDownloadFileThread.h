@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Log.h"
 #include "tasks/CThread.h"
 #include "tasks/DownloadRules.h"
 
@@ -33,7 +34,7 @@ public:
 
     // trust checks a pinned digest; it may be null when nothing is pinned.
     CDownloadFileThread(DownTask* task, CTaskEventHandler* handler, IHttpClient* http, IFileSystem* files,
-                        IFileTrust* trust = nullptr);
+                        IFileTrust* trust = nullptr, ILog* log = NoLog());
     ~CDownloadFileThread() override;
 
     // Before Start: the clock for pauses and deadlines (the system's by
@@ -77,6 +78,9 @@ private:
     void Complete();
     // Whether the file's digest is the pinned one (true when none is).
     bool MatchesPin(const std::wstring& path);
+    // One log line for the answer to a request: address after redirects,
+    // route, resume offset, status, length and validator.
+    void LogResponse(bool resumed, uint32_t status);
     // After a finished body whose digest is not the pinned one: deletes it
     // and sets up a fresh download from byte 0, once. False, with the
     // failure reported, when that was the second time or the fresh file
@@ -91,6 +95,7 @@ private:
     IHttpClient* http;             // not owned
     IFileSystem* files;            // not owned
     IFileTrust* trust;             // not owned
+    ILog* log;                     // not owned
     IClock* clock;                 // not owned
     download::Timings timings;
     std::unique_ptr<IHttpSession> internetHandle;
@@ -104,4 +109,5 @@ private:
     std::wstring validator;
     uint64_t written = 0;
     bool mismatchSeen = false;
+    std::wstring currentUrl;  // the address after redirects
 };

@@ -23,8 +23,8 @@ constexpr uint32_t kErrorCommandLineTooLong = 206;
 }  // namespace
 
 CInstallThread::CInstallThread(InstallTask* t, CTaskEventHandler* h, IProcessRunner* runner,
-                               IFileSystem* fileSystem, IFileTrust* fileTrust)
-    : task(t), handler(h), processes(runner), files(fileSystem), trust(fileTrust)
+                               IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
+    : task(t), handler(h), processes(runner), files(fileSystem), trust(fileTrust), log(runLog)
 {
 }
 
@@ -60,12 +60,21 @@ std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(std::wstring& failure)
 {
     uint32_t error = 0;
     std::unique_ptr<IHeldFile> file = trust != nullptr ? trust->Hold(task->installerPath, error) : nullptr;
-    if (!task->pins.sha256.empty() && (!file || !MatchesSha256(*file, task->pins.sha256, running))) {
-        failure = kHashMismatch;
-        return nullptr;
+    if (!file)
+        log->Write(L"installer: cannot be held for its checks, code " + DecimalText(error));
+    if (!task->pins.sha256.empty()) {
+        const bool matches = file && MatchesSha256(*file, task->pins.sha256, running);
+        log->Write(matches ? L"installer: SHA-256 matches the pinned digest"
+                           : L"installer: SHA-256 differs from the pinned digest");
+        if (!matches) {
+            failure = kHashMismatch;
+            return nullptr;
+        }
     }
     if (!task->pins.signer.empty()) {
         const uint32_t code = file ? file->VerifySignature(task->pins.signer) : error;
+        log->Write(L"installer: signature for \"" + task->pins.signer + L"\": code " +
+                   DecimalText(static_cast<int32_t>(code)));
         if (!file || code != 0) {
             failure = kBadSignature + DecimalText(static_cast<int32_t>(code));
             return nullptr;
@@ -95,41 +104,56 @@ bool CInstallThread::Run()
     const std::wstring commandLine = CommandLine(task->installerPath, task->arguments);
     uint32_t error = kErrorCommandLineTooLong;
     std::unique_ptr<IProcess> process;
+    const wchar_t* how = L"started hidden: ";
     if (!commandLine.empty()) {
         process = processes->StartHidden(commandLine, error);
         // An installer that asks for administrator rights cannot be started
         // directly: the shell starts it, once the user has consented.
-        if (!process && error == kErrorElevationRequired)
+        if (!process && error == kErrorElevationRequired) {
+            log->Write(L"installer: asks for administrator rights (code 740), started again through the shell");
+            how = L"started hidden through the shell with administrator rights: ";
             process = processes->StartElevated(CommandLine(task->installerPath, std::wstring()), task->arguments,
                                                error);
+        }
+    } else {
+        log->Write(L"installer: command line longer than 1024 characters: " + task->installerPath);
     }
     held.reset();
     if (!process) {
+        log->Write(L"installer: not started, code " + DecimalText(error));
         Report(TaskState::Failed, kCannotStart + DecimalText(static_cast<int32_t>(error)));
         return false;
     }
+    log->Write(L"installer: " + std::wstring(how) + commandLine);
     Report(TaskState::Started, std::wstring());
 
     // A stop leaves the installer running and its file in place.
-    if (!running.load())
+    if (!running.load()) {
+        log->Write(L"installer: left running, the launcher is closing");
         return false;
+    }
     for (;;) {
         const IProcess::WaitResult result = process->Wait(kWaitTime);
         if (result == IProcess::WaitResult::Ended) {
             uint32_t code = 0;
-            if (process->GetExitCode(code) && code == 0)
+            const bool known = process->GetExitCode(code);
+            log->Write(known ? L"installer: exit code " + DecimalText(code) : L"installer: exit code unreadable");
+            if (known && code == 0)
                 Report(TaskState::Finished, std::wstring());
             else
                 Report(TaskState::Failed, kNotCompleted);
             break;
         }
         if (result == IProcess::WaitResult::Failed) {
+            log->Write(L"installer: waiting for it failed");
             Report(TaskState::Failed, kWaitError);
             break;
         }
         threads::Sleep(kWaitPause);
-        if (!running.load())
+        if (!running.load()) {
+            log->Write(L"installer: left running, the launcher is closing");
             return false;
+        }
     }
     files->Delete(task->installerPath);
     return false;

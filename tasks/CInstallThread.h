@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Log.h"
 #include "tasks/CThread.h"
 #include "tasks/Task.h"
 
@@ -25,7 +26,7 @@ public:
 
     // trust checks what the task pins; it may be null when nothing is pinned.
     CInstallThread(InstallTask* task, CTaskEventHandler* handler, IProcessRunner* processes, IFileSystem* files,
-                   IFileTrust* trust = nullptr);
+                   IFileTrust* trust = nullptr, ILog* log = NoLog());
     ~CInstallThread() override;
 
     // Runs the installer once; always false, so the thread then ends.
@@ -47,4 +48,5 @@ private:
     IProcessRunner* processes;     // not owned
     IFileSystem* files;            // not owned
     IFileTrust* trust;             // not owned
+    ILog* log;                     // not owned
 };

@@ -36,7 +36,8 @@ void CTaskManger::StartNextDownload()
     }
     DownTask* task = waiting->get();
     task->state.store(TaskState::Started);
-    StartWorker(std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files, platform.trust));
+    StartWorker(std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files, platform.trust,
+                                                      platform.log));
 }
 
 void CTaskManger::ContinueAfter(Task* task)
@@ -52,7 +53,8 @@ void CTaskManger::ContinueAfter(Task* task)
             installTasks.push_back(std::move(install));
             record->state.store(TaskState::Started);
             StartWorker(
-                std::make_unique<CInstallThread>(record, this, platform.processes, platform.files, platform.trust));
+                std::make_unique<CInstallThread>(record, this, platform.processes, platform.files, platform.trust,
+                                                 platform.log));
             return;
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Log.h"
+
 class IHttpClient;
 class IFileSystem;
 class IProcessRunner;
@@ -14,4 +16,5 @@ struct TaskPlatform {
     ITaskEventPoster* poster;
     // Checks of the installer; needed only when the configuration pins it.
     IFileTrust* trust = nullptr;
+    ILog* log = NoLog();
 };

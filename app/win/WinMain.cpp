@@ -7,6 +7,7 @@
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
 #include "app/win/MainWindow.h"
+#include "app/win/RunLog.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusSession.h"
 #include "platform/win/SystemLibrary.h"
@@ -20,9 +21,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     // system folder, never from the folder the launcher was started from.
     RestrictDllSearchToSystem();
 
-    auto gdiplusFailed = [] {
+    RunLog log(instance);
+    auto gdiplusFailed = [&log] {
+        log.Log()->Write(L"start-up: gdiplus.dll cannot be loaded or started; message box shown");
         MessageBoxW(nullptr, L"gdiplus.dll丢失或异常，请修复或者联系相关客服", L"异常", MB_OK);
-        return 1;
+        return log.Exit(1);
     };
     // GDI+ is delay-loaded; a system without it gets the message above
     // instead of a loader error.
@@ -58,12 +61,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     platform.files = &files;
     platform.processes = &processes;
     platform.trust = &trust;
+    platform.log = log.Log();
 
     auto app = std::make_unique<LauncherApp>(platform);
     app->Init();
     if (!CreateMainWindow(*app, instance)) {
+        log.Log()->Write(L"start-up: the main window cannot be created");
         app->Release();
-        return 1;
+        return log.Exit(1);
     }
     ApplyWindowRegion(*app);
     app->Window();
@@ -78,5 +83,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     app->Release();
     app.reset();
     SetUiPlatform(nullptr, nullptr);
-    return code;
+    return log.Exit(code);
 }

@@ -10,6 +10,7 @@ the launcher asked for.
                    by --release exists before sending the rest (lets a test
                    look at the screen in the middle of a download)
   --rate BPS       send the body at about BPS bytes per second (demo pacing)
+  --not-found      answer 404 for the installer too (a package that is gone)
   --ready FILE     written once the server listens
 """
 import argparse
@@ -40,7 +41,7 @@ def make_handler(args, log_lock):
 
         def do_GET(self):
             self.record()
-            if self.path != PACKAGE_PATH:
+            if self.path != PACKAGE_PATH or args.not_found:
                 body = b"not found"
                 self.send_response(404)
                 self.send_header("Content-Length", str(len(body)))
@@ -92,6 +93,7 @@ def main():
     parser.add_argument("--hold-after", type=int)
     parser.add_argument("--release")
     parser.add_argument("--rate", type=float)
+    parser.add_argument("--not-found", action="store_true")
     args = parser.parse_args()
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), make_handler(args, threading.Lock()))

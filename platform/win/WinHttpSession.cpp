@@ -1,5 +1,7 @@
 #include "platform/win/WinHttpSession.h"
 
+#include <vector>
+
 #include "platform/win/InternetHandle.h"
 #include "platform/win/WinHttpRequest.h"
 
@@ -45,4 +47,20 @@ std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, c
         return nullptr;
     }
     return std::make_unique<WinHttpRequest>(ShareInternetHandle(result->handle.Release(), m_handle));
+}
+
+std::wstring WinHttpSession::Route()
+{
+    // The access type the system's settings resolved to, with the proxy.
+    DWORD size = 0;
+    InternetQueryOptionW(static_cast<HINTERNET>(m_handle.get()), INTERNET_OPTION_PROXY, nullptr, &size);
+    if (size < sizeof(INTERNET_PROXY_INFO))
+        return L"direct";
+    std::vector<uint8_t> buffer(size);
+    if (!InternetQueryOptionW(static_cast<HINTERNET>(m_handle.get()), INTERNET_OPTION_PROXY, buffer.data(), &size))
+        return L"direct";
+    const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.data());
+    if (info->dwAccessType != INTERNET_OPEN_TYPE_PROXY || info->lpszProxy == nullptr)
+        return L"direct";
+    return L"proxy " + std::wstring(reinterpret_cast<const wchar_t*>(info->lpszProxy));
 }

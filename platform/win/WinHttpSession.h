@@ -13,6 +13,7 @@ public:
 
     std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, const std::wstring& headers, uint32_t& error,
                                           const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override;
+    std::wstring Route() override;
 
 private:
     std::shared_ptr<void> m_handle;

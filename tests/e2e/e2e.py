@@ -14,6 +14,7 @@ prefix (BUILD_DIR/wineprefix, prepared by scripts/common.sh).
 import argparse
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -184,13 +185,43 @@ def clean_install_state(s):
     local = s.unix_path(s.windows_variable("LOCALAPPDATA"))
     shutil.rmtree(os.path.join(local, "Orvantis"), ignore_errors=True)
     temp = s.unix_path(s.windows_variable("TMP"))
-    for name in ("yrfoinstall.tmp", "yrfoinstall.exe"):
+    for name in ("yrfoinstall.tmp", "yrfoinstall.exe", "quillmerex.log", "quillmerex.1.log"):
         path = os.path.join(temp, name)
         if os.path.isdir(path):
             shutil.rmtree(path)
         elif os.path.exists(path):
             os.remove(path)
     return local, temp
+
+
+TIMESTAMP = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ")
+
+
+def log_texts(temp):
+    """The lines of quillmerex.log in the TMP folder, without their time."""
+    with open(os.path.join(temp, "quillmerex.log"), "rb") as log:
+        data = log.read()
+    lines = data.decode("utf-8").split("\r\n")
+    check(lines[-1] == "", "the log does not end with CR LF")
+    for line in lines[:-1]:
+        check(TIMESTAMP.match(line), f"log line without its time: {line!r}")
+    return [line[24:] for line in lines[:-1]]
+
+
+def check_log(temp, expected):
+    """Each expected line (a regular expression) matches a line of the log,
+    in this order."""
+    texts = log_texts(temp)
+    at = 0
+    for pattern in expected:
+        while at < len(texts) and not re.fullmatch(pattern, texts[at]):
+            at += 1
+        check(at < len(texts), f"no log line {pattern!r} in order in:\n" + "\n".join(texts))
+        at += 1
+    return texts
+
+
+URL = re.escape(f"http://127.0.0.1:{PORT}/package/Windows/pomvel_mini.exe")
 
 
 def close_enough(a, b, tolerance=12):
@@ -259,6 +290,20 @@ def road_after_start(s, launcher, window, local, temp, release):
         text = log.read()
     check(text.rstrip().endswith("show: hidden"), f"installer not hidden: {text}")
     check('yrfoinstall.exe" -b' in text, f"installer command line: {text}")
+    installer_size = os.path.getsize(os.path.join(s.build, "demo", "pomvel_mini.exe"))
+    check_log(temp, [
+        r"start: quillmerex 1\.0\.0\.1 on Windows \d+\.\d+\.\d+.*",
+        rf'configuration: url "{URL}", name "{TITLE}", install folder "Marnholt", '
+        r'start program "game\.exe", registry key "Marnholt"',
+        r"status: 开始下载\.\.\. \(install button clicked\)",
+        rf'request: "{URL}" direct -> HTTP 200, length {installer_size}, (no validator|validator .*)',
+        rf"status: 下载完毕 \(download: {installer_size} of {installer_size} bytes\)",
+        r'installer: started hidden: ".*\\yrfoinstall\.exe" -b',
+        r"installer: exit code 0",
+        r"status: 安装完毕",
+        r"game: started, shell result \d+: .*\\Marnholt\\game\.exe",
+        r"exit: code 0",
+    ])
     s.screenshot("game_started")
     subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
 
@@ -320,11 +365,44 @@ def case_server_down(s):
     check(not leftovers, f"left in TMP: {leftovers}")
 
 
+def case_not_found(s):
+    # The package is gone: the server answers 404. The status line shows
+    # the failure, and the log tells it without the screen.
+    _, temp = clean_install_state(s)
+    s.server("--not-found")
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the failure text", lambda: text_in(s, window, LONG_STATUS_TAIL, "failed"))
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    check_log(temp, [
+        r"start: quillmerex .*",
+        r"configuration: .*",
+        r"status: 开始下载\.\.\. \(install button clicked\)",
+        rf'request: "{URL}" direct -> HTTP 404, length \d+, no validator',
+        r"status: 连接异常,错误代码：404 \(download failed after 0 of 0 bytes\)",
+        r"exit: code 0",
+    ])
+    check(not os.path.exists(os.path.join(temp, "yrfoinstall.exe")), "a 404 page was kept as the installer")
+
+
 def case_window_shape(s):
     launcher = s.launcher()
     window = s.window(TITLE)
     x, y = s.origin(window)
-    shot = wait_for("the first paint", lambda: (lambda img: img if sum(img.getpixel((x + BODY_PIXEL[0], y + BODY_PIXEL[1]))) > 30 else None)(s.screenshot("ready")))
+
+    def painted_and_shaped(img):
+        # Wine hands the region to the X server on its own time: under load
+        # a first paint can show before the shape. Wait for both.
+        root = img.getpixel((2, 2)) if (x, y) != (0, 0) else (0, 0, 0)
+        painted = sum(img.getpixel((x + BODY_PIXEL[0], y + BODY_PIXEL[1]))) > 30
+        shaped = close_enough(img.getpixel((x + CORNER_PIXEL[0], y + CORNER_PIXEL[1])), root, 4)
+        return img if painted and shaped else None
+
+    shot = wait_for("the first paint with the window's shape",
+                    lambda: painted_and_shaped(s.screenshot("ready")), timeout=30)
     root = shot.getpixel((2, 2)) if (x, y) != (0, 0) else (0, 0, 0)
     body = shot.getpixel((x + BODY_PIXEL[0], y + BODY_PIXEL[1]))
     check(not close_enough(body, root, 4), f"the body {body} looks like the desktop {root}")
@@ -334,6 +412,30 @@ def case_window_shape(s):
     check(close_enough(shot.getpixel((x + BELOW_PIXEL[0], y + BELOW_PIXEL[1])), root, 4),
           "rows below 400 are not cut away")
     check(not close_enough(shot.getpixel((x + 6, y + 399 - 6)), root, 4), "the window ends before row 400")
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
+def case_publisher_skin(s):
+    # A launcher built with another skin folder (tests/e2e/skin, plain
+    # colours) shows its pictures: body, banner, the window's shape cut from
+    # its background, and the progress track once the install button is hit.
+    clean_install_state(s)
+    program = "launcher_e2e_skin.exe"
+    launcher = s.launcher(program=program)
+    window = s.window(TITLE)
+    x, y = s.origin(window)
+    shot = wait_for("the first paint", lambda: (lambda img: img if close_enough(
+        img.getpixel((x + BODY_PIXEL[0], y + BODY_PIXEL[1])), (150, 40, 60)) else None)(s.screenshot("ready")))
+    banner = shot.getpixel((x + 315, y + 150))
+    check(close_enough(banner, (30, 140, 90)), f"banner pixel {banner}")
+    root = shot.getpixel((2, 2)) if (x, y) != (0, 0) else (0, 0, 0)
+    check(close_enough(shot.getpixel((x + BELOW_PIXEL[0], y + BELOW_PIXEL[1])), root, 4),
+          "rows below the skin's 400 opaque rows are not cut away")
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the skin's progress track",
+             lambda: close_enough(s.pixel(window, TRACK_PIXEL, "track"), (230, 200, 20)))
     s.click(window, CLOSE_BUTTON)
     wait_for("the launcher to exit", lambda: launcher.poll() is not None)
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
@@ -395,8 +497,10 @@ def case_empty_configuration(s):
 CASES = {
     "whole_road": case_whole_road,
     "server_down": case_server_down,
+    "not_found": case_not_found,
     "window_shape": case_window_shape,
     "about": case_about,
+    "publisher_skin": case_publisher_skin,
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,
     "planted_dlls": case_planted_dlls,

@@ -3,6 +3,8 @@
 // and a clock that moves only when the worker waits.
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -850,6 +852,50 @@ TEST_F(WorkerTest, WithoutAPinNothingIsHashed)
     f.worker->Run();
     EXPECT_EQ(f.events.Operations(), "start finish");
     EXPECT_TRUE(f.trust.Hashed().empty());
+}
+
+// --- The log --------------------------------------------------------------
+
+class RecordingLog : public ILog {
+public:
+    void Write(const std::wstring& text) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lines.push_back(text);
+    }
+    std::vector<std::wstring> Lines() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::wstring> m_lines;
+};
+
+TEST_F(WorkerTest, LogsEveryAnswerEveryRetryAndTheDigest)
+{
+    Fixture f;
+    RecordingLog log;
+    Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
+    worker.SetClock(&f.clock);
+    f.task.pins.sha256 = kPin;
+    f.trust.digests = {kPin};
+    f.http.responses = {Response::Redirect(302, L"/mirror/setup.exe"), Response::Status(503),
+                        Response::Redirect(302, L"/mirror/setup.exe")};
+    f.http.Then(Response::Ok(10, {10})).With(HttpHeader::ETag, L"\"v1\"");
+    worker.Run();
+
+    const std::wstring mirror = L"http://127.0.0.1/mirror/setup.exe";
+    EXPECT_EQ(log.Lines(), (std::vector<std::wstring>{
+                               L"redirect: \"" + kUrl + L"\" -> HTTP 302 to \"" + mirror + L"\"",
+                               L"request: \"" + mirror + L"\" direct -> HTTP 503, length 0, no validator",
+                               L"retry: 1/5 in 2000 ms after 连接异常,错误代码：503",
+                               L"redirect: \"" + kUrl + L"\" -> HTTP 302 to \"" + mirror + L"\"",
+                               L"request: \"" + mirror + L"\" direct -> HTTP 200, length 10, validator \"v1\"",
+                               L"download: SHA-256 of \"" + kTemp + L"\" matches the pinned digest",
+                           }));
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+#include <windows.h>
+
+#include <charconv>
+
+#include "platform/win/WinLogPlatform.h"
+
+namespace {
+
+void AppendNumber(std::wstring& out, unsigned long value)
+{
+    char digits[12];
+    const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+}
+
+// A function of ntdll, which every process has loaded; null when absent.
+void* NtdllFunction(const char* name)
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll == nullptr ? nullptr : reinterpret_cast<void*>(GetProcAddress(ntdll, name));
+}
+
+}  // namespace
+
+// RtlGetVersion tells the true version; GetVersionExW answers as the
+// manifest lets it (6.2 for a program that does not declare Windows 10).
+// Under Wine, its version follows in brackets.
+std::wstring WinSystemInfo::WindowsVersion()
+{
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    using WineVersionFunction = const char*(CDECL*)();
+
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(NtdllFunction("RtlGetVersion"));
+    if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) {
+        info = {};
+        info.dwOSVersionInfoSize = sizeof info;
+        if (!GetVersionExW(&info))
+            return L"Windows (version unknown)";
+    }
+    std::wstring text = L"Windows ";
+    AppendNumber(text, info.dwMajorVersion);
+    text += L'.';
+    AppendNumber(text, info.dwMinorVersion);
+    text += L'.';
+    AppendNumber(text, info.dwBuildNumber);
+    if (info.szCSDVersion[0] != 0)
+        text += std::wstring(L" ") + info.szCSDVersion;
+    auto wineVersion = reinterpret_cast<WineVersionFunction>(NtdllFunction("wine_get_version"));
+    if (wineVersion != nullptr) {
+        text += L" (Wine ";
+        for (const char* c = wineVersion(); c != nullptr && *c != 0; ++c)
+            text += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+        text += L")";
+    }
+    return text;
+}

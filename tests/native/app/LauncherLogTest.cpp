@@ -1,0 +1,173 @@
+// What the log of a run says: the road's lines in order, the lines of each
+// kind of failure, and a road that goes the same way when its log cannot be
+// written.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "log/CFileLog.h"
+#include "tests/fakes/FakeLog.h"
+#include "tests/native/app/AppFixture.h"
+
+namespace {
+
+const std::wstring kLogPath = L"C:\\tmp\\quillmerex.log";
+const size_t kTimestamp = 24;  // "2024-03-05 07:08:09.010 "
+
+class LoggedRoad : public AppFixture {
+protected:
+    LoggedRoad()
+    {
+        http.SetBody(100, {60, 40});
+        files.PutFile(kStartProgram, {1});
+        platform.log = &log;
+    }
+
+    // Clicks the install button and handles the posted events until the
+    // game is started or the road has stopped at a failure.
+    void RunRoad()
+    {
+        log.Open(L"C:\\tmp");
+        Start();
+        Click(315, 315);
+        FakeAppWindowSystem::Message m{};
+        while (windows.Next(m)) {
+            app->OnTaskEvent(m.wParam, m.lParam);
+            if (m.wParam == 0)
+                return;
+            const auto* task = reinterpret_cast<const Task*>(m.wParam);
+            if (task->state.load() == TaskState::Failed && app->taskManager.Threads().empty())
+                return;
+        }
+    }
+
+    // The log's lines without their time.
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> texts;
+        for (const std::string& line : logFiles.Lines(kLogPath))
+            texts.push_back(line.size() > kTimestamp ? line.substr(kTimestamp) : line);
+        return texts;
+    }
+
+    FakeLocalClock clock;
+    FakeLogFiles logFiles;
+    CFileLog log{clock, logFiles};
+};
+
+// Each of expected appears in texts, in this order, with anything between.
+::testing::AssertionResult InOrder(const std::vector<std::string>& texts, const std::vector<std::string>& expected)
+{
+    size_t next = 0;
+    for (const std::string& text : texts) {
+        if (next < expected.size() && text == expected[next])
+            ++next;
+    }
+    if (next == expected.size())
+        return ::testing::AssertionSuccess();
+    std::string all;
+    for (const std::string& text : texts)
+        all += "\n  " + text;
+    return ::testing::AssertionFailure() << "missing or out of order: " << expected[next] << "\nlog:" << all;
+}
+
+TEST_F(LoggedRoad, TellsTheWholeRoad)
+{
+    RunRoad();
+    const std::vector<std::string> texts = Texts();
+    EXPECT_TRUE(InOrder(texts, {
+        "configuration: url \"http://packages.example/package/Windows/pomvel_mini.exe\", name \"Orvantis\", "
+        "install folder \"Marnholt\", start program \"game.exe\", registry key \"Marnholt\"",
+        "status: 开始下载... (install button clicked)",
+        "request: \"http://packages.example/package/Windows/pomvel_mini.exe\" direct -> HTTP 200, length 100, "
+        "no validator",
+        "status: 下载完毕 (download: 100 of 100 bytes)",
+        "installer: started hidden: \"C:\\tmp\\yrfoinstall.exe\" -b",
+        "installer: exit code 0",
+        "status: 安装完毕",
+        "game: started, shell result 42: C:\\AppData\\Marnholt\\game.exe",
+    }));
+    // No line per chunk of the download.
+    for (const std::string& text : texts) {
+        EXPECT_EQ(text.find("正在下载"), std::string::npos) << text;
+    }
+    EXPECT_LE(texts.size(), 9u);
+}
+
+struct FailureCase {
+    const char* name;
+    std::function<void(LoggedRoad&)> arrange;
+    std::vector<std::string> lines;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class LoggedFailure : public LoggedRoad, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(LoggedFailure, SaysWhatFailedWithItsCodeAndTheTextShown)
+{
+    GetParam().arrange(*this);
+    RunRoad();
+    EXPECT_TRUE(InOrder(Texts(), GetParam().lines));
+}
+
+const FailureCase kFailures[] = {
+    {"NotFound", [](LoggedRoad& f) { f.http.responses = {FakeHttpClient::Response::Status(404)}; },
+     {"request: \"http://packages.example/package/Windows/pomvel_mini.exe\" direct -> HTTP 404, length 0, "
+      "no validator",
+      "status: 连接异常,错误代码：404 (download failed after 0 of 0 bytes)"}},
+    // Failures that are not tried again, so that the road ends without a pause.
+    {"UnknownHost", [](LoggedRoad& f) { f.http.responses = {FakeHttpClient::Response::OpenFailure(12007)}; },
+     {"status: 连接不可用,错误代码：12007 (download failed after 0 of 0 bytes)"}},
+    {"ConnectionBroken",
+     [](LoggedRoad& f) {
+         f.http.responses[0].reads = {FakeHttpClient::Data(60), FakeHttpClient::Failure(12019)};
+         f.http.responses[0].headers[HttpHeader::ETag] = L"\"v1\"";
+     },
+     {"request: \"http://packages.example/package/Windows/pomvel_mini.exe\" direct -> HTTP 200, length 100, "
+      "validator \"v1\"",
+      "status: 连接异常,错误代码：12019 (download failed after 60 of 100 bytes)"}},
+    {"TemporaryFileRefused", [](LoggedRoad& f) { f.files.createFails = true; },
+     {"download: the temporary file cannot be created, code 5",
+      "status: 无法创建写入文件 (download failed after 0 of 100 bytes)"}},
+    {"InstallerNotStarted", [](LoggedRoad& f) { f.processes.startFails = true; },
+     {"status: 下载完毕 (download: 100 of 100 bytes)", "installer: not started, code 2",
+      "status: 调用安装程序失败,错误码：2 (install failed)"}},
+    {"InstallerFails", [](LoggedRoad& f) { f.processes.exitCode = 1; },
+     {"installer: started hidden: \"C:\\tmp\\yrfoinstall.exe\" -b", "installer: exit code 1",
+      "status: 安装未完成 (install failed)"}},
+    {"NoStartProgram",
+     [](LoggedRoad& f) { f.files.Delete(L"C:\\AppData\\Marnholt\\game.exe"); },
+     {"status: 安装完毕", "game: no start program at C:\\AppData\\Marnholt\\game.exe", "status: 安装异常,无启动程序"}},
+    {"GameNotStarted", [](LoggedRoad& f) { f.shell.result = 2; },
+     {"game: not started, shell result 2: C:\\AppData\\Marnholt\\game.exe", "status: 启动游戏失败,错误代码：2"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Launcher, LoggedFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The road with a log that cannot be opened, or whose every write fails,
+// goes exactly as the road without a log.
+class BrokenLog : public LoggedRoad, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(BrokenLog, ChangesNothingOnTheRoad)
+{
+    logFiles.openFails = GetParam();
+    logFiles.appendFails = !GetParam();
+    RunRoad();
+    EXPECT_EQ(processes.CommandLines(), (std::vector<std::wstring>{L"\"C:\\tmp\\yrfoinstall.exe\" -b"}));
+    EXPECT_EQ(g_statusLabel->m_text, L"安装完毕");
+    EXPECT_EQ(shell.opened, (std::vector<std::wstring>{kStartProgram}));
+    EXPECT_EQ(windows.destroyed, 1);
+    EXPECT_EQ(logFiles.Content(kLogPath), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, BrokenLog, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "CannotBeOpened" : "CannotBeWritten"); });
+
+}  // namespace

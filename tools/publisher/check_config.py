@@ -1,0 +1,220 @@
+#!/usr/bin/env python3
+"""Checks a launcher configuration file before it is compiled in.
+
+    python3 tools/publisher/check_config.py CONFIG.ini
+
+The launcher reads its configuration as code page 936 (GBK) text, line by
+line, the way it is described in README.md ("For publishers"). This checker
+reads the file the same way and reports, one line each, as a compiler does:
+
+    CONFIG.ini:6: error: k_comm_url is not an absolute http or https address: "ftp://x"
+    CONFIG.ini:6: warning: k_comm_url uses http: ...
+
+Errors: text that is not code page 936 (UTF-8, UTF-16, a byte-order mark,
+bytes the code page does not define); a key the launcher reads that is
+missing or empty; a download address that is not absolute http or https; a
+folder, program or registry name that cannot be a file name; an optional
+key of a wrong form (k_comm_sha256: 64 hexadecimal digits; k_comm_signer:
+some text). Warnings: an http address, lines the launcher ignores.
+
+Exit code 0 when there is no error (warnings allowed), 1 otherwise, 2 when
+the file cannot be read. Needs only Python 3's standard library.
+"""
+import re
+import sys
+from urllib.parse import urlsplit
+
+# The keys the launcher reads, with what it uses them for.
+REQUIRED = [
+    ("cver", "k_comm_url", "the installer's download address"),
+    ("pack", "k_name", "the game's name in the caption and on the screen"),
+    ("pack", "k_installAppName", "the game's install folder"),
+    ("pack", "k_startAppName", "the game's start program"),
+    ("pack", "k_installerKey", "the game's App Paths registry key"),
+]
+FILE_NAME_KEYS = ("k_installAppName", "k_startAppName", "k_installerKey")
+FORBIDDEN_IN_NAMES = set('\\/:*?"<>|')
+
+
+def split_lines(data):
+    """Lines as the launcher reads them: CR LF, a lone CR or a lone LF end a
+    line, except where the byte is the second byte of a two-byte character
+    (any byte after a byte above 0x80). Yields (line number, bytes)."""
+    number, start, p = 1, 0, 0
+    while p < len(data):
+        b = data[p]
+        if b == 0x0D or b == 0x0A:
+            yield number, data[start:p]
+            p += 2 if b == 0x0D and p + 1 < len(data) and data[p + 1] == 0x0A else 1
+            start = p
+            number += 1
+        elif b > 0x80 and p + 1 < len(data):
+            p += 2
+        else:
+            p += 1
+    if start < len(data):
+        yield number, data[start:]
+
+
+def user_defined(lead, trail):
+    """The two-byte areas that Windows' code page 936 maps to the private
+    use area and Python's GBK codec leaves undefined."""
+    return ((0xAA <= lead <= 0xAF or 0xF8 <= lead <= 0xFE) and 0xA1 <= trail <= 0xFE) or \
+           (0xA1 <= lead <= 0xA7 and 0x40 <= trail <= 0xA0 and trail != 0x7F)
+
+
+def decode_line(raw):
+    """The line's text, or (None, column, why) for a unit code page 936 does
+    not define."""
+    text, p = [], 0
+    while p < len(raw):
+        b = raw[p]
+        if b < 0x80:
+            text.append(chr(b))
+            p += 1
+            continue
+        if b == 0x80:
+            text.append("\u20ac")
+            p += 1
+            continue
+        if p + 1 >= len(raw):
+            return None, p + 1, "a first byte %02X without its second byte" % b
+        unit = raw[p:p + 2]
+        try:
+            text.append(unit.decode("gbk"))
+        except UnicodeDecodeError:
+            if not user_defined(unit[0], unit[1]):
+                return None, p + 1, "bytes %02X %02X are no character of code page 936" % (unit[0], unit[1])
+            text.append("\ue000")
+        p += 2
+    return "".join(text), None, None
+
+
+class Report:
+    def __init__(self, path):
+        self.path = path
+        self.errors = 0
+        self.lines = []
+
+    def error(self, line, message):
+        self.errors += 1
+        self.lines.append((line, f"{self.path}:{line}: error: {message}"))
+
+    def warning(self, line, message):
+        self.lines.append((line, f"{self.path}:{line}: warning: {message}"))
+
+    def text(self):
+        """The messages in the order of their lines."""
+        return [message for _, message in sorted(self.lines, key=lambda entry: entry[0])]
+
+
+def is_utf8(raw):
+    try:
+        raw.decode("utf-8")
+        return True
+    except UnicodeDecodeError:
+        return False
+
+
+def wrong_encoding(data, report):
+    """Reports a file in another encoding as a whole; True when it is one."""
+    if data.startswith(b"\xef\xbb\xbf"):
+        report.error(1, "the file starts with a UTF-8 byte-order mark; save it as code page 936 (GBK) "
+                        "without a byte-order mark")
+        return True
+    if data.startswith(b"\xff\xfe") or data.startswith(b"\xfe\xff") or b"\x00" in data[:200]:
+        report.error(1, "the file is UTF-16 text; save it as code page 936 (GBK)")
+        return True
+    return False
+
+
+def check(path, data):
+    report = Report(path)
+    if wrong_encoding(data, report):
+        return report
+    sections = {}  # name -> (header line, {key: (line, value)})
+    current = None
+    for number, raw in split_lines(data):
+        text, column, why = decode_line(raw)
+        # Chinese text in UTF-8 often also makes GBK characters, wrong ones:
+        # a line of non-ASCII bytes that is valid UTF-8 is taken for UTF-8.
+        if any(b > 0x7F for b in raw) and is_utf8(raw):
+            report.error(number, "this line is UTF-8 text, not code page 936 (GBK); save the file as GBK")
+        elif text is None:
+            report.error(number, f"column {column}: {why}")
+        if text is None:
+            text = raw.decode("gbk", errors="replace")
+        line = text.strip(" \t")
+        if not line:
+            continue
+        if len(line) > 2 and line[0] == "[" and line[-1] == "]":
+            name = line[1:-1]
+            if name in sections:
+                report.warning(number, f"section [{name}] again: it replaces the one on line "
+                                       f"{sections[name][0]}, whose keys are lost")
+            current = name
+            sections[name] = (number, {})
+            continue
+        if "=" in line:
+            key, value = (part.strip(" \t") for part in line.split("=", 1))
+            if current is None:
+                report.warning(number, f"{key} stands before any section and is never read")
+                continue
+            sections[current][1][key] = (number, value)
+            continue
+        report.warning(number, "neither a [section] nor key=value; the launcher ignores this line")
+
+    for section, key, use in REQUIRED:
+        header, keys = sections.get(section, (None, {}))
+        if header is None:
+            report.error(1, f"no section [{section}]: {key} is missing; it is {use}")
+        elif key not in keys:
+            report.error(header, f"{key} is missing from section [{section}]; it is {use}")
+        elif not keys[key][1]:
+            report.error(keys[key][0], f"{key} is empty; it is {use}")
+
+    cver = sections.get("cver", (None, {}))[1]
+    pack = sections.get("pack", (None, {}))[1]
+    if cver.get("k_comm_url", (0, ""))[1]:
+        number, url = cver["k_comm_url"]
+        parts = urlsplit(url)
+        if parts.scheme.lower() not in ("http", "https") or not parts.hostname:
+            report.error(number, f'k_comm_url is not an absolute http or https address: "{url}"')
+        elif parts.scheme.lower() == "http":
+            report.warning(number, "k_comm_url uses http: the download can be read and changed on its way; "
+                                   "prefer https")
+    for key in FILE_NAME_KEYS:
+        number, value = pack.get(key, (0, ""))
+        bad = sorted(set(value) & FORBIDDEN_IN_NAMES)
+        if bad:
+            report.error(number, f'{key} must be a plain name, without {" ".join(bad)}: "{value}"')
+    if "k_comm_sha256" in cver:
+        number, value = cver["k_comm_sha256"]
+        if not re.fullmatch(r"[0-9A-Fa-f]{64}", value):
+            report.error(number, "k_comm_sha256 must be the installer's SHA-256, 64 hexadecimal digits")
+    if "k_comm_signer" in cver:
+        number, value = cver["k_comm_signer"]
+        if not value:
+            report.error(number, "k_comm_signer is empty; name the installer's signer or leave the key out")
+    return report
+
+
+def main(argv):
+    if len(argv) != 2:
+        print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
+        return 2
+    path = argv[1]
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError as e:
+        print(f"{path}: error: cannot be read: {e.strerror}", file=sys.stderr)
+        return 2
+    report = check(path, data)
+    for line in report.text():
+        print(line)
+    return 1 if report.errors else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
