@@ -5,7 +5,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 PACKAGES="cmake make g++ googletest libgtest-dev g++-mingw-w64-i686 wine wine32:i386 \
 xvfb xauth xdotool imagemagick fonts-wqy-microhei fonts-liberation fonts-wine \
-python3 python3-pil curl clang libclang-rt-14-dev nginx tinyproxy openssl"
+python3 python3-pil curl clang libclang-rt-14-dev nginx tinyproxy openssl osslsigncode"
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
