@@ -23,6 +23,7 @@
 #include "tests/fakes/RecordingTaskEventHandler.h"
 #include "tests/win/tasks/InternetCache.h"
 #include "tests/win/tasks/TempFolder.h"
+#include "tests/win/tasks/TrustedTestCa.h"
 
 namespace {
 
@@ -74,51 +75,6 @@ std::string Body(size_t length)
         body[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
     return body;
 }
-
-// The test CA in the local machine's trusted roots while the suite runs.
-// The store is closed after each change: a registry store writes its
-// changes when it is closed, and only then does a new chain engine see them.
-class TrustedTestCa {
-public:
-    bool Add(const std::string& der)
-    {
-        m_der = der;
-        HCERTSTORE store = OpenRoot();
-        if (store == nullptr)
-            return false;
-        const BOOL added = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, Bytes(), Size(),
-                                                            CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-        CertCloseStore(store, 0);
-        return added != FALSE;
-    }
-    ~TrustedTestCa()
-    {
-        if (m_der.empty())
-            return;
-        HCERTSTORE store = OpenRoot();
-        PCCERT_CONTEXT ours = CertCreateCertificateContext(X509_ASN_ENCODING, Bytes(), Size());
-        if (store != nullptr && ours != nullptr) {
-            PCCERT_CONTEXT found =
-                CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, ours, nullptr);
-            if (found != nullptr)
-                CertDeleteCertificateFromStore(found);  // frees found too
-        }
-        if (ours != nullptr)
-            CertFreeCertificateContext(ours);
-        if (store != nullptr)
-            CertCloseStore(store, 0);
-    }
-
-private:
-    static HCERTSTORE OpenRoot()
-    {
-        return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-    }
-    const BYTE* Bytes() const { return reinterpret_cast<const BYTE*>(m_der.data()); }
-    DWORD Size() const { return static_cast<DWORD>(m_der.size()); }
-
-    std::string m_der;
-};
 
 // The system's proxy, set as a player's Internet Settings would have it
 // (with loopback addresses sent through it too, which Windows does only
