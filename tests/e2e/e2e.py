@@ -388,6 +388,53 @@ def case_not_found(s):
     check(not os.path.exists(os.path.join(temp, "yrfoinstall.exe")), "a 404 page was kept as the installer")
 
 
+def case_pinned_installer(s):
+    # A launcher that pins the demo installer's SHA-256 digest runs it.
+    local, temp = clean_install_state(s)
+    release = held_server(s)
+    launcher = s.launcher(program="launcher_e2e_pinned.exe")
+    window = s.window(TITLE)
+    road_after_start(s, launcher, window, local, temp, release)
+    check_log(temp, [
+        r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest',
+        r"installer: SHA-256 matches the pinned digest",
+        r'installer: started hidden: ".*\\yrfoinstall\.exe" -b',
+    ])
+
+
+def case_pinned_installer_changed(s):
+    # The same launcher, served the installer with one byte changed: it is
+    # downloaded a second time, refused again, and nothing of it runs or
+    # is left.
+    local, temp = clean_install_state(s)
+    with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
+        data = bytearray(f.read())
+    data[len(data) // 2] ^= 0xFF
+    changed = os.path.join(s.work, "changed.exe")
+    with open(changed, "wb") as f:
+        f.write(data)
+    s.server("--file", changed)
+    launcher = s.launcher(program="launcher_e2e_pinned.exe")
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+
+    def refused():
+        try:
+            return f"status: 安装包校验失败 (download failed after {len(data)} of {len(data)} bytes)" in log_texts(temp)
+        except (Failure, OSError):
+            return False
+    wait_for("the refusal", refused)
+    check(launcher.poll() is None, "the launcher closed after the refusal")
+    check(len(s.requests()) == 2, f"expected two downloads, got {s.requests()}")
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    check(not leftovers, f"left in TMP: {leftovers}")
+    check(not os.path.exists(os.path.join(local, "Orvantis")), "the changed installer ran")
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    check_log(temp, [r'download: SHA-256 of ".*" differs from the pinned digest'] * 2)
+
+
 def case_window_shape(s):
     launcher = s.launcher()
     window = s.window(TITLE)
@@ -504,6 +551,8 @@ CASES = {
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,
     "planted_dlls": case_planted_dlls,
+    "pinned_installer": case_pinned_installer,
+    "pinned_installer_changed": case_pinned_installer_changed,
 }
 
 
