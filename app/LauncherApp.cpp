@@ -138,6 +138,8 @@ void LauncherApp::StartInstall()
     const std::wstring sha256 = config.GetValue(L"cver", L"k_comm_sha256");
     if (!sha256.empty() && !ParseSha256Pin(sha256, pins.sha256)) {
         g_statusLabel->SetText(true, false, kInvalidPin);
+        m_platform.log->Write(L"status: " + std::wstring(kInvalidPin) +
+                              L" (k_comm_sha256 is not 64 hexadecimal digits; nothing downloaded)");
         return;
     }
     pins.signer = config.GetValue(L"cver", L"k_comm_signer");
