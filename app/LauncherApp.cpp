@@ -17,6 +17,7 @@
 #include "ui/CPane.h"
 #include "ui/CProgress.h"
 #include "ui/CResImage.h"
+#include "ui/Dpi.h"
 
 LauncherApp* g_app = nullptr;
 
@@ -85,7 +86,21 @@ WindowHandle LauncherApp::Window()
 
 void LauncherApp::BuildScreen()
 {
-    rootPane = BuildLauncherScreen(Window(), *m_platform.windows, config.GetValue(L"pack", L"k_name"));
+    rootPane = BuildLauncherScreen(Window(), *m_platform.windows, config.GetValue(L"pack", L"k_name"), dpi);
+    if (g_installButton != nullptr)
+        g_installButton->m_focusCue = keyboardCues;
+}
+
+void LauncherApp::SetDpi(int32_t newDpi)
+{
+    dpi = newDpi;
+    if (background)
+        background->SelectForDpi(dpi);
+    WindowHandle window = Window();
+    if (rootPane)
+        LayOutLauncherScreen(*rootPane, window, *m_platform.windows, dpi);
+    if (window != nullptr)
+        m_platform.windows->InvalidateRect(window, nullptr, true);
 }
 
 void LauncherApp::Release()
@@ -212,24 +227,47 @@ void LauncherApp::OnLButtonUp(int32_t x, int32_t y)
         return;
     released = nullptr;
     rootPane->HitTest(x, y, &released);
-    if (released != nullptr && released == pressed) {
-        switch (released->m_id) {
-        case ID_CLOSE:
-            m_platform.windows->DestroyWindow(Window());
-            break;
-        case ID_MINIMIZE:
-            m_platform.windows->Minimize(Window());
-            break;
-        case ID_INSTALL:
-            StartInstall();
-            break;
-        default:
-            break;
-        }
-    }
+    if (released != nullptr && released == pressed)
+        Activate(released->m_id);
     if (pressed != nullptr) {
         pressed->OnMouseUp();
         pressed = nullptr;
+    }
+}
+
+void LauncherApp::Activate(int32_t id)
+{
+    switch (id) {
+    case ID_CLOSE:
+        m_platform.windows->DestroyWindow(Window());
+        break;
+    case ID_MINIMIZE:
+        m_platform.windows->Minimize(Window());
+        break;
+    case ID_INSTALL:
+        StartInstall();
+        break;
+    default:
+        break;
+    }
+}
+
+bool LauncherApp::OnKeyDown(uint32_t key)
+{
+    if (key != kKeyReturn && key != kKeySpace)
+        return false;
+    if (g_installButton == nullptr || !g_installButton->m_visible)
+        return false;
+    Activate(ID_INSTALL);
+    return true;
+}
+
+void LauncherApp::SetKeyboardCues(bool show)
+{
+    keyboardCues = show;
+    if (g_installButton != nullptr && g_installButton->m_focusCue != show) {
+        g_installButton->m_focusCue = show;
+        g_installButton->Invalidate();
     }
 }
 
@@ -244,8 +282,12 @@ void LauncherApp::OnMouseLeave()
 
 void LauncherApp::Paint(DeviceContext dc)
 {
-    if (background)
-        background->DrawAt(dc, 0, 0);
+    if (background) {
+        int32_t width = 0;
+        int32_t height = 0;
+        background->GetDesignSize(width, height);
+        background->Draw(dc, ScaleRectByDpi(Rect{0, 0, width, height}, dpi));
+    }
     if (rootPane)
         rootPane->Draw(dc);
 }

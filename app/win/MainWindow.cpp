@@ -6,17 +6,20 @@
 
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
+#include "app/win/WindowDpi.h"
 #include "app/win/WindowRegion.h"
 #include "platform/win/OffscreenBitmap.h"
 #include "platform/win/ScopedHandles.h"
 #include "resources/resource.h"
 #include "tasks/Task.h"
 #include "ui/CResImage.h"
+#include "ui/Dpi.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
-
-constexpr int kWindowWidth = 630;
-constexpr int kWindowHeight = 453;
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
@@ -93,6 +96,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_TASK_EVENT:
         app->OnTaskEvent(static_cast<uintptr_t>(wParam), static_cast<uintptr_t>(lParam));
         return 0;
+    case WM_DPICHANGED:
+        ApplyDpi(*app, window, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -120,29 +126,64 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance)
     windowClass.lpszClassName = className;
     RegisterClassExW(&windowClass);
 
-    const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - kWindowWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - kWindowHeight) / 2;
+    // Made at the screen's DPI; a window that lands on a screen of another
+    // DPI (per-monitor DPI) is resized to it at once.
+    int32_t dpi = ScreenDpi();
+    const int width = ScaleByDpi(kScreenWidth, dpi);
+    const int height = ScaleByDpi(kScreenHeight, dpi);
+    const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - height) / 2;
     const std::wstring caption = app.config.GetValue(L"pack", L"k_name");
     HWND window = CreateWindowExW(0, className, caption.c_str(),
-                                  WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX, x, y, kWindowWidth,
-                                  kWindowHeight, nullptr, nullptr, instance, nullptr);
+                                  WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX, x, y, width,
+                                  height, nullptr, nullptr, instance, nullptr);
     app.hwnd.store(window);
-    return window != nullptr;
+    if (window == nullptr)
+        return false;
+    const int32_t windowDpi = WindowDpi(window);
+    if (windowDpi != dpi) {
+        dpi = windowDpi;
+        SetWindowPos(window, nullptr, 0, 0, ScaleByDpi(kScreenWidth, dpi), ScaleByDpi(kScreenHeight, dpi),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    app.dpi = dpi;
+    return true;
 }
 
 void ApplyWindowRegion(LauncherApp& app)
 {
-    app.background = std::make_unique<CResImage>();
-    app.background->LoadFromResource(kImageBackground);
+    if (!app.background) {
+        app.background = std::make_unique<CResImage>();
+        app.background->LoadForDpi(kImageBackground, app.dpi);
+    } else {
+        app.background->SelectForDpi(app.dpi);
+    }
     HWND window = static_cast<HWND>(app.hwnd.load());
     if (window == nullptr)
         return;
     // The region comes from the picture just decoded for painting: decoding
     // it a second time would cost more than everything else here.
-    ScopedRegion shape = CreateRegionFromImage(*app.background);
+    ScopedRegion shape = CreateRegionFromImage(*app.background, app.dpi);
     // Once set, the region belongs to the window.
     if (shape && SetWindowRgn(window, shape.Get(), FALSE))
         shape.Release();
+}
+
+void ApplyDpi(LauncherApp& app, HWND window, int32_t dpi, const RECT* suggested)
+{
+    if (dpi <= 0)
+        return;
+    // The system's suggested place keeps the window where the user put it;
+    // the size is the window's own, scaled.
+    RECT place{};
+    if (suggested != nullptr)
+        place = *suggested;
+    else
+        GetWindowRect(window, &place);
+    SetWindowPos(window, nullptr, place.left, place.top, ScaleByDpi(kScreenWidth, dpi),
+                 ScaleByDpi(kScreenHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    app.SetDpi(dpi);
+    ApplyWindowRegion(app);
 }
 
 int RunMessageLoop(HINSTANCE instance)

@@ -7,6 +7,7 @@
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
 #include "app/win/MainWindow.h"
+#include "app/win/WindowDpi.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusSession.h"
 #include "platform/win/WinPlatform.h"
@@ -37,8 +38,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     WinProcessRunner processes;
     GdiplusGraphics graphics(instance);
     // The skin decodes while the window is being created.
-    graphics.Preload({kImageBackground, kImageSymbol, kImageClose, kImageMinimize, kImageBanner, kImageTrack,
-                      kImageBar});
+    graphics.Preload(SkinPictureIds(ScreenDpi()));
     SetUiPlatform(&graphics, &windows);
 
     Platform platform;

@@ -1,0 +1,26 @@
+#include "app/win/WindowDpi.h"
+
+#include "platform/win/ScopedHandles.h"
+#include "ui/Dpi.h"
+
+int32_t ScreenDpi()
+{
+    ScopedWindowDc screen = GetWindowDc(nullptr);
+    if (!screen)
+        return kBaseDpi;
+    const int dpi = GetDeviceCaps(screen.Get().dc, LOGPIXELSX);
+    return dpi > 0 ? dpi : kBaseDpi;
+}
+
+int32_t WindowDpi(HWND window)
+{
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr && window != nullptr) {
+        const UINT dpi = getDpiForWindow(window);
+        if (dpi > 0)
+            return static_cast<int32_t>(dpi);
+    }
+    return ScreenDpi();
+}
