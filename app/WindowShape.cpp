@@ -42,7 +42,8 @@ int32_t ScaleRounded(int32_t value, int32_t numerator, int32_t denominator)
 
 }  // namespace
 
-std::vector<Rect> ScaleRuns(const std::vector<Rect>& runs, int32_t height, int32_t numerator, int32_t denominator)
+std::vector<Rect> ScaleRuns(const std::vector<Rect>& runs, int32_t width, int32_t height, int32_t numerator,
+                            int32_t denominator)
 {
     if (numerator == denominator || numerator <= 0 || denominator <= 0 || height <= 0)
         return numerator == denominator ? runs : std::vector<Rect>();
@@ -55,6 +56,7 @@ std::vector<Rect> ScaleRuns(const std::vector<Rect>& runs, int32_t height, int32
     }
 
     std::vector<Rect> scaled;
+    const int32_t scaledWidth = ScaleRounded(width, numerator, denominator);
     const int32_t scaledHeight = ScaleRounded(height, numerator, denominator);
     for (int32_t y = 0; y < scaledHeight; ++y) {
         // The source row under the centre of row y: floor((y + 0.5) x d / n).
@@ -63,7 +65,7 @@ std::vector<Rect> ScaleRuns(const std::vector<Rect>& runs, int32_t height, int32
             break;
         for (size_t i = rowStart[static_cast<size_t>(source)]; i < runs.size() && runs[i].top == source; ++i) {
             const int32_t left = ScaleRounded(runs[i].left, numerator, denominator);
-            const int32_t right = ScaleRounded(runs[i].right, numerator, denominator);
+            const int32_t right = scaledWidth - ScaleRounded(width - runs[i].right, numerator, denominator);
             if (right > left)
                 scaled.push_back(Rect{left, y, right, y + 1});
         }

@@ -46,7 +46,7 @@ ScopedRegion CreateRegionFromImage(const CResImage& image, int32_t dpi)
     // A picture of set s is drawn at dpi / (96 x s) of its size.
     const int32_t numerator = dpi > 0 ? dpi : kBaseDpi;
     const int32_t denominator = kBaseDpi * image.Set();
-    const std::vector<Rect> scaled = ScaleRuns(runs, height, numerator, denominator);
+    const std::vector<Rect> scaled = ScaleRuns(runs, width, height, numerator, denominator);
     return CreateRegionFromRuns(scaled, ScaleRounded(width, numerator, denominator),
                                 ScaleRounded(height, numerator, denominator));
 }
