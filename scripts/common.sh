@@ -61,8 +61,11 @@ stop_xvfb() {
 # hang it), and fonts for the families the program names: the skin's
 # "微软雅黑" and the dialogs' "MS Shell Dlg" must reach a font with Chinese
 # glyphs. Names in Chinese reach the registry only through a UTF-16 .reg file.
+# Keyboard cues as on a fresh Windows: hidden until the keyboard is used
+# (Wine's own default shows them always).
 prefix_settings() {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"UserPreferencesMask"=hex:10,00,00,80,12,00,00,00\r\n\r\n'
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
   printf '"Microsoft Sans Serif"="Liberation Sans"\r\n"微软雅黑"="WenQuanYi Micro Hei"\r\n\r\n'

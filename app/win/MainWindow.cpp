@@ -49,6 +49,25 @@ void Paint(LauncherApp& app, HWND window)
                   [&app](HDC dc) { app.Paint(dc); });
 }
 
+// The keyboard is in use: the window's keyboard cues (the focus outline)
+// show from now on. The system is told too, so that the window's UI state
+// (WM_QUERYUISTATE) says the same.
+void ShowKeyboardCues(LauncherApp& app, HWND window)
+{
+    if (app.keyboardCues)
+        return;
+    app.SetKeyboardCues(true);
+    SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+// A new window hides its keyboard cues until the keyboard is used, unless
+// the user asked the system to show them always.
+void InitializeKeyboardCues(LauncherApp& app)
+{
+    BOOL always = FALSE;
+    app.SetKeyboardCues(SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LauncherApp* app = g_app;
@@ -95,6 +114,23 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_TASK_EVENT:
         app->OnTaskEvent(static_cast<uintptr_t>(wParam), static_cast<uintptr_t>(lParam));
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        ShowKeyboardCues(*app, window);
+        if (message == WM_KEYDOWN && app->OnKeyDown(static_cast<uint32_t>(wParam)))
+            return 0;
+        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_UPDATEUISTATE:
+        // The system (or a parent) sets or clears the focus cue explicitly.
+        if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_SET)
+            app->SetKeyboardCues(false);
+        else if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_CLEAR)
+            app->SetKeyboardCues(true);
+        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_CLOSE:
+        // Alt+F4 and the system's close command: as the close button.
+        app->Activate(ID_CLOSE);
         return 0;
     case WM_DPICHANGED:
         ApplyDpi(*app, window, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
@@ -147,6 +183,7 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance)
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     app.dpi = dpi;
+    InitializeKeyboardCues(app);
     return true;
 }
 

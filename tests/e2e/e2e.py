@@ -491,7 +491,30 @@ def case_dpi(s):
         s.set_dpi(96)
 
 
+def case_keyboard(s):
+    # The focus outline shows once the keyboard is used; Return presses the
+    # install button (the download starts and fails: no package server);
+    # Alt+F4 closes as the close button does.
+    clean_install_state(s)
+    subprocess.run(["xdotool", "mousemove", "0", "0"], check=True)
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    outline = (227 + 4, 315)  # the outline's left bar, inside the button's edge
+    painted(s, window, BODY_PIXEL)
+    check(not close_enough(s.pixel(window, outline, "before_keys"), (230, 230, 230), 40),
+          "the focus outline shows before the keyboard was used")
+    s.key(window, "Tab")
+    wait_for("the focus outline", lambda: close_enough(s.pixel(window, outline, "focus_outline"), (230, 230, 230), 40))
+    s.key(window, "Return")
+    wait_for("the failure text", lambda: text_in(s, window, LONG_STATUS_TAIL, "after_return"))
+    check(launcher.poll() is None, "the launcher closed after a failed download")
+    s.key(window, "alt+F4")
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
 CASES = {
+    "keyboard": case_keyboard,
     "dpi": case_dpi,
     "whole_road": case_whole_road,
     "server_down": case_server_down,
