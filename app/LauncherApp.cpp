@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/AccessibleScreen.h"
 #include "app/ScreenLayout.h"
 #include "app/TaskEventView.h"
 #include "config/FolderVariable.h"
@@ -122,6 +123,24 @@ std::wstring LauncherApp::StartProgramPath() const
     return baseDir + L"\\" + installAppName + L"\\" + startAppName;
 }
 
+void LauncherApp::NotifyAccessible(AccessibleEvent event, const CUIBase* element)
+{
+    WindowHandle window = Window();
+    if (window == nullptr)
+        return;
+    const int32_t child = element == nullptr ? 0 : AccessibleChildId(*this, element);
+    if (element == nullptr || child != 0)
+        m_platform.windows->NotifyAccessible(window, event, child);
+}
+
+void LauncherApp::SetStatus(const std::wstring& text)
+{
+    if (g_statusLabel == nullptr)
+        return;
+    g_statusLabel->SetText(true, false, text);
+    NotifyAccessible(AccessibleEvent::NameChange, g_statusLabel);
+}
+
 void LauncherApp::StartInstall()
 {
     if (g_installButton == nullptr)
@@ -133,6 +152,8 @@ void LauncherApp::StartInstall()
     WindowHandle window = Window();
     m_platform.windows->InvalidateRect(window, nullptr, true);
     m_platform.windows->UpdateWindow(window);
+    // The install button left the screen; the bar and the status came.
+    NotifyAccessible(AccessibleEvent::Reorder, nullptr);
 
     auto task = std::make_unique<DownTask>();
     task->url = config.GetValue(L"cver", L"k_comm_url");
@@ -161,8 +182,10 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
         }
         if (update.setPercent)
             g_percentLabel->SetText(true, false, update.percent);
+        if (update.setFraction || update.setPercent)
+            NotifyAccessible(AccessibleEvent::ValueChange, g_progressBar);
         if (update.setStatus)
-            g_statusLabel->SetText(true, false, update.status);
+            SetStatus(update.status);
     }
 
     // A task's last two events can both be handled in its final state; the
@@ -180,16 +203,14 @@ void LauncherApp::LaunchGame()
     const std::wstring path = StartProgramPath();
     uint32_t attributes = 0;
     if (!m_platform.files->GetAttributes(path, attributes) || (attributes & kFileAttributeDirectory)) {
-        if (g_statusLabel != nullptr)
-            g_statusLabel->SetText(true, false, L"安装异常,无启动程序");
+        SetStatus(L"安装异常,无启动程序");
         return;
     }
     intptr_t result = m_platform.shell->Open(path);
     if (result <= 32) {
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.
-        if (g_statusLabel != nullptr)
-            g_statusLabel->SetText(true, false, L"启动游戏失败,错误代码：" + DecimalText(result));
+        SetStatus(L"启动游戏失败,错误代码：" + DecimalText(result));
         return;
     }
     m_platform.windows->DestroyWindow(Window());

@@ -14,6 +14,7 @@
 class CPane;
 class CUIBase;
 class CResImage;
+enum class AccessibleEvent;
 
 // Element ids the window acts on.
 constexpr int32_t ID_CLOSE = 0;
@@ -103,6 +104,12 @@ public:
     std::wstring installerKey;
 
 private:
+    // Sets the status line and tells screen readers its name changed.
+    void SetStatus(const std::wstring& text);
+    // Tells screen readers that element (the client area when null)
+    // changed; nothing when the element is not listed.
+    void NotifyAccessible(AccessibleEvent event, const CUIBase* element);
+
     // Declared before the task manager: its workers post through the poster
     // until the manager has stopped them, so the poster must outlive it.
     Platform m_platform;

@@ -6,6 +6,7 @@
 
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
+#include "app/win/ScreenAccessible.h"
 #include "app/win/WindowDpi.h"
 #include "app/win/WindowRegion.h"
 #include "platform/win/OffscreenBitmap.h"
@@ -77,7 +78,17 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     const int y = GET_Y_LPARAM(lParam);
     switch (message) {
     case WM_DESTROY:
+        ReleaseScreenAccessible();
         PostQuitMessage(0);
+        return 0;
+    case WM_GETOBJECT: {
+        LRESULT object = 0;
+        if (AnswerGetObject(window, wParam, lParam, object))
+            return object;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    case WM_ACTIVATE_ELEMENT:
+        app->Activate(static_cast<int32_t>(wParam));
         return 0;
     case WM_PAINT:
         Paint(*app, window);

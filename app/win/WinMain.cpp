@@ -7,6 +7,7 @@
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
 #include "app/win/MainWindow.h"
+#include "app/win/SingleInstance.h"
 #include "app/win/WindowDpi.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusSession.h"
@@ -53,6 +54,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 
     auto app = std::make_unique<LauncherApp>(platform);
     app->Init();
+    ScopedKernelHandle instanceMutex;
+    if (HandOverToRunningLauncher(*app, instance, instanceMutex))
+        return 0;
     if (!CreateMainWindow(*app, instance)) {
         app->Release();
         return 1;

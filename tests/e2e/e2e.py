@@ -185,6 +185,19 @@ class Session:
         subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
         subprocess.run(["xdotool", "key", *keys], check=True)
 
+    def probe(self, *args):
+        """Runs the accessibility probe (tests/win/app/AccessibleProbe.cpp);
+        returns its exit code and its output lines."""
+        exe = os.path.join(self.build, "tests", "win", "accessible_probe.exe")
+        result = subprocess.run([self.wine, exe, *args], env=self.env, capture_output=True, timeout=TIMEOUT)
+        return result.returncode, result.stdout.decode("utf-8", "replace").splitlines()
+
+    def accessible_children(self):
+        """The launcher's accessible children as (role, name, value, action)."""
+        code, lines = self.probe("tree", TITLE)
+        check(code == 0, f"the probe found no accessible object (exit code {code})")
+        return [tuple(line.split("\t")[1:5]) for line in lines if line.strip()]
+
     def set_dpi(self, dpi):
         """The prefix's screen DPI, read by each program as it starts."""
         if dpi == 96:
@@ -513,7 +526,64 @@ def case_keyboard(s):
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
 
 
+def case_one_instance(s):
+    # A second start brings the first launcher's window back (restored from
+    # the taskbar) and ends with 0 within 5 s, without a window of its own.
+    first = s.launcher()
+    window = s.window(TITLE)
+    painted(s, window, BODY_PIXEL)
+    s.click(window, (574, 20))  # minimise
+    wait_for("the window to be minimised", lambda: s.probe("iconic", TITLE)[1] == ["iconic"])
+    second = s.launcher()
+    started = time.monotonic()
+    wait_for("the second launcher to exit", lambda: second.poll() is not None, timeout=5.0, interval=0.05)
+    check(second.returncode == 0, f"second launcher exit code {second.returncode}")
+    check(time.monotonic() - started < 5.0, "the second launcher took 5 s or more")
+    wait_for("the window to be restored", lambda: s.probe("iconic", TITLE)[1] == ["normal"])
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{TITLE}$"],
+                            capture_output=True, text=True)
+    check(result.stdout.split() == [window], f"windows: {result.stdout.split()}, the first's {window}")
+    check(first.poll() is None, "the first launcher ended")
+    s.screenshot("restored")
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: first.poll() is not None)
+    check(first.returncode == 0, f"launcher exit code {first.returncode}")
+
+
+def case_accessible(s):
+    # A screen reader in another process finds the three buttons by name,
+    # the name, the banner, and after the install button's default action
+    # the progress bar with its value and the status line with its text.
+    clean_install_state(s)  # no package server: the download fails at once
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    painted(s, window, BODY_PIXEL)
+    children = s.accessible_children()
+    check(children == [
+        ("statictext", TITLE, "", ""),
+        ("pushbutton", "关闭", "", "按下"),
+        ("pushbutton", "最小化", "", "按下"),
+        ("graphic", TITLE, "", ""),
+        ("pushbutton", "立即安装", "", "按下"),
+    ], f"children before the download: {children}")
+    code, _ = s.probe("press", TITLE, "立即安装")
+    check(code == 0, f"the install button's default action failed: {code}")
+    wait_for("the failure text", lambda: text_in(s, window, LONG_STATUS_TAIL, "failed"))
+    children = s.accessible_children()
+    check([c[:2] for c in children] == [("statictext", TITLE), ("pushbutton", "关闭"), ("pushbutton", "最小化"),
+                                        ("graphic", TITLE), ("progressbar", "下载进度"), ("statictext", children[-1][1])],
+          f"children after the download: {children}")
+    check(children[4][2] == "0%", f"the progress bar's value {children[4]}")
+    check(children[5][1].startswith("连接不可用"), f"the status line {children[5]}")
+    code, _ = s.probe("press", TITLE, "关闭")
+    check(code == 0, f"the close button's default action failed: {code}")
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
 CASES = {
+    "accessible": case_accessible,
+    "one_instance": case_one_instance,
     "keyboard": case_keyboard,
     "dpi": case_dpi,
     "whole_road": case_whole_road,
