@@ -154,6 +154,7 @@ void LauncherApp::StartInstall()
     m_platform.windows->UpdateWindow(window);
     // The install button left the screen; the bar and the status came.
     NotifyAccessible(AccessibleEvent::Reorder, nullptr);
+    taskbarProgress.Connecting();
 
     auto task = std::make_unique<DownTask>();
     task->url = config.GetValue(L"cver", L"k_comm_url");
@@ -174,6 +175,7 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
     }
     Task* task = reinterpret_cast<Task*>(wParam);
     const TaskState state = task->state.load();
+    UpdateTaskbar(*task, state);
     if (g_statusLabel != nullptr) {
         ScreenUpdate update = ScreenUpdateFor(*task, state);
         if (update.setFraction) {
@@ -197,6 +199,37 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
     }
 }
 
+void LauncherApp::UpdateTaskbar(const Task& task, TaskState state)
+{
+    switch (state) {
+    case TaskState::Downloading:
+        if (task.type == TaskType::Download) {
+            const auto& download = static_cast<const DownTask&>(task);
+            taskbarProgress.Progress(download.downloadedSize.load(), download.totalSize.load());
+        }
+        break;
+    case TaskState::Started:
+        // The installer runs: no value to show.
+        if (task.type == TaskType::Install)
+            taskbarProgress.Working();
+        break;
+    case TaskState::Finished:
+        // The installer runs next, or the game starts next.
+        taskbarProgress.Working();
+        break;
+    case TaskState::Failed:
+        taskbarProgress.Failed();
+        break;
+    default:
+        break;
+    }
+}
+
+void LauncherApp::OnTaskbarButtonCreated()
+{
+    taskbarProgress.Connect(m_platform.taskbar, Window());
+}
+
 void LauncherApp::LaunchGame()
 {
     DetectInstall();
@@ -204,6 +237,7 @@ void LauncherApp::LaunchGame()
     uint32_t attributes = 0;
     if (!m_platform.files->GetAttributes(path, attributes) || (attributes & kFileAttributeDirectory)) {
         SetStatus(L"安装异常,无启动程序");
+        taskbarProgress.Failed();
         return;
     }
     intptr_t result = m_platform.shell->Open(path);
@@ -211,8 +245,10 @@ void LauncherApp::LaunchGame()
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.
         SetStatus(L"启动游戏失败,错误代码：" + DecimalText(result));
+        taskbarProgress.Failed();
         return;
     }
+    taskbarProgress.Finished();
     m_platform.windows->DestroyWindow(Window());
 }
 

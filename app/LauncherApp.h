@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/AppTaskEventPoster.h"
+#include "app/TaskbarProgress.h"
 #include "config/CIniConfig.h"
 #include "platform/Platform.h"
 #include "platform/Types.h"
@@ -79,6 +80,10 @@ public:
     // A key pressed in the window: Return and Space press the install
     // button while it is shown. True when the key did something.
     bool OnKeyDown(uint32_t key);
+    // The shell made the window's taskbar button: it shows the road's
+    // progress from now on.
+    void OnTaskbarButtonCreated();
+
     // The keyboard cues of the window changed: the install button shows its
     // focus outline while show is true.
     void SetKeyboardCues(bool show);
@@ -104,6 +109,8 @@ public:
     std::wstring installerKey;
 
 private:
+    // The taskbar button's part of a task event.
+    void UpdateTaskbar(const Task& task, TaskState state);
     // Sets the status line and tells screen readers its name changed.
     void SetStatus(const std::wstring& text);
     // Tells screen readers that element (the client area when null)
@@ -118,6 +125,7 @@ private:
 public:
     CTaskManger taskManager;
     CIniConfig config;
+    TaskbarProgress taskbarProgress;
 };
 
 // The application object, set by Init.

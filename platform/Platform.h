@@ -8,6 +8,7 @@ class IShell;
 class IHttpClient;
 class IFileSystem;
 class IProcessRunner;
+class ITaskbarButton;
 
 // The platform seams the application uses, filled once by the entry point
 // with the real implementations and by tests with fakes. None is owned here.
@@ -20,4 +21,5 @@ struct Platform {
     IHttpClient* http = nullptr;
     IFileSystem* files = nullptr;
     IProcessRunner* processes = nullptr;
+    ITaskbarButton* taskbar = nullptr;  // null where there is none
 };

@@ -50,6 +50,14 @@ void Paint(LauncherApp& app, HWND window)
                   [&app](HDC dc) { app.Paint(dc); });
 }
 
+// The message the shell sends once it has made the window's taskbar button
+// (0 when it cannot be registered).
+UINT TaskbarButtonCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"TaskbarButtonCreated");
+    return message;
+}
+
 // The keyboard is in use: the window's keyboard cues (the focus outline)
 // show from now on. The system is told too, so that the window's UI state
 // (WM_QUERYUISTATE) says the same.
@@ -147,6 +155,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         ApplyDpi(*app, window, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     default:
+        if (message == TaskbarButtonCreatedMessage() && message != 0) {
+            app->OnTaskbarButtonCreated();
+            return 0;
+        }
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -13,6 +13,7 @@
 #include "platform/win/GdiplusSession.h"
 #include "platform/win/WinPlatform.h"
 #include "platform/win/WinTaskPlatform.h"
+#include "platform/win/WinTaskbarButton.h"
 #include "ui/UiPlatform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
@@ -37,6 +38,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     WinHttpClient http;
     WinFileSystem files;
     WinProcessRunner processes;
+    WinTaskbarButton taskbar;
     GdiplusGraphics graphics(instance);
     // The skin decodes while the window is being created.
     graphics.Preload(SkinPictureIds(ScreenDpi()));
@@ -51,6 +53,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     platform.http = &http;
     platform.files = &files;
     platform.processes = &processes;
+    platform.taskbar = &taskbar;
 
     auto app = std::make_unique<LauncherApp>(platform);
     app->Init();
