@@ -581,7 +581,43 @@ def case_accessible(s):
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
 
 
+def case_dpi_change(s):
+    # The window moves to a screen of another DPI while it runs: its size,
+    # region, pictures and text follow, and back at 96 DPI it is the
+    # reference window again, pixel for pixel.
+    clean_install_state(s)  # no package server: the download fails at once
+    subprocess.run(["xdotool", "mousemove", "0", "0"], check=True)
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    painted(s, window, BODY_PIXEL)
+    for dpi in (144, 96):
+        code, _ = s.probe("dpi", TITLE, str(dpi))
+        check(code == 0, f"the probe could not reach the window: {code}")
+        size = (scaled(630, dpi), scaled(453, dpi))
+        wait_for(f"the window at {dpi} DPI", lambda: s.geometry(window) == size)
+        origin = s.origin(window)
+        caption_area = grown(scaled_box((227, 288, 403, 342), dpi), -scaled(5, dpi))
+        wait_for("the install button's text", lambda: light_box(s.screenshot("probe"), origin, caption_area))
+        shot = s.screenshot(f"changed_to_{dpi}")
+        root = shot.getpixel((2, 2))
+        body_bottom = scaled(400, dpi)
+        at = lambda px, py: shot.getpixel((origin[0] + px, origin[1] + py))
+        check(close_enough(at(size[0] // 2, body_bottom), root, 4), f"row {body_bottom} not cut away at {dpi} DPI")
+        check(not close_enough(at(size[0] // 2, body_bottom - 1), root, 4), f"the body ends early at {dpi} DPI")
+        check(close_enough(at(0, 0), root, 4), f"top-left corner not cut away at {dpi} DPI")
+    differing = unchanged_from_reference(shot, origin)
+    check(not differing, f"back at 96 DPI {len(differing)} pixels differ from the reference, first {differing[:5]}")
+    s.probe("dpi", TITLE, "144")
+    wait_for("the window at 144 DPI", lambda: s.geometry(window) == (945, 680))
+    s.click(window, (scaled(315, 144), scaled(315, 144)))
+    wait_for("the failure text", lambda: text_in(s, window, scaled_box(LONG_STATUS_TAIL, 144), "failed_at_144"))
+    s.click(window, (scaled(601, 144), scaled(20, 144)))
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
 CASES = {
+    "dpi_change": case_dpi_change,
     "accessible": case_accessible,
     "one_instance": case_one_instance,
     "keyboard": case_keyboard,

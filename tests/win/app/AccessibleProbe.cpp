@@ -1,4 +1,5 @@
-// A screen reader's view of a running launcher, for the end-to-end tests:
+// A screen reader's view of a running launcher, for the end-to-end tests
+// (and a screen that changes its DPI under it):
 // finds the window by its class and caption, takes its client area's
 // accessible object from another process (AccessibleObjectFromWindow), and
 //
@@ -8,6 +9,10 @@
 //   accessible_probe press CAPTION NAME    runs the default action of the
 //                                          child named NAME
 //   accessible_probe iconic CAPTION        prints "iconic" or "normal"
+//   accessible_probe dpi CAPTION N         tells the window its screen is
+//                                          now N DPI (WM_DPICHANGED, with
+//                                          no suggested place: a pointer
+//                                          would not cross processes)
 //
 // Exit code 0 on success, 2 when the window or the object is not found, 3
 // when the named child is missing or its action fails.
@@ -108,6 +113,11 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     if (command == L"iconic") {
         Print(IsIconic(window) ? L"iconic" : L"normal");
+        return 0;
+    }
+    if (command == L"dpi" && argc >= 4) {
+        const WORD dpi = static_cast<WORD>(_wtoi(argv[3]));
+        SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), 0);
         return 0;
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
