@@ -32,35 +32,31 @@ std::wstring UserId()
     return std::wstring(text);
 }
 
-// The running launcher's window: its class and caption are this one's. The
-// first launcher may still be creating it, so it is looked for a while.
-HWND FindRunningWindow(HINSTANCE instance, const std::wstring& caption)
-{
-    wchar_t className[100] = {};
-    LoadStringW(instance, IDS_CLASS_NAME, className, 100);
-    for (int attempt = 0; attempt < 60; ++attempt) {
-        HWND window = FindWindowW(className, caption.c_str());
-        if (window != nullptr)
-            return window;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 bool HandOverToRunningLauncher(const LauncherApp& app, HINSTANCE instance, ScopedKernelHandle& mutex)
 {
     const std::wstring name = InstanceMutexName(UserId(), app.installAppName);
-    mutex.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
-    if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS)
-        return false;
-    mutex.Reset();
-    HWND window = FindRunningWindow(instance, app.config.GetValue(L"pack", L"k_name"));
-    if (window != nullptr) {
-        if (IsIconic(window))
-            ShowWindowAsync(window, SW_RESTORE);
-        SetForegroundWindow(window);
+    const std::wstring caption = app.config.GetValue(L"pack", L"k_name");
+    wchar_t className[100] = {};
+    LoadStringW(instance, IDS_CLASS_NAME, className, 100);
+    // The running launcher may still be making its window, or be closing:
+    // look for its window for up to 3 s, and take the mutex over once the
+    // other launcher has let go of it.
+    for (int attempt = 0; attempt < 60; ++attempt) {
+        mutex.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
+        if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+        mutex.Reset();
+        HWND window = FindWindowW(className, caption.c_str());
+        if (window != nullptr) {
+            if (IsIconic(window))
+                ShowWindowAsync(window, SW_RESTORE);
+            SetForegroundWindow(window);
+            return true;
+        }
+        Sleep(50);
     }
+    // Another launcher of the game runs but shows no window: it is left to it.
     return true;
 }

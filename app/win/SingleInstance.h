@@ -10,6 +10,7 @@ class LauncherApp;
 // and keeps it in mutex for as long as the caller holds that. True when a
 // launcher of the same game already runs for this user: its window has been
 // brought to the front (restored when minimised), and this process should
-// end with code 0 without a window. When the mutex cannot be made at all,
-// the launcher runs (false).
+// end with code 0 without a window. A launcher that is closing is waited
+// for (up to 3 s): once it has let go of the mutex, this one runs (false).
+// When the mutex cannot be made at all, the launcher runs (false).
 bool HandOverToRunningLauncher(const LauncherApp& app, HINSTANCE instance, ScopedKernelHandle& mutex);

@@ -641,6 +641,8 @@ def main():
     os.makedirs(artifacts, exist_ok=True)
     session = Session(os.path.abspath(args.build), artifacts)
     try:
+        if args.case.startswith("dpi"):
+            session.set_dpi(96)  # a run cut short may have left another DPI behind
         CASES[args.case](session)
     except Failure as failure:
         print(f"FAILED {args.case}: {failure}", file=sys.stderr)
