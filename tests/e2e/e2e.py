@@ -641,8 +641,9 @@ def main():
     os.makedirs(artifacts, exist_ok=True)
     session = Session(os.path.abspath(args.build), artifacts)
     try:
-        if args.case.startswith("dpi"):
-            session.set_dpi(96)  # a run cut short may have left another DPI behind
+        # Every case at 96 DPI unless it says otherwise, also after a DPI
+        # case that was cut short.
+        session.set_dpi(96)
         CASES[args.case](session)
     except Failure as failure:
         print(f"FAILED {args.case}: {failure}", file=sys.stderr)
