@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/AccessibleScreen.h"
 #include "app/ScreenLayout.h"
 #include "app/TaskEventView.h"
 #include "config/FolderVariable.h"
@@ -17,6 +18,7 @@
 #include "ui/CPane.h"
 #include "ui/CProgress.h"
 #include "ui/CResImage.h"
+#include "ui/Dpi.h"
 
 LauncherApp* g_app = nullptr;
 
@@ -97,7 +99,21 @@ WindowHandle LauncherApp::Window()
 
 void LauncherApp::BuildScreen()
 {
-    rootPane = BuildLauncherScreen(Window(), *m_platform.windows, config.GetValue(L"pack", L"k_name"));
+    rootPane = BuildLauncherScreen(Window(), *m_platform.windows, config.GetValue(L"pack", L"k_name"), dpi);
+    if (g_installButton != nullptr)
+        g_installButton->m_focusCue = keyboardCues;
+}
+
+void LauncherApp::SetDpi(int32_t newDpi)
+{
+    dpi = newDpi;
+    if (background)
+        background->SelectForDpi(dpi);
+    WindowHandle window = Window();
+    if (rootPane)
+        LayOutLauncherScreen(*rootPane, window, *m_platform.windows, dpi);
+    if (window != nullptr)
+        m_platform.windows->InvalidateRect(window, nullptr, true);
 }
 
 void LauncherApp::Release()
@@ -119,6 +135,24 @@ std::wstring LauncherApp::StartProgramPath() const
     return baseDir + L"\\" + installAppName + L"\\" + startAppName;
 }
 
+void LauncherApp::NotifyAccessible(AccessibleEvent event, const CUIBase* element)
+{
+    WindowHandle window = Window();
+    if (window == nullptr)
+        return;
+    const int32_t child = element == nullptr ? 0 : AccessibleChildId(*this, element);
+    if (element == nullptr || child != 0)
+        m_platform.windows->NotifyAccessible(window, event, child);
+}
+
+void LauncherApp::SetStatus(const std::wstring& text)
+{
+    if (g_statusLabel == nullptr)
+        return;
+    g_statusLabel->SetText(true, false, text);
+    NotifyAccessible(AccessibleEvent::NameChange, g_statusLabel);
+}
+
 void LauncherApp::StartInstall()
 {
     if (g_installButton == nullptr)
@@ -131,15 +165,19 @@ void LauncherApp::StartInstall()
     m_platform.windows->InvalidateRect(window, nullptr, true);
     m_platform.windows->UpdateWindow(window);
     m_platform.log->Write(L"status: " + g_statusLabel->m_text + L" (install button clicked)");
+    // The install button left the screen; the bar and the status came.
+    NotifyAccessible(AccessibleEvent::Reorder, nullptr);
+    taskbarProgress.Connecting();
 
     // A pinned digest that is not one is the publisher's mistake: nothing
     // is downloaded that could not be checked.
     InstallerPins pins;
     const std::wstring sha256 = config.GetValue(L"cver", L"k_comm_sha256");
     if (!sha256.empty() && !ParseSha256Pin(sha256, pins.sha256)) {
-        g_statusLabel->SetText(true, false, kInvalidPin);
+        SetStatus(kInvalidPin);
         m_platform.log->Write(L"status: " + std::wstring(kInvalidPin) +
                               L" (k_comm_sha256 is not 64 hexadecimal digits; nothing downloaded)");
+        taskbarProgress.Failed();
         return;
     }
     pins.signer = config.GetValue(L"cver", L"k_comm_signer");
@@ -164,6 +202,7 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
     }
     Task* task = reinterpret_cast<Task*>(wParam);
     const TaskState state = task->state.load();
+    UpdateTaskbar(*task, state);
     if (g_statusLabel != nullptr) {
         ScreenUpdate update = ScreenUpdateFor(*task, state);
         if (update.setFraction) {
@@ -172,8 +211,10 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
         }
         if (update.setPercent)
             g_percentLabel->SetText(true, false, update.percent);
+        if (update.setFraction || update.setPercent)
+            NotifyAccessible(AccessibleEvent::ValueChange, g_progressBar);
         if (update.setStatus)
-            g_statusLabel->SetText(true, false, update.status);
+            SetStatus(update.status);
     }
 
     // A task's last two events can both be handled in its final state; the
@@ -207,8 +248,38 @@ void LauncherApp::LogOutcome(const Task& task, TaskState state)
 void LauncherApp::ShowStatus(const std::wstring& text)
 {
     m_platform.log->Write(L"status: " + text);
-    if (g_statusLabel != nullptr)
-        g_statusLabel->SetText(true, false, text);
+    SetStatus(text);
+}
+
+void LauncherApp::UpdateTaskbar(const Task& task, TaskState state)
+{
+    switch (state) {
+    case TaskState::Downloading:
+        if (task.type == TaskType::Download) {
+            const auto& download = static_cast<const DownTask&>(task);
+            taskbarProgress.Progress(download.downloadedSize.load(), download.totalSize.load());
+        }
+        break;
+    case TaskState::Started:
+        // The installer runs: no value to show.
+        if (task.type == TaskType::Install)
+            taskbarProgress.Working();
+        break;
+    case TaskState::Finished:
+        // The installer runs next, or the game starts next.
+        taskbarProgress.Working();
+        break;
+    case TaskState::Failed:
+        taskbarProgress.Failed();
+        break;
+    default:
+        break;
+    }
+}
+
+void LauncherApp::OnTaskbarButtonCreated()
+{
+    taskbarProgress.Connect(m_platform.taskbar, Window());
 }
 
 void LauncherApp::LaunchGame()
@@ -219,6 +290,7 @@ void LauncherApp::LaunchGame()
     if (!m_platform.files->GetAttributes(path, attributes) || (attributes & kFileAttributeDirectory)) {
         m_platform.log->Write(L"game: no start program at " + path);
         ShowStatus(L"安装异常,无启动程序");
+        taskbarProgress.Failed();
         return;
     }
     intptr_t result = m_platform.shell->Open(path);
@@ -227,9 +299,11 @@ void LauncherApp::LaunchGame()
         // closing as if all went well.
         m_platform.log->Write(L"game: not started, shell result " + DecimalText(result) + L": " + path);
         ShowStatus(L"启动游戏失败,错误代码：" + DecimalText(result));
+        taskbarProgress.Failed();
         return;
     }
     m_platform.log->Write(L"game: started, shell result " + DecimalText(result) + L": " + path);
+    taskbarProgress.Finished();
     m_platform.windows->DestroyWindow(Window());
 }
 
@@ -265,24 +339,47 @@ void LauncherApp::OnLButtonUp(int32_t x, int32_t y)
         return;
     released = nullptr;
     rootPane->HitTest(x, y, &released);
-    if (released != nullptr && released == pressed) {
-        switch (released->m_id) {
-        case ID_CLOSE:
-            m_platform.windows->DestroyWindow(Window());
-            break;
-        case ID_MINIMIZE:
-            m_platform.windows->Minimize(Window());
-            break;
-        case ID_INSTALL:
-            StartInstall();
-            break;
-        default:
-            break;
-        }
-    }
+    if (released != nullptr && released == pressed)
+        Activate(released->m_id);
     if (pressed != nullptr) {
         pressed->OnMouseUp();
         pressed = nullptr;
+    }
+}
+
+void LauncherApp::Activate(int32_t id)
+{
+    switch (id) {
+    case ID_CLOSE:
+        m_platform.windows->DestroyWindow(Window());
+        break;
+    case ID_MINIMIZE:
+        m_platform.windows->Minimize(Window());
+        break;
+    case ID_INSTALL:
+        StartInstall();
+        break;
+    default:
+        break;
+    }
+}
+
+bool LauncherApp::OnKeyDown(uint32_t key)
+{
+    if (key != kKeyReturn && key != kKeySpace)
+        return false;
+    if (g_installButton == nullptr || !g_installButton->m_visible)
+        return false;
+    Activate(ID_INSTALL);
+    return true;
+}
+
+void LauncherApp::SetKeyboardCues(bool show)
+{
+    keyboardCues = show;
+    if (g_installButton != nullptr && g_installButton->m_focusCue != show) {
+        g_installButton->m_focusCue = show;
+        g_installButton->Invalidate();
     }
 }
 
@@ -297,8 +394,12 @@ void LauncherApp::OnMouseLeave()
 
 void LauncherApp::Paint(DeviceContext dc)
 {
-    if (background)
-        background->DrawAt(dc, 0, 0);
+    if (background) {
+        int32_t width = 0;
+        int32_t height = 0;
+        background->GetDesignSize(width, height);
+        background->Draw(dc, ScaleRectByDpi(Rect{0, 0, width, height}, dpi));
+    }
     if (rootPane)
         rootPane->Draw(dc);
 }

@@ -5,20 +5,27 @@
 #include <string>
 
 #include "app/AppTaskEventPoster.h"
+#include "app/TaskbarProgress.h"
 #include "config/CIniConfig.h"
 #include "platform/Platform.h"
 #include "platform/Types.h"
 #include "tasks/CTaskManger.h"
+#include "ui/Dpi.h"
 
 class CPane;
 class CUIBase;
 class CResImage;
+enum class AccessibleEvent;
 
 // Element ids the window acts on.
 constexpr int32_t ID_CLOSE = 0;
 constexpr int32_t ID_MINIMIZE = 1;
 constexpr int32_t ID_INSTALL = 2;
 constexpr int32_t ID_PICTURE = 3;
+
+// Keys the window acts on (virtual-key codes).
+constexpr uint32_t kKeyReturn = 0x0D;
+constexpr uint32_t kKeySpace = 0x20;
 
 // The one application object: configuration and paths, the screen's element
 // tree and pointer state, the task manager, and the launcher flow that runs
@@ -42,8 +49,14 @@ public:
     // handle is cleared and null is returned.
     WindowHandle Window();
 
-    // Creates the screen's element tree (once the window exists).
+    // Creates the screen's element tree (once the window exists), laid out
+    // for dpi.
     void BuildScreen();
+
+    // The window's DPI changed (its size already follows): the background
+    // and the screen take the pictures, rectangles, lines and fonts of the
+    // new DPI, and the whole window is repainted.
+    void SetDpi(int32_t newDpi);
 
     // Stops every worker, then frees the screen, the configuration, the
     // names and the background image.
@@ -61,6 +74,20 @@ public:
     void OnLButtonUp(int32_t x, int32_t y);
     void OnMouseLeave();
 
+    // What a click on the element with this id does: close, minimise or
+    // start the installation; other ids do nothing.
+    void Activate(int32_t id);
+    // A key pressed in the window: Return and Space press the install
+    // button while it is shown. True when the key did something.
+    bool OnKeyDown(uint32_t key);
+    // The shell made the window's taskbar button: it shows the road's
+    // progress from now on.
+    void OnTaskbarButtonCreated();
+
+    // The keyboard cues of the window changed: the install button shows its
+    // focus outline while show is true.
+    void SetKeyboardCues(bool show);
+
     // Paints the background image and the element tree onto dc.
     void Paint(DeviceContext dc);
 
@@ -74,6 +101,8 @@ public:
     CUIBase* released = nullptr;  // not owned
     CUIBase* hovered = nullptr;   // not owned
     std::unique_ptr<CResImage> background;
+    int32_t dpi = kBaseDpi;     // the window's DPI; the screen is laid out for it
+    bool keyboardCues = false;  // whether the focus outline shows
     std::wstring baseDir;
     std::wstring installAppName;
     std::wstring startAppName;
@@ -81,8 +110,15 @@ public:
 
 private:
     void LogOutcome(const Task& task, TaskState state);
-    // Sets the status line and logs it.
+    // Sets the status line as SetStatus does, and logs it.
     void ShowStatus(const std::wstring& text);
+    // The taskbar button's part of a task event.
+    void UpdateTaskbar(const Task& task, TaskState state);
+    // Sets the status line and tells screen readers its name changed.
+    void SetStatus(const std::wstring& text);
+    // Tells screen readers that element (the client area when null)
+    // changed; nothing when the element is not listed.
+    void NotifyAccessible(AccessibleEvent event, const CUIBase* element);
 
     // Declared before the task manager: its workers post through the poster
     // until the manager has stopped them, so the poster must outlive it.
@@ -92,6 +128,7 @@ private:
 public:
     CTaskManger taskManager;
     CIniConfig config;
+    TaskbarProgress taskbarProgress;
 };
 
 // The application object, set by Init.

@@ -1,6 +1,7 @@
 #include "app/ScreenLayout.h"
 
 #include "platform/WindowSystem.h"
+#include "ui/Dpi.h"
 #include "ui/CImage.h"
 #include "ui/CImageBtn.h"
 #include "ui/CLabel.h"
@@ -41,52 +42,32 @@ T* Add(CPane& root, std::unique_ptr<T> element)
 }  // namespace
 
 std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& windows,
-                                           const std::wstring& gameName)
+                                           const std::wstring& gameName, int32_t dpi)
 {
     auto root = std::make_unique<CPane>(window);
     root->m_id = -1;
-    Rect client;
-    if (window != nullptr && windows.IsWindow(window) && windows.GetClientRect(window, client))
-        root->m_rect = client;
-    const int32_t cw = root->m_rect.Width();
     const TextStyle nameStyle = NameStyle();
-    int32_t w = 0;
-    int32_t h = 0;
 
-    auto symbol = std::make_unique<CImage>(window, kImageSymbol);
-    symbol->m_image.GetSize(w, h);
-    symbol->m_rect = Rect{20, 16, 20 + w, 16 + h};
-    Add(*root, std::move(symbol));
+    Add(*root, std::make_unique<CImage>(window, kImageSymbol, dpi));
 
     auto name = std::make_unique<CLabel>(window);
     name->SetText(false, false, gameName);
-    name->m_rect = Rect{38, 12, 188, 28};
     name->SetTextStyle(nameStyle);
     Add(*root, std::move(name));
 
-    auto close = std::make_unique<CImageBtn>(window, kImageClose, 0);
-    close->m_image.GetSize(w, h);
+    auto close = std::make_unique<CImageBtn>(window, kImageClose, 0, dpi);
     close->m_eraseBkgnd = true;
-    close->m_rect = Rect{cw - 16 - w / 4, 8, cw - 16, h + 8};
-    const int32_t closeLeft = close->m_rect.left;
     Add(*root, std::move(close));
 
-    auto minimize = std::make_unique<CImageBtn>(window, kImageMinimize, 1);
-    minimize->m_image.GetSize(w, h);
+    auto minimize = std::make_unique<CImageBtn>(window, kImageMinimize, 1, dpi);
     minimize->m_eraseBkgnd = true;
-    minimize->m_rect = Rect{closeLeft - 2 - w / 4, 8, closeLeft - 2, h + 8};
     Add(*root, std::move(minimize));
 
-    auto banner = std::make_unique<CImage>(window, kImageBanner);
-    banner->m_image.GetSize(w, h);
+    auto banner = std::make_unique<CImage>(window, kImageBanner, dpi);
     banner->m_id = 3;
-    const int32_t bannerLeft = (cw - w) / 2;
-    banner->m_rect = Rect{bannerLeft, 40, bannerLeft + w, 40 + h};
     Add(*root, std::move(banner));
 
     auto install = std::make_unique<CNormalBtn>(window);
-    const int32_t installLeft = (cw - 176) / 2;
-    install->m_rect = Rect{installLeft, 288, installLeft + 176, 342};
     install->m_text = L"立即安装";
     install->m_id = 2;
     install->m_eraseBkgnd = true;
@@ -95,19 +76,15 @@ std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& w
     install->m_onStateChanged = ApplyInstallButtonStyle;
     Add(*root, std::move(install));
 
-    auto progress = std::make_unique<CProgress>(window, kImageTrack, kImageBar);
+    auto progress = std::make_unique<CProgress>(window, kImageTrack, kImageBar, dpi);
     progress->m_fraction = 0.0;
     g_progressBar = progress.get();
-    progress->m_track.GetSize(w, h);
-    const int32_t trackWidth = w;
-    progress->m_rect = Rect{66, 328, 66 + w, 328 + h};
     progress->m_visible = false;
     Add(*root, std::move(progress));
 
     auto percent = std::make_unique<CLabel>(window);
     g_percentLabel = percent.get();
     percent->SetText(false, false, L"0%");
-    percent->m_rect = Rect{trackWidth + 78, 322, trackWidth + 118, 338};
     percent->SetTextStyle(nameStyle);
     percent->m_visible = false;
     Add(*root, std::move(percent));
@@ -115,14 +92,68 @@ std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& w
     auto status = std::make_unique<CLabel>(window);
     g_statusLabel = status.get();
     status->SetText(false, false, L"开始下载...");
-    status->m_rect = Rect{66, 342, 466, 358};
     TextStyle statusStyle = nameStyle;
     statusStyle.size = 8;
     status->SetTextStyle(statusStyle);
     status->m_visible = false;
     Add(*root, std::move(status));
 
+    LayOutLauncherScreen(*root, window, windows, dpi);
     return root;
+}
+
+void LayOutLauncherScreen(CPane& root, WindowHandle window, IWindowSystem& windows, int32_t dpi)
+{
+    if (root.m_children.size() != kSlotCount)
+        return;
+    root.SetDpi(dpi);
+    Rect client;
+    if (window != nullptr && windows.IsWindow(window) && windows.GetClientRect(window, client))
+        root.m_rect = client;
+    // Everything below is in 96 DPI pixels, as designed; each rectangle is
+    // scaled once, edge by edge, when it is stored.
+    const int32_t cw = UnscaleByDpi(root.m_rect.Width(), dpi);
+    auto element = [&root](ScreenSlot slot) { return root.m_children[slot].get(); };
+    auto place = [&](ScreenSlot slot, const Rect& design) { element(slot)->m_rect = ScaleRectByDpi(design, dpi); };
+    int32_t w = 0;
+    int32_t h = 0;
+
+    static_cast<CImage*>(element(kSlotSymbol))->m_image.GetDesignSize(w, h);
+    place(kSlotSymbol, Rect{20, 16, 20 + w, 16 + h});
+
+    place(kSlotName, Rect{38, 12, 188, 28});
+
+    static_cast<CImageBtn*>(element(kSlotClose))->m_image.GetDesignSize(w, h);
+    const Rect close{cw - 16 - w / 4, 8, cw - 16, h + 8};
+    place(kSlotClose, close);
+
+    static_cast<CImageBtn*>(element(kSlotMinimize))->m_image.GetDesignSize(w, h);
+    place(kSlotMinimize, Rect{close.left - 2 - w / 4, 8, close.left - 2, h + 8});
+
+    static_cast<CImage*>(element(kSlotBanner))->m_image.GetDesignSize(w, h);
+    const int32_t bannerLeft = (cw - w) / 2;
+    place(kSlotBanner, Rect{bannerLeft, 40, bannerLeft + w, 40 + h});
+
+    const int32_t installLeft = (cw - 176) / 2;
+    place(kSlotInstall, Rect{installLeft, 288, installLeft + 176, 342});
+
+    static_cast<CProgress*>(element(kSlotProgress))->m_track.GetDesignSize(w, h);
+    const int32_t trackWidth = w;
+    place(kSlotProgress, Rect{66, 328, 66 + w, 328 + h});
+
+    place(kSlotPercent, Rect{trackWidth + 78, 322, trackWidth + 118, 338});
+    place(kSlotStatus, Rect{66, 342, 466, 358});
+}
+
+std::vector<uint16_t> SkinPictureIds(int32_t dpi)
+{
+    std::vector<uint16_t> ids{kImageBackground, kImageSymbol, kImageClose, kImageMinimize,
+                              kImageBanner,     kImageTrack,  kImageBar};
+    if (PictureSetForDpi(dpi) == 2) {
+        for (uint16_t& id : ids)
+            id = static_cast<uint16_t>(id + kDoubleSizePictureOffset);
+    }
+    return ids;
 }
 
 void ClearScreenGlobals()

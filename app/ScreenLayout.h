@@ -1,8 +1,10 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
+#include "ui/Dpi.h"
 
 class CBtn;
 class CLabel;
@@ -27,11 +29,40 @@ constexpr uint16_t kImageTrack = 229;
 constexpr uint16_t kImageBar = 228;
 constexpr uint16_t kImageBackground = 220;
 
+// The resource ids of the skin's pictures of the set drawn at dpi, the
+// background first (for decoding ahead of the window).
+std::vector<uint16_t> SkinPictureIds(int32_t dpi);
+
+// The window's size at 96 DPI; at other DPIs it is scaled by DPI / 96.
+constexpr int32_t kScreenWidth = 630;
+constexpr int32_t kScreenHeight = 453;
+
+// The root pane's children, in the order the screen builder adds them.
+enum ScreenSlot : size_t {
+    kSlotSymbol,
+    kSlotName,
+    kSlotClose,
+    kSlotMinimize,
+    kSlotBanner,
+    kSlotInstall,
+    kSlotProgress,
+    kSlotPercent,
+    kSlotStatus,
+    kSlotCount
+};
+
 // Builds the launcher's element tree for the window: symbol, game name,
 // close and minimise buttons, banner, install button, and the hidden
-// progress bar, percentage and status line. Publishes the four globals.
+// progress bar, percentage and status line, laid out for dpi (see
+// LayOutLauncherScreen). Publishes the four globals.
 std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& windows,
-                                           const std::wstring& gameName);
+                                           const std::wstring& gameName, int32_t dpi = kBaseDpi);
+
+// Lays the built screen out for dpi: the root pane takes the window's
+// client rectangle, every element its 96 DPI rectangle with each edge
+// scaled by dpi / 96, and draws its lines, text and pictures for dpi.
+// Requests no repaint.
+void LayOutLauncherScreen(CPane& root, WindowHandle window, IWindowSystem& windows, int32_t dpi);
 
 // Forgets the published elements (before the tree is destroyed).
 void ClearScreenGlobals();

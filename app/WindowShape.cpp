@@ -32,3 +32,43 @@ std::vector<Rect> OpaqueRuns(const uint32_t* pixels, int32_t width, int32_t heig
     }
     return runs;
 }
+
+namespace {
+
+int32_t ScaleRounded(int32_t value, int32_t numerator, int32_t denominator)
+{
+    return static_cast<int32_t>((static_cast<int64_t>(value) * numerator + denominator / 2) / denominator);
+}
+
+}  // namespace
+
+std::vector<Rect> ScaleRuns(const std::vector<Rect>& runs, int32_t width, int32_t height, int32_t numerator,
+                            int32_t denominator)
+{
+    if (numerator == denominator || numerator <= 0 || denominator <= 0 || height <= 0)
+        return numerator == denominator ? runs : std::vector<Rect>();
+    // Where each source row's runs begin in the list (runs come in row
+    // order); an empty row keeps the end of the list.
+    std::vector<size_t> rowStart(static_cast<size_t>(height) + 1, runs.size());
+    for (size_t i = runs.size(); i-- > 0;) {
+        if (runs[i].top >= 0 && runs[i].top < height)
+            rowStart[static_cast<size_t>(runs[i].top)] = i;
+    }
+
+    std::vector<Rect> scaled;
+    const int32_t scaledWidth = ScaleRounded(width, numerator, denominator);
+    const int32_t scaledHeight = ScaleRounded(height, numerator, denominator);
+    for (int32_t y = 0; y < scaledHeight; ++y) {
+        // The source row under the centre of row y: floor((y + 0.5) x d / n).
+        const int64_t source = (static_cast<int64_t>(2 * y + 1) * denominator) / (2 * static_cast<int64_t>(numerator));
+        if (source >= height)
+            break;
+        for (size_t i = rowStart[static_cast<size_t>(source)]; i < runs.size() && runs[i].top == source; ++i) {
+            const int32_t left = ScaleRounded(runs[i].left, numerator, denominator);
+            const int32_t right = scaledWidth - ScaleRounded(width - runs[i].right, numerator, denominator);
+            if (right > left)
+                scaled.push_back(Rect{left, y, right, y + 1});
+        }
+    }
+    return scaled;
+}

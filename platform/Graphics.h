@@ -19,11 +19,16 @@ using Argb = uint32_t;
 // Placement of text along one axis of its layout rectangle.
 enum class TextAlign : int32_t { Near = 0, Center = 1, Far = 2 };
 
-// A font: family name, size in points and style flags (0 is regular).
+// A font: family name, size in points and style flags (0 is regular), and
+// the screen's scale (its DPI / 96). The font is made sizePoints x 96 / 72 x
+// scale pixels high, whatever DPI the device context reports, so that a
+// size given in points is scaled once, by the screen's scale, and never a
+// second time by the device's own DPI.
 struct FontSpec {
     std::wstring family;
     float sizePoints = 0.0f;
     int32_t style = 0;
+    float scale = 1.0f;
 };
 
 // Where text goes: its layout rectangle and the alignment on each axis.

@@ -11,6 +11,7 @@ class IHttpClient;
 class IFileSystem;
 class IProcessRunner;
 class IFileTrust;
+class ITaskbarButton;
 
 // The platform seams the application uses, filled once by the entry point
 // with the real implementations and by tests with fakes. None is owned here.
@@ -25,4 +26,5 @@ struct Platform {
     IProcessRunner* processes = nullptr;
     IFileTrust* trust = nullptr;
     ILog* log = NoLog();
+    ITaskbarButton* taskbar = nullptr;  // null where there is none
 };

@@ -3,6 +3,10 @@
 
 #include "platform/Types.h"
 
+// What a screen reader is told changed on the window: an accessible
+// child's name, its value, or which children there are.
+enum class AccessibleEvent { NameChange, ValueChange, Reorder };
+
 // What the program asks of the window system for its main window.
 class IWindowSystem {
 public:
@@ -22,4 +26,8 @@ public:
     // Posts a message to the window's queue (to no window when null).
     virtual void PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                              uintptr_t lParam) = 0;
+    // Tells screen readers that something changed on the window's client
+    // area: child 0 is the client area itself, 1 and up its accessible
+    // children. Windows without screen-reader support do nothing.
+    virtual void NotifyAccessible(WindowHandle /*window*/, AccessibleEvent /*event*/, int32_t /*child*/) {}
 };

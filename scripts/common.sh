@@ -35,11 +35,12 @@ wine_env() {
   unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY
 }
 
-# Starts a private Xvfb on a free display number and exports DISPLAY.
+# Starts a private Xvfb on a free display number and exports DISPLAY. The
+# screen holds the launcher's window at 200 % (1260 x 906).
 start_xvfb() {
   local n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$n"
   local i
@@ -60,8 +61,11 @@ stop_xvfb() {
 # hang it), and fonts for the families the program names: the skin's
 # "微软雅黑" and the dialogs' "MS Shell Dlg" must reach a font with Chinese
 # glyphs. Names in Chinese reach the registry only through a UTF-16 .reg file.
+# Keyboard cues as on a fresh Windows: hidden until the keyboard is used
+# (Wine's own default shows them always).
 prefix_settings() {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"UserPreferencesMask"=hex:10,00,00,80,12,00,00,00\r\n\r\n'
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
   printf '"Microsoft Sans Serif"="Liberation Sans"\r\n"微软雅黑"="WenQuanYi Micro Hei"\r\n\r\n'

@@ -1,9 +1,18 @@
 #include "ui/CImageBtn.h"
 
-CImageBtn::CImageBtn(WindowHandle window, uint16_t resourceId, int32_t id) : CBtn(window)
+#include "ui/Dpi.h"
+
+CImageBtn::CImageBtn(WindowHandle window, uint16_t resourceId, int32_t id, int32_t dpi) : CBtn(window)
 {
     m_id = id;
-    m_image.LoadFromResource(resourceId);
+    m_dpi = dpi;
+    m_image.LoadForDpi(resourceId, dpi);
+}
+
+void CImageBtn::SetDpi(int32_t dpi)
+{
+    CBtn::SetDpi(dpi);
+    m_image.SelectForDpi(dpi);
 }
 
 void CImageBtn::Draw(DeviceContext dc)
@@ -21,7 +30,7 @@ void CImageBtn::FitToContent()
 {
     int32_t width = 0;
     int32_t height = 0;
-    m_image.GetSize(width, height);
-    m_rect.right = m_rect.left + width / 4;
-    m_rect.bottom = m_rect.top + height;
+    m_image.GetDesignSize(width, height);
+    m_rect.right = m_rect.left + ScaleByDpi(width / 4, m_dpi);
+    m_rect.bottom = m_rect.top + ScaleByDpi(height, m_dpi);
 }

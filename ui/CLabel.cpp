@@ -18,7 +18,7 @@ void CLabel::Draw(DeviceContext dc)
     const Rect area = AbsoluteRect();
     std::unique_ptr<ISurface> surface = OpenUiSurface(dc);
     if (surface != nullptr && !m_text.empty())
-        DrawStyledText(*surface, m_text, m_textStyle, area);
+        DrawStyledText(*surface, m_text, m_textStyle, area, m_dpi);
 }
 
 void CLabel::SetTextStyle(TextStyle style)
@@ -43,7 +43,7 @@ void CLabel::FitToText()
 {
     float width = 0.0f;
     float height = 0.0f;
-    if (!MeasureText(m_textStyle, m_text, width, height))
+    if (!MeasureText(m_textStyle, m_text, width, height, m_dpi))
         return;
     // Rounded up: a rectangle a fraction of a pixel narrower than the text
     // would make the text wrap.

@@ -27,6 +27,13 @@ bool CPane::HitTest(int32_t x, int32_t y, CUIBase** out)
     return true;
 }
 
+void CPane::SetDpi(int32_t dpi)
+{
+    CUIBase::SetDpi(dpi);
+    for (const std::unique_ptr<CUIBase>& child : m_children)
+        child->SetDpi(dpi);
+}
+
 void CPane::AddChild(CUIBase* child)
 {
     if (child == nullptr)

@@ -12,6 +12,8 @@ public:
 
     void Draw(DeviceContext dc) override;
     bool HitTest(int32_t x, int32_t y, CUIBase** out) override;
+    // The pane and every child.
+    void SetDpi(int32_t dpi) override;
 
     // Takes ownership of child, sets its parent to this pane, appends it and
     // re-sorts the children by ascending m_zOrder; children with equal

@@ -1,5 +1,7 @@
 #include "ui/CProgress.h"
 
+#include "ui/Dpi.h"
+
 int32_t CompletedWidth(int32_t full, double fraction)
 {
     const double width = static_cast<double>(full) * fraction;
@@ -10,10 +12,18 @@ int32_t CompletedWidth(int32_t full, double fraction)
     return static_cast<int32_t>(width);
 }
 
-CProgress::CProgress(WindowHandle window, uint16_t trackId, uint16_t barId) : CUIBase(window)
+CProgress::CProgress(WindowHandle window, uint16_t trackId, uint16_t barId, int32_t dpi) : CUIBase(window)
 {
-    m_track.LoadFromResource(trackId);
-    m_bar.LoadFromResource(barId);
+    m_dpi = dpi;
+    m_track.LoadForDpi(trackId, dpi);
+    m_bar.LoadForDpi(barId, dpi);
+}
+
+void CProgress::SetDpi(int32_t dpi)
+{
+    CUIBase::SetDpi(dpi);
+    m_track.SelectForDpi(dpi);
+    m_bar.SelectForDpi(dpi);
 }
 
 void CProgress::Draw(DeviceContext dc)
@@ -41,7 +51,7 @@ void CProgress::FitToContent()
 {
     int32_t width = 0;
     int32_t height = 0;
-    m_track.GetSize(width, height);
-    m_rect.right = m_rect.left + width;
-    m_rect.bottom = m_rect.top + height;
+    m_track.GetDesignSize(width, height);
+    m_rect.right = m_rect.left + ScaleByDpi(width, m_dpi);
+    m_rect.bottom = m_rect.top + ScaleByDpi(height, m_dpi);
 }

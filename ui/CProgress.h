@@ -14,11 +14,13 @@ int32_t CompletedWidth(int32_t full, double fraction);
 // of the element.
 class CProgress : public CUIBase {
 public:
-    // Loads the track and the bar pictures; the fraction starts at 0.
-    CProgress(WindowHandle window, uint16_t trackId, uint16_t barId);
+    // Loads the track and the bar pictures of the set drawn at dpi; the
+    // fraction starts at 0.
+    CProgress(WindowHandle window, uint16_t trackId, uint16_t barId, int32_t dpi = kBaseDpi);
 
     void Draw(DeviceContext dc) override;
-    void FitToContent() override;  // the track picture's size
+    void FitToContent() override;  // the track picture's size at the element's DPI
+    void SetDpi(int32_t dpi) override;  // and the picture set drawn at it
 
     CResImage m_track;
     CResImage m_bar;

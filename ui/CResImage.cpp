@@ -1,14 +1,40 @@
 #include "ui/CResImage.h"
 
+#include "ui/Dpi.h"
 #include "ui/UiPlatform.h"
 
 bool CResImage::LoadFromResource(uint16_t id)
 {
     Reset();
+    m_id = id;
+    m_set = 1;
     IGraphics* graphics = UiGraphics();
     if (graphics == nullptr)
         return false;
     m_image = graphics->DecodeImage(id);
+    return m_image != nullptr;
+}
+
+bool CResImage::LoadForDpi(uint16_t id, int32_t dpi)
+{
+    if (PictureSetForDpi(dpi) == 2) {
+        Reset();
+        m_id = id;
+        IGraphics* graphics = UiGraphics();
+        if (graphics != nullptr)
+            m_image = graphics->DecodeImage(static_cast<uint16_t>(id + kDoubleSizePictureOffset));
+        if (m_image != nullptr) {
+            m_set = 2;
+            return true;
+        }
+    }
+    return LoadFromResource(id);
+}
+
+bool CResImage::SelectForDpi(int32_t dpi)
+{
+    if (m_id != 0 && m_set != PictureSetForDpi(dpi))
+        LoadForDpi(m_id, dpi);
     return m_image != nullptr;
 }
 
@@ -23,6 +49,13 @@ void CResImage::GetSize(int32_t& width, int32_t& height) const
     height = 0;
     if (m_image != nullptr)
         m_image->GetSize(width, height);
+}
+
+void CResImage::GetDesignSize(int32_t& width, int32_t& height) const
+{
+    GetSize(width, height);
+    width /= m_set;
+    height /= m_set;
 }
 
 bool CResImage::ReadPixels(const std::function<void(const uint32_t* pixels, int32_t stride)>& reader) const

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/Types.h"
+#include "ui/Dpi.h"
 
 class CPane;
 
@@ -27,6 +28,9 @@ public:
     // Sets the rectangle's size from the element's picture, keeping left and
     // top; elements without a picture keep their rectangle.
     virtual void FitToContent() {}
+    // The screen's DPI changed: the element draws its lines, text and
+    // pictures for it from now on (its rectangle is its owner's to set).
+    virtual void SetDpi(int32_t dpi) { m_dpi = dpi; }
 
     // m_rect moved by the left and top edges of every ancestor: the
     // element's place in the window's client coordinates.
@@ -44,6 +48,7 @@ public:
     bool m_visible = true;
     int32_t m_zOrder = 0;       // sort key among siblings, ascending
     bool m_eraseBkgnd = false;
+    int32_t m_dpi = kBaseDpi;   // line widths, radii and fonts are scaled by m_dpi / 96
 
 protected:
     explicit CUIBase(WindowHandle window) : m_hWnd(window) {}

@@ -3,12 +3,13 @@
 #include "ui/Colour.h"
 #include "ui/UiPlatform.h"
 
-FontSpec FontOf(const TextStyle& style)
+FontSpec FontOf(const TextStyle& style, int32_t dpi)
 {
-    return FontSpec{style.family, static_cast<float>(style.size), style.style};
+    return FontSpec{style.family, static_cast<float>(style.size), style.style, FontScaleForDpi(dpi)};
 }
 
-void DrawStyledText(ISurface& surface, const std::wstring& text, const TextStyle& style, const Rect& rect)
+void DrawStyledText(ISurface& surface, const std::wstring& text, const TextStyle& style, const Rect& rect,
+                    int32_t dpi)
 {
     TextBox box;
     box.x = static_cast<float>(rect.left);
@@ -17,14 +18,14 @@ void DrawStyledText(ISurface& surface, const std::wstring& text, const TextStyle
     box.height = static_cast<float>(rect.Height());
     box.horizontal = HorizontalAlign(style.align);
     box.vertical = VerticalAlign(style.align);
-    surface.DrawString(text, FontOf(style), box, ToArgb(0xFF, style.colour));
+    surface.DrawString(text, FontOf(style, dpi), box, ToArgb(0xFF, style.colour));
 }
 
-bool MeasureText(const TextStyle& style, const std::wstring& text, float& width, float& height)
+bool MeasureText(const TextStyle& style, const std::wstring& text, float& width, float& height, int32_t dpi)
 {
     IGraphics* graphics = UiGraphics();
     if (graphics == nullptr)
         return false;
-    return graphics->MeasureString(text, FontOf(style), HorizontalAlign(style.align), VerticalAlign(style.align),
+    return graphics->MeasureString(text, FontOf(style, dpi), HorizontalAlign(style.align), VerticalAlign(style.align),
                                    width, height);
 }

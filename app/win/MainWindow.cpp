@@ -6,17 +6,21 @@
 
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
+#include "app/win/ScreenAccessible.h"
+#include "app/win/WindowDpi.h"
 #include "app/win/WindowRegion.h"
 #include "platform/win/OffscreenBitmap.h"
 #include "platform/win/ScopedHandles.h"
 #include "resources/resource.h"
 #include "tasks/Task.h"
 #include "ui/CResImage.h"
+#include "ui/Dpi.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
-
-constexpr int kWindowWidth = 630;
-constexpr int kWindowHeight = 453;
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
@@ -46,6 +50,34 @@ void Paint(LauncherApp& app, HWND window)
                   [&app](HDC dc) { app.Paint(dc); });
 }
 
+// The message the shell sends once it has made the window's taskbar button
+// (0 until the window class is registered, or when it cannot be).
+UINT g_taskbarButtonCreated = 0;
+
+UINT TaskbarButtonCreatedMessage()
+{
+    return g_taskbarButtonCreated;
+}
+
+// The keyboard is in use: the window's keyboard cues (the focus outline)
+// show from now on. The system is told too, so that the window's UI state
+// (WM_QUERYUISTATE) says the same.
+void ShowKeyboardCues(LauncherApp& app, HWND window)
+{
+    if (app.keyboardCues)
+        return;
+    app.SetKeyboardCues(true);
+    SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+// A new window hides its keyboard cues until the keyboard is used, unless
+// the user asked the system to show them always.
+void InitializeKeyboardCues(LauncherApp& app)
+{
+    BOOL always = FALSE;
+    app.SetKeyboardCues(SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LauncherApp* app = g_app;
@@ -55,7 +87,17 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     const int y = GET_Y_LPARAM(lParam);
     switch (message) {
     case WM_DESTROY:
+        ReleaseScreenAccessible();
         PostQuitMessage(0);
+        return 0;
+    case WM_GETOBJECT: {
+        LRESULT object = 0;
+        if (AnswerGetObject(window, wParam, lParam, object))
+            return object;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    case WM_ACTIVATE_ELEMENT:
+        app->Activate(static_cast<int32_t>(wParam));
         return 0;
     case WM_PAINT:
         Paint(*app, window);
@@ -93,7 +135,31 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_TASK_EVENT:
         app->OnTaskEvent(static_cast<uintptr_t>(wParam), static_cast<uintptr_t>(lParam));
         return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        ShowKeyboardCues(*app, window);
+        if (message == WM_KEYDOWN && app->OnKeyDown(static_cast<uint32_t>(wParam)))
+            return 0;
+        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_UPDATEUISTATE:
+        // The system (or a parent) sets or clears the focus cue explicitly.
+        if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_SET)
+            app->SetKeyboardCues(false);
+        else if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) == UIS_CLEAR)
+            app->SetKeyboardCues(true);
+        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_CLOSE:
+        // Alt+F4 and the system's close command: as the close button.
+        app->Activate(ID_CLOSE);
+        return 0;
+    case WM_DPICHANGED:
+        ApplyDpi(*app, window, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     default:
+        if (message == TaskbarButtonCreatedMessage() && message != 0) {
+            app->OnTaskbarButtonCreated();
+            return 0;
+        }
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
@@ -119,30 +185,67 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance)
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = className;
     RegisterClassExW(&windowClass);
+    g_taskbarButtonCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
 
-    const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - kWindowWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - kWindowHeight) / 2;
+    // Made at the screen's DPI; a window that lands on a screen of another
+    // DPI (per-monitor DPI) is resized to it at once.
+    int32_t dpi = ScreenDpi();
+    const int width = ScaleByDpi(kScreenWidth, dpi);
+    const int height = ScaleByDpi(kScreenHeight, dpi);
+    const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - height) / 2;
     const std::wstring caption = app.config.GetValue(L"pack", L"k_name");
     HWND window = CreateWindowExW(0, className, caption.c_str(),
-                                  WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX, x, y, kWindowWidth,
-                                  kWindowHeight, nullptr, nullptr, instance, nullptr);
+                                  WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX, x, y, width,
+                                  height, nullptr, nullptr, instance, nullptr);
     app.hwnd.store(window);
-    return window != nullptr;
+    if (window == nullptr)
+        return false;
+    const int32_t windowDpi = WindowDpi(window);
+    if (windowDpi != dpi) {
+        dpi = windowDpi;
+        SetWindowPos(window, nullptr, 0, 0, ScaleByDpi(kScreenWidth, dpi), ScaleByDpi(kScreenHeight, dpi),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    app.dpi = dpi;
+    InitializeKeyboardCues(app);
+    return true;
 }
 
 void ApplyWindowRegion(LauncherApp& app)
 {
-    app.background = std::make_unique<CResImage>();
-    app.background->LoadFromResource(kImageBackground);
+    if (!app.background) {
+        app.background = std::make_unique<CResImage>();
+        app.background->LoadForDpi(kImageBackground, app.dpi);
+    } else {
+        app.background->SelectForDpi(app.dpi);
+    }
     HWND window = static_cast<HWND>(app.hwnd.load());
     if (window == nullptr)
         return;
     // The region comes from the picture just decoded for painting: decoding
     // it a second time would cost more than everything else here.
-    ScopedRegion shape = CreateRegionFromImage(*app.background);
+    ScopedRegion shape = CreateRegionFromImage(*app.background, app.dpi);
     // Once set, the region belongs to the window.
     if (shape && SetWindowRgn(window, shape.Get(), FALSE))
         shape.Release();
+}
+
+void ApplyDpi(LauncherApp& app, HWND window, int32_t dpi, const RECT* suggested)
+{
+    if (dpi <= 0)
+        return;
+    // The system's suggested place keeps the window where the user put it;
+    // the size is the window's own, scaled.
+    RECT place{};
+    if (suggested != nullptr)
+        place = *suggested;
+    else
+        GetWindowRect(window, &place);
+    SetWindowPos(window, nullptr, place.left, place.top, ScaleByDpi(kScreenWidth, dpi),
+                 ScaleByDpi(kScreenHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    app.SetDpi(dpi);
+    ApplyWindowRegion(app);
 }
 
 int RunMessageLoop(HINSTANCE instance)

@@ -3,16 +3,24 @@
 // procedure, painting and the message loop.
 #include <windows.h>
 
+#include <cstdint>
+
 class LauncherApp;
 
-// The main window: a borderless popup of 630 x 453
-// centred on the screen, with the class named by string 109 and icon 107.
+// The main window: a borderless popup of 630 x 453 at 96 DPI, scaled to the
+// screen's DPI (see WindowDpi), centred on the screen, with the class named by string 109 and icon 107.
 // True when the window exists afterwards.
 bool CreateMainWindow(LauncherApp& app, HINSTANCE instance);
 
-// Loads the background image (2020/220) into the application and cuts the
-// window's region from its alpha channel (see OpaqueRuns).
+// Loads the background image (2020/220, of the set drawn at the window's
+// DPI) into the application, or changes its set, and cuts the window's
+// region from its alpha channel (see OpaqueRuns), scaled to the DPI.
 void ApplyWindowRegion(LauncherApp& app);
+
+// The window moved to a screen of another DPI: it takes its size at that
+// DPI at the suggested place (its own place when null), and the screen,
+// the background and the region follow.
+void ApplyDpi(LauncherApp& app, HWND window, int32_t dpi, const RECT* suggested);
 
 // The message loop with accelerator table 109; returns the quit code.
 int RunMessageLoop(HINSTANCE instance);

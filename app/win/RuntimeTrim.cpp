@@ -8,6 +8,7 @@
 // exception would do anyway. Linked into the launcher only; the test
 // programs keep the runtime's messages.
 #include <cstdlib>
+#include <new>
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler()
@@ -50,3 +51,63 @@ void __throw_invalid_argument(const char*)
     std::abort();
 }
 }  // namespace std
+
+// The runtime's allocation functions throw std::bad_alloc, or catch it,
+// which alone would link the whole unwinder (with the thread library it
+// needs, some 45 KB). Without exceptions they are plain malloc, as the
+// runtime's own are underneath (its operator delete is plain free): an
+// allocation that fails ends the process, as the uncaught exception would.
+void* operator new(std::size_t size)
+{
+    void* block = std::malloc(size != 0 ? size : 1);
+    if (block == nullptr)
+        std::abort();
+    return block;
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return std::malloc(size != 0 ? size : 1);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return std::malloc(size != 0 ? size : 1);
+}
+
+// What a thrown exception passes through: the routine the unwinder calls
+// for each frame, the catch blocks' entry, exit and rethrow, and the return
+// to the unwinder after a cleanup. Nothing in
+// the launcher throws (every throw path above ends the process), yet the
+// runtime's string code names them in its cleanup and catch blocks; the
+// runtime's own would link the unwinder and, through it, the thread
+// library.
+extern "C" int __gxx_personality_v0(int, int, unsigned long long, void*, void*)
+{
+    std::abort();
+}
+
+extern "C" void* __cxa_begin_catch(void*) noexcept
+{
+    std::abort();
+}
+
+extern "C" void __cxa_end_catch()
+{
+    std::abort();
+}
+
+extern "C" void __cxa_rethrow()
+{
+    std::abort();
+}
+
+extern "C" void _Unwind_Resume(void*)
+{
+    std::abort();
+}

@@ -8,11 +8,14 @@
 #include "app/ScreenLayout.h"
 #include "app/win/MainWindow.h"
 #include "app/win/RunLog.h"
+#include "app/win/SingleInstance.h"
+#include "app/win/WindowDpi.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusSession.h"
 #include "platform/win/SystemLibrary.h"
 #include "platform/win/WinPlatform.h"
 #include "platform/win/WinTaskPlatform.h"
+#include "platform/win/WinTaskbarButton.h"
 #include "ui/UiPlatform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
@@ -45,10 +48,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     WinFileSystem files;
     WinProcessRunner processes;
     WinFileTrust trust;
+    WinTaskbarButton taskbar;
     GdiplusGraphics graphics(instance);
     // The skin decodes while the window is being created.
-    graphics.Preload({kImageBackground, kImageSymbol, kImageClose, kImageMinimize, kImageBanner, kImageTrack,
-                      kImageBar});
+    graphics.Preload(SkinPictureIds(ScreenDpi()));
     SetUiPlatform(&graphics, &windows);
 
     Platform platform;
@@ -62,9 +65,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     platform.processes = &processes;
     platform.trust = &trust;
     platform.log = log.Log();
+    platform.taskbar = &taskbar;
 
     auto app = std::make_unique<LauncherApp>(platform);
     app->Init();
+    ScopedKernelHandle instanceMutex;
+    if (HandOverToRunningLauncher(*app, instance, instanceMutex)) {
+        log.Log()->Write(L"start-up: this game's launcher runs already; it was brought to the front");
+        return log.Exit(0);
+    }
     if (!CreateMainWindow(*app, instance)) {
         log.Log()->Write(L"start-up: the main window cannot be created");
         app->Release();

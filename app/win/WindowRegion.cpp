@@ -5,6 +5,16 @@
 
 #include "app/WindowShape.h"
 #include "ui/CResImage.h"
+#include "ui/Dpi.h"
+
+namespace {
+
+int32_t ScaleRounded(int32_t value, int32_t numerator, int32_t denominator)
+{
+    return static_cast<int32_t>((static_cast<int64_t>(value) * numerator + denominator / 2) / denominator);
+}
+
+}  // namespace
 
 ScopedRegion CreateRegionFromRuns(const std::vector<Rect>& runs, int32_t width, int32_t height)
 {
@@ -22,7 +32,7 @@ ScopedRegion CreateRegionFromRuns(const std::vector<Rect>& runs, int32_t width, 
     return ScopedRegion(ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), region));
 }
 
-ScopedRegion CreateRegionFromImage(const CResImage& image)
+ScopedRegion CreateRegionFromImage(const CResImage& image, int32_t dpi)
 {
     int32_t width = 0;
     int32_t height = 0;
@@ -33,5 +43,10 @@ ScopedRegion CreateRegionFromImage(const CResImage& image)
             runs = OpaqueRuns(pixels, width, height, stride);
         }))
         return ScopedRegion();
-    return CreateRegionFromRuns(runs, width, height);
+    // A picture of set s is drawn at dpi / (96 x s) of its size.
+    const int32_t numerator = dpi > 0 ? dpi : kBaseDpi;
+    const int32_t denominator = kBaseDpi * image.Set();
+    const std::vector<Rect> scaled = ScaleRuns(runs, width, height, numerator, denominator);
+    return CreateRegionFromRuns(scaled, ScaleRounded(width, numerator, denominator),
+                                ScaleRounded(height, numerator, denominator));
 }

@@ -15,3 +15,5 @@ using ScopedGpStringFormat = ScopedHandle<Gdiplus::GpStringFormat*, &Gdiplus::Dl
 using ScopedGpBrush = ScopedHandle<Gdiplus::GpBrush*, &Gdiplus::DllExports::GdipDeleteBrush>;
 using ScopedGpPen = ScopedHandle<Gdiplus::GpPen*, &Gdiplus::DllExports::GdipDeletePen>;
 using ScopedGpPath = ScopedHandle<Gdiplus::GpPath*, &Gdiplus::DllExports::GdipDeletePath>;
+using ScopedGpImageAttributes =
+    ScopedHandle<Gdiplus::GpImageAttributes*, &Gdiplus::DllExports::GdipDisposeImageAttributes>;

@@ -160,11 +160,40 @@ bool GdiplusImage::ReadPixels(const std::function<void(const uint32_t* pixels, i
     return true;
 }
 
+void GdiplusImage::DrawScaled(Gdiplus::GpGraphics* graphics, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
+                              int32_t sy, int32_t sw, int32_t sh) const
+{
+    // High-quality bicubic filtering, with pixel centres at half pixels and
+    // the picture's edge pixels repeated beyond it (mirrored), so that a
+    // picture scaled down keeps its sharpness and its edges do not fade
+    // into transparency. The surface's own modes are restored afterwards.
+    Gdiplus::InterpolationMode interpolation = Gdiplus::InterpolationModeDefault;
+    Gdiplus::PixelOffsetMode offset = Gdiplus::PixelOffsetModeDefault;
+    GdipGetInterpolationMode(graphics, &interpolation);
+    GdipGetPixelOffsetMode(graphics, &offset);
+    GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQualityBicubic);
+    GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
+    Gdiplus::GpImageAttributes* raw = nullptr;
+    if (GdipCreateImageAttributes(&raw) != Gdiplus::Ok)
+        raw = nullptr;
+    ScopedGpImageAttributes attributes(raw);
+    if (attributes)
+        GdipSetImageAttributesWrapMode(attributes.Get(), Gdiplus::WrapModeTileFlipXY, 0, FALSE);
+    GdipDrawImageRectRectI(graphics, m_image.Get(), x, y, w, h, sx, sy, sw, sh, Gdiplus::UnitPixel,
+                           attributes.Get(), nullptr, nullptr);
+    GdipSetInterpolationMode(graphics, interpolation);
+    GdipSetPixelOffsetMode(graphics, offset);
+}
+
 void GdiplusImage::Draw(Gdiplus::GpGraphics* graphics, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
                         int32_t sy, int32_t sw, int32_t sh) const
 {
     const bool ownSize = w == sw && h == sh && sw > 0 && sh > 0;
-    if (!ownSize || m_bands.empty()) {
+    if (!ownSize) {
+        DrawScaled(graphics, x, y, w, h, sx, sy, sw, sh);
+        return;
+    }
+    if (m_bands.empty()) {
         GdipDrawImageRectRectI(graphics, m_image.Get(), x, y, w, h, sx, sy, sw, sh, Gdiplus::UnitPixel, nullptr,
                                nullptr, nullptr);
         return;

@@ -36,6 +36,10 @@ public:
               int32_t sw, int32_t sh) const;
 
 private:
+    // Draws a part of the picture into a rectangle of another size.
+    void DrawScaled(Gdiplus::GpGraphics* graphics, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx, int32_t sy,
+                    int32_t sw, int32_t sh) const;
+
     struct Band {
         int32_t top = 0;
         int32_t height = 0;

@@ -6,8 +6,12 @@ namespace {
 
 ScopedGpFont FontOfFamily(Gdiplus::GpFontFamily* family, const FontSpec& spec)
 {
+    // In pixels: a size in points would be scaled again by the device
+    // context's own DPI, on top of the screen's scale already in the spec.
+    const double pixels = static_cast<double>(spec.sizePoints) * 96.0 / 72.0 * static_cast<double>(spec.scale);
     Gdiplus::GpFont* font = nullptr;
-    if (GdipCreateFont(family, spec.sizePoints, spec.style, Gdiplus::UnitPoint, &font) != Gdiplus::Ok)
+    if (GdipCreateFont(family, static_cast<Gdiplus::REAL>(pixels), spec.style, Gdiplus::UnitPixel, &font) !=
+        Gdiplus::Ok)
         font = nullptr;
     return ScopedGpFont(font);
 }

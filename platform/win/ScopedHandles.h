@@ -76,6 +76,7 @@ using ScopedRegKey = ScopedHandle<HKEY, &RegCloseKey>;
 using ScopedGlobalMemory = ScopedHandle<HGLOBAL, &GlobalFree>;
 using ScopedStream = ScopedHandle<IStream*, &ReleaseComObject>;
 using ScopedModule = ScopedHandle<HMODULE, &FreeLibrary>;
+using ScopedLocalMemory = ScopedHandle<HLOCAL, &LocalFree>;
 
 // GDI objects.
 using ScopedMemoryDc = ScopedHandle<HDC, &DeleteDC>;

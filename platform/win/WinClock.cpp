@@ -28,10 +28,13 @@ public:
     }
 };
 
+// One clock for the process, made before the program starts (a global
+// rather than a local static, whose first use would need a thread-safe guard).
+WinClock g_clock;
+
 }  // namespace
 
 IClock& SystemClock()
 {
-    static WinClock clock;
-    return clock;
+    return g_clock;
 }

@@ -41,6 +41,8 @@ public:
     void Minimize(WindowHandle window) override;
     void PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                      uintptr_t lParam) override;
+    // NotifyWinEvent with the window's client area (OBJID_CLIENT).
+    void NotifyAccessible(WindowHandle window, AccessibleEvent event, int32_t child) override;
 };
 
 class WinShell : public IShell {

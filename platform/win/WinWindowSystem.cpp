@@ -55,3 +55,20 @@ void WinWindowSystem::PostMessage(WindowHandle window, uint32_t message, uintptr
 {
     ::PostMessageW(H(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
 }
+
+void WinWindowSystem::NotifyAccessible(WindowHandle window, AccessibleEvent event, int32_t child)
+{
+    DWORD winEvent = EVENT_OBJECT_REORDER;
+    switch (event) {
+    case AccessibleEvent::NameChange:
+        winEvent = EVENT_OBJECT_NAMECHANGE;
+        break;
+    case AccessibleEvent::ValueChange:
+        winEvent = EVENT_OBJECT_VALUECHANGE;
+        break;
+    case AccessibleEvent::Reorder:
+        winEvent = EVENT_OBJECT_REORDER;
+        break;
+    }
+    ::NotifyWinEvent(winEvent, H(window), OBJID_CLIENT, child);
+}

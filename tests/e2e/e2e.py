@@ -40,6 +40,14 @@ BELOW_PIXEL = (300, 420)         # below the visible 400 rows
 
 TIMEOUT = 60.0
 
+# The window's DPIs under test (the prefix's LogPixels) and the window's
+# size at 96 DPI; everything on the screen is scaled by DPI / 96.
+DPIS = (96, 120, 144, 192)
+WINDOW_SIZE = (630, 453)
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+REFERENCE_96 = os.path.join(ROOT, "tests", "e2e", "reference", "window_96dpi.png")
+BACKGROUND_PICTURE = os.path.join(ROOT, "resources", "skin", "220.png")
+
 
 class Failure(Exception):
     pass
@@ -168,6 +176,36 @@ class Session:
         shot = self.screenshot(name)
         return shot.getpixel((x + point[0], y + point[1]))
 
+    def geometry(self, window):
+        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                             capture_output=True, text=True).stdout
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def key(self, window, *keys):
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+        subprocess.run(["xdotool", "key", *keys], check=True)
+
+    def probe(self, *args):
+        """Runs the accessibility probe (tests/win/app/AccessibleProbe.cpp);
+        returns its exit code and its output lines."""
+        exe = os.path.join(self.build, "tests", "win", "accessible_probe.exe")
+        result = subprocess.run([self.wine, exe, *args], env=self.env, capture_output=True, timeout=TIMEOUT)
+        return result.returncode, result.stdout.decode("utf-8", "replace").splitlines()
+
+    def accessible_children(self):
+        """The launcher's accessible children as (role, name, value, action)."""
+        code, lines = self.probe("tree", TITLE)
+        check(code == 0, f"the probe found no accessible object (exit code {code})")
+        return [tuple(line.split("\t")[1:5]) for line in lines if line.strip()]
+
+    def set_dpi(self, dpi):
+        """The prefix's screen DPI, read by each program as it starts."""
+        if dpi == 96:
+            self.run_wine("reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f", check_rc=False)
+        else:
+            self.run_wine("reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+
     def close(self):
         for process in self.children:
             if process.poll() is None:
@@ -241,6 +279,48 @@ def text_in(s, window, area, shot_name):
     shot = s.screenshot(shot_name)
     box = shot.crop((x + area[0], y + area[1], x + area[2], y + area[3]))
     return any(sum(p) > 300 for p in box.getdata())
+
+
+def scaled(value, dpi):
+    """value x dpi / 96, rounded as the launcher rounds."""
+    return (value * dpi + 48) // 96
+
+
+def scaled_box(box, dpi):
+    return tuple(scaled(v, dpi) for v in box)
+
+
+def light_box(shot, origin, area, threshold=300):
+    """The bounding box, in client coordinates, of the light (text) pixels
+    in area of the window; None when there are none."""
+    x, y = origin
+    crop = shot.crop((x + area[0], y + area[1], x + area[2], y + area[3]))
+    width = crop.width
+    xs, ys = [], []
+    for i, p in enumerate(crop.getdata()):
+        if sum(p) > threshold:
+            xs.append(i % width)
+            ys.append(i // width)
+    if not xs:
+        return None
+    return (area[0] + min(xs), area[1] + min(ys), area[0] + max(xs) + 1, area[1] + max(ys) + 1)
+
+
+def grown(box, by):
+    return (box[0] - by, box[1] - by, box[2] + by, box[3] + by)
+
+
+def inside(inner, outer):
+    return inner[0] >= outer[0] and inner[1] >= outer[1] and inner[2] <= outer[2] and inner[3] <= outer[3]
+
+
+def painted(s, window, point):
+    x, y = s.origin(window)
+
+    def ready():
+        shot = s.screenshot("probe")
+        return shot if sum(shot.getpixel((x + point[0], y + point[1]))) > 30 else None
+    return wait_for("the first paint", ready)
 
 
 # --- the cases ----------------------------------------------------------
@@ -541,7 +621,212 @@ def case_empty_configuration(s):
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
 
 
+def unchanged_from_reference(shot, origin):
+    """Pixels of the window (inside its region) that differ from the
+    reference screenshot of the window at 96 DPI."""
+    x, y = origin
+    width, height = WINDOW_SIZE
+    window = shot.crop((x, y, x + width, y + height)).load()
+    reference = Image.open(REFERENCE_96).convert("RGB").load()
+    alpha = Image.open(BACKGROUND_PICTURE).getchannel("A").load()
+    return [(px, py) for py in range(height) for px in range(width)
+            if alpha[px, py] > 30 and window[px, py] != reference[px, py]]
+
+
+def text_size_follows(what, box, base, dpi):
+    """A text box measured at dpi is the one measured at 96 DPI, scaled."""
+    for measured, at96 in ((box[2] - box[0], base[2] - base[0]), (box[3] - box[1], base[3] - base[1])):
+        expected = at96 * dpi / 96
+        check(abs(measured - expected) <= 2 + 0.08 * expected,
+              f"{what} at {dpi} DPI is {box}, not the {base} of 96 DPI scaled")
+
+
+def case_dpi(s):
+    # At each DPI: the window's size and region, every text inside its box
+    # at its scaled size, the install button hit at its scaled place, the
+    # failure text in the status line, and the close button. At 96 DPI the
+    # window is the reference screenshot, pixel for pixel.
+    clean_install_state(s)  # no package server: the download waits to try again
+    subprocess.run(["xdotool", "mousemove", "0", "0"], check=True)
+    base = {}
+    try:
+        for dpi in DPIS:
+            s.set_dpi(dpi)
+            launcher = s.launcher()
+            window = s.window(TITLE)
+            origin = s.origin(window)
+            name_box = scaled_box(NAME_LABEL, dpi)
+            button = scaled_box((227, 288, 403, 342), dpi)
+            caption_area = grown(button, -scaled(5, dpi))
+            painted(s, window, (scaled(8, dpi), scaled(300, dpi)))
+            wait_for("the install button's text",
+                     lambda: light_box(s.screenshot("probe"), origin, caption_area))
+            shot = s.screenshot(f"ready_{dpi}")
+
+            width, height = (scaled(v, dpi) for v in WINDOW_SIZE)
+            check(s.geometry(window) == (width, height), f"window {s.geometry(window)} at {dpi} DPI")
+            root = shot.getpixel((2, 2))
+            at = lambda px, py: shot.getpixel((origin[0] + px, origin[1] + py))
+            body_bottom = scaled(400, dpi)
+            check(close_enough(at(0, 0), root, 4), f"top-left corner not cut away at {dpi} DPI")
+            check(close_enough(at(width - 1, body_bottom - 1), root, 4),
+                  f"bottom-right corner not cut away at {dpi} DPI")
+            check(close_enough(at(width // 2, body_bottom), root, 4), f"row {body_bottom} not cut away at {dpi} DPI")
+            check(not close_enough(at(width // 2, body_bottom - 1), root, 4),
+                  f"the window ends before row {body_bottom} at {dpi} DPI")
+            check(not close_enough(at(scaled(8, dpi), scaled(300, dpi)), root, 4), f"no body at {dpi} DPI")
+
+            name = light_box(shot, origin, grown(name_box, scaled(4, dpi)))
+            caption = light_box(shot, origin, caption_area)
+            check(name is not None and inside(name, name_box), f"game name {name} outside {name_box}")
+            check(caption is not None and inside(caption, caption_area), f"install text {caption}")
+            if dpi == 96:
+                base["name"], base["caption"] = name, caption
+                differing = unchanged_from_reference(shot, origin)
+                check(not differing, f"{len(differing)} pixels differ from the reference, first {differing[:5]}")
+            else:
+                text_size_follows("the game name", name, base["name"], dpi)
+                text_size_follows("the install text", caption, base["caption"], dpi)
+
+            s.click(window, (scaled(315, dpi), scaled(315, dpi)))
+            status_box = scaled_box((66, 342, 466, 358), dpi)
+            tail = scaled_box(LONG_STATUS_TAIL, dpi)
+            wait_for("the failure text", lambda: text_in(s, window, tail, "probe"))
+            shot = s.screenshot(f"failed_{dpi}")
+            status = light_box(shot, origin, grown(status_box, scaled(3, dpi)))
+            check(status is not None and inside(status, status_box), f"status {status} outside {status_box}")
+            if dpi == 96:
+                base["status"] = status
+            else:
+                text_size_follows("the status text", status, base["status"], dpi)
+
+            s.click(window, (scaled(601, dpi), scaled(20, dpi)))
+            wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+            check(launcher.returncode == 0, f"launcher exit code {launcher.returncode} at {dpi} DPI")
+    finally:
+        s.set_dpi(96)
+
+
+def case_keyboard(s):
+    # The focus outline shows once the keyboard is used; Return presses the
+    # install button (the download starts and fails: no package server);
+    # Alt+F4 closes as the close button does.
+    clean_install_state(s)
+    subprocess.run(["xdotool", "mousemove", "0", "0"], check=True)
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    outline = (227 + 4, 315)  # the outline's left bar, inside the button's edge
+    painted(s, window, BODY_PIXEL)
+    check(not close_enough(s.pixel(window, outline, "before_keys"), (230, 230, 230), 40),
+          "the focus outline shows before the keyboard was used")
+    s.key(window, "Tab")
+    wait_for("the focus outline", lambda: close_enough(s.pixel(window, outline, "focus_outline"), (230, 230, 230), 40))
+    s.key(window, "Return")
+    wait_for("the failure text", lambda: text_in(s, window, LONG_STATUS_TAIL, "after_return"))
+    check(launcher.poll() is None, "the launcher closed after a failed download")
+    s.key(window, "alt+F4")
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
+def case_one_instance(s):
+    # A second start brings the first launcher's window back (restored from
+    # the taskbar) and ends with 0 within 5 s, without a window of its own.
+    first = s.launcher()
+    window = s.window(TITLE)
+    painted(s, window, BODY_PIXEL)
+    s.click(window, (574, 20))  # minimise
+    wait_for("the window to be minimised", lambda: s.probe("iconic", TITLE)[1] == ["iconic"])
+    second = s.launcher()
+    started = time.monotonic()
+    wait_for("the second launcher to exit", lambda: second.poll() is not None, timeout=5.0, interval=0.05)
+    check(second.returncode == 0, f"second launcher exit code {second.returncode}")
+    check(time.monotonic() - started < 5.0, "the second launcher took 5 s or more")
+    wait_for("the window to be restored", lambda: s.probe("iconic", TITLE)[1] == ["normal"])
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{TITLE}$"],
+                            capture_output=True, text=True)
+    check(result.stdout.split() == [window], f"windows: {result.stdout.split()}, the first's {window}")
+    check(first.poll() is None, "the first launcher ended")
+    s.screenshot("restored")
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: first.poll() is not None)
+    check(first.returncode == 0, f"launcher exit code {first.returncode}")
+
+
+def case_accessible(s):
+    # A screen reader in another process finds the three buttons by name,
+    # the name, the banner, and after the install button's default action
+    # the progress bar with its value and the status line with its text.
+    # No package server: the connection is refused, and the status line
+    # counts down to the next try.
+    clean_install_state(s)
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    painted(s, window, BODY_PIXEL)
+    children = s.accessible_children()
+    check(children == [
+        ("statictext", TITLE, "", ""),
+        ("pushbutton", "关闭", "", "按下"),
+        ("pushbutton", "最小化", "", "按下"),
+        ("graphic", TITLE, "", ""),
+        ("pushbutton", "立即安装", "", "按下"),
+    ], f"children before the download: {children}")
+    code, _ = s.probe("press", TITLE, "立即安装")
+    check(code == 0, f"the install button's default action failed: {code}")
+    wait_for("the failure text", lambda: text_in(s, window, LONG_STATUS_TAIL, "failed"))
+    children = s.accessible_children()
+    check([c[:2] for c in children] == [("statictext", TITLE), ("pushbutton", "关闭"), ("pushbutton", "最小化"),
+                                        ("graphic", TITLE), ("progressbar", "下载进度"), ("statictext", children[-1][1])],
+          f"children after the download: {children}")
+    check(children[4][2] == "0%", f"the progress bar's value {children[4]}")
+    check(children[5][1].startswith("连接中断,"), f"the status line {children[5]}")
+    code, _ = s.probe("press", TITLE, "关闭")
+    check(code == 0, f"the close button's default action failed: {code}")
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
+def case_dpi_change(s):
+    # The window moves to a screen of another DPI while it runs: its size,
+    # region, pictures and text follow, and back at 96 DPI it is the
+    # reference window again, pixel for pixel.
+    clean_install_state(s)  # no package server: the download waits to try again
+    subprocess.run(["xdotool", "mousemove", "0", "0"], check=True)
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    painted(s, window, BODY_PIXEL)
+    for dpi in (144, 96):
+        code, _ = s.probe("dpi", TITLE, str(dpi))
+        check(code == 0, f"the probe could not reach the window: {code}")
+        size = (scaled(630, dpi), scaled(453, dpi))
+        wait_for(f"the window at {dpi} DPI", lambda: s.geometry(window) == size)
+        origin = s.origin(window)
+        caption_area = grown(scaled_box((227, 288, 403, 342), dpi), -scaled(5, dpi))
+        wait_for("the install button's text", lambda: light_box(s.screenshot("probe"), origin, caption_area))
+        shot = s.screenshot(f"changed_to_{dpi}")
+        root = shot.getpixel((2, 2))
+        body_bottom = scaled(400, dpi)
+        at = lambda px, py: shot.getpixel((origin[0] + px, origin[1] + py))
+        check(close_enough(at(size[0] // 2, body_bottom), root, 4), f"row {body_bottom} not cut away at {dpi} DPI")
+        check(not close_enough(at(size[0] // 2, body_bottom - 1), root, 4), f"the body ends early at {dpi} DPI")
+        check(close_enough(at(0, 0), root, 4), f"top-left corner not cut away at {dpi} DPI")
+    differing = unchanged_from_reference(shot, origin)
+    check(not differing, f"back at 96 DPI {len(differing)} pixels differ from the reference, first {differing[:5]}")
+    s.probe("dpi", TITLE, "144")
+    wait_for("the window at 144 DPI", lambda: s.geometry(window) == (945, 680))
+    s.click(window, (scaled(315, 144), scaled(315, 144)))
+    wait_for("the failure text", lambda: text_in(s, window, scaled_box(LONG_STATUS_TAIL, 144), "failed_at_144"))
+    s.click(window, (scaled(601, 144), scaled(20, 144)))
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+
+
 CASES = {
+    "dpi_change": case_dpi_change,
+    "accessible": case_accessible,
+    "one_instance": case_one_instance,
+    "keyboard": case_keyboard,
+    "dpi": case_dpi,
     "whole_road": case_whole_road,
     "server_down": case_server_down,
     "not_found": case_not_found,
@@ -566,6 +851,9 @@ def main():
     os.makedirs(artifacts, exist_ok=True)
     session = Session(os.path.abspath(args.build), artifacts)
     try:
+        # Every case at 96 DPI unless it says otherwise, also after a DPI
+        # case that was cut short.
+        session.set_dpi(96)
         CASES[args.case](session)
     except Failure as failure:
         print(f"FAILED {args.case}: {failure}", file=sys.stderr)

@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Shell.h"
@@ -24,6 +25,13 @@ public:
 
     int minimized = 0;
     int destroyed = 0;
+    // Every screen-reader notification, in order (made on the test's thread).
+    std::vector<std::pair<AccessibleEvent, int32_t>> accessible;
+
+    void NotifyAccessible(WindowHandle, AccessibleEvent event, int32_t child) override
+    {
+        accessible.emplace_back(event, child);
+    }
 
     void DestroyWindow(WindowHandle window) override
     {

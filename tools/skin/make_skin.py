@@ -43,6 +43,12 @@ PROGRESS_W, PROGRESS_H = 468, 3
 PROGRESS_TRACK = (39, 41, 55)
 PROGRESS_FILL = (16, 114, 255)
 
+# Pixels per design pixel of the set being drawn: 1 for the pictures the
+# window shows at 100 %, 2 for the set it shows (scaled down) above that.
+# Every size, coordinate, blur radius and offset below is in design pixels
+# and goes through K, so the 200 % set is drawn afresh rather than enlarged.
+K = 1
+
 
 # ---------------------------------------------------------------- helpers
 
@@ -74,13 +80,31 @@ def stops_at(stops, y):
 
 
 def vgradient(w, h, stops):
-    col = Image.new("RGB", (1, h))
-    col.putdata([stops_at(stops, y) for y in range(h)])
-    return col.resize((w, h), Image.Resampling.NEAREST)
+    col = Image.new("RGB", (1, h * K))
+    col.putdata([stops_at(stops, y / K) for y in range(h * K)])
+    return col.resize((w * K, h * K), Image.Resampling.NEAREST)
 
 
 def solid(size, color):
     return Image.new("RGB", size, color)
+
+
+def canvas(mode, size, fill=0):
+    """A new image of a size given in design pixels."""
+    return Image.new(mode, (size[0] * K, size[1] * K), fill)
+
+
+def shift(img, dx, dy):
+    return ImageChops.offset(img, dx * K, dy * K)
+
+
+def blur(radius):
+    return ImageFilter.GaussianBlur(radius * K)
+
+
+def grow(size):
+    """A maximum filter as wide as size design pixels (an odd number)."""
+    return ImageFilter.MaxFilter(2 * (size // 2) * K + 1)
 
 
 def paint(base, color, mask):
@@ -104,8 +128,8 @@ def scale_mask(mask, factor):
 
 def field_mask(w, h, fn):
     """L mask whose value at (x, y) is fn(x, y) in 0..1."""
-    m = Image.new("L", (w, h))
-    m.putdata([int(255 * clamp01(fn(x, y)) + 0.5) for y in range(h) for x in range(w)])
+    m = Image.new("L", (w * K, h * K))
+    m.putdata([int(255 * clamp01(fn(x / K, y / K)) + 0.5) for y in range(h * K) for x in range(w * K)])
     return m
 
 
@@ -115,14 +139,19 @@ def supersampled(size, draw_fn, ss=4):
     draw_fn(draw, ss) draws in white using coordinates multiplied by ss.
     """
     w, h = size
-    big = Image.new("L", (w * ss, h * ss), 0)
-    draw_fn(ImageDraw.Draw(big), ss)
-    return big.resize((w, h), BOX)
+    big = Image.new("L", (w * K * ss, h * K * ss), 0)
+    draw_fn(ImageDraw.Draw(big), ss * K)
+    return big.resize((w * K, h * K), BOX)
 
 
 def save_png(img, path):
     # No pnginfo is passed, so no date or text chunks are written.
     img.save(path, "PNG", optimize=True)
+
+
+def save_jpeg(img, path):
+    # No EXIF or comment is written; the same encoder gives the same bytes.
+    img.save(path, "JPEG", quality=85, subsampling=0, optimize=True)
 
 
 class Noise1D:
@@ -169,10 +198,10 @@ def make_emblem():
     right = supersampled((w, h), shape(crown_r), ss)
     pavilion_l = supersampled((w, h), shape([(0.4, girdle_y), (6.0, girdle_y), (6.0, tip_y)]), ss)
 
-    grey = Image.new("L", (w, h), 178)                    # lower right facet
-    grey = Image.composite(Image.new("L", (w, h), 204), grey, pavilion_l)
-    grey = Image.composite(Image.new("L", (w, h), 236), grey, left)
-    grey = Image.composite(Image.new("L", (w, h), 214), grey, right)
+    grey = canvas("L", (w, h), 178)                       # lower right facet
+    grey = Image.composite(canvas("L", (w, h), 204), grey, pavilion_l)
+    grey = Image.composite(canvas("L", (w, h), 236), grey, left)
+    grey = Image.composite(canvas("L", (w, h), 214), grey, right)
     return Image.merge("LA", (grey, alpha))
 
 
@@ -182,7 +211,7 @@ def _button_strip(glyph_fn):
     """Four 25x25 frames: normal, hover, pressed, disabled."""
     ss = 8
     glyph = supersampled((BUTTON, BUTTON), glyph_fn, ss)
-    glyph_down = ImageChops.offset(glyph, 0, 1)
+    glyph_down = shift(glyph, 0, 1)
 
     def plate(alpha):
         m = supersampled((BUTTON, BUTTON),
@@ -203,15 +232,15 @@ def _button_strip(glyph_fn):
         g = scale_mask(g, glyph_scale)
         p = plate(plate_a)
         # Glyph over plate, both un-premultiplied: out_a = g + p(1-g).
-        frame = Image.new("RGBA", (BUTTON, BUTTON), plate_rgb + (0,))
+        frame = canvas("RGBA", (BUTTON, BUTTON), plate_rgb + (0,))
         frame.putalpha(p)
-        top = Image.new("RGBA", (BUTTON, BUTTON), glyph_rgb + (0,))
+        top = canvas("RGBA", (BUTTON, BUTTON), glyph_rgb + (0,))
         top.putalpha(g)
         frames.append(Image.alpha_composite(frame, top))
 
-    strip = Image.new("RGBA", (BUTTON * 4, BUTTON), (0, 0, 0, 0))
+    strip = canvas("RGBA", (BUTTON * 4, BUTTON), (0, 0, 0, 0))
     for i, f in enumerate(frames):
-        strip.paste(f, (i * BUTTON, 0))
+        strip.paste(f, (i * BUTTON * K, 0))
     return strip
 
 
@@ -232,7 +261,7 @@ def make_minimise_button():
 # ---------------------------------------------------------------- progress bar
 
 def make_progress(color):
-    return Image.new("RGBA", (PROGRESS_W, PROGRESS_H), color + (255,))
+    return canvas("RGBA", (PROGRESS_W, PROGRESS_H), color + (255,))
 
 
 # ---------------------------------------------------------------- 220: window background
@@ -262,19 +291,20 @@ def make_background():
     # Corner shape: a pixel belongs to the window when its centre lies inside
     # the rounded rectangle, so the edge is hard (alpha 0 or 255) and the
     # same shape works as a window region.
-    alpha = Image.new("L", (w, h), 255)
+    alpha = canvas("L", (w, h), 255)
     px = alpha.load()
-    r = CORNER_RADIUS
+    r = CORNER_RADIUS * K
+    pw, ph = w * K, h * K
     for cy in range(r):
         for cx in range(r):
             dx, dy = r - (cx + 0.5), r - (cy + 0.5)
             if dx * dx + dy * dy > r * r:
-                for x, y in ((cx, cy), (w - 1 - cx, cy), (cx, h - 1 - cy), (w - 1 - cx, h - 1 - cy)):
+                for x, y in ((cx, cy), (pw - 1 - cx, cy), (cx, ph - 1 - cy), (pw - 1 - cx, ph - 1 - cy)):
                     px[x, y] = 0
 
     img = body.convert("RGBA")
     img.putalpha(alpha)
-    out = Image.new("RGBA", (w, BACKGROUND_H), (0, 0, 0, 0))
+    out = canvas("RGBA", (w, BACKGROUND_H), (0, 0, 0, 0))
     out.paste(img, (0, 0))
     return out
 
@@ -346,31 +376,32 @@ def _castle_windows(cx, gy):
 def _title_layer(size):
     """Gold title with outline, shadow and glow; returns (rgb, alpha)."""
     w, h = size
-    cn_font = ImageFont.truetype(CJK_FONT, 66, index=0)
-    en_font = ImageFont.truetype(SERIF_BOLD, 19)
+    cn_font = ImageFont.truetype(CJK_FONT, 66 * K, index=0)
+    en_font = ImageFont.truetype(SERIF_BOLD, 19 * K)
 
     # Glyphs are placed one by one so the spacing can be opened up a little.
     cx, top = 178, 44
-    spacing = 6
+    # Glyph advances and boxes below are in pixels of the set being drawn.
+    spacing = 6 * K
     advances = [cn_font.getlength(ch) for ch in GAME_TITLE_CN]
     total = sum(advances) + spacing * (len(advances) - 1)
-    x = cx - total / 2.0
+    x = cx * K - total / 2.0
 
-    text = Image.new("L", (w, h), 0)
+    text = canvas("L", (w, h), 0)
     d = ImageDraw.Draw(text)
     for ch, adv in zip(GAME_TITLE_CN, advances):
-        d.text((x, top), ch, font=cn_font, fill=255)
+        d.text((x, top * K), ch, font=cn_font, fill=255)
         x += adv + spacing
     bbox = text.getbbox()
-    stroke = text.filter(ImageFilter.MaxFilter(5))
-    stroke_outer = stroke.filter(ImageFilter.MaxFilter(3))
+    stroke = text.filter(grow(5))
+    stroke_outer = stroke.filter(grow(3))
 
-    en_spacing = 7
+    en_spacing = 7 * K
     en_adv = [en_font.getlength(ch) for ch in GAME_TITLE_EN]
     en_total = sum(en_adv) + en_spacing * (len(en_adv) - 1)
-    en_y = bbox[3] + 12
-    ex = cx - en_total / 2.0
-    en = Image.new("L", (w, h), 0)
+    en_y = bbox[3] + 12 * K
+    ex = cx * K - en_total / 2.0
+    en = canvas("L", (w, h), 0)
     de = ImageDraw.Draw(en)
     for ch, adv in zip(GAME_TITLE_EN, en_adv):
         de.text((ex, en_y), ch, font=en_font, fill=255)
@@ -378,27 +409,27 @@ def _title_layer(size):
     en_box = en.getbbox()
 
     # Rules either side of the Latin name, ending in small diamonds.
-    deco = supersampled(size, lambda dr, s: _rules(dr, s, cx, (en_box[1] + en_box[3]) / 2.0,
-                                                   en_total / 2.0 + 12, 58), 4)
+    deco = supersampled(size, lambda dr, s: _rules(dr, s, cx, (en_box[1] + en_box[3]) / 2.0 / K,
+                                                   en_total / 2.0 / K + 12, 58), 4)
 
     # Fill: pale cream at the top of the glyphs, gold, deep amber at the foot.
-    t0, t1 = bbox[1], bbox[3]
+    t0, t1 = bbox[1] / K, bbox[3] / K
     fill = vgradient(w, h, [(t0, (255, 249, 226)), (t0 + (t1 - t0) * 0.42, (246, 208, 120)),
                             (t0 + (t1 - t0) * 0.58, (226, 166, 70)), (t1, (170, 92, 36))])
     # A thin bright line along the upper edge of each stroke, like a bevel.
-    bevel = ImageChops.subtract(text, ImageChops.offset(text, 0, 2))
+    bevel = ImageChops.subtract(text, shift(text, 0, 2))
     fill = light(fill, (255, 240, 200), scale_mask(bevel, 0.55))
 
-    rgb = Image.new("RGB", size, (0, 0, 0))
-    alpha = Image.new("L", size, 0)
+    rgb = canvas("RGB", size, (0, 0, 0))
+    alpha = canvas("L", size, 0)
 
     # glow
-    glow = stroke_outer.filter(ImageFilter.GaussianBlur(9))
+    glow = stroke_outer.filter(blur(9))
     glow = scale_mask(glow, 0.85)
     rgb = paint(rgb, (255, 140, 50), glow)
     alpha = ImageChops.lighter(alpha, glow)
     # drop shadow
-    shadow = ImageChops.offset(stroke_outer, 2, 3).filter(ImageFilter.GaussianBlur(2))
+    shadow = shift(stroke_outer, 2, 3).filter(blur(2))
     rgb = paint(rgb, (20, 8, 10), shadow)
     alpha = ImageChops.lighter(alpha, shadow)
     # dark outline, then a thin warm inner outline
@@ -410,11 +441,10 @@ def _title_layer(size):
 
     # Latin name and rules
     en_all = ImageChops.lighter(en, deco)
-    en_shadow = ImageChops.offset(en_all.filter(ImageFilter.MaxFilter(3)), 1, 1).filter(
-        ImageFilter.GaussianBlur(1))
+    en_shadow = shift(en_all.filter(grow(3)), 1, 1).filter(blur(1))
     rgb = paint(rgb, (16, 8, 14), en_shadow)
     alpha = ImageChops.lighter(alpha, scale_mask(en_shadow, 0.9))
-    en_glow = en_all.filter(ImageFilter.GaussianBlur(4))
+    en_glow = en_all.filter(blur(4))
     rgb = light(rgb, (200, 110, 40), scale_mask(en_glow, 0.6))
     alpha = ImageChops.lighter(alpha, scale_mask(en_glow, 0.5))
     rgb = paint(rgb, (240, 222, 176), en_all)
@@ -459,15 +489,22 @@ def paint_banner():
     sky = light(sky, (255, 250, 230), disc)
 
     # --- stars, fading out towards the glowing horizon
-    stars = Image.new("L", (w, h), 0)
+    stars = canvas("L", (w, h), 0)
     sp = stars.load()
+
+    def plot(x, y, v):
+        # one design pixel: K x K pixels
+        for i in range(K):
+            for j in range(K):
+                sp[x * K + i, y * K + j] = max(sp[x * K + i, y * K + j], v)
+
     sparkles = []
     for _ in range(220):
         x = int(rng.random() * w)
         y = int(rng.random() ** 1.6 * 120)
         fade = smoothstep(125, 20, y) * (1 - math.exp(-(((x - sun_x) / 150.0) ** 2 + ((y - sun_y) / 90.0) ** 2)))
         v = int(255 * fade * (0.25 + 0.75 * rng.random() ** 2))
-        sp[x, y] = max(sp[x, y], v)
+        plot(x, y, v)
         if v > 200 and len(sparkles) < 9:
             sparkles.append((x, y))
     ds = ImageDraw.Draw(stars)
@@ -476,27 +513,28 @@ def paint_banner():
             a = int(150 / k)
             for px_, py_ in ((x - k, y), (x + k, y), (x, y - k), (x, y + k)):
                 if 0 <= px_ < w and 0 <= py_ < h:
-                    sp[px_, py_] = max(sp[px_, py_], a)
-    star_glow = stars.filter(ImageFilter.GaussianBlur(1.2))
+                    plot(px_, py_, a)
+    star_glow = stars.filter(blur(1.2))
     sky = light(sky, (170, 190, 255), scale_mask(star_glow, 1.6))
     sky = light(sky, (235, 240, 255), stars)
 
     # --- long thin clouds, lit from below near the sun
-    clouds = Image.new("L", (w, h), 0)
+    clouds = canvas("L", (w, h), 0)
     dc = ImageDraw.Draw(clouds)
     for _ in range(26):
         cy = 70 + rng.random() * 75
         cxp = rng.random() * (w + 120) - 60
         half_w = 40 + rng.random() * 110
         half_h = 1.5 + rng.random() * 3.0
-        dc.ellipse((cxp - half_w, cy - half_h, cxp + half_w, cy + half_h), fill=int(90 + rng.random() * 90))
-    clouds = clouds.filter(ImageFilter.GaussianBlur(3))
+        dc.ellipse(((cxp - half_w) * K, (cy - half_h) * K, (cxp + half_w) * K, (cy + half_h) * K),
+                   fill=int(90 + rng.random() * 90))
+    clouds = clouds.filter(blur(3))
     lit = ImageChops.multiply(clouds, scale_mask(halo, 1.0).point(lambda v: min(255, v * 2)))
     sky = paint(sky, (54, 30, 76), scale_mask(clouds, 0.4))
     sky = light(sky, (255, 170, 100), scale_mask(lit, 1.0))
 
     # --- light rays fanning up from the sun
-    rays = Image.new("L", (w, h), 0)
+    rays = canvas("L", (w, h), 0)
     dr = ImageDraw.Draw(rays)
     for i in range(14):
         ang = math.radians(-172 + i * 11.5 + rng.random() * 6)
@@ -504,8 +542,9 @@ def paint_banner():
         reach = 400
         p1 = (sun_x + reach * math.cos(ang - spread), sun_y + reach * math.sin(ang - spread))
         p2 = (sun_x + reach * math.cos(ang + spread), sun_y + reach * math.sin(ang + spread))
-        dr.polygon([(sun_x, sun_y), p1, p2], fill=int(60 + rng.random() * 80))
-    rays = rays.filter(ImageFilter.GaussianBlur(4))
+        dr.polygon([(sun_x * K, sun_y * K), (p1[0] * K, p1[1] * K), (p2[0] * K, p2[1] * K)],
+                   fill=int(60 + rng.random() * 80))
+    rays = rays.filter(blur(4))
     falloff = field_mask(w, h, lambda x, y: math.exp(-math.hypot((x - sun_x) / 260.0, (y - sun_y) / 150.0) * 1.6))
     rays = ImageChops.multiply(rays, falloff)
     img = light(sky, (255, 200, 140), scale_mask(rays, 1.0))
@@ -550,21 +589,21 @@ def paint_banner():
         img = paint_image(img, fill, mask)
 
         # rim light along the ridge, strongest facing the sun
-        edge = ImageChops.subtract(mask, ImageChops.offset(mask, 0, 2))
+        edge = ImageChops.subtract(mask, shift(mask, 0, 2))
         near_sun = field_mask(w, h, lambda x, y: math.exp(-((x - sun_x) / 170.0) ** 2))
         img = light(img, (255, 170, 110), scale_mask(ImageChops.multiply(edge, near_sun), rim))
 
         if idx == 2:
             # the sun is low on the castle's left: light its left-hand edges
-            side = ImageChops.multiply(mask, ImageChops.invert(ImageChops.offset(mask, 1, 0)))
+            side = ImageChops.multiply(mask, ImageChops.invert(shift(mask, 1, 0)))
             side = ImageChops.multiply(side, near_sun)
             img = light(img, (255, 150, 90), scale_mask(side, 0.45))
             # lit windows with a soft glow
-            win = Image.new("L", (w, h), 0)
+            win = canvas("L", (w, h), 0)
             dw = ImageDraw.Draw(win)
             for x, y, ww, hh in _castle_windows(castle_cx, castle_gy):
-                dw.rectangle((x, y, x + ww - 1, y + hh - 1), fill=255)
-            img = light(img, (255, 150, 60), scale_mask(win.filter(ImageFilter.GaussianBlur(2)), 2.0))
+                dw.rectangle((x * K, y * K, (x + ww) * K - 1, (y + hh) * K - 1), fill=255)
+            img = light(img, (255, 150, 60), scale_mask(win.filter(blur(2)), 2.0))
             img = paint(img, (255, 214, 130), win)
 
         # haze pooling in the valleys in front of this range
@@ -605,12 +644,12 @@ def paint_banner():
 
     fg = supersampled((w, h), draw_fg, 4)
     img = paint_image(img, vgradient(w, h, [(160, (24, 16, 30)), (h - 1, (10, 8, 14))]), fg)
-    edge = ImageChops.subtract(fg, ImageChops.offset(fg, 0, 1))
+    edge = ImageChops.subtract(fg, shift(fg, 0, 1))
     img = light(img, (200, 110, 80), scale_mask(edge, 0.35))
 
     # --- embers drifting up from below
-    core_m = Image.new("L", (w, h), 0)
-    glow_m = Image.new("L", (w, h), 0)
+    core_m = canvas("L", (w, h), 0)
+    glow_m = canvas("L", (w, h), 0)
     dcore = ImageDraw.Draw(core_m)
     dglow = ImageDraw.Draw(glow_m)
     for _ in range(70):
@@ -618,17 +657,17 @@ def paint_banner():
         y = h - (rng.random() ** 1.7) * (h - 30)
         r = 0.5 + rng.random() ** 2 * 1.4
         v = int(150 + rng.random() * 105)
-        dcore.ellipse((x - r, y - r, x + r, y + r), fill=v)
-        dglow.ellipse((x - r * 3, y - r * 3, x + r * 3, y + r * 3), fill=v // 2)
+        dcore.ellipse(((x - r) * K, (y - r) * K, (x + r) * K, (y + r) * K), fill=v)
+        dglow.ellipse(((x - r * 3) * K, (y - r * 3) * K, (x + r * 3) * K, (y + r * 3) * K), fill=v // 2)
     # a few large, out-of-focus ones close to the viewer
-    bokeh = Image.new("L", (w, h), 0)
+    bokeh = canvas("L", (w, h), 0)
     db = ImageDraw.Draw(bokeh)
     for x, y, r in ((26, 190, 6), (560, 176, 5), (92, 206, 4), (520, 210, 7), (300, 214, 4)):
-        db.ellipse((x - r, y - r, x + r, y + r), fill=110)
-    bokeh = bokeh.filter(ImageFilter.GaussianBlur(2.5))
-    img = light(img, (255, 120, 40), glow_m.filter(ImageFilter.GaussianBlur(2)))
+        db.ellipse(((x - r) * K, (y - r) * K, (x + r) * K, (y + r) * K), fill=110)
+    bokeh = bokeh.filter(blur(2.5))
+    img = light(img, (255, 120, 40), glow_m.filter(blur(2)))
     img = light(img, (255, 140, 60), bokeh)
-    img = light(img, (255, 210, 130), core_m.filter(ImageFilter.GaussianBlur(0.4)))
+    img = light(img, (255, 210, 130), core_m.filter(blur(0.4)))
 
     # --- darken the sky behind the title a little so it reads
     shade = field_mask(w, h, lambda x, y: 0.45 * math.exp(-(((x - 178) / 170.0) ** 2 + ((y - 88) / 70.0) ** 2)))
@@ -646,6 +685,12 @@ def make_banner():
     # Octree picks the palette; Floyd-Steinberg then hides the banding that
     # the smooth sky gradients would otherwise show.
     rgb = paint_banner()
+    if K > 1:
+        # At 200 % a dithered palette picture would take more than the whole
+        # program; the banner has no transparency, so it is kept in full
+        # colour as a JPEG (chroma not subsampled, so the gold title keeps
+        # its edges).
+        return rgb
     palette = rgb.quantize(colors=256, method=Image.Quantize.FASTOCTREE)
     return rgb.quantize(palette=palette, dither=Image.Dither.FLOYDSTEINBERG)
 
@@ -757,19 +802,36 @@ def write_ico(path, images):
 
 # ---------------------------------------------------------------- main
 
+def draw_set(scale):
+    """Every picture of the window drawn at scale (1 or 2), by resource id."""
+    global K
+    K = scale
+    try:
+        return {
+            204: make_emblem(),
+            215: make_close_button(),
+            226: make_minimise_button(),
+            205: make_banner(),
+            229: make_progress(PROGRESS_TRACK),
+            228: make_progress(PROGRESS_FILL),
+            220: make_background(),
+        }
+    finally:
+        K = 1
+
+
 def build(out_dir):
     os.makedirs(out_dir, exist_ok=True)
-    outputs = {
-        "204.png": make_emblem(),
-        "215.png": make_close_button(),
-        "226.png": make_minimise_button(),
-        "205.png": make_banner(),
-        "229.png": make_progress(PROGRESS_TRACK),
-        "228.png": make_progress(PROGRESS_FILL),
-        "220.png": make_background(),
-    }
+    outputs = {}
+    # 100 %: NNN.png; 200 %: NNN@2x.png (the banner NNN@2x.jpg), twice as
+    # wide and high.
+    for scale, suffix in ((1, ""), (2, "@2x")):
+        for number, img in draw_set(scale).items():
+            kind = "jpg" if img.mode == "RGB" else "png"
+            outputs["%d%s.%s" % (number, suffix, kind)] = img
     for name, img in outputs.items():
-        save_png(img, os.path.join(out_dir, name))
+        save = save_jpeg if name.endswith(".jpg") else save_png
+        save(img, os.path.join(out_dir, name))
     write_ico(os.path.join(out_dir, "107.ico"), [_icon_image(n) for n in (16, 32, 48)])
     return sorted(list(outputs) + ["107.ico"])
 

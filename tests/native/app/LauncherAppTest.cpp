@@ -77,6 +77,53 @@ TEST_F(Clicks, PinsInTheConfigurationGoWithTheDownloadAndAnInvalidDigestStopsAtT
     }
 }
 
+TEST_F(Clicks, ReturnOrSpacePressTheInstallButtonWhileItShows)
+{
+    struct Case {
+        uint32_t key;
+        bool starts;
+    };
+    const Case cases[] = {{kKeyReturn, true}, {kKeySpace, true}, {0x09 /* Tab */, false}, {0x41 /* A */, false},
+                          {0x1B /* Escape */, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        Start();
+        http.attemptConnectResult = 1;
+        EXPECT_EQ(app->OnKeyDown(c.key), c.starts);
+        EXPECT_EQ(app->taskManager.DownloadTasks().size(), c.starts ? 1u : 0u);
+        EXPECT_EQ(g_installButton->m_visible, !c.starts);
+        // Return afterwards starts the download only if the key did not:
+        // once the button is gone a held, repeating key starts nothing more.
+        EXPECT_EQ(app->OnKeyDown(kKeyReturn), !c.starts);
+        EXPECT_EQ(app->taskManager.DownloadTasks().size(), 1u);
+        app.reset();
+    }
+}
+
+TEST_F(Clicks, KeyboardCuesShowTheFocusOutlineOnTheInstallButton)
+{
+    LauncherApp& launcher = Start();
+    EXPECT_FALSE(g_installButton->m_focusCue) << "hidden until the keyboard is used";
+    windows.repaints.clear();
+    launcher.SetKeyboardCues(true);
+    EXPECT_TRUE(g_installButton->m_focusCue);
+    ASSERT_EQ(windows.repaints.size(), 1u);
+    EXPECT_EQ(windows.repaints[0].rect, (Rect{227, 288, 403, 342}));
+    launcher.SetKeyboardCues(true);
+    EXPECT_EQ(windows.repaints.size(), 1u) << "no repaint when nothing changes";
+    launcher.SetKeyboardCues(false);
+    EXPECT_FALSE(g_installButton->m_focusCue);
+
+    // Cues set before the screen exists carry over to it.
+    app.reset();
+    app = std::make_unique<LauncherApp>(platform);
+    app->Init();
+    app->hwnd = kWindow;
+    app->SetKeyboardCues(true);
+    app->BuildScreen();
+    EXPECT_TRUE(g_installButton->m_focusCue);
+}
+
 TEST_F(Clicks, UnsetTmpDownloadsIntoTheSystemTemporaryFolder)
 {
     env.variables.erase(L"TMP");

@@ -3,6 +3,8 @@
 #include "tests/native/app/AppFixture.h"
 #include "ui/CImage.h"
 #include "ui/CImageBtn.h"
+#include "ui/CResImage.h"
+#include "ui/Dpi.h"
 
 namespace {
 
@@ -92,6 +94,70 @@ TEST_F(ScreenLayout, MissingConfigurationLeavesTheNameEmpty)
     resources.resources.clear();
     LauncherApp& launcher = Start();
     EXPECT_EQ(static_cast<CLabel*>(launcher.rootPane->m_children[1].get())->m_text, L"");
+}
+
+// The 96 DPI rectangles of the shipped screen, in slot order.
+const std::vector<Rect> kRectsAt96 = {{20, 16, 32, 27},   {38, 12, 188, 28},  {589, 8, 614, 33},
+                                      {562, 8, 587, 33},  {20, 40, 610, 262}, {227, 288, 403, 342},
+                                      {66, 328, 534, 331}, {546, 322, 586, 338}, {66, 342, 466, 358}};
+
+TEST_F(ScreenLayout, EveryRectangleIsItsDesignScaledEdgeByEdgeWithTheDoubleSizePictures)
+{
+    for (auto [id, w, h] : {std::tuple<uint16_t, int32_t, int32_t>{304, 24, 22},
+                            {315, 200, 50}, {326, 200, 50}, {305, 1180, 444},
+                            {329, 936, 6}, {328, 936, 6}, {320, 1260, 986}})
+        graphics.AddImage(id, w, h);
+    for (int32_t dpi : {96, 120, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        const int32_t width = ScaleByDpi(630, dpi);
+        const int32_t height = ScaleByDpi(453, dpi);
+        windows.client = Rect{0, 0, width, height};
+        auto root = BuildLauncherScreen(kWindow, windows, L"Orvantis", dpi);
+        EXPECT_EQ(root->m_rect, (Rect{0, 0, width, height}));
+        ASSERT_EQ(root->m_children.size(), kRectsAt96.size());
+        for (size_t i = 0; i < kRectsAt96.size(); ++i) {
+            EXPECT_EQ(root->m_children[i]->m_rect, ScaleRectByDpi(kRectsAt96[i], dpi)) << "slot " << i;
+            EXPECT_EQ(root->m_children[i]->m_dpi, dpi) << "slot " << i;
+        }
+        const int32_t expectedSet = dpi > 96 ? 2 : 1;
+        EXPECT_EQ(static_cast<CImage*>(root->m_children[kSlotBanner].get())->m_image.Set(), expectedSet);
+        ClearScreenGlobals();
+    }
+    // One case by hand, so that the rule above cannot hide a wrong rule.
+    windows.client = Rect{0, 0, 788, 566};
+    auto root = BuildLauncherScreen(kWindow, windows, L"Orvantis", 120);
+    EXPECT_EQ(root->m_children[kSlotClose]->m_rect, (Rect{736, 10, 768, 41}));
+    EXPECT_EQ(root->m_children[kSlotInstall]->m_rect, (Rect{284, 360, 504, 428}));
+    EXPECT_EQ(root->m_children[kSlotPercent]->m_rect, (Rect{683, 403, 733, 423}));
+    ClearScreenGlobals();
+}
+
+TEST_F(ScreenLayout, DpiChangeLaysTheLiveScreenOutAgainAndRepaintsIt)
+{
+    for (auto [id, w, h] : {std::tuple<uint16_t, int32_t, int32_t>{305, 1180, 444}, {320, 1260, 986}})
+        graphics.AddImage(id, w, h);
+    LauncherApp& launcher = Start();
+    launcher.background = std::make_unique<CResImage>();
+    launcher.background->LoadForDpi(kImageBackground, 96);
+    Click(315, 315);  // the screen changes: button hidden, bar shown
+    windows.repaints.clear();
+    windows.client = Rect{0, 0, 945, 680};
+    launcher.SetDpi(144);
+    EXPECT_EQ(launcher.rootPane->m_rect, (Rect{0, 0, 945, 680}));
+    for (size_t i = 0; i < kRectsAt96.size(); ++i)
+        EXPECT_EQ(launcher.rootPane->m_children[i]->m_rect, ScaleRectByDpi(kRectsAt96[i], 144)) << "slot " << i;
+    EXPECT_FALSE(g_installButton->m_visible) << "state survives the change";
+    EXPECT_TRUE(g_progressBar->m_visible);
+    ASSERT_FALSE(windows.repaints.empty());
+    EXPECT_TRUE(windows.repaints.back().whole);
+
+    // The background: the 200 % picture, drawn at the window's size.
+    EXPECT_EQ(launcher.background->Set(), 2);
+    graphics.log.clear();
+    launcher.Paint(reinterpret_cast<DeviceContext>(0x2000));
+    ASSERT_FALSE(graphics.Drawing().empty());
+    EXPECT_EQ(graphics.Drawing()[0], "image 320 at 0,0 size 945,740");
+    launcher.taskManager.StopAll();
 }
 
 TEST_F(ScreenLayout, InstallButtonStyleFollowsItsState)
