@@ -7,7 +7,8 @@ namespace {
 ScopedGpFont FontOfFamily(Gdiplus::GpFontFamily* family, const FontSpec& spec)
 {
     // In pixels: a size in points would be scaled again by the device
-    // context's own DPI, on top of the screen's scale already in the spec.
+    // context's own DPI, on top of the screen's scale the font already
+    // carries (FontSpec::scale).
     const double pixels = static_cast<double>(spec.sizePoints) * 96.0 / 72.0 * static_cast<double>(spec.scale);
     Gdiplus::GpFont* font = nullptr;
     if (GdipCreateFont(family, static_cast<Gdiplus::REAL>(pixels), spec.style, Gdiplus::UnitPixel, &font) !=
