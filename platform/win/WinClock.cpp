@@ -1,6 +1,6 @@
-// The clock seam on GetTickCount64 and Sleep. A pause is slept in slices
-// of 10 ms, checking the stop flag between them, so that a stop ends it as
-// promptly as it ends a wait on the network.
+// The clock seam on GetTickCount64, the performance counter and Sleep. A
+// pause is slept in slices of 10 ms, checking the stop flag between them,
+// so that a stop ends it as promptly as it ends a wait on the network.
 #include <windows.h>
 
 #include "platform/Clock.h"
@@ -24,6 +24,35 @@ public:
                 return true;
             const uint64_t left = end - now;
             Sleep(left < kSlice ? static_cast<DWORD>(left) : kSlice);
+        }
+    }
+
+    uint64_t NowUs() override
+    {
+        LARGE_INTEGER frequency;
+        LARGE_INTEGER counter;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&counter);
+        const uint64_t ticks = static_cast<uint64_t>(counter.QuadPart);
+        const uint64_t perSecond = static_cast<uint64_t>(frequency.QuadPart);
+        return ticks / perSecond * 1000000 + ticks % perSecond * 1000000 / perSecond;
+    }
+
+    // Sleep(n) never ends before n ms, so whole milliseconds are slept and
+    // the last fraction of one is given away with Sleep(0) until it is over:
+    // the pause ends within a few tens of microseconds of its end instead
+    // of up to a millisecond after it.
+    bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) override
+    {
+        const uint64_t end = NowUs() + microseconds;
+        for (;;) {
+            if (!keepGoing.load())
+                return false;
+            const uint64_t now = NowUs();
+            if (now >= end)
+                return true;
+            const uint64_t wholeMs = (end - now) / 1000;
+            Sleep(wholeMs < kSlice ? static_cast<DWORD>(wholeMs) : kSlice);
         }
     }
 };
