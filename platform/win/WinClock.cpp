@@ -38,12 +38,18 @@ public:
         return ticks / perSecond * 1000000 + ticks % perSecond * 1000000 / perSecond;
     }
 
-    // Sleep(n) never ends before n ms, so whole milliseconds are slept and
-    // the last fraction of one is given away with Sleep(0) until it is over:
-    // the pause ends within a few tens of microseconds of its end instead
-    // of up to a millisecond after it.
+    // Sleep takes whole milliseconds, which would end a pause up to one
+    // late. NtDelayExecution (in ntdll, which every process has loaded)
+    // takes 100-nanosecond units; it is as coarse as Sleep where the
+    // system's timer is, and ends within some tens of microseconds under
+    // Wine. Without it the last fraction of a millisecond is given away
+    // with Sleep(0) until it is over.
     bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) override
     {
+        using DelayFn = LONG(WINAPI*)(BOOLEAN, LARGE_INTEGER*);
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        const auto delay =
+            ntdll != nullptr ? reinterpret_cast<DelayFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDelayExecution"))) : nullptr;
         const uint64_t end = NowUs() + microseconds;
         for (;;) {
             if (!keepGoing.load())
@@ -51,8 +57,15 @@ public:
             const uint64_t now = NowUs();
             if (now >= end)
                 return true;
-            const uint64_t wholeMs = (end - now) / 1000;
-            Sleep(wholeMs < kSlice ? static_cast<DWORD>(wholeMs) : kSlice);
+            const uint64_t left = end - now;
+            const uint64_t slice = left < kSlice * 1000ull ? left : kSlice * 1000ull;
+            if (delay != nullptr) {
+                LARGE_INTEGER interval;
+                interval.QuadPart = -static_cast<LONGLONG>(slice * 10);  // relative
+                delay(FALSE, &interval);
+            } else {
+                Sleep(static_cast<DWORD>(slice / 1000));
+            }
         }
     }
 };

@@ -20,6 +20,10 @@ private:
 
     std::shared_ptr<void> m_handle;
     AbandonableCaller m_caller;
+    // The place reads land in, made once and used by every read; a read
+    // that is given up keeps it (its call may still write there), and the
+    // next read makes another.
+    std::shared_ptr<struct WinHttpReadResult> m_result;
     // A failure that came after some bytes of a read: those bytes were
     // handed out first, the failure comes with the next read.
     uint32_t m_pendingError = 0;
