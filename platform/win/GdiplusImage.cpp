@@ -170,24 +170,36 @@ bool GdiplusImage::ReadPixels(const std::function<void(const uint32_t* pixels, i
         return false;
     const int32_t width = m_width;
     if (!m_bands.empty()) {
-        // Put together from the bands, for as long as the reader runs;
-        // fully transparent rows are zero.
-        std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(m_height), 0);
+        // Put together from the bands, for as long as the reader runs, each
+        // band read in its own format (no conversion): fully transparent
+        // rows are zero, opaque ones get their alpha.
+        const size_t stride = static_cast<size_t>(width);
+        std::unique_ptr<uint32_t[]> pixels(new uint32_t[stride * static_cast<size_t>(m_height)]);
         for (const Band& band : m_bands) {
-            if (!band.bitmap)
+            uint32_t* out = pixels.get() + static_cast<size_t>(band.top) * stride;
+            if (!band.bitmap) {
+                std::memset(out, 0, static_cast<size_t>(band.height) * stride * 4);
                 continue;
+            }
+            auto* bitmap = static_cast<Gdiplus::GpBitmap*>(band.bitmap.Get());
+            Gdiplus::PixelFormat format = PixelFormat32bppPARGB;
+            GdipGetImagePixelFormat(bitmap, &format);
+            const bool opaque = format == PixelFormat32bppRGB;
             Gdiplus::GpRect area(0, 0, width, band.height);
             Gdiplus::BitmapData data = {};
-            auto* bitmap = static_cast<Gdiplus::GpBitmap*>(band.bitmap.Get());
-            if (GdipBitmapLockBits(bitmap, &area, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
-                Gdiplus::Ok)
+            if (GdipBitmapLockBits(bitmap, &area, Gdiplus::ImageLockModeRead,
+                                   opaque ? PixelFormat32bppRGB : PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
                 return false;
-            for (int32_t y = 0; y < band.height; ++y)
-                std::memcpy(&pixels[static_cast<size_t>(band.top + y) * static_cast<size_t>(width)],
-                            static_cast<const uint8_t*>(data.Scan0) + y * data.Stride, static_cast<size_t>(width) * 4);
+            for (int32_t y = 0; y < band.height; ++y, out += stride) {
+                std::memcpy(out, static_cast<const uint8_t*>(data.Scan0) + y * data.Stride, stride * 4);
+                if (opaque) {
+                    for (size_t x = 0; x < stride; ++x)
+                        out[x] |= 0xFF000000u;
+                }
+            }
             GdipBitmapUnlockBits(bitmap, &data);
         }
-        reader(pixels.data(), width);
+        reader(pixels.get(), width);
         return true;
     }
     Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
