@@ -152,10 +152,9 @@ void GdiplusImage::PrepareForDrawing()
     }
 
     // The bands are copies of their own: the decoded picture and its bytes
-    // are not needed for drawing in its own size.
+    // are not needed for drawing in its own size. They stay until the first
+    // draw, for the window's region, which is read from them before it.
     m_bands = std::move(bands);
-    m_image.Reset();
-    m_bytes.Reset();
 }
 
 void GdiplusImage::GetSize(int32_t& width, int32_t& height) const
@@ -169,7 +168,7 @@ bool GdiplusImage::ReadPixels(const std::function<void(const uint32_t* pixels, i
     if (m_width <= 0 || m_height <= 0)
         return false;
     const int32_t width = m_width;
-    if (!m_bands.empty()) {
+    if (!m_image && !m_bands.empty()) {
         // Put together from the bands, for as long as the reader runs, each
         // band read in its own format (no conversion): fully transparent
         // rows are zero, opaque ones get their alpha.
@@ -205,10 +204,16 @@ bool GdiplusImage::ReadPixels(const std::function<void(const uint32_t* pixels, i
     Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
     if (GdipGetImageType(m_image.Get(), &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeBitmap)
         return false;
+    // Read in the decoder's own format when it is 32-bit with alpha: no
+    // conversion and no copy.
+    Gdiplus::PixelFormat format = PixelFormat32bppPARGB;
+    GdipGetImagePixelFormat(m_image.Get(), &format);
+    if (format != PixelFormat32bppARGB)
+        format = PixelFormat32bppPARGB;
     Gdiplus::GpRect all(0, 0, width, m_height);
     Gdiplus::BitmapData data = {};
     auto* bitmap = static_cast<Gdiplus::GpBitmap*>(m_image.Get());
-    if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+    if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, format, &data) != Gdiplus::Ok)
         return false;
     reader(static_cast<const uint32_t*>(data.Scan0), data.Stride / 4);
     GdipBitmapUnlockBits(bitmap, &data);
@@ -219,6 +224,10 @@ void GdiplusImage::Draw(Gdiplus::GpGraphics* graphics, int32_t x, int32_t y, int
                         int32_t sy, int32_t sw, int32_t sh) const
 {
     const bool ownSize = w == sw && h == sh && sw > 0 && sh > 0;
+    if (ownSize && !m_bands.empty() && m_image) {
+        m_image.Reset();
+        m_bytes.Reset();
+    }
     if (!ownSize || m_bands.empty()) {
         if (!HaveWhole())
             return;

@@ -17,11 +17,12 @@
 // bitmap, which GDI+ copies, rows with some transparency premultiplied,
 // which it blends, and fully transparent rows not at all. Drawing in its
 // own size then costs a copy for the opaque part instead of blending every
-// pixel, and gives the same pixels. Once cut, the decoded picture and the
-// copy of the resource bytes it was decoded from are released; a scaled
-// draw decodes the whole picture again, at the first one, and keeps it
-// (with its bytes: GDI+ may read from the stream for as long as the image
-// it decoded exists). A picture that cannot be cut is kept whole.
+// pixel, and gives the same pixels. The decoded picture, and the copy of
+// the resource bytes it was decoded from (GDI+ may read from the stream for
+// as long as the image it decoded exists), stay until the first draw in its
+// own size: the window's region is read from them before that. Then they
+// are released; a scaled draw decodes the whole picture again, at the first
+// one, and keeps it. A picture that cannot be cut is kept whole.
 class GdiplusImage : public IImage {
 public:
     // Decodes resource (kResourceType, id) of module; null when the resource
