@@ -121,7 +121,7 @@ bool WinHttpRequest::Read(void* buffer, uint32_t size, uint32_t& read, uint32_t&
     result->count = 0;
     result->ok = FALSE;
     result->error = 0;
-    const AbandonableCaller::End end = m_caller.Run(
+    const AbandonableCaller::End end = m_caller->Run(
         [result, size] { FillFromConnection(*result, size); }, keepGoing, stallLimitMs, &result->progress);
     if (end != AbandonableCaller::End::Done) {
         m_result.reset();
