@@ -15,6 +15,15 @@ public:
     // Pauses for milliseconds. Returns early, with false, as soon as
     // keepGoing is found clear; true after the full pause.
     virtual bool Wait(uint32_t milliseconds, const std::atomic<bool>& keepGoing) = 0;
+
+    // Microseconds since some fixed moment (not necessarily NowMs's); never
+    // goes back. For pacing that a millisecond is too coarse for.
+    virtual uint64_t NowUs() = 0;
+
+    // Pauses until NowUs() has moved on by at least microseconds, ending
+    // as close after that as the system allows. Returns early, with false,
+    // as soon as keepGoing is found clear; true after the full pause.
+    virtual bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) = 0;
 };
 
 // The platform's clock (bound at link time, like the thread seam).

@@ -299,9 +299,15 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length)
 CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
 {
     AttemptEnd end;
+    bool first = true;
+    uint64_t startedUs = 0;
     for (;;) {
         if (!running.load())
             return Stopped();
+        if (!first && !WaitForChunkSlot(startedUs))
+            return Stopped();
+        first = false;
+        startedUs = clock->NowUs();
         uint32_t n = 0;
         uint32_t error = 0;
         if (!urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs)) {
@@ -322,7 +328,6 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
             end.message = WithCode(kWriteError, error);
             return end;
         }
-        threads::Sleep(kChunkPause);
     }
     // Data that ends before the announced length is a broken connection,
     // not a finished file: a cut-off installer must never be run. The rest
@@ -335,6 +340,20 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
     }
     end.kind = AttemptEnd::Complete;
     return end;
+}
+
+// Chunks start kChunkSpacingMs apart at the least, counted from the start of
+// one read to the start of the next, so that the read and the write fall
+// within the spacing instead of adding to it. A chunk that starts late
+// (a slow read, a late wake-up) moves the next one on with it: the time
+// lost is not made up with chunks closer together.
+bool CDownloadFileThread::WaitForChunkSlot(uint64_t previousStartUs)
+{
+    const uint64_t dueUs = previousStartUs + kChunkSpacingMs * 1000ull;
+    const uint64_t nowUs = clock->NowUs();
+    if (nowUs >= dueUs)
+        return running.load();
+    return clock->WaitUs(dueUs - nowUs, running);
 }
 
 CDownloadFileThread::AttemptEnd CDownloadFileThread::Stopped() const

@@ -30,7 +30,9 @@ class IOutputFile;
 class CDownloadFileThread : public CThread {
 public:
     static constexpr uint32_t kBufferSize = 51200;
-    static constexpr uint32_t kChunkPause = 10;
+    // At most one chunk of kBufferSize bytes is read per kChunkSpacingMs,
+    // start to start.
+    static constexpr uint32_t kChunkSpacingMs = 10;
 
     // trust checks a pinned digest; it may be null when nothing is pinned.
     CDownloadFileThread(DownTask* task, CTaskEventHandler* handler, IHttpClient* http, IFileSystem* files,
@@ -64,6 +66,9 @@ private:
     AttemptEnd StartFile(uint32_t length);
     AttemptEnd Transfer(uint8_t* buffer);
     AttemptEnd Stopped() const;
+    // Waits until kChunkSpacingMs after previousStartUs (the clock's
+    // NowUs). False when the worker was stopped meanwhile.
+    bool WaitForChunkSlot(uint64_t previousStartUs);
     // Waits out the pause before retry k, reporting the countdown. False
     // when the worker was stopped meanwhile.
     bool PauseBeforeRetry(uint32_t k, uint32_t pauseMs);

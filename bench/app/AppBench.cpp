@@ -45,6 +45,8 @@ constexpr DWORD kRoadTimeoutMs = 180000;
 constexpr DWORD kProbeCheckDelayMs = 300;
 
 constexpr double kStartupTarget = 1.25;
+constexpr double kStartupGdiplusTarget = 1.05;
+constexpr double kPeakTarget = 1.5;
 constexpr double kRegionTargetMs = 1.0;
 constexpr double kSizeTargetKb = 400.0;  // with the skin at 100 % and 200 %
 
@@ -320,13 +322,18 @@ RegionFigures MeasureRegion()
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: app_bench.exe <launcher.exe> <bare_window.exe> <launcher_bench.exe> [runs]\n");
+        std::fprintf(stderr, "usage: app_bench.exe <launcher.exe> <bare_window.exe> <launcher_bench.exe> [runs "
+                             "[<earlier launcher.exe> <earlier launcher_bench.exe>]]\n");
         return 2;
     }
     const std::wstring launcherPath = argv[1];
     const std::wstring barePath = argv[2];
     const std::wstring roadPath = argv[3];
     const int runs = argc >= 5 ? std::max(1, _wtoi(argv[4])) : 15;
+    // An earlier build of the launcher, run beside this one.
+    const std::wstring earlierPath = argc >= 7 ? argv[5] : L"";
+    const std::wstring earlierRoadPath = argc >= 7 ? argv[6] : L"";
+    const bool withEarlier = !earlierPath.empty();
     setvbuf(stdout, nullptr, _IONBF, 0);
 
     GdiplusSession gdiplus;
@@ -357,7 +364,8 @@ int wmain(int argc, wchar_t** argv)
     std::printf("== start-up to first paint: %d runs of each program, alternating, after one warm-up run of each\n",
                 runs);
     const bool warmedUp = StartOnce(launcherPath, L"", launcherProbe).ok && StartOnce(barePath, L"", bareProbe).ok &&
-                          StartOnce(barePath, L"--gdiplus", bareProbe).ok;
+                          StartOnce(barePath, L"--gdiplus", bareProbe).ok &&
+                          (!withEarlier || StartOnce(earlierPath, L"", launcherProbe).ok);
     if (!warmedUp) {
         std::printf("  the warm-up runs did not paint within %lu s (no display, or a program missing?)\n",
                     kStartTimeoutMs / 1000);
@@ -369,16 +377,26 @@ int wmain(int argc, wchar_t** argv)
     std::vector<double> launcherWindowMs;
     std::vector<double> bareWindowMs;
     std::vector<double> launcherPeaks;
+    std::vector<double> earlierMs;
+    std::vector<double> earlierPeaks;
     std::vector<double> barePeaks;
     int bannerShown = 0;
     COLORREF launcherBefore = CLR_INVALID;
-    std::printf("  run   launcher ms   bare window ms   bare window + GDI+ ms\n");
+    std::printf("  run   launcher ms   bare window ms   bare window + GDI+ ms%s\n",
+                withEarlier ? "   earlier launcher ms" : "");
     for (int i = 0; warmedUp && i < runs; ++i) {
         StartRun l = StartOnce(launcherPath, L"", launcherProbe, &bannerPoint, bannerColour);
         StartRun b = StartOnce(barePath, L"", bareProbe);
         StartRun g = StartOnce(barePath, L"--gdiplus", bareProbe);
-        std::printf("  %3d   %11.1f   %14.1f   %21.1f\n", i + 1, l.ms, b.ms, g.ms);
-        if (!l.ok || !b.ok || !g.ok) {
+        StartRun e;
+        e.ok = true;
+        if (withEarlier) {
+            e = StartOnce(earlierPath, L"", launcherProbe);
+            std::printf("  %3d   %11.1f   %14.1f   %21.1f   %19.1f\n", i + 1, l.ms, b.ms, g.ms, e.ms);
+        } else {
+            std::printf("  %3d   %11.1f   %14.1f   %21.1f\n", i + 1, l.ms, b.ms, g.ms);
+        }
+        if (!l.ok || !b.ok || !g.ok || !e.ok) {
             std::printf("  run %d: a program did not paint within %lu s\n", i + 1, kStartTimeoutMs / 1000);
             ++failures;
             continue;
@@ -390,6 +408,10 @@ int wmain(int argc, wchar_t** argv)
         bareWindowMs.push_back(b.windowMs);
         launcherPeaks.push_back(Kb(l.peak));
         barePeaks.push_back(Kb(b.peak));
+        if (withEarlier) {
+            earlierMs.push_back(e.ms);
+            earlierPeaks.push_back(Kb(e.peak));
+        }
         bannerShown += l.bannerShown ? 1 : 0;
         launcherBefore = l.beforePaint;
     }
@@ -450,6 +472,14 @@ int wmain(int argc, wchar_t** argv)
         std::printf("  the road did not complete\n");
         ++failures;
     }
+    RoadRun earlierRoad;
+    if (withEarlier) {
+        earlierRoad = RunRoad(earlierRoadPath, launcherProbe);
+        std::printf("  earlier launcher: peak working set %.0f KB at first paint, %.0f KB at the end; click to exit "
+                    "%.1f s, exit code %lu, game started: %s\n",
+                    Kb(earlierRoad.idlePeak), Kb(earlierRoad.peak), earlierRoad.seconds, earlierRoad.exitCode,
+                    earlierRoad.gameStarted ? "yes" : "no");
+    }
 
     // 4. Size.
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
@@ -470,17 +500,33 @@ int wmain(int argc, wchar_t** argv)
         Format("%.1f ms bare window", Median(bareWindowMs)), "", "", "");
     Row("  bare window that starts GDI+, median", Format("%.1f ms", Median(gdiplusMs)),
         Format("%.1f ms bare window", bareMedian), Ratio(Median(gdiplusMs), bareMedian), "", "");
+    Row("start-up against the bare window + GDI+", Format("%.1f ms", launcherMedian),
+        Format("%.1f ms bare + GDI+", Median(gdiplusMs)), Ratio(launcherMedian, Median(gdiplusMs)), "<= 1.05",
+        Verdict(!launcherMs.empty() && launcherMedian <= kStartupGdiplusTarget * Median(gdiplusMs)));
+    if (withEarlier) {
+        Row("  earlier launcher, median", Format("%.1f ms", Median(earlierMs)),
+            Format("%.1f ms bare window", bareMedian), Ratio(Median(earlierMs), bareMedian), "", "");
+        Row("  earlier launcher against bare + GDI+", Format("%.1f ms", Median(earlierMs)),
+            Format("%.1f ms bare + GDI+", Median(gdiplusMs)), Ratio(Median(earlierMs), Median(gdiplusMs)), "", "");
+    }
     Row("window region from image 220, median", Format("%.3f ms", region.fastMs),
         Format("%.0f ms per-pixel", region.perPixelMs),
         region.perPixelMs > 0 ? Format("%.4f", region.fastMs / region.perPixelMs) : "-", "<= 1 ms",
         Verdict(region.ok && region.equal && region.fastMs <= kRegionTargetMs));
     Row("  its region from the row runs, median", Format("%.3f ms", region.buildMs), "", "", "", "");
     Row("peak working set, whole download road", Format("%.0f KB", roadPeak),
-        Format("%.0f KB bare window", barePeak), Ratio(roadPeak, barePeak), "-",
-        road.ok ? "" : "(road failed)");
+        Format("%.0f KB bare window", barePeak), Ratio(roadPeak, barePeak), "<= 1.5",
+        road.ok ? Verdict(roadPeak <= kPeakTarget * barePeak) : "(road failed)");
+    if (withEarlier)
+        Row("  earlier launcher, whole road", Format("%.0f KB", Kb(earlierRoad.peak)),
+            Format("%.0f KB bare window", barePeak), Ratio(Kb(earlierRoad.peak), barePeak), "",
+            earlierRoad.ok ? "" : "(road failed)");
     Row("peak working set at first paint, median", Format("%.0f KB", launcherIdlePeak),
         Format("%.0f KB bare window", barePeak), Ratio(launcherIdlePeak, barePeak),
         "-", "");
+    if (withEarlier)
+        Row("  earlier launcher at first paint, median", Format("%.0f KB", Median(earlierPeaks)),
+            Format("%.0f KB bare window", barePeak), Ratio(Median(earlierPeaks), barePeak), "", "");
     Row("size of launcher.exe", Format("%.0f bytes", sizeBytes), Format("= %.1f KB", sizeBytes / 1024.0), "",
         "<= 400 KB", Verdict(sized && sizeBytes / 1024.0 <= kSizeTargetKb));
     return failures == 0 ? 0 : 1;

@@ -5,6 +5,10 @@
 #
 #   bench/app/run_app_bench.sh [runs]      (runs of each program, default 15)
 #
+# With EARLIER=<build directory of an earlier checkout, made by this script
+# there> the earlier launcher runs beside this one, alternating, and its
+# road is measured too.
+#
 # Builds what it needs in build/bench-app (MinSizeRel, as shipped), pads the
 # demo installer to 20 MB with zeros and serves it from the loopback package
 # server on the port that bench_config.ini names.
@@ -51,12 +55,21 @@ prepare_prefix "$BUILD/wineprefix"
 win() { winepath -w "$1"; }
 echo "== quillmerex launcher benchmark under Wine ($(wine --version)), display $DISPLAY"
 echo "   launcher.exe with the shipped configuration; a $INSTALLER_SIZE-byte installer on http://127.0.0.1:$PORT"
+echo "   load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+EARLIER_ARGS=()
+EXPECTED_REQUESTS=1
+if [ -n "${EARLIER:-}" ]; then
+  EARLIER_ARGS=("$(win "$EARLIER/app/launcher.exe")" "$(win "$EARLIER/bench/app/launcher_bench.exe")")
+  EXPECTED_REQUESTS=2
+fi
 status=0
 "$BUILD/wine-run.sh" "$BUILD/bench/app/app_bench.exe" "$(win "$BUILD/app/launcher.exe")" \
-  "$(win "$BUILD/bench/app/bare_window.exe")" "$(win "$BUILD/bench/app/launcher_bench.exe")" "$RUNS" || status=$?
+  "$(win "$BUILD/bench/app/bare_window.exe")" "$(win "$BUILD/bench/app/launcher_bench.exe")" "$RUNS" \
+  "${EARLIER_ARGS[@]}" || status=$?
+echo "   load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# The download must have been one request for the installer.
+# Each road's download must have been one request for the installer.
 REQUESTS=$(grep -c '"path": "/package/Windows/pomvel_mini.exe"' "$WORK/requests.log" 2>/dev/null || true)
 echo "package server: ${REQUESTS:-0} request(s) for the $INSTALLER_SIZE-byte installer"
-[ "${REQUESTS:-0}" = 1 ] || status=1
+[ "${REQUESTS:-0}" = "$EXPECTED_REQUESTS" ] || status=1
 exit "$status"

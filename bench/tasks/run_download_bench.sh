@@ -20,7 +20,7 @@ URL="http://127.0.0.1:$(head -n1 "$PORT_FILE")/package/Windows/pomvel_mini.exe"
 
 prepare_prefix "$BUILD/wineprefix"
 echo "== download worker under Wine, $SIZE bytes from $URL"
-"$BUILD/wine-run.sh" "$BUILD/bench/tasks/download_bench.exe" "$URL" 3
+"$BUILD/wine-run.sh" "$BUILD/bench/tasks/download_bench.exe" "$URL" "${ROUNDS:-5}"
 
 echo "== curl on the same server (native), CPU time per MB"
 for round in 1 2 3; do

@@ -41,46 +41,55 @@ ScopedGpImage CloneArea(Gdiplus::GpImage* source, int32_t top, int32_t width, in
 
 }  // namespace
 
-std::unique_ptr<GdiplusImage> GdiplusImage::FromResource(HMODULE module, uint16_t id)
+bool GdiplusImage::Decode(HMODULE module, uint16_t id, ScopedGlobalMemory& bytes, ScopedGpImage& decoded)
 {
     HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(kResourceType));
     if (info == nullptr)
-        return nullptr;
+        return false;
     const DWORD size = SizeofResource(module, info);
     // A loaded resource lives as long as the module: nothing to release.
     HGLOBAL resource = LoadResource(module, info);
     if (resource == nullptr || size == 0)
-        return nullptr;
-    const void* bytes = LockResource(resource);
-    if (bytes == nullptr)
-        return nullptr;
+        return false;
+    const void* source = LockResource(resource);
+    if (source == nullptr)
+        return false;
 
     // A stream over global memory wants a movable block; the stream must not
     // free it, since the image may go on reading from it.
     ScopedGlobalMemory copy(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!copy)
-        return nullptr;
-    ScopedGpImage decoded;
+        return false;
     {
         ScopedGlobalLock lock = LockGlobal(copy.Get());
         if (lock.Get().data == nullptr)
-            return nullptr;
-        std::memcpy(lock.Get().data, bytes, size);
+            return false;
+        std::memcpy(lock.Get().data, source, size);
         ScopedStream stream;
         if (FAILED(CreateStreamOnHGlobal(copy.Get(), FALSE, stream.Out())))
-            return nullptr;
+            return false;
         Gdiplus::GpImage* image = nullptr;
         if (GdipLoadImageFromStream(stream.Get(), &image) != Gdiplus::Ok || image == nullptr)
-            return nullptr;
+            return false;
         decoded.Reset(image);
     }
-    std::unique_ptr<GdiplusImage> result(new GdiplusImage(std::move(copy), std::move(decoded)));
+    bytes = std::move(copy);
+    return true;
+}
+
+std::unique_ptr<GdiplusImage> GdiplusImage::FromResource(HMODULE module, uint16_t id)
+{
+    ScopedGlobalMemory bytes;
+    ScopedGpImage decoded;
+    if (!Decode(module, id, bytes, decoded))
+        return nullptr;
+    std::unique_ptr<GdiplusImage> result(new GdiplusImage(module, id, std::move(bytes), std::move(decoded)));
     result->PrepareForDrawing();
     return result;
 }
 
-GdiplusImage::GdiplusImage(ScopedGlobalMemory bytes, ScopedGpImage decoded)
-    : m_bytes(std::move(bytes)), m_image(std::move(decoded))
+GdiplusImage::GdiplusImage(HMODULE module, uint16_t id, ScopedGlobalMemory bytes, ScopedGpImage decoded)
+    : m_module(module), m_id(id), m_bytes(std::move(bytes)), m_image(std::move(decoded))
 {
     UINT w = 0;
     UINT h = 0;
@@ -88,6 +97,19 @@ GdiplusImage::GdiplusImage(ScopedGlobalMemory bytes, ScopedGpImage decoded)
     GdipGetImageHeight(m_image.Get(), &h);
     m_width = static_cast<int32_t>(w);
     m_height = static_cast<int32_t>(h);
+}
+
+bool GdiplusImage::HaveWhole() const
+{
+    if (!m_image) {
+        ScopedGlobalMemory bytes;
+        ScopedGpImage decoded;
+        if (!Decode(m_module, m_id, bytes, decoded))
+            return false;
+        m_image = std::move(decoded);
+        m_bytes = std::move(bytes);
+    }
+    return true;
 }
 
 void GdiplusImage::PrepareForDrawing()
@@ -129,10 +151,9 @@ void GdiplusImage::PrepareForDrawing()
         top = bottom;
     }
 
-    ScopedGpImage whole = CloneArea(m_image.Get(), 0, m_width, m_height, PixelFormat32bppPARGB);
-    if (!whole)
-        return;
-    m_image = std::move(whole);
+    // The bands are copies of their own: the decoded picture and its bytes
+    // are not needed for drawing in its own size. They stay until the first
+    // draw, for the window's region, which is read from them before it.
     m_bands = std::move(bands);
 }
 
@@ -144,16 +165,55 @@ void GdiplusImage::GetSize(int32_t& width, int32_t& height) const
 
 bool GdiplusImage::ReadPixels(const std::function<void(const uint32_t* pixels, int32_t stride)>& reader) const
 {
-    Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
-    if (GdipGetImageType(m_image.Get(), &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeBitmap || m_width <= 0 ||
-        m_height <= 0)
+    if (m_width <= 0 || m_height <= 0)
         return false;
-    // The whole picture is kept premultiplied: reading it in that format
-    // is a plain copy, and the alpha is the same either way.
-    Gdiplus::GpRect all(0, 0, m_width, m_height);
+    const int32_t width = m_width;
+    if (!m_image && !m_bands.empty()) {
+        // Put together from the bands, for as long as the reader runs, each
+        // band read in its own format (no conversion): fully transparent
+        // rows are zero, opaque ones get their alpha.
+        const size_t stride = static_cast<size_t>(width);
+        std::unique_ptr<uint32_t[]> pixels(new uint32_t[stride * static_cast<size_t>(m_height)]);
+        for (const Band& band : m_bands) {
+            uint32_t* out = pixels.get() + static_cast<size_t>(band.top) * stride;
+            if (!band.bitmap) {
+                std::memset(out, 0, static_cast<size_t>(band.height) * stride * 4);
+                continue;
+            }
+            auto* bitmap = static_cast<Gdiplus::GpBitmap*>(band.bitmap.Get());
+            Gdiplus::PixelFormat format = PixelFormat32bppPARGB;
+            GdipGetImagePixelFormat(bitmap, &format);
+            const bool opaque = format == PixelFormat32bppRGB;
+            Gdiplus::GpRect area(0, 0, width, band.height);
+            Gdiplus::BitmapData data = {};
+            if (GdipBitmapLockBits(bitmap, &area, Gdiplus::ImageLockModeRead,
+                                   opaque ? PixelFormat32bppRGB : PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+                return false;
+            for (int32_t y = 0; y < band.height; ++y, out += stride) {
+                std::memcpy(out, static_cast<const uint8_t*>(data.Scan0) + y * data.Stride, stride * 4);
+                if (opaque) {
+                    for (size_t x = 0; x < stride; ++x)
+                        out[x] |= 0xFF000000u;
+                }
+            }
+            GdipBitmapUnlockBits(bitmap, &data);
+        }
+        reader(pixels.get(), width);
+        return true;
+    }
+    Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
+    if (GdipGetImageType(m_image.Get(), &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeBitmap)
+        return false;
+    // Read in the decoder's own format when it is 32-bit with alpha: no
+    // conversion and no copy.
+    Gdiplus::PixelFormat format = PixelFormat32bppPARGB;
+    GdipGetImagePixelFormat(m_image.Get(), &format);
+    if (format != PixelFormat32bppARGB)
+        format = PixelFormat32bppPARGB;
+    Gdiplus::GpRect all(0, 0, width, m_height);
     Gdiplus::BitmapData data = {};
     auto* bitmap = static_cast<Gdiplus::GpBitmap*>(m_image.Get());
-    if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+    if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, format, &data) != Gdiplus::Ok)
         return false;
     reader(static_cast<const uint32_t*>(data.Scan0), data.Stride / 4);
     GdipBitmapUnlockBits(bitmap, &data);
@@ -189,11 +249,19 @@ void GdiplusImage::Draw(Gdiplus::GpGraphics* graphics, int32_t x, int32_t y, int
                         int32_t sy, int32_t sw, int32_t sh) const
 {
     const bool ownSize = w == sw && h == sh && sw > 0 && sh > 0;
-    if (!ownSize) {
-        DrawScaled(graphics, x, y, w, h, sx, sy, sw, sh);
-        return;
+    // Drawn in its own size, the picture comes from its bands: the decoded
+    // whole and its resource bytes go (a scaled draw decodes them again).
+    if (ownSize && !m_bands.empty() && m_image) {
+        m_image.Reset();
+        m_bytes.Reset();
     }
-    if (m_bands.empty()) {
+    if (!ownSize || m_bands.empty()) {
+        if (!HaveWhole())
+            return;
+        if (!ownSize) {
+            DrawScaled(graphics, x, y, w, h, sx, sy, sw, sh);
+            return;
+        }
         GdipDrawImageRectRectI(graphics, m_image.Get(), x, y, w, h, sx, sy, sw, sh, Gdiplus::UnitPixel, nullptr,
                                nullptr, nullptr);
         return;

@@ -10,17 +10,19 @@
 #include "platform/Graphics.h"
 #include "platform/win/GdiplusHandles.h"
 
-// A picture decoded with GDI+ from a PNG resource, kept together with the
-// copy of the resource bytes that its stream was opened on (GDI+ may read
-// from the stream for as long as the image it decoded exists).
+// A picture decoded with GDI+ from a PNG resource.
 //
-// The picture is kept ready to draw: once as a whole, in 32-bit
-// premultiplied ARGB, for scaled drawing; and cut into bands of rows for
-// drawing in its own size: opaque rows as a plain 32-bit RGB bitmap, which
-// GDI+ copies, rows with some transparency premultiplied, which it blends,
-// and fully transparent rows not at all. Drawing in its own size then costs
-// a copy for the opaque part instead of blending every pixel, and gives the
-// same pixels.
+// The picture is kept once, in the form it is drawn from: cut into bands of
+// rows for drawing in its own size, opaque rows as a plain 32-bit RGB
+// bitmap, which GDI+ copies, rows with some transparency premultiplied,
+// which it blends, and fully transparent rows not at all. Drawing in its
+// own size then costs a copy for the opaque part instead of blending every
+// pixel, and gives the same pixels. The decoded picture, and the copy of
+// the resource bytes it was decoded from (GDI+ may read from the stream for
+// as long as the image it decoded exists), stay until the first draw in its
+// own size: the window's region is read from them before that. Then they
+// are released; a scaled draw decodes the whole picture again, at the first
+// one, and keeps it. A picture that cannot be cut is kept whole.
 class GdiplusImage : public IImage {
 public:
     // Decodes resource (kResourceType, id) of module; null when the resource
@@ -46,12 +48,18 @@ private:
         ScopedGpImage bitmap;  // empty for fully transparent rows
     };
 
-    GdiplusImage(ScopedGlobalMemory bytes, ScopedGpImage decoded);
+    GdiplusImage(HMODULE module, uint16_t id, ScopedGlobalMemory bytes, ScopedGpImage decoded);
+    static bool Decode(HMODULE module, uint16_t id, ScopedGlobalMemory& bytes, ScopedGpImage& decoded);
     void PrepareForDrawing();
+    // The whole picture, decoded again when it was released; false when
+    // that fails.
+    bool HaveWhole() const;
 
-    ScopedGlobalMemory m_bytes;  // declared first, so released after the images
-    ScopedGpImage m_image;       // the whole picture
-    std::vector<Band> m_bands;   // top to bottom; empty when it could not be cut
+    HMODULE m_module;
+    uint16_t m_id;
+    mutable ScopedGlobalMemory m_bytes;  // declared first, so released after the image
+    mutable ScopedGpImage m_image;       // the whole picture, when kept
+    std::vector<Band> m_bands;           // top to bottom; empty when it could not be cut
     int32_t m_width = 0;
     int32_t m_height = 0;
 };

@@ -5,13 +5,11 @@
 
 #include "platform/win/InternetHandle.h"
 
-namespace {
-
-// The outcome of one read, owned jointly by the caller and the thread that
+// The outcome of a read, owned jointly by the caller and the thread that
 // makes the calls; the data lands here and is copied out only when the
 // caller still waits for it. `progress` goes up with every piece that
 // arrives, which is what the caller's stall limit watches.
-struct ReadResult {
+struct WinHttpReadResult {
     std::shared_ptr<void> request;
     std::vector<uint8_t> data;
     DWORD count = 0;
@@ -20,13 +18,14 @@ struct ReadResult {
     std::atomic<uint32_t> progress{0};
 };
 
+namespace {
+
 // Fills the buffer from what the connection has, piece by piece: each call
 // waits only until some bytes are there, so a slow server that still sends
 // is told apart from one that sends nothing.
-void FillFromConnection(ReadResult& result)
+void FillFromConnection(WinHttpReadResult& result, DWORD size)
 {
     HINTERNET request = static_cast<HINTERNET>(result.request.get());
-    const DWORD size = static_cast<DWORD>(result.data.size());
     while (result.count < size) {
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
@@ -112,12 +111,20 @@ bool WinHttpRequest::Read(void* buffer, uint32_t size, uint32_t& read, uint32_t&
         error = m_pendingError;
         return false;
     }
-    auto result = std::make_shared<ReadResult>();
-    result->request = m_handle;
-    result->data.resize(size);
-    const AbandonableCaller::End end =
-        m_caller.Run([result] { FillFromConnection(*result); }, keepGoing, stallLimitMs, &result->progress);
+    if (!m_result) {
+        m_result = std::make_shared<WinHttpReadResult>();
+        m_result->request = m_handle;
+    }
+    std::shared_ptr<WinHttpReadResult> result = m_result;
+    if (result->data.size() < size)
+        result->data.resize(size);
+    result->count = 0;
+    result->ok = FALSE;
+    result->error = 0;
+    const AbandonableCaller::End end = m_caller->Run(
+        [result, size] { FillFromConnection(*result, size); }, keepGoing, stallLimitMs, &result->progress);
     if (end != AbandonableCaller::End::Done) {
+        m_result.reset();
         error = end == AbandonableCaller::End::Stopped ? kHttpErrorCancelled : kHttpErrorTimeout;
         return false;
     }

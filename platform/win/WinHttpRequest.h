@@ -4,10 +4,15 @@
 #include "platform/HttpRequest.h"
 #include "platform/win/AbandonableCaller.h"
 
-// A WinINet URL handle, shared like the session's (see WinHttpSession).
+// A WinINet URL handle, shared like the session's (see WinHttpSession). Its
+// reads go through the session's helper thread: the session's calls and the
+// request's are made one after the other, never at once.
 class WinHttpRequest : public IHttpRequest {
 public:
-    explicit WinHttpRequest(std::shared_ptr<void> handle) : m_handle(std::move(handle)) {}
+    WinHttpRequest(std::shared_ptr<void> handle, std::shared_ptr<AbandonableCaller> caller)
+        : m_handle(std::move(handle)), m_caller(std::move(caller))
+    {
+    }
 
     bool QueryContentLength(uint32_t& length, uint32_t& error) override;
     bool QueryStatusCode(uint32_t& status, uint32_t& error) override;
@@ -19,7 +24,11 @@ private:
     bool QueryNumber(uint32_t query, uint32_t& value, uint32_t& error);
 
     std::shared_ptr<void> m_handle;
-    AbandonableCaller m_caller;
+    std::shared_ptr<AbandonableCaller> m_caller;
+    // The place reads land in, made once and used by every read; a read
+    // that is given up keeps it (its call may still write there), and the
+    // next read makes another.
+    std::shared_ptr<struct WinHttpReadResult> m_result;
     // A failure that came after some bytes of a read: those bytes were
     // handed out first, the failure comes with the next read.
     uint32_t m_pendingError = 0;

@@ -29,7 +29,7 @@ std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, c
 {
     auto result = std::make_shared<OpenResult>();
     result->session = m_handle;
-    const AbandonableCaller::End end = m_caller.Run(
+    const AbandonableCaller::End end = m_caller->Run(
         [result, url, headers] {
             result->handle.Reset(InternetOpenUrlW(static_cast<HINTERNET>(result->session.get()), url.c_str(),
                                                   headers.empty() ? nullptr : headers.c_str(),
@@ -46,7 +46,7 @@ std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, c
         error = result->error;
         return nullptr;
     }
-    return std::make_unique<WinHttpRequest>(ShareInternetHandle(result->handle.Release(), m_handle));
+    return std::make_unique<WinHttpRequest>(ShareInternetHandle(result->handle.Release(), m_handle), m_caller);
 }
 
 std::wstring WinHttpSession::Route()

@@ -17,5 +17,6 @@ public:
 
 private:
     std::shared_ptr<void> m_handle;
-    AbandonableCaller m_caller;
+    // One helper thread for the session's calls and its requests' reads.
+    std::shared_ptr<AbandonableCaller> m_caller = std::make_shared<AbandonableCaller>();
 };

@@ -12,10 +12,13 @@
 
 class FakeClock : public IClock {
 public:
-    // Called at the start of each wait with its length.
+    // Called at the start of each Wait with its length, and of each WaitUs
+    // with its own.
     std::function<void(uint32_t)> onWait;
+    std::function<void(uint64_t)> onWaitUs;
 
-    uint64_t NowMs() override { return m_now.load(); }
+    uint64_t NowMs() override { return m_nowUs.load() / 1000; }
+    uint64_t NowUs() override { return m_nowUs.load(); }
 
     bool Wait(uint32_t milliseconds, const std::atomic<bool>& keepGoing) override
     {
@@ -25,23 +28,47 @@ public:
         }
         if (onWait)
             onWait(milliseconds);
-        if (!keepGoing.load())
-            return false;
-        m_now += milliseconds;
-        return true;
+        return Pass(uint64_t{milliseconds} * 1000, keepGoing);
+    }
+
+    bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_waitsUs.push_back(microseconds);
+        }
+        if (onWaitUs)
+            onWaitUs(microseconds);
+        return Pass(microseconds, keepGoing);
     }
 
     // Time passing outside a wait (a platform call that took this long).
-    void Advance(uint64_t milliseconds) { m_now += milliseconds; }
+    void Advance(uint64_t milliseconds) { m_nowUs += milliseconds * 1000; }
+    void AdvanceUs(uint64_t microseconds) { m_nowUs += microseconds; }
 
+    // The lengths of the waits made with Wait, and of those made with WaitUs.
     std::vector<uint32_t> Waits() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_waits;
     }
+    std::vector<uint64_t> WaitsUs() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_waitsUs;
+    }
 
 private:
-    std::atomic<uint64_t> m_now{1000000};
+    bool Pass(uint64_t microseconds, const std::atomic<bool>& keepGoing)
+    {
+        if (!keepGoing.load())
+            return false;
+        m_nowUs += microseconds;
+        return true;
+    }
+
+    std::atomic<uint64_t> m_nowUs{1000000000};
     mutable std::mutex m_mutex;
     std::vector<uint32_t> m_waits;
+    std::vector<uint64_t> m_waitsUs;
 };

@@ -192,7 +192,8 @@ std::vector<Case> Cases()
              EXPECT_EQ(events[3].downloaded, 2 * kChunk + 100);
              EXPECT_EQ(f.files.Content(kFinal), Body(2 * kChunk + 100));
              NoTempFile(f);
-             EXPECT_EQ(g_pauses, (std::vector<uint32_t>{10, 10, 10}));
+             // Reads that take no time: each waits out the whole spacing.
+             EXPECT_EQ(f.clock.WaitsUs(), (std::vector<uint64_t>{10000, 10000, 10000}));
              EXPECT_EQ(f.http.userAgent, L"quillmerexDownloader");
              const auto requests = f.http.Requests();
              EXPECT_EQ(requests[0].url, kUrl);
@@ -348,6 +349,60 @@ TEST_F(WorkerTest, DirectoryWithTrailingBackslashGetsADoubledOne)
     f.worker->Run();
     EXPECT_EQ(f.files.Created(), std::vector<std::wstring>{L"C:\\tmp\\\\yrfoinstall.tmp"});
     EXPECT_TRUE(f.files.Exists(L"C:\\tmp\\\\yrfoinstall.exe"));
+}
+
+// --- Pacing: chunks start 10 ms apart, start to start ----------------------
+
+struct PacingCase {
+    const char* name;
+    std::vector<uint64_t> readUs;       // how long each read takes
+    std::vector<uint64_t> startsUs;     // when each read starts, from the first
+};
+
+class Pacing : public WorkerTest, public ::testing::WithParamInterface<PacingCase> {};
+
+TEST_P(Pacing, ChunksStartNoCloserThanTheSpacingAndLateOnesAreNotMadeUp)
+{
+    const PacingCase& c = GetParam();
+    Fixture f;
+    f.http.SetBody(3 * kChunk, {kChunk, kChunk, kChunk});
+    std::vector<uint64_t> starts;
+    f.http.beforeRead = [&](size_t index) {
+        starts.push_back(f.clock.NowUs());
+        f.clock.AdvanceUs(c.readUs[index]);
+    };
+    f.worker->Run();
+
+    ASSERT_EQ(f.task.state.load(), TaskState::Finished);
+    ASSERT_EQ(starts.size(), c.startsUs.size());
+    for (size_t i = 0; i < starts.size(); ++i)
+        EXPECT_EQ(starts[i] - starts[0], c.startsUs[i]) << "read " << i;
+    EXPECT_EQ(f.files.Content(kFinal), Body(3 * kChunk));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Pacing,
+    ::testing::Values(
+        // The read's own time falls within the spacing, not on top of it.
+        PacingCase{"ReadTimeIsPartOfTheSpacing", {3000, 3000, 3000, 0}, {0, 10000, 20000, 30000}},
+        PacingCase{"ReadOfTheWholeSpacingIsNotHeldBack", {10000, 10000, 10000, 0}, {0, 10000, 20000, 30000}},
+        // A late chunk moves the rest on: no two chunks closer than 10 ms.
+        PacingCase{"LateReadIsNotMadeUp", {3000, 25000, 3000, 0}, {0, 10000, 35000, 45000}},
+        PacingCase{"ReadJustOverTheSpacing", {10001, 3000, 3000, 0}, {0, 10001, 20001, 30001}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WorkerTest, CloseWhileAChunkWaitsForItsSlotEndsAtOnce)
+{
+    Fixture f;
+    f.http.SetBody(3 * kChunk, {kChunk, kChunk, kChunk});
+    f.clock.onWaitUs = [&f](uint64_t) { f.worker->ClearRunning(); };
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.message, L"强制退出");
+    EXPECT_EQ(f.http.readsStarted.load(), 1);
+    EXPECT_EQ(f.clock.WaitsUs().size(), 1u);
+    NoTempFile(f);
+    ExpectHandlesReleased(f);
 }
 
 // --- Transient failures: tried again after a pause ------------------------
@@ -775,7 +830,9 @@ TEST_F(WorkerTest, RenameLockedForMoreThanFiveSecondsFails)
     f.worker->Run();
 
     EXPECT_EQ(f.task.message, L"写入文件错误,错误代码：32");
-    EXPECT_EQ(f.clock.NowMs() - before, 5000u);
+    // The rename's five seconds, after the 10 ms before the read that
+    // found the end of the body.
+    EXPECT_EQ(f.clock.NowMs() - before, 10u + 5000u);
     EXPECT_EQ(f.files.MovesTried(), 51);
     NoTempFile(f);
     EXPECT_EQ(f.files.Content(kFinal), (std::vector<uint8_t>{1, 2, 3}));

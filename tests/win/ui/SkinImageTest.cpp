@@ -171,3 +171,42 @@ TEST_F(WinUiTest, SkinIsPaintedAsGdiplusPaintsTheDecodedPng)
         EXPECT_LE(worst, 1) << "picture " << c.id;
     }
 }
+
+TEST_F(WinUiTest, PixelsReadBackAreTheDecodedPngsBeforeAndAfterTheFirstDraw)
+{
+    // Pictures with opaque, partly transparent and fully transparent rows;
+    // read while the decoded picture is kept and again from its bands alone.
+    for (uint16_t id : {uint16_t{220}, uint16_t{205}, uint16_t{215}}) {
+        CResImage image;
+        ASSERT_TRUE(image.LoadFromResource(id));
+        ScopedGpImage reference = DecodeDirectly(id);
+        ASSERT_TRUE(reference) << id;
+        int32_t w = 0, h = 0;
+        image.GetSize(w, h);
+        Gdiplus::GpRect all(0, 0, w, h);
+        Gdiplus::BitmapData data = {};
+        auto* bitmap = static_cast<Gdiplus::GpBitmap*>(reference.Get());
+        ASSERT_EQ(Gdiplus::DllExports::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead,
+                                                          PixelFormat32bppARGB, &data),
+                  Gdiplus::Ok);
+        for (const char* when : {"before", "after"}) {
+            // The alpha everywhere, the colour where the picture is opaque
+            // (elsewhere it may come premultiplied).
+            int differing = 0;
+            const bool read = image.ReadPixels([&](const uint32_t* pixels, int32_t stride) {
+                for (int32_t y = 0; y < h; ++y) {
+                    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) +
+                                                                        y * data.Stride);
+                    for (int32_t x = 0; x < w; ++x) {
+                        const uint32_t mask = (row[x] >> 24) == 0xFF ? 0xFFFFFFFFu : 0xFF000000u;
+                        differing += (pixels[y * stride + x] & mask) != (row[x] & mask);
+                    }
+                }
+            });
+            EXPECT_TRUE(read) << id << " " << when;
+            EXPECT_EQ(differing, 0) << "picture " << id << ", " << when << " the first draw";
+            image.DrawAt(canvas.Dc(), 0, 0);
+        }
+        Gdiplus::DllExports::GdipBitmapUnlockBits(bitmap, &data);
+    }
+}
