@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/tasks/BenchTask.h"
 #include "platform/Clock.h"
 #include "platform/win/ScopedHandles.h"
 #include "platform/win/WinTaskPlatform.h"
@@ -179,11 +180,7 @@ bool Download(const std::wstring& url, const std::wstring& folder, bool plainPau
     LoggedClient http(log);
     WinFileSystem files;
     DownTask task;
-    task.url = url;
-    task.tempName = L"bench.tmp";
-    task.fileName = L"bench.bin";
-    task.directory = folder;
-    task.state.store(TaskState::Started);
+    PrepareBenchTask(task, url, folder);
     BenchHandler handler;
     CDownloadFileThread worker(&task, &handler, &http, &files);
     worker.SetClock(&clock);

@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/tasks/BenchTask.h"
 #include "platform/HttpClient.h"
 #include "platform/win/ScopedHandles.h"
 #include "platform/win/WinTaskPlatform.h"
@@ -146,11 +147,7 @@ Run Download(const std::wstring& url, const std::wstring& folder)
     CountingHttpClient http(real);
     WinFileSystem files;
     DownTask task;
-    task.url = url;
-    task.tempName = L"bench.tmp";
-    task.fileName = L"bench.bin";
-    task.directory = folder;
-    task.state.store(TaskState::Started);
+    PrepareBenchTask(task, url, folder);
     BenchHandler handler;
     CDownloadFileThread worker(&task, &handler, &http, &files);
 

@@ -19,16 +19,7 @@ public:
 
     bool Wait(uint32_t milliseconds, const std::atomic<bool>& keepGoing) override
     {
-        const uint64_t end = NowMs() + milliseconds;
-        for (;;) {
-            if (!keepGoing.load())
-                return false;
-            const uint64_t now = NowMs();
-            if (now >= end)
-                return true;
-            const uint64_t left = end - now;
-            std::this_thread::sleep_for(std::chrono::milliseconds(left < kSlice ? left : kSlice));
-        }
+        return WaitUs(milliseconds * 1000ull, keepGoing);
     }
 
     uint64_t NowUs() override

@@ -1,6 +1,7 @@
-// The clock seam on GetTickCount64, the performance counter and Sleep. A
-// pause is slept in slices of 10 ms, checking the stop flag between them,
-// so that a stop ends it as promptly as it ends a wait on the network.
+// The clock seam on GetTickCount64, the performance counter and
+// NtDelayExecution (or Sleep). A pause, in milliseconds or microseconds, is
+// slept in slices of 10 ms, checking the stop flag between them, so that a
+// stop ends it as promptly as it ends a wait on the network.
 #include <windows.h>
 
 #include "platform/Clock.h"
@@ -15,16 +16,7 @@ public:
 
     bool Wait(uint32_t milliseconds, const std::atomic<bool>& keepGoing) override
     {
-        const uint64_t end = GetTickCount64() + milliseconds;
-        for (;;) {
-            if (!keepGoing.load())
-                return false;
-            const uint64_t now = GetTickCount64();
-            if (now >= end)
-                return true;
-            const uint64_t left = end - now;
-            Sleep(left < kSlice ? static_cast<DWORD>(left) : kSlice);
-        }
+        return WaitUs(milliseconds * 1000ull, keepGoing);
     }
 
     uint64_t NowUs() override
