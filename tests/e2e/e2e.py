@@ -274,11 +274,13 @@ NAME_LABEL = (38, 12, 188, 28)
 
 
 def text_in(s, window, area, shot_name):
-    """Whether light text pixels show in the area of the window."""
+    """The screenshot when light text pixels show in the area of the window,
+    None otherwise; a check that measures the text uses this very shot, since
+    the status line may change again before another one is taken."""
     x, y = s.origin(window)
     shot = s.screenshot(shot_name)
     box = shot.crop((x + area[0], y + area[1], x + area[2], y + area[3]))
-    return any(sum(p) > 300 for p in box.getdata())
+    return shot if any(sum(p) > 300 for p in box.getdata()) else None
 
 
 def scaled(value, dpi):
@@ -691,8 +693,7 @@ def case_dpi(s):
             s.click(window, (scaled(315, dpi), scaled(315, dpi)))
             status_box = scaled_box((66, 342, 466, 358), dpi)
             tail = scaled_box(LONG_STATUS_TAIL, dpi)
-            wait_for("the failure text", lambda: text_in(s, window, tail, "probe"))
-            shot = s.screenshot(f"failed_{dpi}")
+            shot = wait_for("the failure text", lambda: text_in(s, window, tail, f"failed_{dpi}"))
             status = light_box(shot, origin, grown(status_box, scaled(3, dpi)))
             check(status is not None and inside(status, status_box), f"status {status} outside {status_box}")
             if dpi == 96:
