@@ -44,10 +44,14 @@ void Paint(LauncherApp& app, HWND window)
     ScopedPaint paint = BeginWindowPaint(window);
     if (!paint)
         return;
+    // Only the part that needs painting goes through the off-screen bitmap:
+    // during a download that is the progress bar and the status line.
     RECT client{};
     GetClientRect(window, &client);
-    PaintBuffered(paint.Get().paint.hdc, client.right - client.left, client.bottom - client.top,
-                  [&app](HDC dc) { app.Paint(dc); });
+    RECT area{};
+    if (!IntersectRect(&area, &paint.Get().paint.rcPaint, &client))
+        return;
+    PaintBuffered(paint.Get().paint.hdc, area, [&app](HDC dc) { app.Paint(dc); });
 }
 
 // The message the shell sends once it has made the window's taskbar button

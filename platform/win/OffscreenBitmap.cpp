@@ -14,9 +14,9 @@ OffscreenBitmap::OffscreenBitmap(int32_t width, int32_t height) : m_width(width)
     m_selection = SelectInto(m_dc.Get(), m_bitmap.Get());
 }
 
-bool OffscreenBitmap::CopyTo(HDC target) const
+bool OffscreenBitmap::CopyTo(HDC target, int32_t x, int32_t y) const
 {
-    return Valid() && BitBlt(target, 0, 0, m_width, m_height, m_dc.Get(), 0, 0, SRCCOPY);
+    return Valid() && BitBlt(target, x, y, m_width, m_height, m_dc.Get(), 0, 0, SRCCOPY);
 }
 
 BITMAPINFO OffscreenBitmap::Format() const
@@ -69,13 +69,19 @@ void OffscreenBitmap::Fill(uint32_t rgb)
     WritePixels(std::vector<uint32_t>(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), rgb));
 }
 
-void PaintBuffered(HDC target, int32_t width, int32_t height, const std::function<void(HDC dc)>& paint)
+void PaintBuffered(HDC target, const RECT& area, const std::function<void(HDC dc)>& paint)
 {
-    OffscreenBitmap buffer(width, height);
+    OffscreenBitmap buffer(area.right - area.left, area.bottom - area.top);
     if (!buffer.Valid()) {
         paint(target);
         return;
     }
+    // The bitmap's (0, 0) is the area's top-left corner: drawing in target
+    // coordinates lands in the bitmap (GDI+ takes the origin over from the
+    // device context when it makes its graphics), and what lies outside
+    // the area is clipped away.
+    SetViewportOrgEx(buffer.Dc(), -area.left, -area.top, nullptr);
     paint(buffer.Dc());
-    buffer.CopyTo(target);
+    SetViewportOrgEx(buffer.Dc(), 0, 0, nullptr);
+    buffer.CopyTo(target, area.left, area.top);
 }

@@ -22,8 +22,8 @@ public:
     int32_t Width() const { return m_width; }
     int32_t Height() const { return m_height; }
 
-    // Copies the whole picture to target at (0, 0).
-    bool CopyTo(HDC target) const;
+    // Copies the whole picture to target with its top-left corner at (x, y).
+    bool CopyTo(HDC target, int32_t x = 0, int32_t y = 0) const;
 
     // Every pixel as 0x00RRGGBB, row after row from the top; empty when the
     // bitmap cannot be read.
@@ -45,8 +45,10 @@ private:
     ScopedSelection m_selection;
 };
 
-// Paints a width x height area of target without flicker: paint draws into
-// an off-screen bitmap, which is then copied to target in one step. When no
+// Paints an area of target without flicker: paint draws, in target's own
+// coordinates, into an off-screen bitmap of the area's size only, which is
+// then copied to the area in one step. A window that repaints its progress
+// bar thus needs a bitmap of the bar, not of the whole window. When no
 // off-screen bitmap can be made, paint draws straight onto target, so that
 // the window is never left blank.
-void PaintBuffered(HDC target, int32_t width, int32_t height, const std::function<void(HDC dc)>& paint);
+void PaintBuffered(HDC target, const RECT& area, const std::function<void(HDC dc)>& paint);
