@@ -9,15 +9,17 @@ namespace threads {
 using ThreadHandle = void*;
 using ThreadRoutine = uint32_t (*)(void* parameter);
 
-// Starts a thread that runs routine(parameter) at once. False (and no
-// handle) when no thread could be created.
+// Runs routine(parameter) at once on a thread other than the caller's, one
+// that runs nothing else meanwhile (it may have run an earlier routine that
+// has returned); id is that thread's. False (and no handle) when no thread
+// could be had.
 bool Create(ThreadRoutine routine, void* parameter, ThreadHandle& handle, uint32_t& id);
 
-// Waits without time limit until the thread has ended.
+// Waits without time limit until the routine has returned.
 void WaitForEnd(ThreadHandle handle);
 
-// Releases the handle. Called once per handle, never while another thread
-// waits on it.
+// Releases the handle, also while the routine still runs (it then goes on
+// alone). Called once per handle, never while another thread waits on it.
 void Close(ThreadHandle handle);
 
 // Pauses the calling thread.

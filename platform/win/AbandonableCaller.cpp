@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/Threads.h"
 #include "platform/win/ScopedHandles.h"
 
 namespace {
@@ -17,7 +18,7 @@ struct AbandonableCaller::Helper {
     std::function<void()> work;
     std::atomic<bool> quit{false};
 
-    static DWORD WINAPI Proc(void* parameter)
+    static uint32_t Proc(void* parameter)
     {
         std::unique_ptr<std::shared_ptr<Helper>> self(static_cast<std::shared_ptr<Helper>*>(parameter));
         Helper& helper = **self;
@@ -44,11 +45,14 @@ bool AbandonableCaller::StartHelper()
     if (!helper->wake || !helper->done)
         return false;
     auto* threadRef = new std::shared_ptr<Helper>(helper);
-    ScopedKernelHandle thread(CreateThread(nullptr, 0, &Helper::Proc, threadRef, 0, nullptr));
-    if (!thread) {
+    threads::ThreadHandle thread = nullptr;
+    uint32_t id = 0;
+    if (!threads::Create(&Helper::Proc, threadRef, thread, id)) {
         delete threadRef;
         return false;
     }
+    // The helper goes on alone; it is let go through `quit`.
+    threads::Close(thread);
     m_helper = std::move(helper);
     return true;
 }

@@ -14,14 +14,16 @@ GdiplusGraphics::~GdiplusGraphics()
 
 void GdiplusGraphics::Preload(std::vector<uint16_t> ids)
 {
-    if (m_preloadThread)
+    if (m_preload != nullptr)
         return;
     m_preloadIds = std::move(ids);
     // Without a thread nothing is lost: each picture is decoded when asked for.
-    m_preloadThread.Reset(CreateThread(nullptr, 0, &GdiplusGraphics::PreloadRoutine, this, 0, nullptr));
+    uint32_t id = 0;
+    if (!threads::Create(&GdiplusGraphics::PreloadRoutine, this, m_preload, id))
+        m_preload = nullptr;
 }
 
-DWORD WINAPI GdiplusGraphics::PreloadRoutine(void* self)
+uint32_t GdiplusGraphics::PreloadRoutine(void* self)
 {
     auto* graphics = static_cast<GdiplusGraphics*>(self);
     for (uint16_t id : graphics->m_preloadIds) {
@@ -34,10 +36,11 @@ DWORD WINAPI GdiplusGraphics::PreloadRoutine(void* self)
 
 void GdiplusGraphics::FinishPreload()
 {
-    if (!m_preloadThread)
+    if (m_preload == nullptr)
         return;
-    WaitForSingleObject(m_preloadThread.Get(), INFINITE);
-    m_preloadThread.Reset();
+    threads::WaitForEnd(m_preload);
+    threads::Close(m_preload);
+    m_preload = nullptr;
 }
 
 std::unique_ptr<IImage> GdiplusGraphics::DecodeImage(uint16_t id)

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/Graphics.h"
-#include "platform/win/ScopedHandles.h"
+#include "platform/Threads.h"
 
 class GdiplusGraphics : public IGraphics {
 public:
@@ -22,7 +22,7 @@ public:
     GdiplusGraphics(const GdiplusGraphics&) = delete;
     GdiplusGraphics& operator=(const GdiplusGraphics&) = delete;
 
-    // Starts decoding these pictures on a thread of their own, so that the
+    // Starts decoding these pictures on a thread of the thread seam, so that the
     // work overlaps the creation of the window; DecodeImage then hands out
     // the decoded picture instead of decoding it again. Call it once,
     // before the first DecodeImage.
@@ -34,12 +34,12 @@ public:
                        float& width, float& height) override;
 
 private:
-    static DWORD WINAPI PreloadRoutine(void* self);
+    static uint32_t PreloadRoutine(void* self);
     void FinishPreload();
 
     HMODULE m_module;
     std::vector<uint16_t> m_preloadIds;
-    // Filled by the preload thread; read only after it has ended.
+    // Filled by the preload routine; read only after it has returned.
     std::map<uint16_t, std::unique_ptr<IImage>> m_preloaded;
-    ScopedKernelHandle m_preloadThread;
+    threads::ThreadHandle m_preload = nullptr;
 };
