@@ -576,7 +576,15 @@ def case_about(s):
     subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
     subprocess.run(["xdotool", "key", "--window", window, "alt+question"], check=True)
     dialog = s.window("关于 quillmerex")
-    s.screenshot("about")
+    # The launcher's icon shows at the dialog's top left: colours other
+    # than the dialog's own there, where the text does not reach.
+    def icon_shown():
+        shot = s.screenshot("about")
+        x, y = s.origin(dialog)
+        plain = shot.getpixel((x + 4, y + 4))
+        area = shot.crop((x + 8, y + 8, x + 60, y + 60))
+        return any(not close_enough(p, plain, 24) for p in area.getdata())
+    wait_for("the launcher's icon in the About dialog", icon_shown, timeout=10)
     subprocess.run(["xdotool", "windowfocus", "--sync", dialog], check=True)
     subprocess.run(["xdotool", "key", "Return"], check=True)
     wait_for("the About dialog to close", lambda: s.find_window("关于 quillmerex") is None)
