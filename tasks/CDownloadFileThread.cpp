@@ -151,7 +151,13 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
         // not do ranges); an error status is judged below.
     }
 
-    LogResponse(appending, status);
+    // What the answer says of itself, read once for the log, the file and
+    // a later resume.
+    uint32_t length = 0;
+    uint32_t lengthError = 0;
+    const bool hasLength = urlHandle->QueryContentLength(length, lengthError);
+    const std::wstring answerValidator = AnswerValidator();
+    LogResponse(appending, status, hasLength, length, answerValidator);
     if (!IsSuccessStatus(status)) {
         AttemptEnd failed;
         failed.kind = download::IsTransientStatus(status) ? AttemptEnd::Transient : AttemptEnd::Final;
@@ -162,11 +168,9 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
         return failed;
     }
 
-    uint32_t error = 0;
-    uint32_t length = 0;
-    if (!urlHandle->QueryContentLength(length, error)) {
+    if (!hasLength) {
         AttemptEnd failed;
-        failed.message = WithCode(kConnectionError, error);
+        failed.message = WithCode(kConnectionError, lengthError);
         return failed;
     }
 
@@ -176,7 +180,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
         task->state.store(TaskState::Downloading);
         handler->OnTaskProgress(task, this);
     } else {
-        end = StartFile(length);
+        end = StartFile(length, answerValidator);
         if (end.kind != AttemptEnd::Complete)
             return end;
     }
@@ -233,14 +237,10 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& he
     }
 }
 
-CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length)
+CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length, const std::wstring& answerValidator)
 {
     AttemptEnd end;
-    std::wstring etag;
-    std::wstring lastModified;
-    urlHandle->QueryHeader(HttpHeader::ETag, etag);
-    urlHandle->QueryHeader(HttpHeader::LastModified, lastModified);
-    validator = download::RangeValidator(etag, lastModified);
+    validator = answerValidator;
     announcedLength = length;
     written = 0;
     task->totalSize.store(length);
@@ -437,22 +437,24 @@ bool CDownloadFileThread::MatchesPin(const std::wstring& path)
     return matches;
 }
 
-void CDownloadFileThread::LogResponse(bool resumed, uint32_t status)
+std::wstring CDownloadFileThread::AnswerValidator() const
 {
-    uint32_t length = 0;
-    uint32_t error = 0;
     std::wstring etag;
     std::wstring lastModified;
-    const bool hasLength = urlHandle->QueryContentLength(length, error);
     urlHandle->QueryHeader(HttpHeader::ETag, etag);
     urlHandle->QueryHeader(HttpHeader::LastModified, lastModified);
-    const std::wstring validator = download::RangeValidator(etag, lastModified);
+    return download::RangeValidator(etag, lastModified);
+}
+
+void CDownloadFileThread::LogResponse(bool resumed, uint32_t status, bool hasLength, uint32_t length,
+                                      const std::wstring& answerValidator)
+{
     std::wstring line = L"request: \"" + currentUrl + L"\" " + internetHandle->Route();
     if (resumed)
         line += L", resumed from byte " + DecimalText(written);
     line += L" -> HTTP " + DecimalText(status);
     line += hasLength ? L", length " + DecimalText(length) : std::wstring(L", no length");
-    line += validator.empty() ? std::wstring(L", no validator") : L", validator " + validator;
+    line += answerValidator.empty() ? std::wstring(L", no validator") : L", validator " + answerValidator;
     log->Write(line);
 }
 

@@ -63,7 +63,7 @@ private:
     AttemptEnd Open(const std::wstring& headers, uint32_t& status);
     // Takes a response that starts the file from byte 0: the first one, or
     // one that replaces a partial file.
-    AttemptEnd StartFile(uint32_t length);
+    AttemptEnd StartFile(uint32_t length, const std::wstring& answerValidator);
     AttemptEnd Transfer(uint8_t* buffer);
     AttemptEnd Stopped() const;
     // Waits until kChunkSpacingMs after previousStartUs (the clock's
@@ -85,7 +85,11 @@ private:
     bool MatchesPin(const std::wstring& path);
     // One log line for the answer to a request: address after redirects,
     // route, resume offset, status, length and validator.
-    void LogResponse(bool resumed, uint32_t status);
+    void LogResponse(bool resumed, uint32_t status, bool hasLength, uint32_t length,
+                     const std::wstring& answerValidator);
+    // The validator a resume of this answer would carry (ETag or
+    // Last-Modified), empty when it has none that can serve.
+    std::wstring AnswerValidator() const;
     // After a finished body whose digest is not the pinned one: deletes it
     // and sets up a fresh download from byte 0, once. False, with the
     // failure reported, when that was the second time or the fresh file
