@@ -39,6 +39,17 @@ public:
             joined += (joined.empty() ? "" : " ") + event.operation;
         return joined;
     }
+    // The retry countdown as reported: "k:n" (retry k, n seconds left) per
+    // report made while Retrying.
+    std::vector<std::string> Countdown() const
+    {
+        std::vector<std::string> shown;
+        for (const Event& event : Events()) {
+            if (event.state == TaskState::Retrying)
+                shown.push_back(std::to_string(event.retryNumber) + ":" + std::to_string(event.retrySeconds));
+        }
+        return shown;
+    }
     // Waits until some report has been made; false if none came in time.
     bool WaitForAny(std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {

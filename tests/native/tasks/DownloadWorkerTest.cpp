@@ -62,16 +62,6 @@ struct Fixture {
         worker->SetClock(&clock);
     }
 
-    // The countdown as reported: "k:n" per event.
-    std::vector<std::string> Countdown() const
-    {
-        std::vector<std::string> shown;
-        for (const auto& event : events.Events()) {
-            if (event.state == TaskState::Retrying)
-                shown.push_back(std::to_string(event.retryNumber) + ":" + std::to_string(event.retrySeconds));
-        }
-        return shown;
-    }
     size_t RequestCount() const { return http.Requests().size(); }
 };
 
@@ -473,7 +463,7 @@ TEST_P(TransientFailure, IsTriedAgainAfterAPause)
 
     EXPECT_EQ(f.task.state.load(), TaskState::Finished) << std::string(f.task.message.begin(), f.task.message.end());
     EXPECT_EQ(f.RequestCount(), 2u);
-    EXPECT_EQ(f.Countdown(), (std::vector<std::string>{"1:2", "1:1"}));
+    EXPECT_EQ(f.events.Countdown(), (std::vector<std::string>{"1:2", "1:1"}));
     EXPECT_EQ(f.files.Content(kFinal), Body(3000));
     NoTempFile(f);
     ExpectHandlesReleased(f);
@@ -500,7 +490,7 @@ TEST_F(WorkerTest, RetriesFiveTimesOnTheScheduleThenFailsWithTodaysText)
         for (uint32_t n = seconds[k - 1]; n >= 1; --n)
             expected.push_back(std::to_string(k) + ":" + std::to_string(n));
     }
-    EXPECT_EQ(f.Countdown(), expected);
+    EXPECT_EQ(f.events.Countdown(), expected);
     EXPECT_EQ(f.events.Events().back().operation, "error");
     NothingWritten(f);
     ExpectHandlesReleased(f);
@@ -557,7 +547,7 @@ TEST_P(RetryAfter, SetsThePause)
     f.worker->Run();
 
     EXPECT_EQ(f.task.state.load(), TaskState::Finished);
-    const auto countdown = f.Countdown();
+    const auto countdown = f.events.Countdown();
     ASSERT_EQ(countdown.size(), c.seconds);
     if (c.seconds > 0) {
         EXPECT_EQ(countdown.front(), "1:" + std::to_string(c.seconds));
@@ -730,7 +720,7 @@ TEST_F(WorkerTest, ResumedAnswerThatFailsIsResumedAgainFromWhereItStopped)
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[2].headers, L"Range: bytes=102400-\r\nIf-Range: \"v1\"\r\n");
     // Two retries: the second pause is the schedule's second one.
-    EXPECT_EQ(f.Countdown(), (std::vector<std::string>{"1:2", "1:1", "2:4", "2:3", "2:2", "2:1"}));
+    EXPECT_EQ(f.events.Countdown(), (std::vector<std::string>{"1:2", "1:1", "2:4", "2:3", "2:2", "2:1"}));
 }
 
 TEST_F(WorkerTest, ResumedRequestThatFindsTheFileGoneFails)

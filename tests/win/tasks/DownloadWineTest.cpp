@@ -90,16 +90,6 @@ protected:
     }
     std::wstring FinalPath() const { return folder.File(L"yrfoinstall.exe"); }
     std::wstring TempPath() const { return folder.File(L"yrfoinstall.tmp"); }
-    // The countdown as reported: "k:n" per event.
-    std::vector<std::string> Countdown() const
-    {
-        std::vector<std::string> shown;
-        for (const auto& event : events.Events()) {
-            if (event.state == TaskState::Retrying)
-                shown.push_back(std::to_string(event.retryNumber) + ":" + std::to_string(event.retrySeconds));
-        }
-        return shown;
-    }
 
     bool shortTimings = true;
     TempFolder folder;
@@ -168,7 +158,7 @@ TEST_P(DownloadReplies, EndAsTheReplyDeserves)
     if (c.reply) {
         EXPECT_EQ(server.Requests().size(), c.requests);
     }
-    EXPECT_EQ(Countdown().size(), c.retries);
+    EXPECT_EQ(events.Countdown().size(), c.retries);
     EXPECT_FALSE(TempFolder::Exists(TempPath()));
     EXPECT_EQ(TempFolder::Exists(FinalPath()), c.message.empty());
 }
@@ -264,7 +254,7 @@ TEST_P(Recovery, GetsTheWholeFileOnce)
     } else {
         EXPECT_EQ(from, -1) << requests[1];
     }
-    EXPECT_EQ(Countdown(), std::vector<std::string>{"1:1"});
+    EXPECT_EQ(events.Countdown(), std::vector<std::string>{"1:1"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -319,7 +309,7 @@ TEST_F(DownloadOnWindows, RetryAfterOfA503IsWaitedOut)
     Download(server.Url());
 
     EXPECT_EQ(task.state.load(), TaskState::Finished);
-    EXPECT_EQ(Countdown(), std::vector<std::string>{"1:1"});
+    EXPECT_EQ(events.Countdown(), std::vector<std::string>{"1:1"});
     // A second, although this test's own pauses are a tenth of that.
     EXPECT_GE(Clock::now() - before, std::chrono::milliseconds(990));
     EXPECT_EQ(server.Requests().size(), 2u);
