@@ -44,23 +44,26 @@ struct Spare {
 };
 Spare g_spare = {false, 0, nullptr, nullptr};
 
-// Waits, as the spare thread, for the next routine. Null when another
-// thread is the spare already (this one then ends), or when no event could
-// be made for the wait.
-Job* WaitAsSpare()
+// Makes the calling thread the spare one, unless another thread is that
+// already (this one then ends), or no event could be made for the wait.
+bool BecomeSpare()
 {
     AcquireSRWLockExclusive(&g_lock);
-    if (g_spare.waiting || (g_spare.wake == nullptr &&
-                            (g_spare.wake = CreateEventW(nullptr, FALSE, FALSE, nullptr)) == nullptr)) {
-        ReleaseSRWLockExclusive(&g_lock);
-        return nullptr;
+    const bool spare = !g_spare.waiting && (g_spare.wake != nullptr ||
+                                            (g_spare.wake = CreateEventW(nullptr, FALSE, FALSE, nullptr)) != nullptr);
+    if (spare) {
+        g_spare.waiting = true;
+        g_spare.threadId = GetCurrentThreadId();
     }
-    g_spare.waiting = true;
-    g_spare.threadId = GetCurrentThreadId();
-    HANDLE wake = g_spare.wake;
     ReleaseSRWLockExclusive(&g_lock);
+    return spare;
+}
+
+// Waits, as the spare thread, for the next routine.
+Job* WaitForJob()
+{
     for (;;) {
-        WaitForSingleObject(wake, INFINITE);
+        WaitForSingleObject(g_spare.wake, INFINITE);
         AcquireSRWLockExclusive(&g_lock);
         Job* job = g_spare.job;
         if (job != nullptr) {
@@ -87,12 +90,16 @@ bool HandToSpare(Job* job, uint32_t& id)
     return handed;
 }
 
+// The thread becomes the spare one before it says its routine has
+// returned, so that a routine started after WaitForEnd always finds it.
 DWORD WINAPI ThreadProc(void* first)
 {
-    for (Job* job = static_cast<Job*>(first); job != nullptr; job = WaitAsSpare()) {
+    for (Job* job = static_cast<Job*>(first); job != nullptr;) {
         job->routine(job->parameter);
+        const bool spare = BecomeSpare();
         SetEvent(job->done);
         Release(job);
+        job = spare ? WaitForJob() : nullptr;
     }
     return 0;
 }
