@@ -183,16 +183,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT id, BSTR* value) override
     {
-        if (value == nullptr)
-            return E_POINTER;
-        *value = nullptr;
-        AccessibleItem item;
-        const HRESULT found = Find(id, item);
-        if (found != S_OK)
-            return FAILED(found) ? found : DISP_E_MEMBERNOTFOUND;
-        if (item.role != AccessibleRole::ProgressBar)
-            return DISP_E_MEMBERNOTFOUND;
-        return Text(item.value, value);
+        return ChildText(id, value, [](const AccessibleItem& item) {
+            return item.role == AccessibleRole::ProgressBar ? &item.value : nullptr;
+        });
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT id, BSTR* text) override { return Nothing(id, text); }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT id, VARIANT* role) override
@@ -268,16 +261,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT id, BSTR* action) override
     {
-        if (action == nullptr)
-            return E_POINTER;
-        *action = nullptr;
-        AccessibleItem item;
-        const HRESULT found = Find(id, item);
-        if (found != S_OK)
-            return FAILED(found) ? found : DISP_E_MEMBERNOTFOUND;
-        if (item.defaultAction.empty())
-            return DISP_E_MEMBERNOTFOUND;
-        return Text(item.defaultAction, action);
+        return ChildText(id, action, [](const AccessibleItem& item) {
+            return item.defaultAction.empty() ? nullptr : &item.defaultAction;
+        });
     }
     HRESULT STDMETHODCALLTYPE accSelect(LONG, VARIANT id) override
     {
@@ -405,6 +391,22 @@ private:
     }
 
     // Descriptions, help and shortcuts: there are none.
+    // A text that only some children have (the bar's value, a button's
+    // default action): pick gives it, or null for a child without one;
+    // DISP_E_MEMBERNOTFOUND then, and for the client area.
+    HRESULT ChildText(const VARIANT& id, BSTR* text,
+                      const std::wstring* (*pick)(const AccessibleItem& item)) const
+    {
+        if (text == nullptr)
+            return E_POINTER;
+        *text = nullptr;
+        AccessibleItem item;
+        const HRESULT found = Find(id, item);
+        if (found != S_OK)
+            return FAILED(found) ? found : DISP_E_MEMBERNOTFOUND;
+        const std::wstring* value = pick(item);
+        return value == nullptr ? DISP_E_MEMBERNOTFOUND : Text(*value, text);
+    }
     HRESULT Nothing(const VARIANT& id, BSTR* text) const
     {
         if (text == nullptr)
