@@ -9,14 +9,14 @@ it is killed.
     RecoveryServer.py SIZE RESET_EVERY
 """
 import fcntl
-import http.server
 import re
 import socket
-import socketserver
 import struct
 import sys
 import threading
 import time
+
+from BenchServer import QuietHandler, serve
 
 SIOCOUTQ = 0x5411  # bytes not yet acknowledged by the client
 
@@ -29,9 +29,7 @@ sent = 0
 lock = threading.Lock()
 
 
-class Handler(http.server.BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
-
+class Handler(QuietHandler):
     def do_GET(self):
         global sent
         if self.path == "/stats":
@@ -79,14 +77,5 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.connection.close()
             self.close_connection = True
 
-    def log_message(self, *args):
-        pass
 
-
-class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
-    daemon_threads = True
-
-
-server = Server(("127.0.0.1", 0), Handler)
-print(server.server_address[1], flush=True)
-server.serve_forever()
+serve(Handler)
