@@ -20,14 +20,24 @@
 # ordinary import libraries, the thunk jumps through the import table).
 add_compile_definitions(DECLSPEC_IMPORT=)
 
+# The import libraries come from the toolchain's own folder. Their symbols
+# name each function behind a prefix that differs by architecture: i386
+# decorates C names with an underscore ("__imp__Name@8"), x86-64 does not
+# ("__imp_Name").
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(DELAY_IMPORT_PREFIX "__imp_")
+else()
+  set(DELAY_IMPORT_PREFIX "__imp__")
+endif()
+
 function(add_delay_loaded_dll name)
-  set(import_lib /usr/i686-w64-mingw32/lib/lib${name}.a)
+  set(import_lib ${CMAKE_FIND_ROOT_PATH}/lib/lib${name}.a)
   set(delay_lib ${CMAKE_BINARY_DIR}/delayload/lib${name}_delay.a)
   add_custom_command(
     OUTPUT ${delay_lib}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delayload
     COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/make-delay-import.sh ${CMAKE_NM} ${CMAKE_DLLTOOL}
-            ${import_lib} ${name}.dll ${delay_lib}
+            ${import_lib} ${name}.dll ${delay_lib} ${DELAY_IMPORT_PREFIX}
     DEPENDS ${CMAKE_SOURCE_DIR}/cmake/make-delay-import.sh
     COMMENT "Delay-load import library for ${name}.dll")
   add_custom_target(${name}_delay_lib DEPENDS ${delay_lib})

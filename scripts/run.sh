@@ -13,12 +13,20 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 ensure_packages
-BUILD="$ROOT/build/run"
-PORT=18642
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-  -DLAUNCHER_CONFIG="$ROOT/demo/config.ini" "$@" >/dev/null
-cmake --build "$BUILD" -j "$(nproc)" --target launcher demo_installer
+choose_wine
+# The shipped PE32 launcher where this host runs 32-bit programs, otherwise
+# the same tree built for x86-64 under 64-bit Wine.
+BUILD="$ROOT/build/run-$WINE_ARCH"
+if [ "$WINE_ARCH" = win32 ]; then
+  echo "== the PE32 launcher under 32-bit Wine"
+else
+  echo "== the x86-64 build of the launcher under 64-bit Wine (this host cannot run the PE32 one${LAUNCHER_WINE_ARCH:+, or LAUNCHER_WINE_ARCH=$LAUNCHER_WINE_ARCH})"
+fi
+configure() {
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$WINE_TOOLCHAIN" "$@" >/dev/null
+}
+configure -DLAUNCHER_CONFIG="$ROOT/demo/config.ini" "$@"
+cmake --build "$BUILD" -j "$(nproc)" --target demo_installer
 
 HEADLESS=0
 if [ -z "${DISPLAY:-}" ]; then
@@ -34,17 +42,26 @@ cleanup() {
 trap cleanup EXIT
 prepare_prefix "$BUILD/wineprefix"
 
-# The demo installer, sent slowly enough that the progress bar can be seen.
+# The demo installer, sent slowly enough that the progress bar can be seen,
+# from a loopback port that is free now.
 INSTALLER="$BUILD/demo/pomvel_mini.exe"
 SIZE=$(stat -c %s "$INSTALLER")
-python3 "$ROOT/demo/server/package_server.py" --port "$PORT" --file "$INSTALLER" \
+rm -f "$BUILD/server.ready"
+python3 "$ROOT/demo/server/package_server.py" --port 0 --file "$INSTALLER" \
   --rate $((SIZE / 4)) --ready "$BUILD/server.ready" &
 SERVER_PID=$!
-for _ in $(seq 1 100); do [ -e "$BUILD/server.ready" ] && break; sleep 0.1; done
-rm -f "$BUILD/server.ready"
+for _ in $(seq 1 100); do [ -s "$BUILD/server.ready" ] && break; sleep 0.1; done
+[ -s "$BUILD/server.ready" ] || { echo "the demo package server did not start" >&2; exit 1; }
+PORT=$(cat "$BUILD/server.ready")
+# The demo configuration with the server's port, compiled into the launcher
+# (a -DLAUNCHER_CONFIG among the options still wins).
+sed "s|//127\.0\.0\.1:18642/|//127.0.0.1:$PORT/|" "$ROOT/demo/config.ini" >"$BUILD/demo-config.ini"
+configure -DLAUNCHER_CONFIG="$BUILD/demo-config.ini" "$@"
+cmake --build "$BUILD" -j "$(nproc)" --target launcher
+echo "the demo package server: http://127.0.0.1:$PORT"
 
 show_log() {
-  echo "the run's log: $(winepath -u "$(wine cmd /c echo %TMP% | tr -d '\r')")/quillmerex.log"
+  echo "the run's log: $(winepath -u "$(wine cmd /c echo %TMP% | tr -d '\r')" | tr -d '\r')/quillmerex.log"
 }
 
 if [ "$HEADLESS" = 0 ]; then

@@ -80,6 +80,7 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
     return std::malloc(size != 0 ? size : 1);
 }
 
+#if defined(__i386__)
 // What a thrown exception passes through: the routine the unwinder calls
 // for each frame, the catch blocks' entry, exit and rethrow, and the return
 // to the unwinder after a cleanup. Nothing in
@@ -111,3 +112,4 @@ extern "C" void _Unwind_Resume(void*)
 {
     std::abort();
 }
+#endif

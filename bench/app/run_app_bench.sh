@@ -9,20 +9,22 @@
 # there> the earlier launcher runs beside this one, alternating, and its
 # road is measured too.
 #
-# Builds what it needs in build/bench-app (MinSizeRel, as shipped), pads the
+# Builds what it needs in build/bench-app-win32 (MinSizeRel, as shipped; on a
+# host that cannot run 32-bit programs, build/bench-app-win64), pads the
 # demo installer to 20 MB with zeros and serves it from the loopback package
 # server on the port that bench_config.ini names.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/scripts/common.sh"
 RUNS=${1:-15}
-BUILD="$ROOT/build/bench-app"
+choose_wine
+BUILD="$ROOT/build/bench-app-$WINE_ARCH"
 PORT=$(sed -n 's|^k_comm_url=http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$ROOT/bench/app/bench_config.ini" | tr -d '\r')
 INSTALLER_SIZE=$((20 * 1024 * 1024))
 
 ensure_packages
 mkdir -p "$BUILD"
-{ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" &&
+{ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$WINE_TOOLCHAIN" &&
   cmake --build "$BUILD" -j "$(nproc)" --target app_bench; } >"$BUILD/bench-build.log" 2>&1 ||
   { tail -n 40 "$BUILD/bench-build.log"; exit 1; }
 

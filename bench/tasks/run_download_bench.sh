@@ -7,6 +7,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/tasks-win}" && pwd)
 source "$ROOT/scripts/common.sh"
+use_wine_of_build "$BUILD"
 
 SIZE=$((20 * 1024 * 1024))
 cmake --build "$BUILD" --target download_bench >/dev/null

@@ -8,6 +8,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/win}" && pwd)
 source "$ROOT/scripts/common.sh"
+use_wine_of_build "$BUILD"
 
 SIZE=$((20 * 1024 * 1024))
 EVERY=$((4 * 1024 * 1024))

@@ -11,7 +11,8 @@ the launcher asked for.
                    look at the screen in the middle of a download)
   --rate BPS       send the body at about BPS bytes per second (demo pacing)
   --not-found      answer 404 for the installer too (a package that is gone)
-  --ready FILE     written once the server listens
+  --ready FILE     written once the server listens: the port it listens on
+                   (--port 0 takes a free one)
 """
 import argparse
 import json
@@ -98,10 +99,12 @@ def main():
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), make_handler(args, threading.Lock()))
     server.daemon_threads = True
+    port = server.server_address[1]
     if args.ready:
-        with open(args.ready, "w") as ready:
-            ready.write(str(os.getpid()))
-    print(f"package server on http://127.0.0.1:{args.port}{PACKAGE_PATH}", flush=True)
+        with open(args.ready + ".new", "w") as ready:
+            ready.write(f"{port}\n")
+        os.replace(args.ready + ".new", args.ready)
+    print(f"package server on http://127.0.0.1:{port}{PACKAGE_PATH}", flush=True)
     try:
         server.serve_forever()
     except KeyboardInterrupt:

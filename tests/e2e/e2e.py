@@ -2,7 +2,9 @@
 """End-to-end tests of launcher.exe under Wine, driven as a user would.
 
 Each case starts the launcher built with tests/e2e/e2e_config.ini (its
-download address is the loopback package server on port 18643), clicks with
+download address is the loopback package server; the case runs a copy of the
+program whose address names a port that was free when the case began, so
+that two checkouts on one machine do not collide), clicks with
 xdotool, looks at screenshots, and checks what happened on disk, in the
 registry and at the server. Screenshots are kept in the artefacts folder.
 
@@ -17,6 +19,7 @@ import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -25,7 +28,9 @@ import time
 from PIL import Image
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-PORT = 18643
+# The port in the address the e2e programs are built with, which a case
+# replaces in its copies of them by a free one.
+BUILT_PORT = 18643
 TITLE = "奥凡蒂斯"
 GAME_TITLE = "Orvantis Demo"
 APP_PATHS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\Marnholt.exe"
@@ -51,6 +56,17 @@ BACKGROUND_PICTURE = os.path.join(ROOT, "resources", "skin", "220.png")
 
 class Failure(Exception):
     pass
+
+
+def free_port():
+    """A loopback port that nothing listens on (five digits, as the port the
+    programs are built with)."""
+    while True:
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1]
+        if 10000 <= port <= 65535:
+            return port
 
 
 def check(condition, message):
@@ -80,6 +96,8 @@ class Session:
         for proxy in ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"):
             self.env.pop(proxy, None)
         self.work = tempfile.mkdtemp(prefix="e2e-")
+        self.port = free_port()
+        self.url = re.escape(f"http://127.0.0.1:{self.port}/package/Windows/pomvel_mini.exe")
         self.children = []
         self.server_log = os.path.join(self.work, "requests.log")
 
@@ -92,8 +110,8 @@ class Session:
         return result.stdout
 
     def unix_path(self, windows_path):
-        out = subprocess.run(["winepath", "-u", windows_path], env=self.env, capture_output=True,
-                             text=True, timeout=TIMEOUT).stdout.strip()
+        out = subprocess.run([self.wine, "winepath.exe", "-u", windows_path], env=self.env,
+                             capture_output=True, text=True, timeout=TIMEOUT).stdout.strip()
         check(out, f"no unix path for {windows_path}")
         return out
 
@@ -102,8 +120,23 @@ class Session:
         check(value and "%" not in value, f"{name} is not set in the prefix")
         return value
 
+    def program(self, name):
+        """A copy of the e2e program NAME in this case's folder, its download
+        address on this case's port (the configuration is text in the
+        program's resources; the port has five digits in both). A program
+        without an address is copied as it is."""
+        copy = os.path.join(self.work, "programs", name)
+        if not os.path.exists(copy):
+            with open(os.path.join(self.build, "tests", "win", name), "rb") as f:
+                data = f.read()
+            built = f"http://127.0.0.1:{BUILT_PORT}/".encode()
+            os.makedirs(os.path.dirname(copy), exist_ok=True)
+            with open(copy, "wb") as f:
+                f.write(data.replace(built, f"http://127.0.0.1:{self.port}/".encode()))
+        return copy
+
     def launcher(self, env=None, program="launcher_e2e.exe", exe=None):
-        exe = exe or os.path.join(self.build, "tests", "win", program)
+        exe = exe or self.program(program)
         process = subprocess.Popen([self.wine, exe], env=env or self.env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.children.append(process)
@@ -116,7 +149,7 @@ class Session:
         installer = os.path.join(self.build, "demo", "pomvel_mini.exe")
         process = subprocess.Popen(
             [sys.executable, os.path.join(ROOT, "demo", "server", "package_server.py"),
-             "--port", str(PORT), "--file", installer, "--log", self.server_log, "--ready", ready,
+             "--port", str(self.port), "--file", installer, "--log", self.server_log, "--ready", ready,
              *extra], stdout=subprocess.DEVNULL)
         self.children.append(process)
         wait_for("the package server", lambda: os.path.exists(ready) or process.poll() is not None)
@@ -259,9 +292,6 @@ def check_log(temp, expected):
     return texts
 
 
-URL = re.escape(f"http://127.0.0.1:{PORT}/package/Windows/pomvel_mini.exe")
-
-
 def close_enough(a, b, tolerance=12):
     return all(abs(x - y) <= tolerance for x, y in zip(a, b))
 
@@ -375,10 +405,10 @@ def road_after_start(s, launcher, window, local, temp, release):
     installer_size = os.path.getsize(os.path.join(s.build, "demo", "pomvel_mini.exe"))
     check_log(temp, [
         r"start: quillmerex 1\.0\.0\.1 on Windows \d+\.\d+\.\d+.*",
-        rf'configuration: url "{URL}", name "{TITLE}", install folder "Marnholt", '
+        rf'configuration: url "{s.url}", name "{TITLE}", install folder "Marnholt", '
         r'start program "game\.exe", registry key "Marnholt"',
         r"status: 开始下载\.\.\. \(install button clicked\)",
-        rf'request: "{URL}" direct -> HTTP 200, length {installer_size}, (no validator|validator .*)',
+        rf'request: "{s.url}" direct -> HTTP 200, length {installer_size}, (no validator|validator .*)',
         rf"status: 下载完毕 \(download: {installer_size} of {installer_size} bytes\)",
         r'installer: started hidden: ".*\\yrfoinstall\.exe" -b',
         r"installer: exit code 0",
@@ -402,7 +432,7 @@ def case_planted_dlls(s):
     folder = os.path.join(s.work, "downloads")
     os.makedirs(folder)
     exe = os.path.join(folder, "launcher_e2e.exe")
-    shutil.copy(os.path.join(s.build, "tests", "win", "launcher_e2e.exe"), exe)
+    shutil.copy(s.program("launcher_e2e.exe"), exe)
     shutil.copy(os.path.join(s.build, "tests", "win", "planting_probe.exe"), folder)
     for name in PLANTED:
         shutil.copy(os.path.join(s.build, "tests", "win", "planted_dll.dll"), os.path.join(folder, name))
@@ -463,7 +493,7 @@ def case_not_found(s):
         r"start: quillmerex .*",
         r"configuration: .*",
         r"status: 开始下载\.\.\. \(install button clicked\)",
-        rf'request: "{URL}" direct -> HTTP 404, length \d+, no validator',
+        rf'request: "{s.url}" direct -> HTTP 404, length \d+, no validator',
         r"status: 连接异常,错误代码：404 \(download failed after 0 of 0 bytes\)",
         r"exit: code 0",
     ])
