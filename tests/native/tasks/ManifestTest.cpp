@@ -13,26 +13,9 @@
 #include "tasks/MirrorList.h"
 #include "tests/fakes/FakeConfigPlatform.h"
 #include "tests/fakes/FakeSignatureVerifier.h"
+#include "tests/native/tasks/ManifestText.h"
 
 namespace {
-
-std::string Base64(const std::vector<uint8_t>& bytes)
-{
-    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        uint32_t group = bytes[i] << 16;
-        if (i + 1 < bytes.size())
-            group |= bytes[i + 1] << 8;
-        if (i + 2 < bytes.size())
-            group |= bytes[i + 2];
-        out += kAlphabet[(group >> 18) & 63];
-        out += kAlphabet[(group >> 12) & 63];
-        out += i + 1 < bytes.size() ? kAlphabet[(group >> 6) & 63] : '=';
-        out += i + 2 < bytes.size() ? kAlphabet[group & 63] : '=';
-    }
-    return out;
-}
 
 const std::string kDigest = "00112233445566778899aabbccddeeff00112233445566778899AABBCCDDEEFF";
 // 2030-01-01T00:00:00Z
@@ -44,24 +27,10 @@ std::string Fields(const std::string& eol = "\n")
            eol + "url=https://a.example/setup.exe" + eol + "url=http://b.example:8080/setup.exe" + eol;
 }
 
-std::vector<uint8_t> Point(uint8_t seed = 1)
-{
-    return std::vector<uint8_t>(64, seed);
-}
-
-// The signed part followed by its signature line.
-std::vector<uint8_t> Signed(const std::string& body, const std::string& tail = "\n", uint8_t key = 1)
-{
-    std::vector<uint8_t> bytes(body.begin(), body.end());
-    const std::string line = "signature=" + Base64(FakeSignatureVerifier::ToySign(Point(key), bytes.data(), bytes.size())) + tail;
-    bytes.insert(bytes.end(), line.begin(), line.end());
-    return bytes;
-}
-
 ManifestContext Context()
 {
     ManifestContext context;
-    context.publicPoint = Point();
+    context.publicPoint = TestKey();
     context.localNow = k2030 - 86400;
     return context;
 }
