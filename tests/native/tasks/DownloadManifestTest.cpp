@@ -265,6 +265,19 @@ TEST_F(ManifestWorkerTest, AFinalFailureMovesToTheNextAddressAtOnce)
     }
 }
 
+TEST_F(ManifestWorkerTest, ADigestDifferingTwiceAtOneAddressMovesToTheNext)
+{
+    Fixture f;
+    const std::vector<uint8_t> other(32, 0x55);
+    f.trust.digests = {other, other, kPin};
+    f.http.responses = {ManifestAnswer(Signed(ManifestFields(9)))};
+    f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+    f.Run(registry);
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+    EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kMirrorA, kMirrorA, kMirrorB}));
+    EXPECT_EQ(f.files.Content(kFinal), Body(kLength));
+}
+
 TEST_F(ManifestWorkerTest, WhenEveryAddressFailsForGoodTheLastFailureIsShown)
 {
     Fixture f;
