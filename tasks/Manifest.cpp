@@ -110,32 +110,34 @@ bool DecodeUtf8(const uint8_t* bytes, size_t size, std::wstring& text)
     return true;
 }
 
-// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
-int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day)
+// Days from 1970-01-01 to the given date (years 1970 to 9999) of the
+// Gregorian calendar. 32-bit arithmetic: the program's 64-bit divisions
+// would each call into the runtime library.
+int32_t DaysFromCivil(int32_t year, int32_t month, int32_t day)
 {
     year -= month <= 2 ? 1 : 0;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const int32_t era = year / 400;
+    const int32_t yearOfEra = year - era * 400;
+    const int32_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int32_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     return era * 146097 + dayOfEra - 719468;
 }
 
-bool IsLeapYear(int64_t year)
+bool IsLeapYear(int32_t year)
 {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int64_t DaysInMonth(int64_t year, int64_t month)
+int32_t DaysInMonth(int32_t year, int32_t month)
 {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 // digits decimal digits of text at pos, or -1.
-int64_t Digits(const std::string& text, size_t pos, size_t digits)
+int32_t Digits(const std::string& text, size_t pos, size_t digits)
 {
-    int64_t value = 0;
+    int32_t value = 0;
     for (size_t i = pos; i < pos + digits; ++i) {
         if (i >= text.size() || text[i] < '0' || text[i] > '9')
             return -1;
@@ -144,13 +146,13 @@ int64_t Digits(const std::string& text, size_t pos, size_t digits)
     return value;
 }
 
-bool ToSeconds(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute, int64_t second,
+bool ToSeconds(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second,
                int64_t& seconds)
 {
     if (year < 1970 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour < 0 ||
         hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
         return false;
-    seconds = DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    seconds = static_cast<int64_t>(DaysFromCivil(year, month, day)) * 86400 + (hour * 3600 + minute * 60 + second);
     return true;
 }
 
@@ -290,8 +292,8 @@ bool ParseHttpDate(const std::wstring& wide, int64_t& seconds)
     if (!Narrow(wide, text) || text.size() != 29 || text.compare(3, 2, ", ") != 0 || text[7] != ' ' ||
         text[11] != ' ' || text[16] != ' ' || text[19] != ':' || text[22] != ':' || text.compare(25, 4, " GMT") != 0)
         return false;
-    int64_t month = 0;
-    for (int64_t m = 0; m < 12; ++m) {
+    int32_t month = 0;
+    for (int32_t m = 0; m < 12; ++m) {
         if (text.compare(8, 3, kMonths[m]) == 0)
             month = m + 1;
     }

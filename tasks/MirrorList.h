@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,6 @@ public:
 
 private:
     std::vector<std::wstring> m_urls;
-    std::vector<bool> m_dropped;
+    std::vector<uint8_t> m_dropped;
     size_t m_current = 0;
 };
