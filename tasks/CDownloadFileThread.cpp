@@ -624,23 +624,23 @@ bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
                                                     : CheckManifest(bytes, context, *verifier, manifest, verifierError);
     if (fault != ManifestFault::None) {
         const uint32_t code = static_cast<uint32_t>(fault);
-        log->Write(L"manifest: refused, code " + DecimalText(code) + L" (" + DecimalText(bytes.size()) +
-                   L" bytes; signature check code " + DecimalText(verifierError) + L"; highest serial accepted " +
-                   (context.hasAcceptedSerial ? DecimalText(context.acceptedSerial) : std::wstring(L"none")) +
+        log->Write(L"manifest: refused, code " + DecimalText(code) + L" (signature check " +
+                   DecimalText(verifierError) + L", highest serial accepted " + DecimalText(context.acceptedSerial) +
                    L"); nothing downloaded");
         Fail(WithCode(kManifestInvalid, code));
         return false;
     }
     memory.Accept(url, manifest.serial);
+    log->Write(L"manifest: serial " + DecimalText(manifest.serial) + L" verified; " +
+               DecimalText(manifest.urls.size()) + L" address(es), size " + DecimalText(manifest.size) + L", signer \"" +
+               manifest.signer + L"\"");
     task->url = manifest.urls.front();
-    task->mirrors.assign(manifest.urls.begin() + 1, manifest.urls.end());
+    manifest.urls.erase(manifest.urls.begin());
+    task->mirrors.swap(manifest.urls);
     task->pins.sha256 = manifest.sha256;
     task->pins.hasSize = true;
     task->pins.size = manifest.size;
     if (!manifest.signer.empty())
         task->pins.signer = manifest.signer;
-    log->Write(L"manifest: serial " + DecimalText(manifest.serial) + L" verified; " +
-               DecimalText(manifest.urls.size()) + L" address(es), size " + DecimalText(manifest.size) +
-               (manifest.signer.empty() ? std::wstring() : L", signer \"" + manifest.signer + L"\""));
     return true;
 }

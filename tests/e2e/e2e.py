@@ -620,7 +620,7 @@ def case_manifest_road(s):
         check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
         check_log(temp, [
             rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt" direct -> HTTP 200',
-            rf"manifest: serial {serial} verified; 1 address\(es\), size {len(data)}",
+            rf'manifest: serial {serial} verified; 1 address\(es\), size {len(data)}, signer ""',
             rf'request: "http://127\.0\.0\.1:{s.port}/files/{name}" direct -> HTTP 200, length {len(data)}.*',
             r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest',
             r"installer: exit code 0",
