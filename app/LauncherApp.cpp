@@ -12,6 +12,7 @@
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
 #include "tasks/DecimalText.h"
+#include "tasks/Manifest.h"
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
 #include "ui/CNormalBtn.h"
@@ -25,6 +26,8 @@ LauncherApp* g_app = nullptr;
 namespace {
 
 const wchar_t kInvalidPin[] = L"安装包校验值无效";
+// A manifest that cannot be checked: no key, or no P-256 public key.
+const wchar_t kUncheckableManifest[] = L"安装信息无效,错误代码：1";
 
 TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
 {
@@ -34,6 +37,8 @@ TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster
     tasks.processes = platform.processes;
     tasks.poster = poster;
     tasks.trust = platform.trust;
+    tasks.verifier = platform.verifier;
+    tasks.registry = platform.registry;
     tasks.log = platform.log;
     return tasks;
 }
@@ -185,6 +190,22 @@ void LauncherApp::StartInstall()
     auto task = std::make_unique<DownTask>();
     task->url = config.GetValue(L"cver", L"k_comm_url");
     task->pins = pins;
+    for (const wchar_t* key : {L"k_comm_url2", L"k_comm_url3", L"k_comm_url4"}) {
+        const std::wstring mirror = config.GetValue(L"cver", key);
+        if (!mirror.empty())
+            task->mirrors.push_back(mirror);
+    }
+    // A signed manifest names the installer when the publisher set one up;
+    // one that could not be checked is never skipped.
+    task->manifestUrl = config.GetValue(L"cver", L"k_comm_manifest");
+    if (!task->manifestUrl.empty() &&
+        !ParseP256PublicKey(config.GetValue(L"cver", L"k_comm_manifest_key"), task->manifestKey)) {
+        SetStatus(kUncheckableManifest);
+        m_platform.log->Write(L"status: " + std::wstring(kUncheckableManifest) +
+                              L" (k_comm_manifest_key is not a P-256 public key; nothing downloaded)");
+        taskbarProgress.Failed();
+        return;
+    }
     task->tempName = L"yrfoinstall.tmp";
     task->fileName = L"yrfoinstall.exe";
     task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tasks/InstallerPins.h"
 
@@ -62,6 +63,14 @@ struct DownTask : Task {
     // A pinned digest is checked before the file takes its final name, and
     // before a file of an earlier run is used again.
     InstallerPins pins;
+    // Further addresses of the same file, tried after url in this order.
+    std::vector<std::wstring> mirrors;
+    // A signed manifest to fetch first, when the configuration names one,
+    // and the publisher's key (its P-256 public point, X then Y). A
+    // verified manifest's addresses, size, digest and signer replace url,
+    // mirrors and pins.
+    std::wstring manifestUrl;
+    std::vector<uint8_t> manifestKey;
 };
 
 // Run one program hidden and wait for its exit code.
