@@ -239,12 +239,15 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
     }
 
     // A task's last two events can both be handled in its final state; the
-    // worker is removed by the first, and only that one continues the road.
-    if ((state == TaskState::Finished || state == TaskState::Failed) && lParam != 0) {
-        bool wasListed = taskManager.RemoveWorker(reinterpret_cast<CThread*>(lParam));
-        if (wasListed)
-            LogOutcome(*task, state);
-        if (wasListed && state == TaskState::Finished)
+    // first removes the worker and continues the road, a later one changes
+    // nothing (its worker may be gone, and its address another worker's).
+    if (state == TaskState::Finished || state == TaskState::Failed) {
+        if (lParam == 0 || task->finalHandled)
+            return;
+        task->finalHandled = true;
+        taskManager.RemoveWorker(reinterpret_cast<CThread*>(lParam));
+        LogOutcome(*task, state);
+        if (state == TaskState::Finished)
             taskManager.ContinueAfter(task);
     } else if (state == TaskState::Started && task->type != TaskType::Download) {
         m_platform.log->Write(L"status: " + ScreenUpdateFor(*task, state).status);

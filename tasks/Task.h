@@ -32,6 +32,12 @@ struct Task {
     const TaskType type;
     std::atomic<TaskState> state{TaskState::Waiting};
     std::wstring message;
+    // Set by the window thread when it has acted on the task's final state
+    // (worker removed, outcome logged, road continued), so that a later
+    // event of the same task changes nothing. The task decides, not its
+    // worker's address: a freed worker's address may be the next worker's.
+    // Only the window thread reads or writes it.
+    bool finalHandled = false;
 };
 
 // Fetch one file over HTTP into directory\tempName and, once complete,

@@ -277,6 +277,29 @@ TEST_F(Road, FinishedFileOnDiskStartsTheInstallerOnce)
     EXPECT_EQ(shell.opened.size(), 1u);
 }
 
+TEST_F(Road, ALateFinalEventChangesNothingWhenItsWorkersAddressIsTheNextWorkers)
+{
+    // The allocator may give the install worker the freed download worker's
+    // address; a late event of the download then names the live worker.
+    Start();
+    Click(315, 315);
+    FakeAppWindowSystem::Message m{};
+    while (app->taskManager.InstallTasks().empty() && windows.Next(m))
+        app->OnTaskEvent(m.wParam, m.lParam);
+    ASSERT_EQ(app->taskManager.Threads().size(), 1u);
+    CThread* installWorker = app->taskManager.Threads()[0].get();
+    DownTask* download = app->taskManager.DownloadTasks()[0].get();
+
+    app->OnTaskEvent(reinterpret_cast<uintptr_t>(download), reinterpret_cast<uintptr_t>(installWorker));
+
+    ASSERT_EQ(app->taskManager.Threads().size(), 1u);
+    EXPECT_EQ(app->taskManager.Threads()[0].get(), installWorker);
+    EXPECT_EQ(app->taskManager.InstallTasks().size(), 1u);
+    PumpUntilDone();
+    EXPECT_EQ(processes.CommandLines().size(), 1u);
+    EXPECT_EQ(shell.opened.size(), 1u);
+}
+
 TEST_F(Road, InstalledGameIsFoundThroughAppPaths)
 {
     files.PutFile(L"D:\\Games\\Marnholt\\game.exe", {1});
