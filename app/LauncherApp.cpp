@@ -293,7 +293,10 @@ void LauncherApp::LaunchGame()
         taskbarProgress.Failed();
         return;
     }
-    intptr_t result = m_platform.shell->Open(path);
+    // The game starts in its own folder, where it finds its data by relative
+    // paths, whatever folder the launcher was started from.
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    intptr_t result = m_platform.shell->Open(path, folder, Window());
     if (result <= 32) {
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.
