@@ -226,7 +226,7 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
     EXPECT_EQ(shell.opened, (std::vector<std::wstring>{kStartProgram}));
     // In its own folder, owned by the launcher's window.
     EXPECT_EQ(shell.folders, (std::vector<std::wstring>{L"C:\\AppData\\Marnholt"}));
-    EXPECT_EQ(shell.owners, (std::vector<WindowHandle>{app->Window()}));
+    EXPECT_EQ(shell.owners, (std::vector<WindowHandle>{kWindow}));
     EXPECT_EQ(windows.destroyed, 1);
     EXPECT_TRUE(app->taskManager.Threads().empty());
 }
