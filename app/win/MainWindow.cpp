@@ -63,6 +63,21 @@ UINT TaskbarButtonCreatedMessage()
     return g_taskbarButtonCreated;
 }
 
+// A launcher started with administrator rights gets no registered message
+// from the shell, which runs without them, unless the window lets it
+// through. The call is looked up at run time: Windows 7 and later have it
+// per window; elsewhere the message goes through as it always did.
+void AllowMessageFromShell(HWND window, UINT message)
+{
+    using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    auto change = user == nullptr ? nullptr
+                                  : reinterpret_cast<ChangeFilterFn>(reinterpret_cast<void*>(
+                                        GetProcAddress(user, "ChangeWindowMessageFilterEx")));
+    if (change != nullptr && message != 0)
+        change(window, message, 1 /* MSGFLT_ALLOW */, nullptr);
+}
+
 // The keyboard is in use: the window's keyboard cues (the focus outline)
 // show from now on. The system is told too, so that the window's UI state
 // (WM_QUERYUISTATE) says the same.
@@ -205,6 +220,7 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance)
     app.hwnd.store(window);
     if (window == nullptr)
         return false;
+    AllowMessageFromShell(window, g_taskbarButtonCreated);
     const int32_t windowDpi = WindowDpi(window);
     if (windowDpi != dpi) {
         dpi = windowDpi;
