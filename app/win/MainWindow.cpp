@@ -65,17 +65,27 @@ UINT TaskbarButtonCreatedMessage()
 
 // A launcher started with administrator rights gets no registered message
 // from the shell, which runs without them, unless the window lets it
-// through. The call is looked up at run time: Windows 7 and later have it
-// per window; elsewhere the message goes through as it always did.
+// through. The calls are looked up at run time: Windows 7 and later filter
+// per window, Vista per process; older systems have no such filter.
 void AllowMessageFromShell(HWND window, UINT message)
 {
-    using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    if (message == 0)
+        return;
+    using ChangeWindowFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using ChangeFilterFn = BOOL(WINAPI*)(UINT, DWORD);
     HMODULE user = GetModuleHandleW(L"user32.dll");
-    auto change = user == nullptr ? nullptr
-                                  : reinterpret_cast<ChangeFilterFn>(reinterpret_cast<void*>(
-                                        GetProcAddress(user, "ChangeWindowMessageFilterEx")));
-    if (change != nullptr && message != 0)
-        change(window, message, 1 /* MSGFLT_ALLOW */, nullptr);
+    if (user == nullptr)
+        return;
+    auto perWindow = reinterpret_cast<ChangeWindowFilterFn>(
+        reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilterEx")));
+    if (perWindow != nullptr) {
+        perWindow(window, message, 1 /* MSGFLT_ALLOW */, nullptr);
+        return;
+    }
+    auto perProcess =
+        reinterpret_cast<ChangeFilterFn>(reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilter")));
+    if (perProcess != nullptr)
+        perProcess(message, 1 /* MSGFLT_ADD */);
 }
 
 // The keyboard is in use: the window's keyboard cues (the focus outline)
