@@ -1,5 +1,6 @@
 #include "platform/win/WinPlatform.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "platform/win/SystemLibrary.h"
