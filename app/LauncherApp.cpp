@@ -9,6 +9,7 @@
 #include "config/InstallDetection.h"
 #include "platform/FileSystem.h"
 #include "platform/Resources.h"
+#include "platform/ProcessRunner.h"
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
 #include "tasks/DecimalText.h"
@@ -162,6 +163,7 @@ void LauncherApp::StartInstall()
     g_percentLabel->m_visible = true;
     g_statusLabel->m_visible = true;
     WindowHandle window = Window();
+    m_platform.processes->SetPromptOwner(window);
     m_platform.windows->InvalidateRect(window, nullptr, true);
     m_platform.windows->UpdateWindow(window);
     m_platform.log->Write(L"status: " + g_statusLabel->m_text + L" (install button clicked)");

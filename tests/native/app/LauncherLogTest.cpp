@@ -96,6 +96,23 @@ TEST_F(LoggedRoad, TellsTheWholeRoad)
     EXPECT_LE(texts.size(), 9u);
 }
 
+// An installer that asks for rights: the consent prompt belongs to the
+// launcher's window, and an installer given rights through another account
+// is named as such, since it installs for that account.
+TEST_F(LoggedRoad, InstallerWithRightsOfAnotherAccount)
+{
+    processes.needsRights = true;
+    processes.elevatedAccount = IProcess::Account::Other;
+    RunRoad();
+    EXPECT_EQ(processes.PromptOwners(), (std::vector<WindowHandle>{kWindow}));
+    EXPECT_TRUE(InOrder(Texts(), {
+        "installer: asks for administrator rights (code 740), started again through the shell",
+        "installer: started hidden through the shell with administrator rights: \"C:\\tmp\\yrfoinstall.exe\" -b",
+        "installer: runs under another user account than the player's",
+        "installer: exit code 0",
+    }));
+}
+
 struct FailureCase {
     const char* name;
     std::function<void(LoggedRoad&)> arrange;
