@@ -197,7 +197,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& he
         if (!urlHandle) {
             if (!running.load())
                 return Stopped();
-            end.kind = download::IsTransientError(error) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kAddressUnavailable, error);
             return end;
         }
@@ -209,6 +209,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& he
             end.message = WithCode(kAddressUnavailable, download::kErrorInvalidResponse);
             return end;
         }
+        answered = true;
         if (!download::IsRedirectStatus(status)) {
             currentUrl = url;
             end.kind = AttemptEnd::Complete;
@@ -313,7 +314,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
         if (!urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs)) {
             if (!running.load())
                 return Stopped();
-            end.kind = download::IsTransientError(error) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kConnectionError, error);
             return end;
         }
