@@ -13,6 +13,7 @@
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
 #include "tasks/DecimalText.h"
+#include "tasks/Manifest.h"
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
 #include "ui/CNormalBtn.h"
@@ -26,6 +27,8 @@ LauncherApp* g_app = nullptr;
 namespace {
 
 const wchar_t kInvalidPin[] = L"安装包校验值无效";
+// A manifest that cannot be checked: no key, or no P-256 public key.
+const wchar_t kUncheckableManifest[] = L"安装信息无效,错误代码：1";
 
 TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
 {
@@ -35,6 +38,8 @@ TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster
     tasks.processes = platform.processes;
     tasks.poster = poster;
     tasks.trust = platform.trust;
+    tasks.verifier = platform.verifier;
+    tasks.registry = platform.registry;
     tasks.log = platform.log;
     return tasks;
 }
@@ -187,6 +192,22 @@ void LauncherApp::StartInstall()
     auto task = std::make_unique<DownTask>();
     task->url = config.GetValue(L"cver", L"k_comm_url");
     task->pins = pins;
+    for (const wchar_t* key : {L"k_comm_url2", L"k_comm_url3", L"k_comm_url4"}) {
+        const std::wstring mirror = config.GetValue(L"cver", key);
+        if (!mirror.empty())
+            task->mirrors.push_back(mirror);
+    }
+    // A signed manifest names the installer when the publisher set one up;
+    // one that could not be checked is never skipped.
+    task->manifestUrl = config.GetValue(L"cver", L"k_comm_manifest");
+    if (!task->manifestUrl.empty() &&
+        !ParseP256PublicKey(config.GetValue(L"cver", L"k_comm_manifest_key"), task->manifestKey)) {
+        SetStatus(kUncheckableManifest);
+        m_platform.log->Write(L"status: " + std::wstring(kUncheckableManifest) +
+                              L" (k_comm_manifest_key is not a P-256 public key; nothing downloaded)");
+        taskbarProgress.Failed();
+        return;
+    }
     task->tempName = L"yrfoinstall.tmp";
     task->fileName = L"yrfoinstall.exe";
     task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);
@@ -220,12 +241,15 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
     }
 
     // A task's last two events can both be handled in its final state; the
-    // worker is removed by the first, and only that one continues the road.
-    if ((state == TaskState::Finished || state == TaskState::Failed) && lParam != 0) {
-        bool wasListed = taskManager.RemoveWorker(reinterpret_cast<CThread*>(lParam));
-        if (wasListed)
-            LogOutcome(*task, state);
-        if (wasListed && state == TaskState::Finished)
+    // first removes the worker and continues the road, a later one changes
+    // nothing (its worker may be gone, and its address another worker's).
+    if (state == TaskState::Finished || state == TaskState::Failed) {
+        if (lParam == 0 || task->finalHandled)
+            return;
+        task->finalHandled = true;
+        taskManager.RemoveWorker(reinterpret_cast<CThread*>(lParam));
+        LogOutcome(*task, state);
+        if (state == TaskState::Finished)
             taskManager.ContinueAfter(task);
     } else if (state == TaskState::Started && task->type != TaskType::Download) {
         m_platform.log->Write(L"status: " + ScreenUpdateFor(*task, state).status);

@@ -112,6 +112,11 @@ public:
     // Opens a drawing surface on the device context; null when it cannot.
     virtual std::unique_ptr<ISurface> OpenSurface(DeviceContext dc) = 0;
 
+    // The part of the device context that drawing reaches now (the area
+    // being repainted), in the coordinates drawing uses. False when that
+    // cannot be told: then everything is drawn.
+    virtual bool PaintArea(DeviceContext dc, Rect& area) = 0;
+
     // The size that DrawString needs to lay the text out on one line per
     // paragraph in this font and alignment, in pixels. False when no font
     // can be made.

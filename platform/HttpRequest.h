@@ -4,7 +4,7 @@
 #include <string>
 
 // Response headers the download worker reads as text.
-enum class HttpHeader { Location, ETag, LastModified, ContentRange, RetryAfter };
+enum class HttpHeader { Location, ETag, LastModified, ContentRange, RetryAfter, Date };
 
 // One opened address (a WinINet URL handle on Windows): the response's
 // headers and its body. Destroying it closes the request.

@@ -12,6 +12,7 @@ class IFileSystem;
 class IProcessRunner;
 class IFileTrust;
 class ITaskbarButton;
+class ISignatureVerifier;
 
 // The platform seams the application uses, filled once by the entry point
 // with the real implementations and by tests with fakes. None is owned here.
@@ -25,6 +26,7 @@ struct Platform {
     IFileSystem* files = nullptr;
     IProcessRunner* processes = nullptr;
     IFileTrust* trust = nullptr;
+    ISignatureVerifier* verifier = nullptr;
     ILog* log = NoLog();
     ITaskbarButton* taskbar = nullptr;  // null where there is none
 };

@@ -24,7 +24,8 @@ enum class RegistryQuery {
     Found,
 };
 
-// Read-only access to the registry.
+// Access to the registry: reading anywhere, writing text values of the
+// current user's keys only.
 class IRegistry {
 public:
     virtual ~IRegistry() = default;
@@ -34,4 +35,9 @@ public:
     // the buffer cannot be read.
     virtual RegistryQuery QueryValue(RegistryHive hive, const std::wstring& subKey, const std::wstring& valueName,
                                      uint32_t bufferBytes, RegistryValue& value) = 0;
+
+    // Creates HKEY_CURRENT_USER\subKey if need be and sets the named value
+    // to text (REG_SZ). False when it cannot be written.
+    virtual bool SetUserString(const std::wstring& subKey, const std::wstring& valueName,
+                               const std::wstring& text) = 0;
 };

@@ -9,10 +9,8 @@ namespace threads {
 using ThreadHandle = void*;
 using ThreadRoutine = uint32_t (*)(void* parameter);
 
-// Runs routine(parameter) at once on a thread other than the caller's, one
-// that runs nothing else meanwhile (it may have run an earlier routine that
-// has returned); id is that thread's. False (and no handle) when no thread
-// could be had.
+// Runs routine(parameter) at once on a new thread of its own; id is that
+// thread's. False (and no handle) when no thread could be had.
 bool Create(ThreadRoutine routine, void* parameter, ThreadHandle& handle, uint32_t& id);
 
 // Waits without time limit until the routine has returned.

@@ -18,6 +18,11 @@ struct Rect {
     int32_t Height() const { return bottom - top; }
     bool Contains(int32_t x, int32_t y) const { return left <= x && x < right && top <= y && y < bottom; }
     Rect Offset(int32_t dx, int32_t dy) const { return Rect{left + dx, top + dy, right + dx, bottom + dy}; }
+    // True when the two share a pixel (an empty rectangle shares none).
+    bool Intersects(const Rect& o) const
+    {
+        return left < o.right && o.left < right && top < o.bottom && o.top < bottom && left < right && top < bottom;
+    }
     bool operator==(const Rect& o) const
     {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;

@@ -6,8 +6,10 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
 #include "platform/HttpClient.h"
+#include "platform/WallClock.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/DecimalText.h"
+#include "tasks/ManifestCheck.h"
 #include "tasks/Task.h"
 
 namespace {
@@ -23,6 +25,7 @@ const wchar_t kWriteError[] = L"写入文件错误,错误代码：";
 const wchar_t kStopped[] = L"强制退出";
 const wchar_t kHashMismatch[] = L"安装包校验失败";
 const wchar_t kDiskFull[] = L"磁盘空间不足";
+const wchar_t kManifestInvalid[] = L"安装信息无效,错误代码：";
 
 // Windows errors of a file that another program holds open.
 constexpr uint32_t kErrorAccessDenied = 5;
@@ -80,6 +83,13 @@ bool CDownloadFileThread::Run()
     }
 
     std::vector<uint8_t> buffer(kBufferSize, 0);
+    if (!task->manifestUrl.empty() && !TakeManifest(buffer.data()))
+        return false;
+    std::vector<std::wstring> urls{task->url};
+    urls.insert(urls.end(), task->mirrors.begin(), task->mirrors.end());
+    const std::wstring channel = task->manifestUrl.empty() ? task->url : task->manifestUrl;
+    addresses = MirrorList(urls, urls.size() > 1 ? memory.LastGoodAddress(channel) : std::wstring());
+
     for (uint32_t retry = 0;;) {
         AttemptEnd end = Attempt(buffer.data());
         urlHandle.reset();
@@ -95,6 +105,8 @@ bool CDownloadFileThread::Run()
                 }
             }
             Complete();
+            if (addresses.Count() > 1 && task->state.load() == TaskState::Finished)
+                memory.RememberGoodAddress(channel, addresses.Current());
             return false;
         case AttemptEnd::Reused:
             ReleaseHandles();
@@ -103,6 +115,15 @@ bool CDownloadFileThread::Run()
             handler->OnTaskFinish(task, this);
             return false;
         case AttemptEnd::Final:
+            // This address is out; the next one is tried at once.
+            if (!running.load() || !addresses.Drop()) {
+                Fail(running.load() ? end.message : std::wstring(kStopped));
+                return false;
+            }
+            log->Write(L"download: \"" + end.message + L"\" is final for this address; next \"" +
+                       addresses.Current() + L"\"");
+            break;
+        case AttemptEnd::Fatal:
             Fail(end.message);
             return false;
         case AttemptEnd::Transient:
@@ -118,6 +139,7 @@ bool CDownloadFileThread::Run()
                 Fail(kStopped);
                 return false;
             }
+            addresses.MoveOn();
             break;
         }
     }
@@ -127,9 +149,18 @@ bool CDownloadFileThread::Run()
 CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
 {
     // Bytes on disk and a validator to ask with: ask for the rest only.
-    bool resuming = fileHandle && written > 0 && !validator.empty();
+    // With the size and the digest pinned, the rest may come from any
+    // address, without If-Range (mirrors rarely share validators): the
+    // digest over the whole file is the guard.
+    const bool pinned = task->pins.hasSize && !task->pins.sha256.empty();
+    bool resuming = fileHandle && written > 0 && (pinned || !validator.empty());
     uint32_t status = 0;
-    AttemptEnd end = Open(resuming ? download::ResumeHeaders(written, validator) : std::wstring(), status);
+    if (addresses.Count() > 1)
+        log->Write(L"attempt: \"" + addresses.Current() + L"\"");
+    AttemptEnd end = Open(addresses.Current(),
+                          resuming ? download::ResumeHeaders(written, pinned ? std::wstring() : validator)
+                                   : std::wstring(),
+                          status);
     if (end.kind != AttemptEnd::Complete)
         return end;
 
@@ -143,7 +174,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
             // A range that does not fit the file on disk, or none at all:
             // ask for the whole file again.
             urlHandle.reset();
-            end = Open(std::wstring(), status);
+            end = Open(addresses.Current(), std::wstring(), status);
             if (end.kind != AttemptEnd::Complete)
                 return end;
         }
@@ -173,6 +204,12 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
         failed.message = WithCode(kConnectionError, lengthError);
         return failed;
     }
+    // Another length than the pinned size is another file: not from here.
+    if (!appending && task->pins.hasSize && length != task->pins.size) {
+        AttemptEnd failed;
+        failed.message = kHashMismatch;
+        return failed;
+    }
 
     if (appending) {
         // Progress goes on from the bytes already on disk.
@@ -187,10 +224,11 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
     return Transfer(buffer);
 }
 
-CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& headers, uint32_t& status)
+CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& address, const std::wstring& headers,
+                                                          uint32_t& status)
 {
     AttemptEnd end;
-    std::wstring url = task->url;
+    std::wstring url = address;
     for (uint32_t redirects = 0;; ++redirects) {
         uint32_t error = 0;
         urlHandle = internetHandle->OpenUrl(url, headers, error, running, timings.stallLimitMs);
@@ -252,6 +290,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length, 
         // A partial file of another answer: empty it, the bar goes back to 0.
         uint32_t error = 0;
         if (fileHandle && !fileHandle->Restart(error)) {
+            end.kind = AttemptEnd::Fatal;
             end.message = WithCode(kWriteError, error);
             return end;
         }
@@ -281,6 +320,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length, 
     if (files->FreeSpace(task->directory, freeBytes, error) && freeBytes < length) {
         log->Write(L"download: " + DecimalText(freeBytes) + L" bytes free in \"" + task->directory + L"\", " +
                    DecimalText(length) + L" needed");
+        end.kind = AttemptEnd::Fatal;
         end.message = kDiskFull;
         return end;
     }
@@ -288,6 +328,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length, 
     fileHandle = files->CreateAlways(TempPath(), error);
     if (!fileHandle) {
         log->Write(L"download: the temporary file cannot be created, code " + DecimalText(error));
+        end.kind = AttemptEnd::Fatal;
         end.message = kCannotCreate;
         return end;
     }
@@ -326,6 +367,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
 
         uint32_t count = 0;
         if (!fileHandle->Write(buffer, n, count, error) || count != n) {
+            end.kind = AttemptEnd::Fatal;
             end.message = WithCode(kWriteError, error);
             return end;
         }
@@ -360,6 +402,7 @@ bool CDownloadFileThread::WaitForChunkSlot(uint64_t previousStartUs)
 CDownloadFileThread::AttemptEnd CDownloadFileThread::Stopped() const
 {
     AttemptEnd end;
+    end.kind = AttemptEnd::Fatal;
     end.message = kStopped;
     return end;
 }
@@ -466,11 +509,13 @@ bool CDownloadFileThread::StartOverAfterMismatch()
         Fail(kStopped);
         return false;
     }
-    if (mismatchSeen) {
+    // Twice another digest from one address: that address is out, and the
+    // next one starts from byte 0.
+    if (mismatchSeen && !addresses.Drop()) {
         Fail(kHashMismatch);
         return false;
     }
-    mismatchSeen = true;
+    mismatchSeen = !mismatchSeen;
     uint32_t error = 0;
     fileHandle = files->CreateAlways(TempPath(), error);
     if (!fileHandle) {
@@ -498,4 +543,105 @@ void CDownloadFileThread::Fail(const std::wstring& text)
     ReleaseHandles();
     task->state.store(TaskState::Failed);
     handler->OnTaskError(task, this);
+}
+
+// The manifest's answer: 200 and its body, read up to one byte beyond the
+// most a manifest may hold (such a one is refused as malformed).
+CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buffer, std::vector<uint8_t>& bytes,
+                                                                   bool& hasDate, int64_t& serverNow)
+{
+    uint32_t status = 0;
+    AttemptEnd end = Open(task->manifestUrl, std::wstring(), status);
+    if (end.kind != AttemptEnd::Complete)
+        return end;
+    log->Write(L"manifest: \"" + currentUrl + L"\" " + internetHandle->Route() + L" -> HTTP " + DecimalText(status));
+    if (status != 200) {
+        end.kind = download::IsTransientStatus(status) ? AttemptEnd::Transient : AttemptEnd::Final;
+        end.message = WithCode(kConnectionError, status);
+        return end;
+    }
+    std::wstring date;
+    hasDate = urlHandle->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, serverNow);
+    bytes.clear();
+    while (bytes.size() <= kMaxManifestBytes) {
+        uint32_t n = 0;
+        uint32_t error = 0;
+        if (!urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs)) {
+            if (!running.load())
+                return Stopped();
+            end.kind = download::IsTransientError(error) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.message = WithCode(kConnectionError, error);
+            return end;
+        }
+        if (n == 0)
+            break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    end.kind = AttemptEnd::Complete;
+    return end;
+}
+
+bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
+{
+    const std::wstring& url = task->manifestUrl;
+    std::vector<uint8_t> bytes;
+    bool hasDate = false;
+    int64_t serverNow = 0;
+    for (uint32_t retry = 0;;) {
+        AttemptEnd end = FetchManifest(buffer, bytes, hasDate, serverNow);
+        urlHandle.reset();
+        if (end.kind == AttemptEnd::Complete)
+            break;
+        if (!running.load()) {
+            Fail(kStopped);
+            return false;
+        }
+        if (end.kind == AttemptEnd::Transient && retry < download::kMaxRetries) {
+            ++retry;
+            const uint32_t pauseMs = download::PauseBeforeRetry(timings, retry, false, 0);
+            log->Write(L"retry: " + DecimalText(retry) + L"/" + DecimalText(download::kMaxRetries) + L" in " +
+                       DecimalText(pauseMs) + L" ms after " + end.message + L" (manifest)");
+            if (!PauseBeforeRetry(retry, pauseMs)) {
+                Fail(kStopped);
+                return false;
+            }
+            continue;
+        }
+        // No manifest to be had: the configured address and pins serve.
+        log->Write(L"manifest: \"" + url + L"\" cannot be fetched (" + end.message +
+                   L"); the configured address is used");
+        return true;
+    }
+
+    ManifestContext context;
+    context.publicPoint = task->manifestKey;
+    context.hasAcceptedSerial = memory.AcceptedSerial(url, context.acceptedSerial);
+    context.localNow = UtcNowSeconds();
+    context.hasServerNow = hasDate;
+    context.serverNow = serverNow;
+    Manifest manifest;
+    uint32_t verifierError = 0;
+    const ManifestFault fault = verifier == nullptr ? ManifestFault::BadSignature
+                                                    : CheckManifest(bytes, context, *verifier, manifest, verifierError);
+    if (fault != ManifestFault::None) {
+        const uint32_t code = static_cast<uint32_t>(fault);
+        log->Write(L"manifest: refused, code " + DecimalText(code) + L" (signature check " +
+                   DecimalText(verifierError) + L", highest serial accepted " + DecimalText(context.acceptedSerial) +
+                   L"); nothing downloaded");
+        Fail(WithCode(kManifestInvalid, code));
+        return false;
+    }
+    memory.Accept(url, manifest.serial);
+    log->Write(L"manifest: serial " + DecimalText(manifest.serial) + L" verified; " +
+               DecimalText(manifest.urls.size()) + L" address(es), size " + DecimalText(manifest.size) + L", signer \"" +
+               manifest.signer + L"\"");
+    task->url = manifest.urls.front();
+    manifest.urls.erase(manifest.urls.begin());
+    task->mirrors.swap(manifest.urls);
+    task->pins.sha256 = manifest.sha256;
+    task->pins.hasSize = true;
+    task->pins.size = manifest.size;
+    if (!manifest.signer.empty())
+        task->pins.signer = manifest.signer;
+    return true;
 }

@@ -2,10 +2,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Log.h"
+#include "tasks/ChannelMemory.h"
 #include "tasks/CThread.h"
 #include "tasks/DownloadRules.h"
+#include "tasks/MirrorList.h"
 
 struct DownTask;
 class CTaskEventHandler;
@@ -16,6 +19,8 @@ class IFileTrust;
 class IHttpSession;
 class IHttpRequest;
 class IOutputFile;
+class IRegistry;
+class ISignatureVerifier;
 
 // Fetches one file over HTTP into directory\tempName and renames it to
 // directory\fileName once every announced byte has arrived. Reports
@@ -27,6 +32,12 @@ class IOutputFile;
 // pause the task is Retrying and reports its countdown once a second. A
 // retry after body bytes were written asks for the rest of the file only,
 // when the first answer gave a validator to ask with.
+//
+// A task with a manifest address fetches the signed manifest first (same
+// network rules), and downloads by its addresses, size and digest once it
+// is verified; a refused one fails the task, one that cannot be fetched
+// leaves the configured address in force. With several addresses, retries
+// go round them and a failure that is final for one moves on to the next.
 class CDownloadFileThread : public CThread {
 public:
     static constexpr uint32_t kBufferSize = 51200;
@@ -43,6 +54,13 @@ public:
     // default; not owned) and the durations to wait by.
     void SetClock(IClock* clock) { this->clock = clock; }
     void SetTimings(const download::Timings& timings) { this->timings = timings; }
+    // Before Start: where the manifest's serial and the last good address
+    // are kept (may be null) and the manifest's signature is checked.
+    void SetChannel(IRegistry* registry, ISignatureVerifier* verifier)
+    {
+        memory = ChannelMemory(registry);
+        this->verifier = verifier;
+    }
 
     // The whole download, once; always false, so the thread then ends.
     bool Run() override;
@@ -50,7 +68,9 @@ public:
 private:
     // How one attempt ended.
     struct AttemptEnd {
-        enum Kind { Complete, Reused, Transient, Final } kind = Final;
+        // Final: for this address (another may serve); Fatal: for the
+        // whole download.
+        enum Kind { Complete, Reused, Transient, Final, Fatal } kind = Final;
         std::wstring message;  // the failure text for Transient and Final
         bool hasRetryAfter = false;
         uint32_t retryAfterMs = 0;
@@ -60,7 +80,7 @@ private:
     // Opens the task's address with the headers given, following up to ten
     // redirects. Final or Transient on failure; otherwise Complete, with
     // urlHandle open and status set.
-    AttemptEnd Open(const std::wstring& headers, uint32_t& status);
+    AttemptEnd Open(const std::wstring& address, const std::wstring& headers, uint32_t& status);
     // Takes a response that starts the file from byte 0: the first one, or
     // one that replaces a partial file.
     AttemptEnd StartFile(uint32_t length, const std::wstring& answerValidator);
@@ -96,6 +116,12 @@ private:
     // cannot be made.
     bool StartOverAfterMismatch();
 
+    // Fetches and checks the manifest; applies a verified one to the task.
+    // False, with the failure reported, when it is refused or the worker
+    // was stopped.
+    bool TakeManifest(uint8_t* buffer);
+    AttemptEnd FetchManifest(uint8_t* buffer, std::vector<uint8_t>& bytes, bool& hasDate, int64_t& serverNow);
+
     std::wstring FinalPath() const;
     std::wstring TempPath() const;
 
@@ -110,6 +136,9 @@ private:
     std::unique_ptr<IHttpSession> internetHandle;
     std::unique_ptr<IHttpRequest> urlHandle;
     std::unique_ptr<IOutputFile> fileHandle;
+    ChannelMemory memory{nullptr};
+    ISignatureVerifier* verifier = nullptr;  // not owned
+    MirrorList addresses{{}, std::wstring()};
 
     // The file under way: the length its first answer announced, that
     // answer's validator for ranged requests, and the bytes on disk.

@@ -36,8 +36,10 @@ void CTaskManger::StartNextDownload()
     }
     DownTask* task = waiting->get();
     task->state.store(TaskState::Started);
-    StartWorker(std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files, platform.trust,
-                                                      platform.log));
+    auto worker = std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files, platform.trust,
+                                                        platform.log);
+    worker->SetChannel(platform.registry, platform.verifier);
+    StartWorker(std::move(worker));
 }
 
 void CTaskManger::ContinueAfter(Task* task)

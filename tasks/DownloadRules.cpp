@@ -284,7 +284,8 @@ std::wstring RangeValidator(const std::wstring& etag, const std::wstring& lastMo
 
 std::wstring ResumeHeaders(uint64_t from, const std::wstring& validator)
 {
-    return L"Range: bytes=" + DecimalText(from) + L"-\r\nIf-Range: " + validator + L"\r\n";
+    const std::wstring range = L"Range: bytes=" + DecimalText(from) + L"-\r\n";
+    return validator.empty() ? range : range + L"If-Range: " + validator + L"\r\n";
 }
 
 }  // namespace download

@@ -85,7 +85,8 @@ bool RangeContinuesFile(const std::wstring& contentRange, uint64_t from, uint64_
 // cannot validate a range).
 std::wstring RangeValidator(const std::wstring& etag, const std::wstring& lastModified);
 
-// The extra request headers of a resumed request, CRLF-terminated.
+// The extra request headers of a resumed request, CRLF-terminated; without
+// If-Range when validator is empty.
 std::wstring ResumeHeaders(uint64_t from, const std::wstring& validator);
 
 }  // namespace download

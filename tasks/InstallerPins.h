@@ -14,6 +14,9 @@ class IHeldFile;
 struct InstallerPins {
     std::vector<uint8_t> sha256;  // 32 bytes, or empty
     std::wstring signer;
+    // The size in bytes, when a download manifest names it.
+    bool hasSize = false;
+    uint64_t size = 0;
 
     bool Any() const { return !sha256.empty() || !signer.empty(); }
 };

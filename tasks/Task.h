@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tasks/InstallerPins.h"
 
@@ -31,6 +32,12 @@ struct Task {
     const TaskType type;
     std::atomic<TaskState> state{TaskState::Waiting};
     std::wstring message;
+    // Set by the window thread when it has acted on the task's final state
+    // (worker removed, outcome logged, road continued), so that a later
+    // event of the same task changes nothing. The task decides, not its
+    // worker's address: a freed worker's address may be the next worker's.
+    // Only the window thread reads or writes it.
+    bool finalHandled = false;
 };
 
 // Fetch one file over HTTP into directory\tempName and, once complete,
@@ -62,6 +69,14 @@ struct DownTask : Task {
     // A pinned digest is checked before the file takes its final name, and
     // before a file of an earlier run is used again.
     InstallerPins pins;
+    // Further addresses of the same file, tried after url in this order.
+    std::vector<std::wstring> mirrors;
+    // A signed manifest to fetch first, when the configuration names one,
+    // and the publisher's key (its P-256 public point, X then Y). A
+    // verified manifest's addresses, size, digest and signer replace url,
+    // mirrors and pins.
+    std::wstring manifestUrl;
+    std::vector<uint8_t> manifestKey;
 };
 
 // Run one program hidden and wait for its exit code.

@@ -7,6 +7,8 @@ class IFileSystem;
 class IProcessRunner;
 class IFileTrust;
 class ITaskEventPoster;
+class IRegistry;
+class ISignatureVerifier;
 
 // The platform seams the task manager and its workers use. None is owned.
 struct TaskPlatform {
@@ -16,5 +18,9 @@ struct TaskPlatform {
     ITaskEventPoster* poster;
     // Checks of the installer; needed only when the configuration pins it.
     IFileTrust* trust = nullptr;
+    // The download manifest's signature check, and where its serial and
+    // the last good address are kept; needed only with a manifest.
+    ISignatureVerifier* verifier = nullptr;
+    IRegistry* registry = nullptr;
     ILog* log = NoLog();
 };

@@ -2,12 +2,23 @@
 
 #include <algorithm>
 
+#include "ui/UiPlatform.h"
+
 void CPane::Draw(DeviceContext dc)
 {
     if (!m_visible)
         return;
-    for (const std::unique_ptr<CUIBase>& child : m_children)
+    // A repaint of a part of the window (the progress bar, the status line)
+    // draws only the children that reach into it; each draws inside its
+    // own rectangle.
+    Rect area;
+    IGraphics* graphics = UiGraphics();
+    const bool partial = graphics != nullptr && graphics->PaintArea(dc, area);
+    for (const std::unique_ptr<CUIBase>& child : m_children) {
+        if (partial && !child->AbsoluteRect().Intersects(area))
+            continue;
         child->Draw(dc);
+    }
 }
 
 bool CPane::HitTest(int32_t x, int32_t y, CUIBase** out)

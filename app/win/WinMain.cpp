@@ -48,6 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     WinFileSystem files;
     WinProcessRunner processes;
     WinFileTrust trust;
+    WinSignatureVerifier verifier;
     WinTaskbarButton taskbar;
     GdiplusGraphics graphics(instance);
     // The skin decodes while the window is being created.
@@ -64,6 +65,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     platform.files = &files;
     platform.processes = &processes;
     platform.trust = &trust;
+    platform.verifier = &verifier;
     platform.log = log.Log();
     platform.taskbar = &taskbar;
 

@@ -15,9 +15,9 @@ const wchar_t kGameName[] = L"\u5965\u51E1\u8482\u65AF";  // the shipped configu
 
 }  // namespace
 
-BenchScreen::BenchScreen()
-    : m_windows(kClientWidth, kClientHeight),
-      m_root(BuildLauncherScreen(m_windows.Window(), m_windows, kGameName))
+BenchScreen::BenchScreen(int32_t dpi)
+    : m_windows(ScaleByDpi(kClientWidth, dpi), ScaleByDpi(kClientHeight, dpi)),
+      m_root(BuildLauncherScreen(m_windows.Window(), m_windows, kGameName, dpi))
 {
 }
 

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "platform/SlicedClock.h"
+#include "platform/WallClock.h"
 
 namespace {
 
@@ -35,4 +36,10 @@ IClock& SystemClock()
 {
     static NativeClock clock;
     return clock;
+}
+
+int64_t UtcNowSeconds()
+{
+    return static_cast<int64_t>(
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
 }

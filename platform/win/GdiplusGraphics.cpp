@@ -85,3 +85,15 @@ bool GdiplusGraphics::MeasureString(const std::wstring& text, const FontSpec& fo
     height = bounds.Height;
     return true;
 }
+
+bool GdiplusGraphics::PaintArea(DeviceContext dc, Rect& area)
+{
+    // The clip box is in logical coordinates, which GDI+ takes over: for an
+    // off-screen bitmap of a part of the window, that part.
+    RECT box;
+    const int kind = GetClipBox(static_cast<HDC>(dc), &box);
+    if (kind == ERROR)
+        return false;
+    area = kind == NULLREGION ? Rect{0, 0, 0, 0} : Rect{box.left, box.top, box.right, box.bottom};
+    return true;
+}

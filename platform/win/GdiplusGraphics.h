@@ -30,6 +30,7 @@ public:
 
     std::unique_ptr<IImage> DecodeImage(uint16_t id) override;
     std::unique_ptr<ISurface> OpenSurface(DeviceContext dc) override;
+    bool PaintArea(DeviceContext dc, Rect& area) override;
     bool MeasureString(const std::wstring& text, const FontSpec& font, TextAlign horizontal, TextAlign vertical,
                        float& width, float& height) override;
 

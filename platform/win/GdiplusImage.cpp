@@ -112,49 +112,127 @@ bool GdiplusImage::HaveWhole() const
     return true;
 }
 
-void GdiplusImage::PrepareForDrawing()
+bool GdiplusImage::CutIntoBands(Gdiplus::GpImage* image, int32_t width, int32_t height, std::vector<Band>& bands)
 {
     Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
-    if (GdipGetImageType(m_image.Get(), &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeBitmap || m_width <= 0 ||
-        m_height <= 0)
-        return;
+    if (GdipGetImageType(image, &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeBitmap || width <= 0 ||
+        height <= 0)
+        return false;
 
     // The alpha of every row decides its band.
-    std::vector<RowKind> rows(static_cast<size_t>(m_height));
+    std::vector<RowKind> rows(static_cast<size_t>(height));
     {
-        Gdiplus::GpRect all(0, 0, m_width, m_height);
+        Gdiplus::GpRect all(0, 0, width, height);
         Gdiplus::BitmapData data = {};
-        auto* bitmap = static_cast<Gdiplus::GpBitmap*>(m_image.Get());
+        auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image);
         if (GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
-            return;
-        for (int32_t y = 0; y < m_height; ++y)
-            rows[static_cast<size_t>(y)] = KindOfRow(static_cast<const uint8_t*>(data.Scan0) + y * data.Stride, m_width);
+            return false;
+        for (int32_t y = 0; y < height; ++y)
+            rows[static_cast<size_t>(y)] = KindOfRow(static_cast<const uint8_t*>(data.Scan0) + y * data.Stride, width);
         GdipBitmapUnlockBits(bitmap, &data);
     }
 
-    std::vector<Band> bands;
-    for (int32_t top = 0; top < m_height;) {
+    std::vector<Band> cut;
+    for (int32_t top = 0; top < height;) {
         const RowKind kind = rows[static_cast<size_t>(top)];
         int32_t bottom = top + 1;
-        while (bottom < m_height && rows[static_cast<size_t>(bottom)] == kind)
+        while (bottom < height && rows[static_cast<size_t>(bottom)] == kind)
             ++bottom;
         Band band;
         band.top = top;
         band.height = bottom - top;
         if (kind != RowKind::Transparent) {
-            band.bitmap = CloneArea(m_image.Get(), top, m_width, band.height,
+            band.bitmap = CloneArea(image, top, width, band.height,
                                     kind == RowKind::Opaque ? PixelFormat32bppRGB : PixelFormat32bppPARGB);
             if (!band.bitmap)
-                return;
+                return false;
         }
-        bands.push_back(std::move(band));
+        cut.push_back(std::move(band));
         top = bottom;
     }
+    bands = std::move(cut);
+    return true;
+}
 
+void GdiplusImage::PrepareForDrawing()
+{
     // The bands are copies of their own: the decoded picture and its bytes
     // are not needed for drawing in its own size. They stay until the first
     // draw, for the window's region, which is read from them before it.
-    m_bands = std::move(bands);
+    CutIntoBands(m_image.Get(), m_width, m_height, m_bands);
+}
+
+void GdiplusImage::DrawBands(Gdiplus::GpGraphics* graphics, const std::vector<Band>& bands, int32_t x, int32_t y,
+                             int32_t sx, int32_t sy, int32_t sw, int32_t sh, const RECT* visible)
+{
+    if (visible != nullptr) {
+        // Drawn in its own size, a part of the picture is exactly the part
+        // of the destination it covers.
+        const int32_t left = std::max<int32_t>(x, visible->left);
+        const int32_t top = std::max<int32_t>(y, visible->top);
+        const int32_t right = std::min<int32_t>(x + sw, visible->right);
+        const int32_t bottom = std::min<int32_t>(y + sh, visible->bottom);
+        if (left >= right || top >= bottom)
+            return;
+        sx += left - x;
+        sy += top - y;
+        sw = right - left;
+        sh = bottom - top;
+        x = left;
+        y = top;
+    }
+    for (const Band& band : bands) {
+        const int32_t top = std::max(sy, band.top);
+        const int32_t bottom = std::min(sy + sh, band.top + band.height);
+        if (top >= bottom || !band.bitmap)
+            continue;
+        GdipDrawImageRectRectI(graphics, band.bitmap.Get(), x, y + (top - sy), sw, bottom - top, sx, top - band.top, sw,
+                               bottom - top, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+    }
+}
+
+const GdiplusImage::ScaledCopy* GdiplusImage::ScaledCopyFor(int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t sw,
+                                                            int32_t sh) const
+{
+    for (const ScaledCopy& copy : m_scaled) {
+        if (copy.w == w && copy.h == h && copy.sx == sx && copy.sy == sy && copy.sw == sw && copy.sh == sh)
+            return &copy;
+    }
+    if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0 || !HaveWhole())
+        return nullptr;
+
+    // Scaled once into a picture of the drawn size, with the same filtering
+    // as a direct draw, and cut into bands like the picture itself.
+    Gdiplus::GpBitmap* raw = nullptr;
+    if (GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppPARGB, nullptr, &raw) != Gdiplus::Ok)
+        raw = nullptr;
+    ScopedGpImage scaled(raw);
+    if (!scaled)
+        return nullptr;
+    {
+        Gdiplus::GpGraphics* context = nullptr;
+        if (GdipGetImageGraphicsContext(scaled.Get(), &context) != Gdiplus::Ok)
+            return nullptr;
+        ScopedGpGraphics graphics(context);
+        DrawScaled(graphics.Get(), 0, 0, w, h, sx, sy, sw, sh);
+    }
+    ScaledCopy copy{w, h, sx, sy, sw, sh, {}};
+    if (!CutIntoBands(scaled.Get(), w, h, copy.bands))
+        return nullptr;
+
+    // A copy at another scale belongs to the window's earlier DPI.
+    const auto otherScale = [&](const ScaledCopy& kept) {
+        return int64_t{kept.w} * sw != int64_t{w} * kept.sw || int64_t{kept.h} * sh != int64_t{h} * kept.sh;
+    };
+    m_scaled.erase(std::remove_if(m_scaled.begin(), m_scaled.end(), otherScale), m_scaled.end());
+    m_scaled.push_back(std::move(copy));
+    // Drawing in its own size needs only the bands: the whole picture goes
+    // again until the next new scale.
+    if (!m_bands.empty()) {
+        m_image.Reset();
+        m_bytes.Reset();
+    }
+    return &m_scaled.back();
 }
 
 void GdiplusImage::GetSize(int32_t& width, int32_t& height) const
@@ -246,32 +324,29 @@ void GdiplusImage::DrawScaled(Gdiplus::GpGraphics* graphics, int32_t x, int32_t 
 }
 
 void GdiplusImage::Draw(Gdiplus::GpGraphics* graphics, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
-                        int32_t sy, int32_t sw, int32_t sh) const
+                        int32_t sy, int32_t sw, int32_t sh, const RECT* visible) const
 {
     const bool ownSize = w == sw && h == sh && sw > 0 && sh > 0;
-    // Drawn in its own size, the picture comes from its bands: the decoded
-    // whole and its resource bytes go (a scaled draw decodes them again).
-    if (ownSize && !m_bands.empty() && m_image) {
-        m_image.Reset();
-        m_bytes.Reset();
-    }
-    if (!ownSize || m_bands.empty()) {
-        if (!HaveWhole())
-            return;
-        if (!ownSize) {
-            DrawScaled(graphics, x, y, w, h, sx, sy, sw, sh);
+    if (!ownSize) {
+        // Scaled once per size (the window's DPI) and kept: every later
+        // paint copies the kept picture instead of filtering again.
+        if (const ScaledCopy* copy = ScaledCopyFor(w, h, sx, sy, sw, sh)) {
+            DrawBands(graphics, copy->bands, x, y, 0, 0, w, h, visible);
             return;
         }
-        GdipDrawImageRectRectI(graphics, m_image.Get(), x, y, w, h, sx, sy, sw, sh, Gdiplus::UnitPixel, nullptr,
-                               nullptr, nullptr);
+        if (HaveWhole())
+            DrawScaled(graphics, x, y, w, h, sx, sy, sw, sh);
         return;
     }
-    for (const Band& band : m_bands) {
-        const int32_t top = std::max(sy, band.top);
-        const int32_t bottom = std::min(sy + sh, band.top + band.height);
-        if (top >= bottom || !band.bitmap)
-            continue;
-        GdipDrawImageRectRectI(graphics, band.bitmap.Get(), x, y + (top - sy), w, bottom - top, sx, top - band.top, sw,
-                               bottom - top, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+    // Drawn in its own size, the picture comes from its bands: the decoded
+    // whole and its resource bytes go (a new scale decodes them again).
+    if (!m_bands.empty()) {
+        m_image.Reset();
+        m_bytes.Reset();
+        DrawBands(graphics, m_bands, x, y, sx, sy, sw, sh, visible);
+        return;
     }
+    if (HaveWhole())
+        GdipDrawImageRectRectI(graphics, m_image.Get(), x, y, w, h, sx, sy, sw, sh, Gdiplus::UnitPixel, nullptr,
+                               nullptr, nullptr);
 }

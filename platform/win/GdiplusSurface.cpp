@@ -58,7 +58,9 @@ std::unique_ptr<GdiplusSurface> GdiplusSurface::Open(HDC dc)
     Gdiplus::GpGraphics* graphics = nullptr;
     if (dc == nullptr || GdipCreateFromHDC(dc, &graphics) != Gdiplus::Ok || graphics == nullptr)
         return nullptr;
-    return std::unique_ptr<GdiplusSurface>(new GdiplusSurface(ScopedGpGraphics(graphics)));
+    RECT visible = {0, 0, 0, 0};
+    const bool knowsVisible = GetClipBox(dc, &visible) != ERROR;
+    return std::unique_ptr<GdiplusSurface>(new GdiplusSurface(ScopedGpGraphics(graphics), visible, knowsVisible));
 }
 
 void GdiplusSurface::DrawImage(const IImage& image, int32_t x, int32_t y, int32_t width, int32_t height)
@@ -66,13 +68,13 @@ void GdiplusSurface::DrawImage(const IImage& image, int32_t x, int32_t y, int32_
     int32_t imageWidth = 0;
     int32_t imageHeight = 0;
     image.GetSize(imageWidth, imageHeight);
-    ImageOf(image).Draw(m_graphics.Get(), x, y, width, height, 0, 0, imageWidth, imageHeight);
+    ImageOf(image).Draw(m_graphics.Get(), x, y, width, height, 0, 0, imageWidth, imageHeight, Visible());
 }
 
 void GdiplusSurface::DrawImagePart(const IImage& image, int32_t x, int32_t y, int32_t width, int32_t height,
                                    int32_t srcX, int32_t srcY, int32_t srcWidth, int32_t srcHeight)
 {
-    ImageOf(image).Draw(m_graphics.Get(), x, y, width, height, srcX, srcY, srcWidth, srcHeight);
+    ImageOf(image).Draw(m_graphics.Get(), x, y, width, height, srcX, srcY, srcWidth, srcHeight, Visible());
 }
 
 void GdiplusSurface::FillRectangle(Argb colour, int32_t x, int32_t y, int32_t width, int32_t height)

@@ -28,7 +28,15 @@ public:
     void DrawString(const std::wstring& text, const FontSpec& font, const TextBox& box, Argb colour) override;
 
 private:
-    explicit GdiplusSurface(ScopedGpGraphics graphics) : m_graphics(std::move(graphics)) {}
+    GdiplusSurface(ScopedGpGraphics graphics, const RECT& visible, bool knowsVisible)
+        : m_graphics(std::move(graphics)), m_visible(visible), m_knowsVisible(knowsVisible)
+    {
+    }
+    const RECT* Visible() const { return m_knowsVisible ? &m_visible : nullptr; }
 
     ScopedGpGraphics m_graphics;
+    // The device context's clip box when the surface was opened: pictures
+    // are drawn only where a repaint reaches.
+    RECT m_visible;
+    bool m_knowsVisible;
 };

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/SlicedClock.h"
+#include "platform/WallClock.h"
 
 namespace {
 
@@ -64,4 +65,13 @@ WinClock g_clock;
 IClock& SystemClock()
 {
     return g_clock;
+}
+
+int64_t UtcNowSeconds()
+{
+    // FILETIME counts 100 ns since 1601-01-01.
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return static_cast<int64_t>(ticks / 10000000ull) - 11644473600ll;
 }

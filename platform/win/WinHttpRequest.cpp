@@ -61,6 +61,8 @@ DWORD QueryOf(HttpHeader header)
         return HTTP_QUERY_CONTENT_RANGE;
     case HttpHeader::RetryAfter:
         return HTTP_QUERY_RETRY_AFTER;
+    case HttpHeader::Date:
+        return HTTP_QUERY_DATE;
     }
     return HTTP_QUERY_LOCATION;
 }

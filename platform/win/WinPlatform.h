@@ -29,6 +29,7 @@ class WinRegistry : public IRegistry {
 public:
     RegistryQuery QueryValue(RegistryHive hive, const std::wstring& subKey, const std::wstring& valueName,
                              uint32_t bufferBytes, RegistryValue& value) override;
+    bool SetUserString(const std::wstring& subKey, const std::wstring& valueName, const std::wstring& text) override;
 };
 
 class WinWindowSystem : public IWindowSystem {

@@ -33,3 +33,14 @@ RegistryQuery WinRegistry::QueryValue(RegistryHive hive, const std::wstring& sub
     value.data = std::move(buffer);
     return RegistryQuery::Found;
 }
+
+bool WinRegistry::SetUserString(const std::wstring& subKey, const std::wstring& valueName, const std::wstring& text)
+{
+    ScopedRegKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(),
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key.Get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          bytes) == ERROR_SUCCESS;
+}

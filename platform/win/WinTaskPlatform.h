@@ -7,6 +7,7 @@
 #include "platform/FileTrust.h"
 #include "platform/HttpClient.h"
 #include "platform/ProcessRunner.h"
+#include "platform/SignatureVerifier.h"
 
 class WinHttpClient : public IHttpClient {
 public:
@@ -40,4 +41,12 @@ private:
 class WinFileTrust : public IFileTrust {
 public:
     std::unique_ptr<IHeldFile> Hold(const std::wstring& path, uint32_t& error) override;
+};
+
+// ECDSA P-256 over SHA-256 with the system's CNG (bcrypt), loaded at first
+// use from the system folder.
+class WinSignatureVerifier : public ISignatureVerifier {
+public:
+    bool VerifyP256(const uint8_t* point, const uint8_t* data, size_t size, const uint8_t* signature,
+                    uint32_t& error) override;
 };

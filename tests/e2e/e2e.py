@@ -551,6 +551,95 @@ def case_pinned_installer_changed(s):
     check_log(temp, [r'download: SHA-256 of ".*" differs from the pinned digest'] * 2)
 
 
+def nginx(s, www):
+    """Debian's nginx serving the folder www on this case's port, with its
+    access log in the case's folder; ended with the case."""
+    d = os.path.join(s.work, "nginx")
+    os.makedirs(os.path.join(d, "tmp"), exist_ok=True)
+    os.chmod(s.work, 0o755)  # nginx's workers may run as another user
+    conf = os.path.join(d, "nginx.conf")
+    with open(conf, "w") as f:
+        f.write(f"""daemon off;
+worker_processes 1;
+pid {d}/nginx.pid;
+error_log {d}/error.log warn;
+events {{ worker_connections 32; }}
+http {{
+    access_log {d}/access.log;
+    client_body_temp_path {d}/tmp;
+    proxy_temp_path {d}/tmp;
+    fastcgi_temp_path {d}/tmp;
+    uwsgi_temp_path {d}/tmp;
+    scgi_temp_path {d}/tmp;
+    default_type application/octet-stream;
+    server {{
+        listen 127.0.0.1:{s.port};
+        root {www};
+    }}
+}}
+""")
+    process = subprocess.Popen(["nginx", "-p", d, "-c", conf, "-e", f"{d}/error.log"],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    s.children.append(process)
+
+    def listening():
+        try:
+            with socket.create_connection(("127.0.0.1", s.port), timeout=0.5):
+                return True
+        except OSError:
+            return False
+    wait_for("nginx", listening)
+    return os.path.join(d, "access.log")
+
+
+def case_manifest_road(s):
+    # The whole road through a signed manifest served by nginx: the launcher
+    # downloads the installer it names (not k_comm_url, which nginx does not
+    # serve). Then the publisher puts a changed installer on the server and
+    # signs a new manifest for it, and the same launcher installs that one.
+    key = os.path.join(s.build, "tests", "win", "e2e_manifest.pem")
+    kit = os.path.join(ROOT, "tools", "publisher", "manifest.py")
+    www = os.path.join(s.work, "www")
+    os.makedirs(os.path.join(www, "manifest"))
+    os.makedirs(os.path.join(www, "files"))
+    with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
+        installer = f.read()
+    access = nginx(s, www)
+    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
+    manifest_path = os.path.join(www, "manifest", "manifest.txt")
+    for serial, data in ((1, installer), (2, installer + b"\0" * 4096)):
+        name = f"setup-{serial}.exe"
+        with open(os.path.join(www, "files", name), "wb") as f:
+            f.write(data)
+        subprocess.run([sys.executable, kit, "sign", "--key", key, "--installer", os.path.join(www, "files", name),
+                        "--url", f"http://127.0.0.1:{s.port}/files/{name}", manifest_path],
+                       check=True, capture_output=True)
+        os.chmod(manifest_path, 0o644)
+        local, temp = clean_install_state(s)
+        launcher = s.launcher(program="launcher_e2e_manifest.exe")
+        window = s.window(TITLE)
+        s.click(window, INSTALL_BUTTON)
+        game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+        check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
+        check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+        check_log(temp, [
+            rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt" direct -> HTTP 200',
+            rf'manifest: serial {serial} verified; 1 address\(es\), size {len(data)}, signer ""',
+            rf'request: "http://127\.0\.0\.1:{s.port}/files/{name}" direct -> HTTP 200, length {len(data)}.*',
+            r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest',
+            r"installer: exit code 0",
+            r"game: started, shell result \d+: .*\\Marnholt\\game\.exe",
+        ])
+        s.screenshot(f"game_started_{serial}")
+        subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+        wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
+    with open(access) as f:
+        paths = [line.split('"')[1] for line in f if '"' in line]
+    check(paths == ["GET /manifest/manifest.txt HTTP/1.1", "GET /files/setup-1.exe HTTP/1.1",
+                    "GET /manifest/manifest.txt HTTP/1.1", "GET /files/setup-2.exe HTTP/1.1"],
+          f"requests at nginx: {paths}")
+
+
 def case_window_shape(s):
     launcher = s.launcher()
     window = s.window(TITLE)
@@ -875,6 +964,7 @@ CASES = {
     "not_found": case_not_found,
     "window_shape": case_window_shape,
     "about": case_about,
+    "manifest_road": case_manifest_road,
     "publisher_skin": case_publisher_skin,
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,

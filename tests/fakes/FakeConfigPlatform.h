@@ -90,4 +90,12 @@ public:
         value.data = v->second.data;
         return RegistryQuery::Found;
     }
+    bool SetUserString(const std::wstring& subKey, const std::wstring& valueName, const std::wstring& text) override
+    {
+        if (failWrites)
+            return false;
+        PutString(subKey, valueName, text);
+        return true;
+    }
+    bool failWrites = false;
 };

@@ -39,6 +39,14 @@ public:
         return std::make_unique<Surface>(*this);
     }
 
+    bool PaintArea(DeviceContext, Rect& area) override
+    {
+        if (!paintAreaKnown)
+            return false;
+        area = paintArea;
+        return true;
+    }
+
     bool MeasureString(const std::wstring& text, const FontSpec& font, TextAlign horizontal, TextAlign vertical,
                        float& width, float& height) override
     {
@@ -50,6 +58,10 @@ public:
         height = measureHeight;
         return true;
     }
+
+    // What PaintArea answers: by default that it cannot tell.
+    bool paintAreaKnown = false;
+    Rect paintArea;
 
     // What MeasureString answers.
     bool fontAvailable = true;

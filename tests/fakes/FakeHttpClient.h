@@ -47,6 +47,7 @@ public:
         std::map<HttpHeader, std::wstring> headers;
         uint64_t bodyOffset = 0;     // where the body starts within the file
         std::vector<Read> reads;     // after the last one, the body has ended
+        std::string text;            // the body's bytes, when not the pattern
 
         // 200 with a Content-Length and the body in reads of these sizes.
         static Response Ok(uint32_t length, std::vector<uint32_t> readSizes)
@@ -55,6 +56,13 @@ public:
             r.contentLength = length;
             for (uint32_t size : readSizes)
                 r.reads.push_back(Data(size));
+            return r;
+        }
+        // 200 with this text as its body, in one read.
+        static Response Text(const std::string& body)
+        {
+            Response r = Ok(static_cast<uint32_t>(body.size()), {static_cast<uint32_t>(body.size())});
+            r.text = body;
             return r;
         }
         static Response OpenFailure(uint32_t error)
@@ -222,7 +230,8 @@ private:
             read = step.size < size ? step.size : size;
             auto* bytes = static_cast<uint8_t*>(buffer);
             for (uint32_t i = 0; i < read; ++i)
-                bytes[i] = BodyByte(m_response.bodyOffset + m_offset + i);
+                bytes[i] = m_response.text.empty() ? BodyByte(m_response.bodyOffset + m_offset + i)
+                                                   : static_cast<uint8_t>(m_response.text[m_offset + i]);
             m_offset += read;
             return true;
         }

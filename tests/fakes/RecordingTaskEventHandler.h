@@ -26,6 +26,12 @@ public:
     void OnTaskProgress(Task* task, CThread*) override { Record("progress", task); }
     void OnTaskError(Task* task, CThread*) override { Record("error", task); }
 
+    // Forgets the reports so far (between two runs of one test).
+    void Clear()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_events.clear();
+    }
     std::vector<Event> Events() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);

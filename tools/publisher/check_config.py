@@ -15,11 +15,15 @@ bytes the code page does not define); a key the launcher reads that is
 missing or empty; a download address that is not absolute http or https; a
 folder, program or registry name that cannot be a file name; an optional
 key of a wrong form (k_comm_sha256: 64 hexadecimal digits; k_comm_signer:
-some text). Warnings: an http address, lines the launcher ignores.
+some text; k_comm_url2..4 and k_comm_manifest: absolute http or https
+addresses; k_comm_manifest_key: a P-256 public key as manifest.py keygen
+prints it, and needed whenever k_comm_manifest is set). Warnings: an http address, lines the launcher ignores.
 
 Exit code 0 when there is no error (warnings allowed), 1 otherwise, 2 when
 the file cannot be read. Needs only Python 3's standard library.
 """
+import base64
+import binascii
 import re
 import sys
 from urllib.parse import urlsplit
@@ -34,6 +38,21 @@ REQUIRED = [
 ]
 FILE_NAME_KEYS = ("k_installAppName", "k_startAppName", "k_installerKey")
 FORBIDDEN_IN_NAMES = set('\\/:*?"<>|')
+# DER SubjectPublicKeyInfo of a P-256 key up to its uncompressed point.
+P256_KEY_PREFIX = bytes.fromhex("3059301306072a8648ce3d020106082a8648ce3d030107034200" "04")
+
+
+def is_address(url):
+    parts = urlsplit(url)
+    return parts.scheme.lower() in ("http", "https") and bool(parts.hostname) and not re.search(r"\s", url)
+
+
+def is_p256_key(text):
+    try:
+        der = base64.b64decode(text, validate=True)
+    except (binascii.Error, ValueError):
+        return False
+    return len(der) == len(P256_KEY_PREFIX) + 64 and der.startswith(P256_KEY_PREFIX)
 
 
 def split_lines(data):
@@ -196,6 +215,20 @@ def check(path, data):
         number, value = cver["k_comm_signer"]
         if not value:
             report.error(number, "k_comm_signer is empty; name the installer's signer or leave the key out")
+    for key in ("k_comm_url2", "k_comm_url3", "k_comm_url4", "k_comm_manifest"):
+        number, value = cver.get(key, (0, ""))
+        if value and not is_address(value):
+            report.error(number, f'{key} is not an absolute http or https address: "{value}"')
+    manifest = cver.get("k_comm_manifest", (0, ""))
+    manifest_key = cver.get("k_comm_manifest_key", (0, ""))
+    if manifest_key[1] and not is_p256_key(manifest_key[1]):
+        report.error(manifest_key[0], "k_comm_manifest_key is not a P-256 public key; use the line that "
+                                      "tools/publisher/manifest.py keygen printed")
+    elif manifest[1] and not manifest_key[1]:
+        report.error(manifest[0], "k_comm_manifest needs k_comm_manifest_key, the key its manifests are "
+                                  "signed with; without it every download would be refused")
+    elif manifest_key[1] and not manifest[1]:
+        report.warning(manifest_key[0], "k_comm_manifest_key has no effect without k_comm_manifest")
     return report
 
 

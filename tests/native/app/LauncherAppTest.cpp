@@ -77,6 +77,42 @@ TEST_F(Clicks, PinsInTheConfigurationGoWithTheDownloadAndAnInvalidDigestStopsAtT
     }
 }
 
+TEST_F(Clicks, MirrorsAndTheManifestGoWithTheDownloadAndAManifestWithoutAKeyStopsAtTheClick)
+{
+    const std::string base =
+        "[cver]\r\nk_comm_url=http://packages.example/x.exe\r\nk_comm_url3=https://m3.example/x.exe\r\n"
+        "k_comm_url2=https://m2.example/x.exe\r\nk_comm_manifest=https://packages.example/m.txt\r\n";
+    struct KeyCase {
+        const char* name;
+        std::string key;
+        bool downloads;
+    };
+    const KeyCase cases[] = {
+        {"a P-256 key", "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEM6mlL/QUeaQ+t/R2Z4jROmPgvL98zZfh3N7J8Iw127LNRetU3irt1IwY"
+                        "eumgY88OYdwaANNsz4ygx4oWnp4XNA==", true},
+        {"no key", "", false},
+        {"not a key", "MFkwEwYHKoZIzj0CAQ==", false},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        resources.Put(2020, 201, base + "k_comm_manifest_key=" + c.key + "\r\n");
+        Start();
+        http.attemptConnectResult = 1;
+        Click(315, 315);
+        if (c.downloads) {
+            ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
+            const DownTask& task = *app->taskManager.DownloadTasks()[0];
+            EXPECT_EQ(task.mirrors, (std::vector<std::wstring>{L"https://m2.example/x.exe", L"https://m3.example/x.exe"}));
+            EXPECT_EQ(task.manifestUrl, L"https://packages.example/m.txt");
+            EXPECT_EQ(task.manifestKey.size(), 64u);
+        } else {
+            EXPECT_TRUE(app->taskManager.DownloadTasks().empty());
+            EXPECT_EQ(g_statusLabel->m_text, L"安装信息无效,错误代码：1");
+        }
+        app.reset();
+    }
+}
+
 TEST_F(Clicks, ReturnOrSpacePressTheInstallButtonWhileItShows)
 {
     struct Case {
@@ -241,6 +277,29 @@ TEST_F(Road, FinishedFileOnDiskStartsTheInstallerOnce)
     PumpUntilDone();
     EXPECT_EQ(processes.CommandLines().size(), 1u);
     EXPECT_EQ(app->taskManager.InstallTasks().size(), 1u);
+    EXPECT_EQ(shell.opened.size(), 1u);
+}
+
+TEST_F(Road, ALateFinalEventChangesNothingWhenItsWorkersAddressIsTheNextWorkers)
+{
+    // The allocator may give the install worker the freed download worker's
+    // address; a late event of the download then names the live worker.
+    Start();
+    Click(315, 315);
+    FakeAppWindowSystem::Message m{};
+    while (app->taskManager.InstallTasks().empty() && windows.Next(m))
+        app->OnTaskEvent(m.wParam, m.lParam);
+    ASSERT_EQ(app->taskManager.Threads().size(), 1u);
+    CThread* installWorker = app->taskManager.Threads()[0].get();
+    DownTask* download = app->taskManager.DownloadTasks()[0].get();
+
+    app->OnTaskEvent(reinterpret_cast<uintptr_t>(download), reinterpret_cast<uintptr_t>(installWorker));
+
+    ASSERT_EQ(app->taskManager.Threads().size(), 1u);
+    EXPECT_EQ(app->taskManager.Threads()[0].get(), installWorker);
+    EXPECT_EQ(app->taskManager.InstallTasks().size(), 1u);
+    PumpUntilDone();
+    EXPECT_EQ(processes.CommandLines().size(), 1u);
     EXPECT_EQ(shell.opened.size(), 1u);
 }
 

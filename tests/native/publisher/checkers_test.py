@@ -16,6 +16,11 @@ import check_config  # noqa: E402
 import check_skin  # noqa: E402
 
 NAME = "奥凡蒂斯".encode("gbk")
+# Public keys as "manifest.py keygen" prints them: P-256, and P-384.
+KEY = (b"MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEM6mlL/QUeaQ+t/R2Z4jROmPgvL98zZfh3N7J8Iw127LNRetU3irt1IwYeumgY88O"
+       b"YdwaANNsz4ygx4oWnp4XNA==")
+P384 = (b"MHYwEAYHKoZIzj0CAQYFK4EEACIDYgAELlE+qvXbJKMcCiaXY7XdR0iKoDs2l6XVhgpjNZgK/OJOEloZmrVtUbSy4PIp4i0TdNR5"
+        b"bFfQfht+LRvE6wmhl4Sr8iNG1VvBaWGV9zQHsvAA38dl+xlNiijcq8ID1dCX")
 GOOD = (b"[cver]\r\nk_comm_url=https://packages.example/package/Windows/setup.exe\r\n"
         b"[pack]\r\nk_name=" + NAME + b"\r\nk_installAppName=Marnholt\r\n"
         b"k_startAppName=game.exe\r\nk_installerKey=Marnholt\r\n")
@@ -61,6 +66,21 @@ class ConfigurationChecker(unittest.TestCase):
             ("hash in another section", GOOD + b"k_comm_sha256=abc\r\n", None),
             ("signer", GOOD.replace(b"[pack]", b"k_comm_signer=Northwind Games Ltd\r\n[pack]"), None),
             ("empty signer", GOOD.replace(b"[pack]", b"k_comm_signer=\r\n[pack]"), "c.ini:3: error: k_comm_signer is empty"),
+            ("manifest and key", GOOD.replace(b"[pack]", b"k_comm_manifest=https://cdn.example/m.txt\r\n"
+                                                          b"k_comm_manifest_key=" + KEY + b"\r\n[pack]"), None),
+            ("manifest without key", GOOD.replace(b"[pack]", b"k_comm_manifest=https://cdn.example/m.txt\r\n[pack]"),
+             "c.ini:3: error: k_comm_manifest needs k_comm_manifest_key"),
+            ("key of another curve", GOOD.replace(b"[pack]", b"k_comm_manifest=https://cdn.example/m.txt\r\n"
+                                                              b"k_comm_manifest_key=" + P384 + b"\r\n[pack]"),
+             "c.ini:4: error: k_comm_manifest_key is not a P-256 public key"),
+            ("key alone", GOOD.replace(b"[pack]", b"k_comm_manifest_key=" + KEY + b"\r\n[pack]"),
+             "c.ini:3: warning: k_comm_manifest_key has no effect"),
+            ("manifest not an address", GOOD.replace(b"[pack]", b"k_comm_manifest=m.txt\r\n"
+                                                                 b"k_comm_manifest_key=" + KEY + b"\r\n[pack]"),
+             'c.ini:3: error: k_comm_manifest is not an absolute http or https address: "m.txt"'),
+            ("mirror", GOOD.replace(b"[pack]", b"k_comm_url2=https://mirror.example/s.exe\r\n[pack]"), None),
+            ("mirror not an address", GOOD.replace(b"[pack]", b"k_comm_url3=mirror/s.exe\r\n[pack]"),
+             'c.ini:3: error: k_comm_url3 is not an absolute http or https address'),
             ("ignored line", GOOD.replace(b"[pack]", b"just words\r\n[pack]"),
              "c.ini:3: warning: neither a [section] nor key=value"),
             ("section twice", GOOD + b"[pack]" + GOOD.split(b"[pack]")[1],

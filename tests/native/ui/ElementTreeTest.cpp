@@ -151,6 +151,35 @@ TEST_F(UiTest, PaneDrawsChildrenInOrderAndAnInvisiblePaneNothing)
     EXPECT_TRUE(graphics.log.empty());
 }
 
+TEST_F(UiTest, ARepaintOfAPartDrawsOnlyTheChildrenThatReachIntoIt)
+{
+    graphics.AddImage(1, 5, 5);
+    graphics.AddImage(2, 5, 5);
+    Add(MakeImage(kWindow, 1, -1, Rect{0, 0, 5, 5}));
+    CPane* pane = Add(new CPane(kWindow));
+    pane->m_rect = Rect{100, 100, 200, 200};
+    Add(MakeImage(kWindow, 2, -1, Rect{0, 0, 5, 5}), pane);
+    graphics.paintAreaKnown = true;
+
+    struct Case {
+        Rect area;
+        std::vector<std::string> drawn;
+    };
+    const Case cases[] = {
+        {Rect{0, 0, 630, 453}, {"image 1 at 0,0 size 5,5", "image 2 at 100,100 size 5,5"}},
+        {Rect{102, 102, 103, 103}, {"image 2 at 100,100 size 5,5"}},
+        {Rect{4, 4, 5, 5}, {"image 1 at 0,0 size 5,5"}},  // the last pixel of the first
+        {Rect{5, 5, 100, 100}, {}},                      // between the two, touching both
+        {Rect{0, 0, 0, 0}, {}},                          // nothing to repaint
+    };
+    for (const Case& c : cases) {
+        graphics.log.clear();
+        graphics.paintArea = c.area;
+        root->Draw(kDc);
+        EXPECT_EQ(graphics.Drawing(), c.drawn) << c.area.left << "," << c.area.top;
+    }
+}
+
 TEST_F(UiTest, InvalidateNeedsALiveWindowButNotVisibility)
 {
     CImage* image = Add(MakeImage(kWindow, 0, -1, Rect{1, 2, 3, 4}));

@@ -1,7 +1,6 @@
 // The thread seam on Windows: a routine runs on a thread other than the
-// caller's, the thread of a routine that has returned takes the next one,
-// two routines at once get two threads, and a handle closed early lets its
-// routine finish alone.
+// caller's, two routines at once get two threads, and a handle closed early
+// lets its routine finish alone.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -41,15 +40,6 @@ DWORD RunToEnd(Probe& probe)
     return probe.threadId.load();
 }
 
-TEST(Threads, ARoutineAfterAnotherRunsOnTheThreadThatRanIt)
-{
-    Probe first;
-    Probe second;
-    const DWORD firstThread = RunToEnd(first);
-    EXPECT_NE(firstThread, GetCurrentThreadId());
-    EXPECT_EQ(RunToEnd(second), firstThread);
-}
-
 TEST(Threads, RoutinesAtOnceRunOnThreadsOfTheirOwn)
 {
     ScopedKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -81,10 +71,6 @@ TEST(Threads, AHandleClosedEarlyLetsItsRoutineFinishAlone)
     threads::Close(handle);
     SetEvent(release.Get());
     EXPECT_EQ(WaitForSingleObject(finished.Get(), 10000), WAIT_OBJECT_0);
-    // Its thread is free again for the next routine.
-    Probe next;
-    const DWORD nextThread = RunToEnd(next);
-    EXPECT_NE(nextThread, GetCurrentThreadId());
 }
 
 }  // namespace

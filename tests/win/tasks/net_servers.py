@@ -21,6 +21,13 @@ for the test program:
     ca         the CA's certificate (DER)
     size       the file's length
     small_disk a folder on the 100 KB disk (absent when none could be mounted)
+    cut        a server of this script's own that answers every GET with the
+               file's headers and its first CUT bytes, then resets the
+               connection (a mirror failing mid-body)
+    manifest_key  the publisher's key line (k_comm_manifest_key), made by
+               tools/publisher/manifest.py with openssl; the manifests it
+               signed lie in nginx's /files/manifests/ (see make_manifests)
+    closed     a port where nothing listens
 """
 import os
 import shutil
@@ -32,6 +39,41 @@ import time
 
 SIZE = 300000
 HOPS = 11
+CUT = 100000
+KIT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools", "publisher", "manifest.py")
+
+CUT_SERVER = r"""
+import socket, struct, sys, time
+size, cut = int(sys.argv[2]), int(sys.argv[3])
+body = bytes(((i * 7 + i // 251) & 0xFF) for i in range(cut))
+server = socket.socket()
+server.bind(("127.0.0.1", int(sys.argv[1])))
+server.listen(8)
+server.settimeout(1.0)
+deadline = time.monotonic() + 1800
+served = 0
+while time.monotonic() < deadline and served < 200:
+    try:
+        conn, _ = server.accept()
+    except socket.timeout:
+        continue
+    served += 1
+    try:
+        conn.settimeout(5)
+        request = b""
+        while b"\r\n\r\n" not in request:
+            piece = conn.recv(4096)
+            if not piece:
+                break
+            request += piece
+        conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: %d\r\n"
+                     b"Accept-Ranges: bytes\r\nETag: \"cut\"\r\n\r\n" % size + body)
+        time.sleep(0.2)
+        conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    except OSError:
+        pass
+    conn.close()
+"""
 
 
 def free_port():
@@ -79,6 +121,41 @@ def make_certificates(d):
 def body():
     # The same pattern as the tests' own servers: a lost or doubled chunk shows.
     return bytes(((i * 7 + i // 251) & 0xFF) for i in range(SIZE))
+
+
+def make_manifests(d, ports):
+    """Keys and manifests, as a publisher makes them, for the manifest tests:
+    good (serial 5, the file on nginx), changed (good with one byte of its
+    address changed), older (serial 4), expired (2001), otherkey (signed
+    with another key), mirrors (a missing file, then the file), resume (the
+    cutting server, then nginx). Returns the key line."""
+    kit = [sys.executable, KIT]
+    line = subprocess.run(kit + ["keygen", f"{d}/manifest.key"], check=True, capture_output=True,
+                          text=True).stdout.strip()
+    subprocess.run(kit + ["keygen", f"{d}/other.key"], check=True, capture_output=True)
+    os.makedirs(f"{d}/www/manifests", exist_ok=True)
+    installer = f"{d}/www/pomvel_mini.exe"
+    nginx = f"http://127.0.0.1:{ports['http']}/files/pomvel_mini.exe"
+
+    def sign(name, serial, urls, key="manifest.key", expires=None):
+        args = kit + ["sign", "--key", f"{d}/{key}", "--installer", installer, "--serial", str(serial)]
+        for url in urls:
+            args += ["--url", url]
+        if expires:
+            args += ["--expires", expires]
+        subprocess.run(args + [f"{d}/www/manifests/{name}.txt"], check=True, capture_output=True)
+
+    sign("good", 5, [nginx])
+    with open(f"{d}/www/manifests/good.txt", "rb") as f:
+        good = f.read()
+    with open(f"{d}/www/manifests/changed.txt", "wb") as f:
+        f.write(good.replace(b"pomvel_mini", b"pomvel_mimi", 1))
+    sign("older", 4, [nginx])
+    sign("expired", 6, [nginx], expires="2001-01-01T00:00:00Z")
+    sign("otherkey", 5, [nginx], key="other.key")
+    sign("mirrors", 7, [f"http://127.0.0.1:{ports['http']}/files/missing.exe", nginx])
+    sign("resume", 8, [f"http://127.0.0.1:{ports['cut']}/pomvel_mini.exe", nginx])
+    return line.split("=", 1)[1]
 
 
 def nginx_conf(d, ports):
@@ -159,19 +236,30 @@ def start(d):
     for name in os.listdir(d):
         path = os.path.join(d, name)
         os.chmod(path, 0o777 if os.path.isdir(path) else 0o666)
-    ports = {name: free_port() for name in ("http", "https", "selfsigned", "proxied", "proxy")}
+    ports = {name: free_port() for name in ("http", "https", "selfsigned", "proxied", "proxy", "cut", "closed")}
+    key_line = make_manifests(d, ports)
+    for root, dirs, names in os.walk(f"{d}/www"):
+        for name in dirs + names:
+            path = os.path.join(root, name)
+            os.chmod(path, 0o777 if os.path.isdir(path) else 0o666)
     with open(f"{d}/nginx.conf", "w") as f:
         f.write(nginx_conf(d, ports))
     with open(f"{d}/tinyproxy.conf", "w") as f:
         f.write(tinyproxy_conf(d, ports["proxy"]))
     subprocess.run(["nginx", "-p", d, "-c", f"{d}/nginx.conf", "-e", f"{d}/nginx-error.log"], check=True)
     subprocess.run(["tinyproxy", "-c", f"{d}/tinyproxy.conf"], check=True)
+    cut = subprocess.Popen([sys.executable, "-c", CUT_SERVER, str(ports["cut"]), str(SIZE), str(CUT)],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    with open(f"{d}/cut.pid", "w") as f:
+        f.write(str(cut.pid))
     for name, port in ports.items():
+        if name == "closed":
+            continue
         if not wait_for_port(port):
             sys.exit(f"{name} does not listen on {port}")
 
     lines = [f"{name}={port}" for name, port in ports.items()]
-    lines += [f"ca={windows_path(d + '/ca.der')}", f"size={SIZE}"]
+    lines += [f"ca={windows_path(d + '/ca.der')}", f"size={SIZE}", f"manifest_key={key_line}"]
     small = f"{d}/small-disk"
     os.makedirs(small, exist_ok=True)
     mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=100k", "tmpfs", small],
@@ -186,7 +274,7 @@ def start(d):
 
 
 def stop(d):
-    for name in ("nginx.pid", "tinyproxy.pid"):
+    for name in ("nginx.pid", "tinyproxy.pid", "cut.pid"):
         path = os.path.join(d, name)
         try:
             with open(path) as f:

@@ -1,0 +1,350 @@
+#include "tasks/Manifest.h"
+
+#include <cstring>
+
+#include "tasks/InstallerPins.h"
+
+namespace {
+
+const char kSignatureName[] = "signature=";
+constexpr size_t kSignatureBytes = 64;
+
+bool IsDigit(wchar_t c)
+{
+    return c >= L'0' && c <= L'9';
+}
+
+// A decimal number of digits alone (no sign, no blanks) that fits 64 bits.
+bool ParseUnsigned(const std::wstring& text, uint64_t& value)
+{
+    if (text.empty())
+        return false;
+    value = 0;
+    for (wchar_t c : text) {
+        if (!IsDigit(c))
+            return false;
+        const uint64_t digit = static_cast<uint64_t>(c - L'0');
+        if (value > (UINT64_MAX - digit) / 10)
+            return false;
+        value = value * 10 + digit;
+    }
+    return true;
+}
+
+bool HasControlCharacter(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        if (c < 0x20 || c == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+// An absolute http or https address with a host, without blanks or control
+// characters.
+bool IsDownloadAddress(const std::wstring& text)
+{
+    std::wstring lower;
+    for (size_t i = 0; i < text.size() && i < 8; ++i)
+        lower += (text[i] >= L'A' && text[i] <= L'Z') ? static_cast<wchar_t>(text[i] - L'A' + L'a') : text[i];
+    size_t prefix = 0;
+    if (lower.compare(0, 7, L"http://") == 0)
+        prefix = 7;
+    else if (lower.compare(0, 8, L"https://") == 0)
+        prefix = 8;
+    if (prefix == 0 || text.size() == prefix || text[prefix] == L'/')
+        return false;
+    for (wchar_t c : text) {
+        if (c <= 0x20 || c == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+// Strict UTF-8 to UTF-16: no overlong forms, no surrogates, nothing above
+// U+10FFFF.
+bool DecodeUtf8(const uint8_t* bytes, size_t size, std::wstring& text)
+{
+    text.clear();
+    size_t i = 0;
+    while (i < size) {
+        const uint8_t b = bytes[i];
+        uint32_t c = 0;
+        size_t extra = 0;
+        uint32_t minimum = 0;
+        if (b < 0x80) {
+            c = b;
+        } else if ((b & 0xE0) == 0xC0) {
+            c = b & 0x1F;
+            extra = 1;
+            minimum = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            c = b & 0x0F;
+            extra = 2;
+            minimum = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            c = b & 0x07;
+            extra = 3;
+            minimum = 0x10000;
+        } else {
+            return false;
+        }
+        if (size - i <= extra)
+            return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (bytes[i + k] & 0x3F);
+        }
+        if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            text += static_cast<wchar_t>(0xD800 + (c >> 10));
+            text += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            text += static_cast<wchar_t>(c);
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+// Days from 1970-01-01 to the given date (years 1970 to 9999) of the
+// Gregorian calendar. 32-bit arithmetic: the program's 64-bit divisions
+// would each call into the runtime library.
+int32_t DaysFromCivil(int32_t year, int32_t month, int32_t day)
+{
+    year -= month <= 2 ? 1 : 0;
+    const int32_t era = year / 400;
+    const int32_t yearOfEra = year - era * 400;
+    const int32_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int32_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+bool IsLeapYear(int32_t year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int32_t DaysInMonth(int32_t year, int32_t month)
+{
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// digits decimal digits of text at pos, or -1.
+int32_t Digits(const std::string& text, size_t pos, size_t digits)
+{
+    int32_t value = 0;
+    for (size_t i = pos; i < pos + digits; ++i) {
+        if (i >= text.size() || text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+bool ToSeconds(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second,
+               int64_t& seconds)
+{
+    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour < 0 ||
+        hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        return false;
+    seconds = static_cast<int64_t>(DaysFromCivil(year, month, day)) * 86400 + (hour * 3600 + minute * 60 + second);
+    return true;
+}
+
+bool Narrow(const std::wstring& text, std::string& narrow)
+{
+    narrow.clear();
+    for (wchar_t c : text) {
+        if (c > 0x7E)
+            return false;
+        narrow += static_cast<char>(c);
+    }
+    return true;
+}
+
+int Base64Value(char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    return -1;
+}
+
+}  // namespace
+
+bool SplitManifest(const uint8_t* bytes, size_t size, size_t& signedLength, std::vector<uint8_t>& signature)
+{
+    if (size > kMaxManifestBytes)
+        return false;
+    size_t end = size;
+    if (end > 0 && bytes[end - 1] == '\n') {
+        --end;
+        if (end > 0 && bytes[end - 1] == '\r')
+            --end;
+    }
+    size_t start = end;
+    while (start > 0 && bytes[start - 1] != '\n')
+        --start;
+    const size_t nameLength = sizeof(kSignatureName) - 1;
+    if (end - start < nameLength || std::memcmp(bytes + start, kSignatureName, nameLength) != 0)
+        return false;
+    std::vector<uint8_t> decoded;
+    if (!DecodeBase64(std::string(bytes + start + nameLength, bytes + end), decoded) ||
+        decoded.size() != kSignatureBytes)
+        return false;
+    signature = std::move(decoded);
+    signedLength = start;
+    return true;
+}
+
+bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
+{
+    if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        bytes += 3;
+        size -= 3;
+    }
+    std::wstring text;
+    if (!DecodeUtf8(bytes, size, text))
+        return false;
+
+    Manifest result;
+    bool hasSerial = false, hasExpires = false, hasSize = false, hasSha256 = false, hasSigner = false;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t lineEnd = text.find(L'\n', pos);
+        if (lineEnd == std::wstring::npos)
+            lineEnd = text.size();
+        std::wstring line = text.substr(pos, lineEnd - pos);
+        pos = lineEnd + 1;
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        const size_t equals = line.find(L'=');
+        if (equals == std::wstring::npos || line.find(L'\r') != std::wstring::npos)
+            return false;
+        const std::wstring name = line.substr(0, equals);
+        const std::wstring value = line.substr(equals + 1);
+        if (name == L"url") {
+            if (!IsDownloadAddress(value))
+                return false;
+            result.urls.push_back(value);
+        } else if (name == L"serial") {
+            if (hasSerial || !ParseUnsigned(value, result.serial) || result.serial == 0)
+                return false;
+            hasSerial = true;
+        } else if (name == L"expires") {
+            std::string narrow;
+            if (hasExpires || !Narrow(value, narrow) || !ParseUtcTime(narrow, result.expires))
+                return false;
+            hasExpires = true;
+        } else if (name == L"size") {
+            if (hasSize || !ParseUnsigned(value, result.size))
+                return false;
+            hasSize = true;
+        } else if (name == L"sha256") {
+            if (hasSha256 || !ParseSha256Pin(value, result.sha256))
+                return false;
+            hasSha256 = true;
+        } else if (name == L"signer") {
+            if (hasSigner || value.empty() || HasControlCharacter(value))
+                return false;
+            result.signer = value;
+            hasSigner = true;
+        } else if (name == L"signature") {
+            // Only the last line may be the signature.
+            return false;
+        }
+        // Other names are fields of later versions.
+    }
+    if (!hasSerial || !hasExpires || !hasSize || !hasSha256 || result.urls.empty())
+        return false;
+    manifest = std::move(result);
+    return true;
+}
+
+bool ParseUtcTime(const std::string& text, int64_t& seconds)
+{
+    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+        text[16] != ':' || text[19] != 'Z')
+        return false;
+    return ToSeconds(Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2), Digits(text, 11, 2),
+                     Digits(text, 14, 2), Digits(text, 17, 2), seconds);
+}
+
+bool ParseHttpDate(const std::wstring& wide, int64_t& seconds)
+{
+    // IMF-fixdate, the form every current server sends:
+    // "Sun, 06 Nov 1994 08:49:37 GMT".
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::string text;
+    if (!Narrow(wide, text) || text.size() != 29 || text.compare(3, 2, ", ") != 0 || text[7] != ' ' ||
+        text[11] != ' ' || text[16] != ' ' || text[19] != ':' || text[22] != ':' || text.compare(25, 4, " GMT") != 0)
+        return false;
+    int32_t month = 0;
+    for (int32_t m = 0; m < 12; ++m) {
+        if (text.compare(8, 3, kMonths[m]) == 0)
+            month = m + 1;
+    }
+    return ToSeconds(Digits(text, 12, 4), month, Digits(text, 5, 2), Digits(text, 17, 2), Digits(text, 20, 2),
+                     Digits(text, 23, 2), seconds);
+}
+
+bool DecodeBase64(const std::string& text, std::vector<uint8_t>& bytes)
+{
+    if (text.empty() || text.size() % 4 != 0)
+        return false;
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < text.size(); i += 4) {
+        const bool last = i + 4 == text.size();
+        int v[4];
+        int padding = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            const char c = text[i + k];
+            if (c == '=' && last && k >= 2) {
+                v[k] = 0;
+                ++padding;
+                continue;
+            }
+            if (padding > 0)
+                return false;
+            v[k] = Base64Value(c);
+            if (v[k] < 0)
+                return false;
+        }
+        const uint32_t group = (v[0] << 18) | (v[1] << 12) | (v[2] << 6) | v[3];
+        out.push_back(static_cast<uint8_t>(group >> 16));
+        if (padding < 2)
+            out.push_back(static_cast<uint8_t>(group >> 8));
+        if (padding < 1)
+            out.push_back(static_cast<uint8_t>(group));
+    }
+    bytes = std::move(out);
+    return true;
+}
+
+bool ParseP256PublicKey(const std::wstring& base64, std::vector<uint8_t>& point)
+{
+    // SEQUENCE { SEQUENCE { id-ecPublicKey, prime256v1 }, BIT STRING { 04 X Y } }
+    static const uint8_t kPrefix[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48, 0xce, 0x3d, 0x02,
+                                      0x01, 0x06, 0x08, 0x2a, 0x86, 0x48, 0xce, 0x3d, 0x03, 0x01, 0x07, 0x03,
+                                      0x42, 0x00, 0x04};
+    std::string text;
+    std::vector<uint8_t> der;
+    if (!Narrow(base64, text) || !DecodeBase64(text, der) || der.size() != sizeof(kPrefix) + 64 ||
+        std::memcmp(der.data(), kPrefix, sizeof(kPrefix)) != 0)
+        return false;
+    point.assign(der.begin() + sizeof(kPrefix), der.end());
+    return true;
+}

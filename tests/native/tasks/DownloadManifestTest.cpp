@@ -1,0 +1,362 @@
+// The download worker with a signed manifest: verified before anything is
+// downloaded, refused with its code, skipped for the configured address
+// when it cannot be fetched; its addresses tried in turn, the last good one
+// first, a partial file continued on another address.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/native/NativeThreads.h"
+#include "tasks/ChannelMemory.h"
+#include "tasks/CDownloadFileThread.h"
+#include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeConfigPlatform.h"
+#include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeFileTrust.h"
+#include "tests/fakes/FakeHttpClient.h"
+#include "tests/fakes/RecordingTaskEventHandler.h"
+#include "tests/native/tasks/ManifestText.h"
+#include "tests/native/tasks/SteerableWorker.h"
+
+namespace {
+
+using Response = FakeHttpClient::Response;
+
+const std::wstring kUrl = L"http://127.0.0.1/package/Windows/pomvel_mini.exe";
+const std::wstring kManifestUrl = L"https://127.0.0.1/channel/manifest.txt";
+const std::wstring kMirrorA = L"https://a.example/setup.exe";
+const std::wstring kMirrorB = L"https://b.example/setup.exe";
+const std::wstring kMirrorC = L"http://c.example/setup.exe";
+const std::wstring kDir = L"C:\\tmp";
+const std::wstring kFinal = kDir + L"\\yrfoinstall.exe";
+const std::wstring kTemp = kDir + L"\\yrfoinstall.tmp";
+constexpr uint32_t kChunk = CDownloadFileThread::kBufferSize;
+constexpr uint32_t kLength = 3 * kChunk;
+const std::vector<uint8_t> kPin(32, 0xAA);
+const std::string kPinHex(64, 'a');  // kPin in hexadecimal
+
+void IgnorePause(uint32_t) {}
+
+std::vector<uint8_t> Body(uint32_t length)
+{
+    std::vector<uint8_t> body(length);
+    for (uint32_t i = 0; i < length; ++i)
+        body[i] = FakeHttpClient::BodyByte(i);
+    return body;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+std::string ManifestFields(uint64_t serial, const std::string& expires = "2099-01-01T00:00:00Z",
+                           uint32_t size = kLength)
+{
+    return "serial=" + std::to_string(serial) + "\nexpires=" + expires + "\nsize=" + std::to_string(size) +
+           "\nsha256=" + kPinHex + "\nsigner=Example Games\nurl=" + Narrow(kMirrorA) + "\nurl=" + Narrow(kMirrorB) +
+           "\nurl=" + Narrow(kMirrorC) + "\n";
+}
+
+Response ManifestAnswer(const std::vector<uint8_t>& bytes)
+{
+    return Response::Text(std::string(bytes.begin(), bytes.end()));
+}
+
+class RecordingLog : public ILog {
+public:
+    void Write(const std::wstring& text) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lines.push_back(text);
+    }
+    bool Has(const std::wstring& part) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (const auto& line : m_lines) {
+            if (line.find(part) != std::wstring::npos)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::wstring> m_lines;
+};
+
+using Worker = SteerableWorker<CDownloadFileThread>;
+
+struct Fixture {
+    FakeClock clock;
+    FakeHttpClient http;
+    FakeFileSystem files;
+    FakeFileTrust trust;
+    FakeSignatureVerifier verifier;
+    RecordingTaskEventHandler events;
+    RecordingLog log;
+    DownTask task;
+
+    explicit Fixture(bool withManifest = true)
+    {
+        task.url = kUrl;
+        task.tempName = L"yrfoinstall.tmp";
+        task.fileName = L"yrfoinstall.exe";
+        task.directory = kDir;
+        if (withManifest) {
+            task.manifestUrl = kManifestUrl;
+            task.manifestKey = TestKey();
+        }
+        task.state.store(TaskState::Started);
+        http.clock = &clock;
+        trust.digests = {kPin};
+    }
+
+    void Run(FakeRegistry& registry)
+    {
+        Worker worker(&task, &events, &http, &files, &trust, &log);
+        worker.SetClock(&clock);
+        worker.SetChannel(&registry, &verifier);
+        worker.Run();
+    }
+
+    std::vector<std::wstring> Urls() const
+    {
+        std::vector<std::wstring> urls;
+        for (const auto& request : http.Requests())
+            urls.push_back(request.url);
+        return urls;
+    }
+};
+
+class ManifestWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override { threads::SetSleepHook(&IgnorePause); }
+    void TearDown() override { threads::SetSleepHook(nullptr); }
+    FakeRegistry registry;
+};
+
+uint64_t AcceptedSerial(FakeRegistry& registry)
+{
+    uint64_t serial = 0;
+    return ChannelMemory(&registry).AcceptedSerial(kManifestUrl, serial) ? serial : 0;
+}
+
+TEST_F(ManifestWorkerTest, AVerifiedManifestNamesWhatIsDownloaded)
+{
+    Fixture f;
+    f.http.responses = {ManifestAnswer(Signed(ManifestFields(9)))};
+    f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+    f.Run(registry);
+
+    ASSERT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+    EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kMirrorA}));
+    EXPECT_EQ(f.files.Content(kFinal), Body(kLength));
+    EXPECT_TRUE(f.task.pins.hasSize);
+    EXPECT_EQ(f.task.pins.size, kLength);
+    EXPECT_EQ(f.task.pins.sha256, std::vector<uint8_t>(32, 0xAA));
+    EXPECT_EQ(f.task.pins.signer, L"Example Games");
+    EXPECT_EQ(f.trust.Hashed(), (std::vector<std::wstring>{kTemp}));
+    EXPECT_EQ(AcceptedSerial(registry), 9u);
+    EXPECT_EQ(f.verifier.calls, 1);
+}
+
+TEST_F(ManifestWorkerTest, ARefusedManifestShowsItsCodeAndNothingIsDownloaded)
+{
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> manifest;
+        uint64_t acceptedBefore;
+        const wchar_t* message;
+    };
+    const std::string fields = ManifestFields(9);
+    std::vector<uint8_t> changed = Signed(fields);
+    changed[ManifestFields(9).find("size=") + 5] ^= 1;
+    const std::vector<Case> cases = {
+        {"a changed byte", changed, 0, L"安装信息无效,错误代码：1"},
+        {"another key", Signed(ManifestFields(9), "\n", 2), 0, L"安装信息无效,错误代码：1"},
+        {"an older serial", Signed(ManifestFields(9)), 10, L"安装信息无效,错误代码：2"},
+        {"expired", Signed(ManifestFields(9, "2001-01-01T00:00:00Z")), 0, L"安装信息无效,错误代码：3"},
+        {"no signature", std::vector<uint8_t>(fields.begin(), fields.end()), 0,
+         L"安装信息无效,错误代码：4"},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry memory;
+        if (c.acceptedBefore != 0)
+            ChannelMemory(&memory).Accept(kManifestUrl, c.acceptedBefore);
+        Fixture f;
+        f.http.responses = {ManifestAnswer(c.manifest)};
+        f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+        f.Run(memory);
+
+        EXPECT_EQ(f.task.state.load(), TaskState::Failed) << c.what;
+        EXPECT_EQ(f.task.message, c.message) << c.what;
+        EXPECT_EQ(f.Urls(), std::vector<std::wstring>{kManifestUrl}) << c.what;
+        EXPECT_TRUE(f.files.Created().empty()) << c.what;
+        EXPECT_EQ(AcceptedSerial(memory), c.acceptedBefore) << c.what;
+        EXPECT_EQ(f.events.Operations(), "error") << c.what;
+    }
+}
+
+TEST_F(ManifestWorkerTest, AWrongClockAloneDoesNotRefuseAManifest)
+{
+    // Expired by this computer's clock, valid by the server's Date.
+    Fixture f;
+    f.http.responses = {ManifestAnswer(Signed(ManifestFields(9, "2001-01-01T00:00:00Z")))};
+    f.http.responses[0].With(HttpHeader::Date, L"Sat, 30 Dec 2000 12:00:00 GMT");
+    f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+    f.Run(registry);
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+}
+
+TEST_F(ManifestWorkerTest, AManifestThatCannotBeFetchedLeavesTheConfiguredAddress)
+{
+    {
+        Fixture f;
+        f.http.responses = {Response::Status(404)};
+        f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+        f.Run(registry);
+        EXPECT_EQ(f.task.state.load(), TaskState::Finished);
+        EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kUrl}));
+        EXPECT_TRUE(f.log.Has(L"manifest: \"" + kManifestUrl + L"\" cannot be fetched (连接异常,错误代码：404)"));
+        EXPECT_FALSE(f.task.pins.hasSize);
+    }
+    {
+        // Tried as the installer is, with the countdown, then given up.
+        Fixture f;
+        f.http.responses = {Response::OpenFailure(12029), Response::OpenFailure(12029), Response::OpenFailure(12029),
+                            Response::OpenFailure(12029), Response::OpenFailure(12029), Response::OpenFailure(12029),
+                            Response::Ok(kLength, {kChunk, kChunk, kChunk})};
+        f.Run(registry);
+        EXPECT_EQ(f.task.state.load(), TaskState::Finished);
+        ASSERT_EQ(f.Urls().size(), 7u);
+        EXPECT_EQ(f.Urls()[5], kManifestUrl);
+        EXPECT_EQ(f.Urls()[6], kUrl);
+        EXPECT_EQ(f.events.Countdown().front(), "1:2");
+    }
+    EXPECT_EQ(AcceptedSerial(registry), 0u);
+}
+
+TEST_F(ManifestWorkerTest, AFinalFailureMovesToTheNextAddressAtOnce)
+{
+    struct Case {
+        const char* what;
+        Response first;
+        std::vector<std::wstring> urls;
+    };
+    const std::vector<Case> cases = {
+        {"404", Response::Status(404), {kManifestUrl, kMirrorA, kMirrorB}},
+        {"a certificate error", Response::OpenFailure(12045), {kManifestUrl, kMirrorA, kMirrorB}},
+        {"another length than pinned", Response::Ok(kLength + 1, {kLength + 1}), {kManifestUrl, kMirrorA, kMirrorB}},
+        {"a redirect to nowhere", Response::Redirect(302, L"ftp://x/"), {kManifestUrl, kMirrorA, kMirrorB}},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry memory;
+        Fixture f;
+        f.http.responses = {ManifestAnswer(Signed(ManifestFields(9))), c.first};
+        f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+        f.Run(memory);
+        EXPECT_EQ(f.task.state.load(), TaskState::Finished) << c.what;
+        EXPECT_EQ(f.Urls(), c.urls) << c.what;
+        EXPECT_TRUE(f.clock.Waits().empty()) << c.what;  // no pause, no retry used
+        EXPECT_EQ(ChannelMemory(&memory).LastGoodAddress(kManifestUrl), kMirrorB) << c.what;
+    }
+}
+
+TEST_F(ManifestWorkerTest, ADigestDifferingTwiceAtOneAddressMovesToTheNext)
+{
+    Fixture f;
+    const std::vector<uint8_t> other(32, 0x55);
+    f.trust.digests = {other, other, kPin};
+    f.http.responses = {ManifestAnswer(Signed(ManifestFields(9)))};
+    f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+    f.Run(registry);
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+    EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kMirrorA, kMirrorA, kMirrorB}));
+    EXPECT_EQ(f.files.Content(kFinal), Body(kLength));
+}
+
+TEST_F(ManifestWorkerTest, WhenEveryAddressFailsForGoodTheLastFailureIsShown)
+{
+    Fixture f;
+    f.http.responses = {ManifestAnswer(Signed(ManifestFields(9))), Response::Status(404), Response::Status(403),
+                        Response::Ok(kLength - 1, {kLength - 1})};
+    f.Run(registry);
+    EXPECT_EQ(f.task.message, L"安装包校验失败");
+    EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kMirrorA, kMirrorB, kMirrorC}));
+    EXPECT_FALSE(f.files.Exists(kTemp));
+    EXPECT_FALSE(f.files.Exists(kFinal));
+}
+
+TEST_F(ManifestWorkerTest, RetriesGoRoundTheAddressesAndTheLastGoodComesFirstNextTime)
+{
+    {
+        Fixture f;
+        f.http.responses = {ManifestAnswer(Signed(ManifestFields(9))), Response::Status(503),
+                            Response::OpenFailure(12029), Response::Status(503), Response::Ok(kLength, {kChunk, kChunk, kChunk})};
+        f.Run(registry);
+        EXPECT_EQ(f.task.state.load(), TaskState::Finished);
+        EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kMirrorA, kMirrorB, kMirrorC, kMirrorA}));
+        EXPECT_EQ(f.clock.Waits().size() >= 3, true);
+        EXPECT_TRUE(f.log.Has(L"attempt: \"" + kMirrorC + L"\""));
+    }
+    {
+        // The address that completed goes first, as long as the list names it.
+        Fixture f;
+        f.http.responses = {ManifestAnswer(Signed(ManifestFields(9))), Response::OpenFailure(12029),
+                            Response::Ok(kLength, {kChunk, kChunk, kChunk})};
+        ChannelMemory(&registry).RememberGoodAddress(kManifestUrl, kMirrorC);
+        f.Run(registry);
+        EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kMirrorC, kMirrorA}));
+    }
+}
+
+TEST_F(ManifestWorkerTest, ConfiguredMirrorsServeWithoutAManifest)
+{
+    Fixture f(false);
+    f.task.mirrors = {kMirrorB};
+    f.http.responses = {Response::Status(404), Response::Ok(kLength, {kChunk, kChunk, kChunk})};
+    f.Run(registry);
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished);
+    EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kUrl, kMirrorB}));
+    EXPECT_EQ(ChannelMemory(&registry).LastGoodAddress(kUrl), kMirrorB);
+}
+
+TEST_F(ManifestWorkerTest, APartialFileGoesOnAtTheNextAddress)
+{
+    struct Case {
+        const char* what;
+        std::wstring contentRange;
+        std::vector<std::wstring> headers;
+    };
+    const std::wstring range = L"Range: bytes=51200-\r\n";
+    const std::vector<Case> cases = {
+        {"a 206 that continues the file", L"bytes 51200-153599/153600", {L"", L"", range}},
+        {"a 206 of another total", L"bytes 51200-153600/153601", {L"", L"", range, L""}},
+        {"a 206 from elsewhere", L"bytes 0-153599/153600", {L"", L"", range, L""}},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry memory;
+        Fixture f;
+        Response cut = Response::Ok(kLength, {kChunk});
+        cut.reads.push_back(FakeHttpClient::Failure(12031));
+        cut.headers[HttpHeader::ETag] = L"\"a\"";
+        Response rest = Response::Partial(kChunk, kLength, {kChunk, kChunk});
+        rest.headers[HttpHeader::ContentRange] = c.contentRange;
+        f.http.responses = {ManifestAnswer(Signed(ManifestFields(9))), cut, rest,
+                            Response::Ok(kLength, {kChunk, kChunk, kChunk})};
+        f.Run(memory);
+
+        EXPECT_EQ(f.task.state.load(), TaskState::Finished) << c.what;
+        EXPECT_EQ(f.files.Content(kFinal), Body(kLength)) << c.what;
+        std::vector<std::wstring> headers;
+        for (const auto& request : f.http.Requests())
+            headers.push_back(request.headers);
+        EXPECT_EQ(headers, c.headers) << c.what;
+        EXPECT_EQ(f.Urls()[2], kMirrorB) << c.what;
+    }
+}
+
+}  // namespace

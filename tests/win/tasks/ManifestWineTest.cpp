@@ -1,0 +1,256 @@
+// The download manifest on the real platform: keys and manifests made with
+// openssl by the publisher's kit (tools/publisher/manifest.py, run by
+// net_servers.py), served by Debian's nginx, verified with CNG, the serial
+// kept in this prefix's registry; a mirror of the script's own that resets
+// the connection mid-body, and nginx continuing the file with a Range.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/win/WinPlatform.h"
+#include "platform/win/WinTaskPlatform.h"
+#include "tasks/ChannelMemory.h"
+#include "tasks/CDownloadFileThread.h"
+#include "tasks/Manifest.h"
+#include "tests/fakes/RecordingTaskEventHandler.h"
+#include "tests/win/tasks/TempFolder.h"
+
+namespace {
+
+std::map<std::string, std::string> g_servers;
+std::wstring g_serversFolder;
+
+bool LoadServers()
+{
+    if (!g_servers.empty())
+        return true;
+    const wchar_t* unixPath = _wgetenv(L"QMX_NET_SERVERS");
+    if (unixPath == nullptr)
+        return false;
+    std::wstring path = std::wstring(L"Z:") + unixPath;
+    for (wchar_t& c : path) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    g_serversFolder = path.substr(0, path.rfind(L'\\'));
+    const std::string text = TempFolder::ReadFile(path);
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(pos, end - pos);
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            g_servers[line.substr(0, equals)] = line.substr(equals + 1);
+        pos = end + 1;
+    }
+    return !g_servers.empty();
+}
+
+std::wstring Wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+std::wstring Url(const char* server, const std::string& path)
+{
+    return Wide("http://127.0.0.1:" + g_servers[server] + path);
+}
+
+std::wstring ManifestUrl(const char* name)
+{
+    return Url("http", std::string("/files/manifests/") + name + ".txt");
+}
+
+std::string Body(size_t length)
+{
+    std::string body(length, '\0');
+    for (size_t i = 0; i < length; ++i)
+        body[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return body;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+class ManifestServers : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!LoadServers())
+            GTEST_SKIP() << "QMX_NET_SERVERS names no servers (run through CTest)";
+        size = std::stoul(g_servers["size"]);
+        ASSERT_TRUE(ParseP256PublicKey(Wide(g_servers["manifest_key"]), key));
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\quillmerex");
+        task.tempName = L"yrfoinstall.tmp";
+        task.fileName = L"yrfoinstall.exe";
+        task.directory = folder.Path();
+        task.url = Url("http", "/files/pomvel_mini.exe");
+        task.state.store(TaskState::Started);
+    }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\quillmerex"); }
+    ~ManifestServers() override
+    {
+        if (worker)
+            worker->Stop();
+    }
+
+    void Download(const std::wstring& manifestUrl)
+    {
+        task.manifestUrl = manifestUrl;
+        task.manifestKey = key;
+        worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust);
+        worker->SetChannel(&registry, &verifier);
+        download::Timings timings;
+        timings.stallLimitMs = 5000;
+        for (uint32_t& pause : timings.pausesMs)
+            pause = 100;
+        worker->SetTimings(timings);
+        ASSERT_TRUE(worker->Start());
+        ASSERT_TRUE(events.WaitForFinal(std::chrono::seconds(60)));
+        worker->Stop();
+    }
+    void ExpectTheFile()
+    {
+        EXPECT_EQ(task.state.load(), TaskState::Finished) << Narrow(task.message);
+        EXPECT_TRUE(TempFolder::ReadFile(folder.File(L"yrfoinstall.exe")) == Body(size));
+        EXPECT_FALSE(TempFolder::Exists(folder.File(L"yrfoinstall.tmp")));
+    }
+    uint64_t AcceptedSerial(const char* name)
+    {
+        uint64_t serial = 0;
+        return ChannelMemory(&registry).AcceptedSerial(ManifestUrl(name), serial) ? serial : 0;
+    }
+
+    size_t size = 0;
+    std::vector<uint8_t> key;
+    TempFolder folder;
+    WinHttpClient http;
+    WinFileSystem files;
+    WinFileTrust trust;
+    WinRegistry registry;
+    WinSignatureVerifier verifier;
+    RecordingTaskEventHandler events;
+    DownTask task;
+    std::unique_ptr<CDownloadFileThread> worker;
+};
+
+// CNG alone against what openssl signed: the kit's signature over the bytes
+// before the signature line holds, and no longer holds for a changed byte
+// or for another key.
+TEST_F(ManifestServers, CngVerifiesWhatOpensslSigned)
+{
+    const std::string text = TempFolder::ReadFile(g_serversFolder + L"\\www\\manifests\\good.txt");
+    const std::vector<uint8_t> bytes(text.begin(), text.end());
+    size_t signedLength = 0;
+    std::vector<uint8_t> signature;
+    ASSERT_TRUE(SplitManifest(bytes.data(), bytes.size(), signedLength, signature));
+    uint32_t error = 0;
+    EXPECT_TRUE(verifier.VerifyP256(key.data(), bytes.data(), signedLength, signature.data(), error)) << error;
+
+    std::vector<uint8_t> changed = bytes;
+    changed[0] ^= 1;
+    EXPECT_FALSE(verifier.VerifyP256(key.data(), changed.data(), signedLength, signature.data(), error));
+    EXPECT_EQ(error, 0xC000A000u);  // STATUS_INVALID_SIGNATURE
+    std::vector<uint8_t> otherKey = key;
+    otherKey[63] ^= 1;  // no longer a point of the curve
+    EXPECT_FALSE(verifier.VerifyP256(otherKey.data(), bytes.data(), signedLength, signature.data(), error));
+}
+
+TEST_F(ManifestServers, AVerifiedManifestNamesTheInstaller)
+{
+    task.url = Url("http", "/files/not-this-one.exe");
+    Download(ManifestUrl("good"));
+    ExpectTheFile();
+    EXPECT_EQ(task.url, Url("http", "/files/pomvel_mini.exe"));
+    EXPECT_EQ(task.pins.size, size);
+    EXPECT_EQ(AcceptedSerial("good"), 5u);
+}
+
+TEST_F(ManifestServers, RefusedManifestsShowTheirCodeAndNothingIsDownloaded)
+{
+    struct Case {
+        const char* name;
+        uint64_t acceptedBefore;
+        const wchar_t* message;
+    };
+    const Case cases[] = {
+        {"changed", 0, L"安装信息无效,错误代码：1"},
+        {"otherkey", 0, L"安装信息无效,错误代码：1"},
+        {"older", 10, L"安装信息无效,错误代码：2"},
+        {"expired", 0, L"安装信息无效,错误代码：3"},
+    };
+    for (const Case& c : cases) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\quillmerex");
+        if (c.acceptedBefore != 0)
+            ChannelMemory(&registry).Accept(ManifestUrl(c.name), c.acceptedBefore);
+        events.Clear();
+        task.state.store(TaskState::Started);
+        Download(ManifestUrl(c.name));
+        EXPECT_EQ(task.state.load(), TaskState::Failed) << c.name;
+        EXPECT_EQ(task.message, c.message) << c.name;
+        EXPECT_EQ(events.Operations(), "error") << c.name;
+        EXPECT_FALSE(TempFolder::Exists(folder.File(L"yrfoinstall.tmp"))) << c.name;
+        EXPECT_FALSE(TempFolder::Exists(folder.File(L"yrfoinstall.exe"))) << c.name;
+        EXPECT_EQ(AcceptedSerial(c.name), c.acceptedBefore) << c.name;
+    }
+}
+
+TEST_F(ManifestServers, AMissingFileOnTheFirstMirrorMovesToTheSecond)
+{
+    Download(ManifestUrl("mirrors"));
+    ExpectTheFile();
+    for (const auto& event : events.Events())
+        EXPECT_NE(event.state, TaskState::Retrying) << "a 404 is no reason to pause";
+    EXPECT_EQ(ChannelMemory(&registry).LastGoodAddress(ManifestUrl("mirrors")), Url("http", "/files/pomvel_mini.exe"));
+}
+
+TEST_F(ManifestServers, AMirrorResettingMidBodyIsContinuedByTheNextWithARange)
+{
+    Download(ManifestUrl("resume"));
+    ExpectTheFile();
+    // After the pause, the bar goes on from the bytes on disk: nothing
+    // before them is fetched again.
+    uint32_t before = 0;
+    bool retried = false;
+    for (const auto& event : events.Events()) {
+        if (event.state == TaskState::Retrying) {
+            retried = true;
+        } else if (event.state == TaskState::Downloading && retried) {
+            EXPECT_GE(event.downloaded, before);
+        }
+        if (event.state == TaskState::Downloading && !retried)
+            before = event.downloaded;
+    }
+    EXPECT_TRUE(retried);
+    EXPECT_GT(before, 0u);
+    // nginx's last answer for the file: a 206 with the rest, which is all
+    // but what the cutting mirror sent (100,000 bytes), give or take a chunk
+    // lost with the reset.
+    const std::string log = TempFolder::ReadFile(g_serversFolder + L"\\nginx-access.log");
+    const size_t line = log.rfind("GET /files/pomvel_mini.exe");
+    ASSERT_NE(line, std::string::npos) << log;
+    const size_t status = log.find("\" ", line);
+    ASSERT_NE(status, std::string::npos);
+    EXPECT_EQ(log.substr(status + 2, 4), "206 ") << log.substr(line);
+    const size_t sent = std::stoul(log.substr(status + 6));
+    EXPECT_GE(sent, size - 100000);
+    EXPECT_LE(sent, size - 100000 + CDownloadFileThread::kBufferSize);
+}
+
+TEST_F(ManifestServers, AnUnreachableManifestLeavesTheConfiguredAddress)
+{
+    Download(Wide("http://127.0.0.1:" + g_servers["closed"] + "/manifest.txt"));
+    ExpectTheFile();
+    EXPECT_FALSE(task.pins.hasSize);
+}
+
+}  // namespace
