@@ -8,11 +8,12 @@
 #include "config/FolderVariable.h"
 #include "config/InstallDetection.h"
 #include "platform/FileSystem.h"
-#include "platform/Resources.h"
 #include "platform/ProcessRunner.h"
+#include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
 #include "tasks/DecimalText.h"
+#include "tasks/DownloadRules.h"
 #include "tasks/Manifest.h"
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
@@ -82,7 +83,8 @@ void LauncherApp::LoadConfiguration()
     // The configuration's address and names, and nothing of the
     // environment: the log is meant to be sent to support.
     m_platform.log->Write(
-        found ? L"configuration: url \"" + config.GetValue(L"cver", L"k_comm_url") + L"\", name \"" +
+        found ? L"configuration: url \"" + download::LoggedAddress(config.GetValue(L"cver", L"k_comm_url")) +
+                    L"\", name \"" +
                     config.GetValue(L"pack", L"k_name") + L"\", install folder \"" + installAppName +
                     L"\", start program \"" + startAppName + L"\", registry key \"" + installerKey + L"\""
               : L"configuration: none in the program");

@@ -121,7 +121,7 @@ bool CDownloadFileThread::Run()
                 return false;
             }
             log->Write(L"download: \"" + end.message + L"\" is final for this address; next \"" +
-                       addresses.Current() + L"\"");
+                       download::LoggedAddress(addresses.Current()) + L"\"");
             break;
         case AttemptEnd::Fatal:
             Fail(end.message);
@@ -156,7 +156,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
     bool resuming = fileHandle && written > 0 && (pinned || !validator.empty());
     uint32_t status = 0;
     if (addresses.Count() > 1)
-        log->Write(L"attempt: \"" + addresses.Current() + L"\"");
+        log->Write(L"attempt: \"" + download::LoggedAddress(addresses.Current()) + L"\"");
     AttemptEnd end = Open(addresses.Current(),
                           resuming ? download::ResumeHeaders(written, pinned ? std::wstring() : validator)
                                    : std::wstring(),
@@ -270,7 +270,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
             end.message = WithCode(kAddressUnavailable, download::kErrorHttpsToHttp);
             return end;
         }
-        log->Write(L"redirect: \"" + url + L"\" -> HTTP " + DecimalText(status) + L" to \"" + next + L"\"");
+        log->Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) + L" to \"" +
+                   download::LoggedAddress(next) + L"\"");
         urlHandle.reset();
         url = next;
     }
@@ -493,7 +494,7 @@ std::wstring CDownloadFileThread::AnswerValidator() const
 void CDownloadFileThread::LogResponse(bool resumed, uint32_t status, bool hasLength, uint32_t length,
                                       const std::wstring& answerValidator)
 {
-    std::wstring line = L"request: \"" + currentUrl + L"\" " + internetHandle->Route();
+    std::wstring line = L"request: \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route();
     if (resumed)
         line += L", resumed from byte " + DecimalText(written);
     line += L" -> HTTP " + DecimalText(status);
@@ -554,7 +555,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buff
     AttemptEnd end = Open(task->manifestUrl, std::wstring(), status);
     if (end.kind != AttemptEnd::Complete)
         return end;
-    log->Write(L"manifest: \"" + currentUrl + L"\" " + internetHandle->Route() + L" -> HTTP " + DecimalText(status));
+    log->Write(L"manifest: \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route() +
+               L" -> HTTP " + DecimalText(status));
     if (status != 200) {
         end.kind = download::IsTransientStatus(status) ? AttemptEnd::Transient : AttemptEnd::Final;
         end.message = WithCode(kConnectionError, status);
@@ -569,7 +571,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buff
         if (!urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs)) {
             if (!running.load())
                 return Stopped();
-            end.kind = download::IsTransientError(error) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kConnectionError, error);
             return end;
         }
@@ -608,7 +610,7 @@ bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
             continue;
         }
         // No manifest to be had: the configured address and pins serve.
-        log->Write(L"manifest: \"" + url + L"\" cannot be fetched (" + end.message +
+        log->Write(L"manifest: \"" + download::LoggedAddress(url) + L"\" cannot be fetched (" + end.message +
                    L"); the configured address is used");
         return true;
     }

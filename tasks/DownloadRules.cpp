@@ -131,6 +131,17 @@ std::wstring Joined(const UrlParts& parts)
 
 }  // namespace
 
+std::wstring LoggedAddress(const std::wstring& url)
+{
+    const std::wstring address = url.substr(0, url.find(L'#'));
+    UrlParts parts;
+    if (!SplitAbsolute(address, parts))
+        return address.substr(0, address.find(L'?'));
+    const size_t at = parts.authority.rfind(L'@');
+    const std::wstring host = at == std::wstring::npos ? parts.authority : parts.authority.substr(at + 1);
+    return parts.scheme + L"://" + host + parts.path;
+}
+
 bool IsTransientError(uint32_t code, bool serverAnswered)
 {
     switch (code) {

@@ -68,6 +68,11 @@ uint32_t PauseBeforeRetry(const Timings& timings, uint32_t k, bool hasRetryAfter
 // result is no http or https address.
 std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location);
 
+// The address as the log shows it: scheme, host (with its port) and path.
+// A query, a fragment and a user name or password are left out: signed
+// download addresses carry their access tokens there.
+std::wstring LoggedAddress(const std::wstring& url);
+
 // Whether the address is https (scheme compared without case).
 bool IsHttps(const std::wstring& url);
 
