@@ -1,13 +1,26 @@
 // The clock seam on GetTickCount64, the performance counter and
-// NtDelayExecution (or Sleep); the pauses are SlicedClock's.
+// NtDelayExecution (or Sleep); the pauses are SlicedClock's. Fine pauses
+// wait on a high-resolution waitable timer where the system has one, else
+// raise the system's timer resolution to 1 ms (winmm's timeBeginPeriod)
+// for as long as they are asked for.
 #include <windows.h>
+
+#include <atomic>
 
 #include "platform/SlicedClock.h"
 #include "platform/WallClock.h"
+#include "platform/win/ScopedHandles.h"
+#include "platform/win/SystemLibrary.h"
 
 namespace {
 
 using DelayFn = LONG(WINAPI*)(BOOLEAN, LARGE_INTEGER*);
+using CreateTimerFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWORD);
+using TimerPeriodFn = UINT(WINAPI*)(UINT);
+
+// CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803 and later; older
+// systems refuse the flag).
+constexpr DWORD kHighResolutionTimer = 0x00000002;
 
 class WinClock : public SlicedClock {
 public:
@@ -22,6 +35,44 @@ public:
         m_delay = ntdll != nullptr
                       ? reinterpret_cast<DelayFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDelayExecution")))
                       : nullptr;
+    }
+
+    // Windows' timer ticks every 15.6 ms unless a program asks for more:
+    // a pause of a few milliseconds would end on the next tick, and since
+    // Windows 10 2004 another program's finer timer no longer shortens it
+    // for this one. Fine pauses of the calling thread wait on a timer of
+    // their own with a high resolution (Windows 10 1803 and later); where
+    // there is none, the system's resolution is raised to 1 ms until
+    // EndFinePauses (winmm, loaded from the system folder at first use).
+    void BeginFinePauses() override
+    {
+        HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        auto create = kernel == nullptr ? nullptr
+                                        : reinterpret_cast<CreateTimerFn>(reinterpret_cast<void*>(
+                                              GetProcAddress(kernel, "CreateWaitableTimerExW")));
+        m_timer.Reset(create != nullptr ? create(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS) : nullptr);
+        if (m_timer) {
+            m_fineThread = GetCurrentThreadId();
+            return;
+        }
+        DWORD error = 0;
+        HMODULE winmm = LoadSystemLibrary(L"winmm.dll", error);
+        auto begin = winmm == nullptr ? nullptr
+                                      : reinterpret_cast<TimerPeriodFn>(
+                                            reinterpret_cast<void*>(GetProcAddress(winmm, "timeBeginPeriod")));
+        m_endPeriod = winmm == nullptr ? nullptr
+                                       : reinterpret_cast<TimerPeriodFn>(
+                                             reinterpret_cast<void*>(GetProcAddress(winmm, "timeEndPeriod")));
+        m_periodRaised = begin != nullptr && m_endPeriod != nullptr && begin(1) == 0 /* TIMERR_NOERROR */;
+    }
+
+    void EndFinePauses() override
+    {
+        m_fineThread = 0;
+        m_timer.Reset();
+        if (m_periodRaised)
+            m_endPeriod(1);
+        m_periodRaised = false;
     }
 
     uint64_t NowMs() override { return GetTickCount64(); }
@@ -42,6 +93,13 @@ protected:
     // millisecond is given away with Sleep(0) until it is over.
     void SleepUs(uint64_t microseconds) override
     {
+        LARGE_INTEGER due;
+        due.QuadPart = -static_cast<LONGLONG>(microseconds * 10);  // relative, 100-ns units
+        if (GetCurrentThreadId() == m_fineThread.load() && m_timer &&
+            SetWaitableTimer(m_timer.Get(), &due, 0, nullptr, nullptr, FALSE)) {
+            WaitForSingleObject(m_timer.Get(), INFINITE);
+            return;
+        }
         if (m_delay != nullptr) {
             LARGE_INTEGER interval;
             interval.QuadPart = -static_cast<LONGLONG>(microseconds * 10);  // relative
@@ -54,6 +112,12 @@ protected:
 private:
     uint64_t m_perSecond = 1;
     DelayFn m_delay = nullptr;
+    // Fine pauses: the high-resolution timer and the thread it serves, or
+    // the raised resolution to lower again.
+    ScopedKernelHandle m_timer;
+    std::atomic<DWORD> m_fineThread{0};
+    bool m_periodRaised = false;
+    TimerPeriodFn m_endPeriod = nullptr;
 };
 
 // One clock for the process, made before the program starts (a global

@@ -321,6 +321,11 @@ TEST_P(DownloadWorker, ReportsAndLeavesFiles)
     EXPECT_EQ(f.task.message, c.message);
     EXPECT_EQ(f.RequestCount(), c.requests);
     ExpectHandlesReleased(f);
+    // Every pause between chunks is a fine one, and however the download
+    // ends, the system's timer is given back.
+    for (int depth : f.clock.FineAtWaitsUs())
+        EXPECT_EQ(depth, 1);
+    EXPECT_EQ(f.clock.finePauses.load(), 0);
     for (const auto& event : f.events.Events()) {
         if (event.operation == "start" || event.operation == "progress") {
             EXPECT_EQ(event.state, TaskState::Downloading) << event.operation;
