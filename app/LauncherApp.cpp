@@ -11,7 +11,7 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 #include "tasks/Manifest.h"
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
