@@ -8,7 +8,7 @@
 #include "platform/HttpClient.h"
 #include "platform/WallClock.h"
 #include "tasks/CTaskEventHandler.h"
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 #include "tasks/ManifestCheck.h"
 #include "tasks/Task.h"
 

@@ -6,7 +6,7 @@
 #include "platform/FileTrust.h"
 #include "platform/ProcessRunner.h"
 #include "tasks/CTaskEventHandler.h"
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 #include "tasks/Task.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "tasks/DownloadRules.h"
 
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 
 namespace download {
 
