@@ -1,8 +1,8 @@
 #include "platform/win/WinPlatform.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/win/ScopedHandles.h"
 #include "platform/win/SystemLibrary.h"
 
 intptr_t WinShell::Open(const std::wstring& path, const std::wstring& folder, WindowHandle owner)
@@ -14,7 +14,7 @@ intptr_t WinShell::Open(const std::wstring& path, const std::wstring& folder, Wi
         return SE_ERR_DLLNOTFOUND;
     // The shell may hand the start to a handler that uses COM: it wants an
     // apartment on this (the window's) thread.
-    const HRESULT entered = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    ScopedComApartment com = EnterComApartment(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOASYNC;
@@ -24,8 +24,6 @@ intptr_t WinShell::Open(const std::wstring& path, const std::wstring& folder, Wi
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOW;
     const BOOL started = ShellExecuteExW(&info);
-    if (SUCCEEDED(entered))
-        CoUninitialize();
     const intptr_t result = reinterpret_cast<intptr_t>(info.hInstApp);
     if (started)
         return result > 32 ? result : 33;
