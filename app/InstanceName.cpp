@@ -9,3 +9,12 @@ std::wstring InstanceMutexName(const std::wstring& userId, const std::wstring& i
     }
     return name;
 }
+
+InstanceMutexState JudgeInstanceMutex(bool created, uint32_t error)
+{
+    constexpr uint32_t kAccessDenied = 5;
+    constexpr uint32_t kAlreadyExists = 183;
+    if (created)
+        return error == kAlreadyExists ? InstanceMutexState::HeldByAnother : InstanceMutexState::Ours;
+    return error == kAccessDenied ? InstanceMutexState::HeldByAnother : InstanceMutexState::Unknown;
+}

@@ -7,11 +7,13 @@
 #include "app/TaskEventView.h"
 #include "config/FolderVariable.h"
 #include "config/InstallDetection.h"
+#include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
+#include "platform/ProcessRunner.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
-#include "tasks/DecimalText.h"
+#include "tasks/DownloadRules.h"
 #include "tasks/Manifest.h"
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
@@ -81,7 +83,8 @@ void LauncherApp::LoadConfiguration()
     // The configuration's address and names, and nothing of the
     // environment: the log is meant to be sent to support.
     m_platform.log->Write(
-        found ? L"configuration: url \"" + config.GetValue(L"cver", L"k_comm_url") + L"\", name \"" +
+        found ? L"configuration: url \"" + download::LoggedAddress(config.GetValue(L"cver", L"k_comm_url")) +
+                    L"\", name \"" +
                     config.GetValue(L"pack", L"k_name") + L"\", install folder \"" + installAppName +
                     L"\", start program \"" + startAppName + L"\", registry key \"" + installerKey + L"\""
               : L"configuration: none in the program");
@@ -167,6 +170,7 @@ void LauncherApp::StartInstall()
     g_percentLabel->m_visible = true;
     g_statusLabel->m_visible = true;
     WindowHandle window = Window();
+    m_platform.processes->SetPromptOwner(window);
     m_platform.windows->InvalidateRect(window, nullptr, true);
     m_platform.windows->UpdateWindow(window);
     m_platform.log->Write(L"status: " + g_statusLabel->m_text + L" (install button clicked)");
@@ -317,7 +321,10 @@ void LauncherApp::LaunchGame()
         taskbarProgress.Failed();
         return;
     }
-    intptr_t result = m_platform.shell->Open(path);
+    // The game starts in its own folder, where it finds its data by relative
+    // paths, whatever folder the launcher was started from.
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    intptr_t result = m_platform.shell->Open(path, folder, Window());
     if (result <= 32) {
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.

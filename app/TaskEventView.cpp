@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 #include "tasks/DownloadRules.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "log/VersionResource.h"
 
-#include <charconv>
+#include "platform/DecimalText.h"
 
 namespace {
 
@@ -15,13 +15,6 @@ uint32_t ReadDword(const std::vector<uint8_t>& bytes, size_t at)
 uint16_t ReadWord(const std::vector<uint8_t>& bytes, size_t at)
 {
     return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-void AppendNumber(std::wstring& out, uint32_t value)
-{
-    char digits[12];
-    const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, result.ptr);
 }
 
 // The value of a string of the version resource's string table: the entry
@@ -60,13 +53,13 @@ bool ReadVersionResource(const std::vector<uint8_t>& bytes, ProgramVersion& vers
         const uint32_t high = ReadDword(bytes, at + 8);
         const uint32_t low = ReadDword(bytes, at + 12);
         version.fileVersion.clear();
-        AppendNumber(version.fileVersion, high >> 16);
+        version.fileVersion += DecimalText(high >> 16);
         version.fileVersion += L'.';
-        AppendNumber(version.fileVersion, high & 0xFFFF);
+        version.fileVersion += DecimalText(high & 0xFFFF);
         version.fileVersion += L'.';
-        AppendNumber(version.fileVersion, low >> 16);
+        version.fileVersion += DecimalText(low >> 16);
         version.fileVersion += L'.';
-        AppendNumber(version.fileVersion, low & 0xFFFF);
+        version.fileVersion += DecimalText(low & 0xFFFF);
         version.productName = StringValue(bytes, L"ProductName");
         return true;
     }

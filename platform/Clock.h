@@ -24,6 +24,25 @@ public:
     // as close after that as the system allows. Returns early, with false,
     // as soon as keepGoing is found clear; true after the full pause.
     virtual bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) = 0;
+
+    // Between these two calls (in pairs, from the same thread) WaitUs ends
+    // within about a millisecond of its end even where the system's timer
+    // otherwise ticks far more coarsely (Windows: every 15.6 ms). Asked for
+    // only while it is needed: a finer timer costs the whole system power.
+    virtual void BeginFinePauses() {}
+    virtual void EndFinePauses() {}
+};
+
+// Fine pauses for as long as it lives.
+class FinePauses {
+public:
+    explicit FinePauses(IClock& clock) : m_clock(clock) { m_clock.BeginFinePauses(); }
+    ~FinePauses() { m_clock.EndFinePauses(); }
+    FinePauses(const FinePauses&) = delete;
+    FinePauses& operator=(const FinePauses&) = delete;
+
+private:
+    IClock& m_clock;
 };
 
 // The platform's clock (bound at link time, like the thread seam).

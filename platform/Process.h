@@ -14,4 +14,11 @@ public:
 
     // The exit code of an ended process; false when it cannot be read.
     virtual bool GetExitCode(uint32_t& code) = 0;
+
+    // Whether the process runs under the launcher's own user account. A
+    // program started with administrator rights may run under another one
+    // (an administrator typed their name and password at the consent
+    // prompt); it then installs into that account's folders and registry.
+    enum class Account { Same, Other, Unknown };
+    virtual Account RunsAs() { return Account::Unknown; }
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Process.h"
+#include "platform/Types.h"
 
 // Starting programs.
 class IProcessRunner {
@@ -23,6 +24,11 @@ public:
     // refuses).
     virtual std::unique_ptr<IProcess> StartElevated(const std::wstring& program, const std::wstring& arguments,
                                                     uint32_t& error) = 0;
+
+    // The window that owns the consent prompt of StartElevated, so that it
+    // comes up in front of it rather than only flashing in the taskbar.
+    // Set on the window's thread before the worker that starts programs.
+    virtual void SetPromptOwner(WindowHandle owner) = 0;
 };
 
 // ERROR_ELEVATION_REQUIRED: StartHidden cannot start a program that asks

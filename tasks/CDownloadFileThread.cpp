@@ -9,7 +9,7 @@
 #include "platform/Random.h"
 #include "platform/WallClock.h"
 #include "tasks/CTaskEventHandler.h"
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 #include "tasks/ManifestCheck.h"
 #include "tasks/RetryPause.h"
 #include "tasks/Task.h"
@@ -72,6 +72,9 @@ std::wstring CDownloadFileThread::TempPath() const
 
 bool CDownloadFileThread::Run()
 {
+    // The chunks are paced 10 ms apart: the system's timer must end a pause
+    // that finely while the download runs.
+    FinePauses finePauses(*clock);
     if (http->AttemptConnect() != 0) {
         Fail(kNoConnection);
         return false;
@@ -123,7 +126,7 @@ bool CDownloadFileThread::Run()
                 return false;
             }
             log->Write(L"download: \"" + end.message + L"\" is final for this address; next \"" +
-                       addresses.Current() + L"\"");
+                       download::LoggedAddress(addresses.Current()) + L"\"");
             break;
         case AttemptEnd::Fatal:
             Fail(end.message);
@@ -158,7 +161,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
     bool resuming = fileHandle && written > 0 && (pinned || !validator.empty());
     uint32_t status = 0;
     if (addresses.Count() > 1)
-        log->Write(L"attempt: \"" + addresses.Current() + L"\"");
+        log->Write(L"attempt: \"" + download::LoggedAddress(addresses.Current()) + L"\"");
     AttemptEnd end = Open(addresses.Current(),
                           resuming ? download::ResumeHeaders(written, pinned ? std::wstring() : validator)
                                    : std::wstring(),
@@ -237,7 +240,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
         if (!urlHandle) {
             if (!running.load())
                 return Stopped();
-            end.kind = download::IsTransientError(error) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kAddressUnavailable, error);
             return end;
         }
@@ -249,6 +252,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
             end.message = WithCode(kAddressUnavailable, download::kErrorInvalidResponse);
             return end;
         }
+        answered = true;
         if (!download::IsRedirectStatus(status)) {
             currentUrl = url;
             end.kind = AttemptEnd::Complete;
@@ -271,7 +275,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
             end.message = WithCode(kAddressUnavailable, download::kErrorHttpsToHttp);
             return end;
         }
-        log->Write(L"redirect: \"" + url + L"\" -> HTTP " + DecimalText(status) + L" to \"" + next + L"\"");
+        log->Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) + L" to \"" +
+                   download::LoggedAddress(next) + L"\"");
         urlHandle.reset();
         url = next;
     }
@@ -356,7 +361,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
         if (!urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs)) {
             if (!running.load())
                 return Stopped();
-            end.kind = download::IsTransientError(error) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kConnectionError, error);
             return end;
         }
@@ -494,7 +499,7 @@ std::wstring CDownloadFileThread::AnswerValidator() const
 void CDownloadFileThread::LogResponse(bool resumed, uint32_t status, bool hasLength, uint32_t length,
                                       const std::wstring& answerValidator)
 {
-    std::wstring line = L"request: \"" + currentUrl + L"\" " + internetHandle->Route();
+    std::wstring line = L"request: \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route();
     if (resumed)
         line += L", resumed from byte " + DecimalText(written);
     line += L" -> HTTP " + DecimalText(status);
@@ -555,7 +560,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buff
     AttemptEnd end = Open(task->manifestUrl, std::wstring(), status);
     if (end.kind != AttemptEnd::Complete)
         return end;
-    log->Write(L"manifest: \"" + currentUrl + L"\" " + internetHandle->Route() + L" -> HTTP " + DecimalText(status));
+    log->Write(L"manifest: \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route() +
+               L" -> HTTP " + DecimalText(status));
     if (status != 200) {
         end.kind = download::IsTransientStatus(status) ? AttemptEnd::Transient : AttemptEnd::Final;
         end.message = WithCode(kConnectionError, status);
@@ -570,7 +576,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buff
         if (!urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs)) {
             if (!running.load())
                 return Stopped();
-            end.kind = download::IsTransientError(error) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kConnectionError, error);
             return end;
         }
@@ -609,7 +615,7 @@ bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
             continue;
         }
         // No manifest to be had: the configured address and pins serve.
-        log->Write(L"manifest: \"" + url + L"\" cannot be fetched (" + end.message +
+        log->Write(L"manifest: \"" + download::LoggedAddress(url) + L"\" cannot be fetched (" + end.message +
                    L"); the configured address is used");
         return true;
     }

@@ -153,4 +153,5 @@ private:
     uint64_t written = 0;
     bool mismatchSeen = false;
     std::wstring currentUrl;  // the address after redirects
+    bool answered = false;    // a server has answered in this download
 };

@@ -6,7 +6,7 @@
 #include "platform/FileTrust.h"
 #include "platform/ProcessRunner.h"
 #include "tasks/CTaskEventHandler.h"
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 #include "tasks/Task.h"
 
 namespace {
@@ -125,6 +125,10 @@ bool CInstallThread::Run()
         return false;
     }
     log->Write(L"installer: " + std::wstring(how) + commandLine);
+    // Given rights through another account, the installer installs for
+    // that account: the game may then not be found for the player.
+    if (process->RunsAs() == IProcess::Account::Other)
+        log->Write(L"installer: runs under another user account than the player's");
     Report(TaskState::Started, std::wstring());
 
     // A stop leaves the installer running and its file in place.

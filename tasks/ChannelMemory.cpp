@@ -1,7 +1,7 @@
 #include "tasks/ChannelMemory.h"
 
 #include "platform/Registry.h"
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 
 namespace {
 

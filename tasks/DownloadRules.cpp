@@ -1,6 +1,6 @@
 #include "tasks/DownloadRules.h"
 
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 
 namespace download {
 
@@ -131,9 +131,24 @@ std::wstring Joined(const UrlParts& parts)
 
 }  // namespace
 
-bool IsTransientError(uint32_t code)
+std::wstring LoggedAddress(const std::wstring& url)
+{
+    const std::wstring address = url.substr(0, url.find(L'#'));
+    UrlParts parts;
+    if (!SplitAbsolute(address, parts))
+        return address.substr(0, address.find(L'?'));
+    const size_t at = parts.authority.rfind(L'@');
+    const std::wstring host = at == std::wstring::npos ? parts.authority : parts.authority.substr(at + 1);
+    return parts.scheme + L"://" + host + parts.path;
+}
+
+bool IsTransientError(uint32_t code, bool serverAnswered)
 {
     switch (code) {
+    case 12007:  // ERROR_INTERNET_NAME_NOT_RESOLVED
+    case 12163:  // ERROR_INTERNET_DISCONNECTED
+        return serverAnswered;
+    case 12057:  // ERROR_INTERNET_SEC_CERT_REV_FAILED
     case 12002:  // ERROR_INTERNET_TIMEOUT
     case 12029:  // ERROR_INTERNET_CANNOT_CONNECT
     case 12030:  // ERROR_INTERNET_CONNECTION_ABORTED

@@ -38,10 +38,14 @@ struct Timings {
 };
 
 // Platform codes of failures that may pass on a later attempt: the
-// connection could not be made, was aborted or reset, timed out, or the
-// answer made no sense. Certificate errors, a stop and everything else are
-// final.
-bool IsTransientError(uint32_t code);
+// connection could not be made, was aborted or reset, timed out, the
+// answer made no sense, or the server that tells whether a certificate was
+// revoked could not be reached (12057). A name that does not resolve
+// (12007) and a lost network (12163) are what a dropping network gives
+// too: they may pass once a server has answered in this download, and are
+// final before (a wrong address, no network at all). Other certificate
+// errors, a stop and everything else are final.
+bool IsTransientError(uint32_t code, bool serverAnswered);
 
 // HTTP statuses worth another attempt: 408, 429 and 5xx.
 bool IsTransientStatus(uint32_t status);
@@ -63,6 +67,11 @@ uint32_t PauseBeforeRetry(const Timings& timings, uint32_t k, bool hasRetryAfter
 // /path, relative path, ?query), dropping any fragment. Empty when the
 // result is no http or https address.
 std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location);
+
+// The address as the log shows it: scheme, host (with its port) and path.
+// A query, a fragment and a user name or password are left out: signed
+// download addresses carry their access tokens there.
+std::wstring LoggedAddress(const std::wstring& url);
 
 // Whether the address is https (scheme compared without case).
 bool IsHttps(const std::wstring& url);

@@ -63,6 +63,31 @@ UINT TaskbarButtonCreatedMessage()
     return g_taskbarButtonCreated;
 }
 
+// A launcher started with administrator rights gets no registered message
+// from the shell, which runs without them, unless the window lets it
+// through. The calls are looked up at run time: Windows 7 and later filter
+// per window, Vista per process; older systems have no such filter.
+void AllowMessageFromShell(HWND window, UINT message)
+{
+    if (message == 0)
+        return;
+    using ChangeWindowFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using ChangeFilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    if (user == nullptr)
+        return;
+    auto perWindow = reinterpret_cast<ChangeWindowFilterFn>(
+        reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilterEx")));
+    if (perWindow != nullptr) {
+        perWindow(window, message, 1 /* MSGFLT_ALLOW */, nullptr);
+        return;
+    }
+    auto perProcess =
+        reinterpret_cast<ChangeFilterFn>(reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilter")));
+    if (perProcess != nullptr)
+        perProcess(message, 1 /* MSGFLT_ADD */);
+}
+
 // The keyboard is in use: the window's keyboard cues (the focus outline)
 // show from now on. The system is told too, so that the window's UI state
 // (WM_QUERYUISTATE) says the same.
@@ -205,6 +230,7 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance)
     app.hwnd.store(window);
     if (window == nullptr)
         return false;
+    AllowMessageFromShell(window, g_taskbarButtonCreated);
     const int32_t windowDpi = WindowDpi(window);
     if (windowDpi != dpi) {
         dpi = windowDpi;

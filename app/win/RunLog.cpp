@@ -3,7 +3,7 @@
 #include "config/FolderVariable.h"
 #include "log/ProgramStart.h"
 #include "platform/win/WinPlatform.h"
-#include "tasks/DecimalText.h"
+#include "platform/DecimalText.h"
 
 RunLog::RunLog(HINSTANCE instance) : m_log(m_clock, m_files)
 {

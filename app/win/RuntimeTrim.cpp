@@ -50,6 +50,12 @@ void __throw_invalid_argument(const char*)
 {
     std::abort();
 }
+// A failed check of the standard library's own (an index out of range, for
+// one): the runtime's message would link its exception machinery.
+void __glibcxx_assert_fail(const char*, int, const char*, const char*) noexcept
+{
+    std::abort();
+}
 }  // namespace std
 
 // The runtime's allocation functions throw std::bad_alloc, or catch it,

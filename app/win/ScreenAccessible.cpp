@@ -423,8 +423,8 @@ private:
 
 using ScopedAccessible = ScopedHandle<IAccessible*, &ReleaseComObject>;
 
+ScopedComApartment g_com;
 ScopedAccessible g_accessible;
-bool g_comEntered = false;
 
 }  // namespace
 
@@ -436,12 +436,8 @@ bool AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, LRESULT& result)
     if (!libraries.Loaded())
         return false;
     // The object is handed out through COM, in this thread's apartment.
-    if (!g_comEntered) {
-        const HRESULT entered = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        if (FAILED(entered) && entered != RPC_E_CHANGED_MODE)
-            return false;
-        g_comEntered = SUCCEEDED(entered);
-    }
+    if (!HoldComApartment(g_com, COINIT_APARTMENTTHREADED))
+        return false;
     if (!g_accessible)
         g_accessible.Reset(new ScreenAccessible(window));
     result = libraries.lresultFromObject(__uuidof(IAccessible), wParam, g_accessible.Get());
@@ -453,8 +449,5 @@ void ReleaseScreenAccessible()
     if (g_accessible)
         CoDisconnectObject(g_accessible.Get(), 0);
     g_accessible.Reset();
-    if (g_comEntered) {
-        CoUninitialize();
-        g_comEntered = false;
-    }
+    g_com.Reset();
 }

@@ -45,7 +45,8 @@ bool HandOverToRunningLauncher(const LauncherApp& app, HINSTANCE instance, Scope
     // other launcher has let go of it.
     for (int attempt = 0; attempt < 60; ++attempt) {
         mutex.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
-        if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS)
+        const DWORD error = GetLastError();
+        if (JudgeInstanceMutex(static_cast<bool>(mutex), error) != InstanceMutexState::HeldByAnother)
             return false;
         mutex.Reset();
         HWND window = FindWindowW(className, caption.c_str());

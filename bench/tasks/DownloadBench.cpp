@@ -83,6 +83,8 @@ public:
         return SystemClock().Wait(milliseconds, keepGoing);
     }
     uint64_t NowUs() override { return m_log.lastNowUs = SystemClock().NowUs(); }
+    void BeginFinePauses() override { SystemClock().BeginFinePauses(); }
+    void EndFinePauses() override { SystemClock().EndFinePauses(); }
     bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) override
     {
         if (!m_plainPause)

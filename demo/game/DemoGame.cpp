@@ -1,6 +1,10 @@
 // The demo game: a small window that says the game has started. The
 // launcher's demo road ends by opening it. Closes on a click or a key.
+// Beside itself it leaves game.log with the working directory it was
+// started in.
 #include <windows.h>
+
+#include <string>
 
 namespace {
 
@@ -42,10 +46,34 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
+// Records the working directory beside the game's own file.
+void WriteLog()
+{
+    wchar_t self[MAX_PATH] = {};
+    wchar_t current[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH || GetCurrentDirectoryW(MAX_PATH, current) == 0)
+        return;
+    std::wstring path(self, n);
+    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"game.log";
+    const std::wstring text = std::wstring(L"working directory: ") + current + L"\r\n";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size() - 1), &written, nullptr);
+    CloseHandle(file);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
+    WriteLog();
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;

@@ -3,7 +3,8 @@
 //   %LOCALAPPDATA%\Orvantis\Marnholt\game.exe
 // and registers the game under the current user's App Paths, so that the
 // launcher finds where it went. Beside the game it leaves install.log with
-// its command line and how it was asked to show itself. Exit code 0 on
+// its command line, its working directory and how it was asked to show
+// itself. Exit code 0 on
 // success, 1 on any failure, 2 when started without "-b".
 #include <windows.h>
 
@@ -54,15 +55,18 @@ bool Register(const std::wstring& folder, const std::wstring& exe)
     return ok;
 }
 
-// Records the command line and the show state the installer was started with.
+// Records the command line, the working directory and the show state the
+// installer was started with.
 void WriteLog(const std::wstring& path)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     GetStartupInfoW(&startup);
     const bool hidden = (startup.dwFlags & STARTF_USESHOWWINDOW) && startup.wShowWindow == SW_HIDE;
-    std::wstring text = std::wstring(L"command line: ") + GetCommandLineW() + L"\r\nshow: " +
-                        (hidden ? L"hidden" : L"shown") + L"\r\n";
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    std::wstring text = std::wstring(L"command line: ") + GetCommandLineW() + L"\r\nworking directory: " +
+                        current + L"\r\nshow: " + (hidden ? L"hidden" : L"shown") + L"\r\n";
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)

@@ -168,6 +168,20 @@ inline ScopedComApartment EnterComApartment(DWORD model)
     return ScopedComApartment(ComApartment{SUCCEEDED(CoInitializeEx(nullptr, model))});
 }
 
+// For an object that needs COM on its thread for as long as it lives:
+// enters COM once into held. True when COM can be used on this thread,
+// also when the thread had entered it already in another model (then there
+// is nothing for held to leave).
+inline bool HoldComApartment(ScopedComApartment& held, DWORD model)
+{
+    if (held)
+        return true;
+    const HRESULT entered = CoInitializeEx(nullptr, model);
+    if (SUCCEEDED(entered))
+        held = ScopedComApartment(ComApartment{true});
+    return SUCCEEDED(entered) || entered == RPC_E_CHANGED_MODE;
+}
+
 // A lock on a global memory block.
 struct GlobalLockData {
     HGLOBAL block = nullptr;

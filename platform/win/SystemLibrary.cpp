@@ -23,6 +23,20 @@ bool RestrictDllSearchToSystem()
     return g_searchRestricted;
 }
 
+SystemLibraryLoad UnrestrictedSystemLibraryLoad(const wchar_t* name, DWORD& error)
+{
+    SystemLibraryLoad load;
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) {
+        error = n == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+        return load;
+    }
+    load.path = std::wstring(folder, n) + L"\\" + name;
+    load.flags = LOAD_WITH_ALTERED_SEARCH_PATH;
+    return load;
+}
+
 HMODULE LoadSystemLibrary(const wchar_t* name, DWORD& error)
 {
     HMODULE module = GetModuleHandleW(name);
@@ -32,14 +46,12 @@ HMODULE LoadSystemLibrary(const wchar_t* name, DWORD& error)
         module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     } else {
         // Without the restricted search the program's own folder comes
-        // first: name the file in the system folder in full.
-        wchar_t folder[MAX_PATH + 1] = {};
-        const UINT n = GetSystemDirectoryW(folder, MAX_PATH + 1);
-        if (n == 0 || n > MAX_PATH) {
-            error = n == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+        // first: name the file in the system folder in full, and have its
+        // own dependencies found from there.
+        const SystemLibraryLoad load = UnrestrictedSystemLibraryLoad(name, error);
+        if (load.path.empty())
             return nullptr;
-        }
-        module = LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
+        module = LoadLibraryExW(load.path.c_str(), nullptr, load.flags);
     }
     if (module == nullptr)
         error = GetLastError();

@@ -4,12 +4,26 @@
 // beside it: every DLL the program loads must come from the system folder.
 #include <windows.h>
 
+#include <string>
+
 // Restricts the DLL search of the whole process to the system folder
 // (SetDefaultDllDirectories, looked up at run time; where the system lacks
 // it, SetDllDirectoryW(L"") at least takes the current folder out of the
 // search). The first thing the program does. True when the search is
 // restricted to the system folder.
 bool RestrictDllSearchToSystem();
+
+// How a DLL of the system is loaded where the search cannot be restricted
+// (Windows 7 without KB2533623): by its full path in the system folder, and
+// with LOAD_WITH_ALTERED_SEARCH_PATH, so that the DLLs it needs in turn are
+// searched from the system folder first instead of from the program's.
+// An empty path, with the system's error code, when the system folder
+// cannot be read.
+struct SystemLibraryLoad {
+    std::wstring path;
+    DWORD flags = 0;
+};
+SystemLibraryLoad UnrestrictedSystemLibraryLoad(const wchar_t* name, DWORD& error);
 
 // Loads a DLL of the system (name without folder, "wininet.dll") from the
 // system folder, as the delay-loaded imports need it before their first

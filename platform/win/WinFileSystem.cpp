@@ -24,7 +24,11 @@ bool WinFileSystem::GetAttributes(const std::wstring& path, uint32_t& attributes
 
 std::unique_ptr<IOutputFile> WinFileSystem::CreateAlways(const std::wstring& path, uint32_t& error)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_ALL, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Reading and writing only: asking for more (GENERIC_ALL includes the
+    // right to change the file's permissions) fails with 5 in a folder that
+    // grants Modify but not Full Control.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
         return nullptr;

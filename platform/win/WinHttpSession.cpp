@@ -27,6 +27,7 @@ std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, c
                                                       uint32_t& error, const std::atomic<bool>& keepGoing,
                                                       uint32_t stallLimitMs)
 {
+    SetTimeouts(stallLimitMs);
     auto result = std::make_shared<OpenResult>();
     result->session = m_handle;
     const AbandonableCaller::End end = m_caller->Run(
@@ -47,6 +48,20 @@ std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, c
         return nullptr;
     }
     return std::make_unique<WinHttpRequest>(ShareInternetHandle(result->handle.Release(), m_handle), m_caller);
+}
+
+void WinHttpSession::SetTimeouts(uint32_t stallLimitMs)
+{
+    // A call the launcher abandons after the stall limit goes on inside
+    // WinINet, holding its connection (WinINet opens only a few per server)
+    // until WinINet's own timeouts end it: with these set to the same
+    // limit, it ends about when the launcher gave up on it, and a retry
+    // does not queue behind it. The requests opened later take them over.
+    if (stallLimitMs == 0)
+        return;
+    DWORD value = stallLimitMs;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        InternetSetOptionW(static_cast<HINTERNET>(m_handle.get()), option, &value, sizeof(value));
 }
 
 std::wstring WinHttpSession::Route()

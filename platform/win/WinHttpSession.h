@@ -15,7 +15,13 @@ public:
                                           const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override;
     std::wstring Route() override;
 
+    // WinINet's root handle, for queries of its options.
+    void* Handle() const { return m_handle.get(); }
+
 private:
+    // WinINet's connect, send and receive timeouts, in milliseconds.
+    void SetTimeouts(uint32_t stallLimitMs);
+
     std::shared_ptr<void> m_handle;
     // One helper thread for the session's calls and its requests' reads.
     std::shared_ptr<AbandonableCaller> m_caller = std::make_shared<AbandonableCaller>();

@@ -48,5 +48,5 @@ public:
 
 class WinShell : public IShell {
 public:
-    intptr_t Open(const std::wstring& path) override;
+    intptr_t Open(const std::wstring& path, const std::wstring& folder, WindowHandle owner) override;
 };

@@ -28,6 +28,8 @@ public:
         return true;
     }
 
+    Account RunsAs() override;
+
 private:
     ScopedKernelHandle m_process;
 };

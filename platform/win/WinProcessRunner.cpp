@@ -8,6 +8,37 @@
 #include "platform/win/WinProcess.h"
 #include "platform/win/WinTaskPlatform.h"
 
+namespace {
+
+// The user of a process's token, in buffer; null when it cannot be read.
+const SID* TokenUserSid(HANDLE process, std::vector<uint8_t>& buffer)
+{
+    ScopedKernelHandle token;
+    if (!OpenProcessToken(process, TOKEN_QUERY, token.Out()))
+        return nullptr;
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    if (size == 0)
+        return nullptr;
+    buffer.resize(size);
+    if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
+        return nullptr;
+    return static_cast<const SID*>(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+}
+
+}  // namespace
+
+IProcess::Account WinProcess::RunsAs()
+{
+    std::vector<uint8_t> ours;
+    std::vector<uint8_t> theirs;
+    const SID* own = TokenUserSid(GetCurrentProcess(), ours);
+    const SID* other = TokenUserSid(m_process.Get(), theirs);
+    if (own == nullptr || other == nullptr)
+        return Account::Unknown;
+    return EqualSid(const_cast<SID*>(own), const_cast<SID*>(other)) ? Account::Same : Account::Other;
+}
+
 std::unique_ptr<IProcess> WinProcessRunner::StartHidden(const std::wstring& commandLine, uint32_t& error)
 {
     // CreateProcessW may write into the command line.
@@ -43,6 +74,7 @@ std::unique_ptr<IProcess> WinProcessRunner::StartElevated(const std::wstring& pr
     // The process handle, no error dialogs of the shell's own, and the
     // start complete before the call returns.
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.hwnd = static_cast<HWND>(m_owner.load());
     info.lpVerb = L"runas";
     info.lpFile = program.c_str();
     info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();

@@ -1,17 +1,10 @@
 #include <windows.h>
 
-#include <charconv>
 
+#include "platform/DecimalText.h"
 #include "platform/win/WinLogPlatform.h"
 
 namespace {
-
-void AppendNumber(std::wstring& out, unsigned long value)
-{
-    char digits[12];
-    const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, result.ptr);
-}
 
 // A function of ntdll, which every process has loaded; null when absent.
 void* NtdllFunction(const char* name)
@@ -40,11 +33,11 @@ std::wstring WinSystemInfo::WindowsVersion()
             return L"Windows (version unknown)";
     }
     std::wstring text = L"Windows ";
-    AppendNumber(text, info.dwMajorVersion);
+    text += DecimalText(info.dwMajorVersion);
     text += L'.';
-    AppendNumber(text, info.dwMinorVersion);
+    text += DecimalText(info.dwMinorVersion);
     text += L'.';
-    AppendNumber(text, info.dwBuildNumber);
+    text += DecimalText(info.dwBuildNumber);
     if (info.szCSDVersion[0] != 0)
         text += std::wstring(L" ") + info.szCSDVersion;
     auto wineVersion = reinterpret_cast<WineVersionFunction>(NtdllFunction("wine_get_version"));

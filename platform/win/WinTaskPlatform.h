@@ -1,6 +1,8 @@
 #pragma once
 // The Windows side of the task seams: WinINet for HTTP, kernel32 for files
 // and processes. Default-constructible; the entry point makes one of each.
+#include <atomic>
+
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
 #include "platform/HttpClient.h"
@@ -28,6 +30,10 @@ public:
     std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, uint32_t& error) override;
     std::unique_ptr<IProcess> StartElevated(const std::wstring& program, const std::wstring& arguments,
                                             uint32_t& error) override;
+    void SetPromptOwner(WindowHandle owner) override { m_owner = owner; }
+
+private:
+    std::atomic<WindowHandle> m_owner{nullptr};
 };
 
 // SHA-256 with the system's CNG (bcrypt) and Authenticode with WinTrust,

@@ -1,20 +1,9 @@
 #include "platform/win/WinTaskbarButton.h"
 
-WinTaskbarButton::~WinTaskbarButton()
-{
-    m_list.Reset();
-    if (m_comEntered)
-        CoUninitialize();
-}
-
 bool WinTaskbarButton::Attach(WindowHandle window)
 {
-    if (!m_comEntered) {
-        const HRESULT entered = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        if (FAILED(entered) && entered != RPC_E_CHANGED_MODE)
-            return false;
-        m_comEntered = SUCCEEDED(entered);
-    }
+    if (!HoldComApartment(m_com, COINIT_APARTMENTTHREADED))
+        return false;
     // A new button (after the shell restarted) wants a new list.
     m_list.Reset();
     m_window = static_cast<HWND>(window);

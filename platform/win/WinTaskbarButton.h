@@ -10,8 +10,6 @@
 class WinTaskbarButton : public ITaskbarButton {
 public:
     WinTaskbarButton() = default;
-    // Releases the taskbar list and leaves COM if Attach entered it.
-    ~WinTaskbarButton() override;
     WinTaskbarButton(const WinTaskbarButton&) = delete;
     WinTaskbarButton& operator=(const WinTaskbarButton&) = delete;
 
@@ -23,7 +21,8 @@ public:
 private:
     using ScopedTaskbarList = ScopedHandle<ITaskbarList3*, &ReleaseComObject>;
 
+    // Declared first, so that the list is released before COM is left.
+    ScopedComApartment m_com;
     ScopedTaskbarList m_list;
     HWND m_window = nullptr;
-    bool m_comEntered = false;
 };

@@ -402,6 +402,10 @@ def road_after_start(s, launcher, window, local, temp, release):
         text = log.read()
     check(text.rstrip().endswith("show: hidden"), f"installer not hidden: {text}")
     check('yrfoinstall.exe" -b' in text, f"installer command line: {text}")
+    # The game runs in its own folder, not in the launcher's.
+    with open(os.path.join(local, "Orvantis", "Marnholt", "game.log"), encoding="utf-8") as log:
+        game_log = log.read()
+    check(game_log.strip().lower().endswith("\\orvantis\\marnholt"), f"game's working directory: {game_log}")
     installer_size = os.path.getsize(os.path.join(s.build, "demo", "pomvel_mini.exe"))
     check_log(temp, [
         r"start: quillmerex 1\.0\.0\.1 on Windows \d+\.\d+\.\d+.*",

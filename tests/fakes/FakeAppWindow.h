@@ -68,10 +68,14 @@ class FakeShell : public IShell {
 public:
     intptr_t result = 42;
     std::vector<std::wstring> opened;
+    std::vector<std::wstring> folders;
+    std::vector<WindowHandle> owners;
 
-    intptr_t Open(const std::wstring& path) override
+    intptr_t Open(const std::wstring& path, const std::wstring& folder, WindowHandle owner) override
     {
         opened.push_back(path);
+        folders.push_back(folder);
+        owners.push_back(owner);
         return result;
     }
 };

@@ -36,11 +36,23 @@ public:
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_waitsUs.push_back(microseconds);
+            m_fineAtWaitsUs.push_back(finePauses.load());
         }
         if (onWaitUs)
             onWaitUs(microseconds);
         return Pass(microseconds, keepGoing);
     }
+
+    // How many BeginFinePauses are not yet matched by EndFinePauses, and
+    // that depth at each WaitUs.
+    std::atomic<int> finePauses{0};
+    std::vector<int> FineAtWaitsUs() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_fineAtWaitsUs;
+    }
+    void BeginFinePauses() override { ++finePauses; }
+    void EndFinePauses() override { --finePauses; }
 
     // Time passing outside a wait (a platform call that took this long).
     void Advance(uint64_t milliseconds) { m_nowUs += milliseconds * 1000; }
@@ -71,4 +83,5 @@ private:
     mutable std::mutex m_mutex;
     std::vector<uint32_t> m_waits;
     std::vector<uint64_t> m_waitsUs;
+    std::vector<int> m_fineAtWaitsUs;
 };

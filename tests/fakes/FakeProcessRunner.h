@@ -61,24 +61,41 @@ public:
         return m_elevated;
     }
 
+    // The elevated process runs under this account.
+    IProcess::Account elevatedAccount = IProcess::Account::Same;
+    // The consent prompt's owner at each elevated start.
+    std::atomic<WindowHandle> promptOwner{nullptr};
+    std::vector<WindowHandle> PromptOwners() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_promptOwners;
+    }
+
+    void SetPromptOwner(WindowHandle owner) override { promptOwner = owner; }
+
     std::unique_ptr<IProcess> StartElevated(const std::wstring& program, const std::wstring& arguments,
                                             uint32_t& error) override
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_elevated.emplace_back(program, arguments);
+            m_promptOwners.push_back(promptOwner.load());
         }
         if (!needsRights || elevatedError != 0) {
             error = needsRights ? elevatedError : startError;
             return nullptr;
         }
-        return std::make_unique<Process>(*this);
+        return std::make_unique<Process>(*this, elevatedAccount);
     }
 
 private:
     class Process : public IProcess {
     public:
-        explicit Process(FakeProcessRunner& runner) : m_runner(runner) { ++m_runner.openProcesses; }
+        explicit Process(FakeProcessRunner& runner, Account account = Account::Same)
+            : m_runner(runner), m_account(account)
+        {
+            ++m_runner.openProcesses;
+        }
         ~Process() override { --m_runner.openProcesses; }
 
         WaitResult Wait(uint32_t) override
@@ -96,13 +113,16 @@ private:
             code = m_runner.exitCode;
             return true;
         }
+        Account RunsAs() override { return m_account; }
 
     private:
         FakeProcessRunner& m_runner;
+        Account m_account;
         size_t m_next = 0;
     };
 
     mutable std::mutex m_mutex;
     std::vector<std::wstring> m_commandLines;
     std::vector<std::pair<std::wstring, std::wstring>> m_elevated;
+    std::vector<WindowHandle> m_promptOwners;
 };

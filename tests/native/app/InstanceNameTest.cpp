@@ -12,3 +12,12 @@ TEST(InstanceName, OneNamePerUserAndGameInTheSessionNamespace)
     EXPECT_EQ(InstanceMutexName(L"S-1", L"Games\\Marnholt"), L"Local\\quillmerex-S-1-Games_Marnholt");
     EXPECT_EQ(InstanceMutexName(L"", L""), L"Local\\quillmerex--");
 }
+
+TEST(InstanceName, AnotherLauncherHoldsTheMutexWhenItExistsOrCannotBeOpened)
+{
+    EXPECT_EQ(JudgeInstanceMutex(true, 0), InstanceMutexState::Ours);
+    EXPECT_EQ(JudgeInstanceMutex(true, 183), InstanceMutexState::HeldByAnother);
+    // An elevated launcher's mutex, seen from one without rights.
+    EXPECT_EQ(JudgeInstanceMutex(false, 5), InstanceMutexState::HeldByAnother);
+    EXPECT_EQ(JudgeInstanceMutex(false, 1450), InstanceMutexState::Unknown);
+}

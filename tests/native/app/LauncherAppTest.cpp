@@ -260,6 +260,9 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
     EXPECT_EQ(g_percentLabel->m_text, L"100%");
     EXPECT_EQ(g_progressBar->m_fraction, 1.0);
     EXPECT_EQ(shell.opened, (std::vector<std::wstring>{kStartProgram}));
+    // In its own folder, owned by the launcher's window.
+    EXPECT_EQ(shell.folders, (std::vector<std::wstring>{L"C:\\AppData\\Marnholt"}));
+    EXPECT_EQ(shell.owners, (std::vector<WindowHandle>{kWindow}));
     EXPECT_EQ(windows.destroyed, 1);
     EXPECT_TRUE(app->taskManager.Threads().empty());
 }
@@ -310,6 +313,7 @@ TEST_F(Road, InstalledGameIsFoundThroughAppPaths)
     Click(315, 315);
     PumpUntilDone();
     EXPECT_EQ(shell.opened, (std::vector<std::wstring>{L"D:\\Games\\Marnholt\\game.exe"}));
+    EXPECT_EQ(shell.folders, (std::vector<std::wstring>{L"D:\\Games\\Marnholt"}));
 }
 
 struct StopCase {

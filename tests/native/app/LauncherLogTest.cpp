@@ -96,6 +96,47 @@ TEST_F(LoggedRoad, TellsTheWholeRoad)
     EXPECT_LE(texts.size(), 9u);
 }
 
+// A signed address carries its access token in the query: the log keeps
+// scheme, host and path, also of the redirect's target.
+TEST_F(LoggedRoad, AddressesWithoutTheirQuery)
+{
+    resources.Put(2020, 201,
+                  "[cver]\r\nk_comm_url=https://cdn.example/p/setup.exe?Signature=abc&Expires=9\r\n"
+                  "[pack]\r\nk_name=Orvantis\r\nk_installAppName=Marnholt\r\n"
+                  "k_startAppName=game.exe\r\nk_installerKey=Marnholt\r\n");
+    const FakeHttpClient::Response body = http.responses[0];
+    http.responses = {FakeHttpClient::Response::Redirect(302, L"https://edge.example/s.exe?token=xyz#t"), body};
+    RunRoad();
+    const std::vector<std::string> texts = Texts();
+    EXPECT_TRUE(InOrder(texts, {
+        "configuration: url \"https://cdn.example/p/setup.exe\", name \"Orvantis\", install folder \"Marnholt\", "
+        "start program \"game.exe\", registry key \"Marnholt\"",
+        "redirect: \"https://cdn.example/p/setup.exe\" -> HTTP 302 to \"https://edge.example/s.exe\"",
+        "request: \"https://edge.example/s.exe\" direct -> HTTP 200, length 100, no validator",
+    }));
+    for (const std::string& text : texts) {
+        EXPECT_EQ(text.find("Signature"), std::string::npos) << text;
+        EXPECT_EQ(text.find("token"), std::string::npos) << text;
+    }
+}
+
+// An installer that asks for rights: the consent prompt belongs to the
+// launcher's window, and an installer given rights through another account
+// is named as such, since it installs for that account.
+TEST_F(LoggedRoad, InstallerWithRightsOfAnotherAccount)
+{
+    processes.needsRights = true;
+    processes.elevatedAccount = IProcess::Account::Other;
+    RunRoad();
+    EXPECT_EQ(processes.PromptOwners(), (std::vector<WindowHandle>{kWindow}));
+    EXPECT_TRUE(InOrder(Texts(), {
+        "installer: asks for administrator rights (code 740), started again through the shell",
+        "installer: started hidden through the shell with administrator rights: \"C:\\tmp\\yrfoinstall.exe\" -b",
+        "installer: runs under another user account than the player's",
+        "installer: exit code 0",
+    }));
+}
+
 struct FailureCase {
     const char* name;
     std::function<void(LoggedRoad&)> arrange;

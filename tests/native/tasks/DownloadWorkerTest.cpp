@@ -117,6 +117,8 @@ std::vector<Case> Cases()
          L"网络打开会话失败", 0, NothingWritten},
         {"UnknownHostIsNotRetried", [](Fixture& f) { f.http.responses = {Response::OpenFailure(12007)}; }, "error",
          TaskState::Failed, L"连接不可用,错误代码：12007", 1, NothingWritten},
+        {"NoNetworkBeforeAnAnswerIsNotRetried", [](Fixture& f) { f.http.responses = {Response::OpenFailure(12163)}; },
+         "error", TaskState::Failed, L"连接不可用,错误代码：12163", 1, NothingWritten},
         {"CertificateErrorIsNotRetried", [](Fixture& f) { f.http.responses = {Response::OpenFailure(12045)}; },
          "error", TaskState::Failed, L"连接不可用,错误代码：12045", 1, NothingWritten},
         {"NoContentLength",
@@ -322,6 +324,11 @@ TEST_P(DownloadWorker, ReportsAndLeavesFiles)
     EXPECT_EQ(f.task.message, c.message);
     EXPECT_EQ(f.RequestCount(), c.requests);
     ExpectHandlesReleased(f);
+    // Every pause between chunks is a fine one, and however the download
+    // ends, the system's timer is given back.
+    for (int depth : f.clock.FineAtWaitsUs())
+        EXPECT_EQ(depth, 1);
+    EXPECT_EQ(f.clock.finePauses.load(), 0);
     for (const auto& event : f.events.Events()) {
         if (event.operation == "start" || event.operation == "progress") {
             EXPECT_EQ(event.state, TaskState::Downloading) << event.operation;
@@ -451,6 +458,7 @@ const TransientCase kTransientCases[] = {
     {"BadGateway502", [] { return Response::Status(502); }},
     {"Unavailable503", [] { return Response::Status(503); }},
     {"GatewayTimeout504", [] { return Response::Status(504); }},
+    {"RevocationServerUnreachable", [] { return Response::OpenFailure(12057); }},
 };
 
 class TransientFailure : public WorkerTest, public ::testing::WithParamInterface<TransientCase> {};
@@ -470,6 +478,22 @@ TEST_P(TransientFailure, IsTriedAgainAfterAPause)
     EXPECT_EQ(f.files.Content(kFinal), Body(3000));
     NoTempFile(f);
     ExpectHandlesReleased(f);
+}
+
+// Once a server has answered, an unknown name and a lost network are a
+// network that drops: tried again, and the file continues.
+TEST_F(WorkerTest, LostNetworkAfterAnAnswerIsTriedAgain)
+{
+    Fixture f;
+    f.http.responses = {FailingRead(12163)};
+    f.http.responses[0].headers[HttpHeader::ETag] = L"\"v1\"";
+    f.http.Then(Response::OpenFailure(12007));
+    f.http.Then(Response::Partial(1000, 3000, {2000}));
+    f.worker->Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished) << std::string(f.task.message.begin(), f.task.message.end());
+    EXPECT_EQ(f.RequestCount(), 3u);
+    EXPECT_EQ(f.files.Content(kFinal), Body(3000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, TransientFailure, ::testing::ValuesIn(kTransientCases),

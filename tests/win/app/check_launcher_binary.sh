@@ -5,7 +5,10 @@
 # thread library beside it), loads GDI+, WinINet, shell32 and the
 # installer checks (bcrypt, wintrust, crypt32) only on first use
 # (delay-loaded: their names are in the program, not in its import table),
-# and fits its size budget of 400 KB with both picture sets of the skin.
+# fits its size budget of 400 KB with both picture sets of the skin, and
+# its manifest asks for per-monitor DPI awareness in a form every Windows 10
+# knows (1607 knows PerMonitor but not PerMonitorV2, and a dpiAwareness
+# with no value it knows leaves the program DPI-unaware).
 set -eu
 objdump=$1 exe=$2
 headers=$("$objdump" -p "$exe")
@@ -22,6 +25,8 @@ done
 for dll in gdiplus.dll wininet.dll shell32.dll bcrypt.dll wintrust.dll crypt32.dll; do
   LC_ALL=C grep -aq "$dll" "$exe" || fail "$dll is not delay-loaded"
 done
+LC_ALL=C grep -aq ">PerMonitorV2, PerMonitor</dpiAwareness>" "$exe" ||
+  fail "the manifest's dpiAwareness is not \"PerMonitorV2, PerMonitor\""
 size=$(stat -c %s "$exe")
 [ "$size" -le 409600 ] || fail "$size bytes, above the budget of 400 KB"
 echo "launcher.exe: PE32 i386 GUI, system DLLs only, the rest at first use, $size bytes"

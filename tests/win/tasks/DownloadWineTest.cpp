@@ -3,11 +3,16 @@
 // every road, WinINet's cache holds no copy of the file.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
 
+#include <windows.h>
+#include <wininet.h>
+
+#include "platform/win/WinHttpSession.h"
 #include "platform/win/WinTaskPlatform.h"
 #include "tasks/CDownloadFileThread.h"
 #include "tests/fakes/RecordingTaskEventHandler.h"
@@ -123,6 +128,31 @@ TEST_F(DownloadOnWindows, TransfersInChunksAndRenamesTheFile)
     EXPECT_NE(request.find("User-Agent: quillmerexDownloader\r\n"), std::string::npos) << request;
     EXPECT_NE(request.find("Pragma: no-cache\r\n"), std::string::npos) << request;
     EXPECT_EQ(request.find("Range:"), std::string::npos) << request;
+}
+
+// WinINet's own timeouts are the stall limit, so that a call the worker
+// abandons ends in WinINet about as soon and frees its connection.
+TEST_F(DownloadOnWindows, WinInetTimeoutsAreTheStallLimit)
+{
+    ASSERT_TRUE(server.Start(LoopbackServer::Ok("x")));
+    uint32_t error = 0;
+    std::unique_ptr<IHttpSession> session = http.OpenSession(L"quillmerexDownloader", error);
+    ASSERT_TRUE(session) << error;
+    std::atomic<bool> keepGoing{true};
+    ASSERT_TRUE(session->OpenUrl(server.Url(), L"", error, keepGoing, 7000)) << error;
+    auto* root = static_cast<HINTERNET>(static_cast<WinHttpSession*>(session.get())->Handle());
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        DWORD value = 0;
+        DWORD size = sizeof(value);
+        if (!InternetQueryOptionW(root, option, &value, &size)) {
+            // Wine keeps the send and receive timeouts only on request
+            // handles (12018, wrong handle type); Windows on the root too.
+            EXPECT_NE(option, static_cast<DWORD>(INTERNET_OPTION_CONNECT_TIMEOUT));
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INTERNET_INCORRECT_HANDLE_TYPE)) << option;
+            continue;
+        }
+        EXPECT_EQ(value, 7000u) << option;
+    }
 }
 
 struct ReplyCase {

@@ -76,13 +76,20 @@ TEST_F(InstallOnWindows, ExitCodeOneFailsAndDeletesTheInstaller)
 }
 
 // Wine has no consent prompt: the shell's "runas" start runs the program
-// at once, which shows the start itself, the command line and the exit code.
+// at once, which shows the start itself (with a window as the prompt's
+// owner), the command line, the exit code and the account it runs under.
 TEST_F(InstallOnWindows, StartThroughTheShellForRightsRunsTheProgramWithItsArguments)
 {
     PlaceInstaller();
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    processes.SetPromptOwner(owner);
     uint32_t error = 0;
     std::unique_ptr<IProcess> process = processes.StartElevated(L"\"" + installer + L"\"", L"-b 3", error);
+    processes.SetPromptOwner(nullptr);
+    DestroyWindow(owner);
     ASSERT_TRUE(process) << error;
+    EXPECT_EQ(process->RunsAs(), IProcess::Account::Same);
     ASSERT_EQ(process->Wait(30000), IProcess::WaitResult::Ended);
     uint32_t code = 0;
     ASSERT_TRUE(process->GetExitCode(code));
