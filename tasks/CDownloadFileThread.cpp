@@ -48,7 +48,8 @@ bool IsSuccessStatus(uint32_t status)
 
 CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
                                          IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
-    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock()), random(&SystemRandom())
+    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock()),
+      random(&SystemRandom())
 {
 }
 
@@ -137,7 +138,8 @@ bool CDownloadFileThread::Run()
                 return false;
             }
             ++retry;
-            const uint32_t pauseMs = download::SpreadPause(timings, retry, end.hasRetryAfter, end.retryAfterMs, random->Next());
+            const uint32_t pauseMs =
+                download::SpreadPause(timings, retry, end.hasRetryAfter, end.retryAfterMs, random->Next());
             log->Write(L"retry: " + DecimalText(retry) + L"/" + DecimalText(download::kMaxRetries) + L" in " +
                        DecimalText(pauseMs) + L" ms after " + end.message);
             if (!PauseBeforeRetry(retry, pauseMs)) {
