@@ -24,10 +24,12 @@ public:
     }
 };
 
+// One for the process, made before main (no guarded local static).
+WinRandom g_random;
+
 }  // namespace
 
 IRandom& SystemRandom()
 {
-    static WinRandom random;
-    return random;
+    return g_random;
 }
