@@ -6,10 +6,12 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
 #include "platform/HttpClient.h"
+#include "platform/Random.h"
 #include "platform/WallClock.h"
 #include "tasks/CTaskEventHandler.h"
 #include "platform/DecimalText.h"
 #include "tasks/ManifestCheck.h"
+#include "tasks/RetryPause.h"
 #include "tasks/Task.h"
 
 namespace {
@@ -46,7 +48,8 @@ bool IsSuccessStatus(uint32_t status)
 
 CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
                                          IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
-    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock())
+    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock()),
+      random(&SystemRandom())
 {
 }
 
@@ -135,7 +138,8 @@ bool CDownloadFileThread::Run()
                 return false;
             }
             ++retry;
-            const uint32_t pauseMs = download::PauseBeforeRetry(timings, retry, end.hasRetryAfter, end.retryAfterMs);
+            const uint32_t pauseMs =
+                download::SpreadPause(timings, retry, end.hasRetryAfter, end.retryAfterMs, random->Next());
             log->Write(L"retry: " + DecimalText(retry) + L"/" + DecimalText(download::kMaxRetries) + L" in " +
                        DecimalText(pauseMs) + L" ms after " + end.message);
             if (!PauseBeforeRetry(retry, pauseMs)) {
@@ -603,7 +607,7 @@ bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
         }
         if (end.kind == AttemptEnd::Transient && retry < download::kMaxRetries) {
             ++retry;
-            const uint32_t pauseMs = download::PauseBeforeRetry(timings, retry, false, 0);
+            const uint32_t pauseMs = download::SpreadPause(timings, retry, false, 0, random->Next());
             log->Write(L"retry: " + DecimalText(retry) + L"/" + DecimalText(download::kMaxRetries) + L" in " +
                        DecimalText(pauseMs) + L" ms after " + end.message + L" (manifest)");
             if (!PauseBeforeRetry(retry, pauseMs)) {

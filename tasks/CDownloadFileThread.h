@@ -19,6 +19,7 @@ class IFileTrust;
 class IHttpSession;
 class IHttpRequest;
 class IOutputFile;
+class IRandom;
 class IRegistry;
 class ISignatureVerifier;
 
@@ -53,6 +54,9 @@ public:
     // Before Start: the clock for pauses and deadlines (the system's by
     // default; not owned) and the durations to wait by.
     void SetClock(IClock* clock) { this->clock = clock; }
+    // Before Start: the random source that spreads the pauses before
+    // retries (the system's by default; not owned).
+    void SetRandom(IRandom* random) { this->random = random; }
     void SetTimings(const download::Timings& timings) { this->timings = timings; }
     // Before Start: where the manifest's serial and the last good address
     // are kept (may be null) and the manifest's signature is checked.
@@ -132,6 +136,7 @@ private:
     IFileTrust* trust;             // not owned
     ILog* log;                     // not owned
     IClock* clock;                 // not owned
+    IRandom* random;               // not owned
     download::Timings timings;
     std::unique_ptr<IHttpSession> internetHandle;
     std::unique_ptr<IHttpRequest> urlHandle;

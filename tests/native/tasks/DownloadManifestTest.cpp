@@ -12,6 +12,7 @@
 #include "tasks/ChannelMemory.h"
 #include "tasks/CDownloadFileThread.h"
 #include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeRandom.h"
 #include "tests/fakes/FakeConfigPlatform.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeFileTrust.h"
@@ -91,6 +92,7 @@ using Worker = SteerableWorker<CDownloadFileThread>;
 
 struct Fixture {
     FakeClock clock;
+    FakeRandom random;
     FakeHttpClient http;
     FakeFileSystem files;
     FakeFileTrust trust;
@@ -118,6 +120,7 @@ struct Fixture {
     {
         Worker worker(&task, &events, &http, &files, &trust, &log);
         worker.SetClock(&clock);
+        worker.SetRandom(&random);
         worker.SetChannel(&registry, &verifier);
         worker.Run();
     }

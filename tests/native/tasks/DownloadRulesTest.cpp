@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tasks/DownloadRules.h"
+#include "tasks/RetryPause.h"
 
 namespace {
 
@@ -65,6 +66,40 @@ TEST(DownloadRules, RetryAfterInSecondsIsHonouredUpToAMinute)
     EXPECT_EQ(PauseBeforeRetry(timings, 1, false, 0), 2000u);
     EXPECT_EQ(PauseBeforeRetry(timings, 5, false, 0), 30000u);
     EXPECT_EQ(PauseBeforeRetry(timings, 3, true, 1000), 1000u);
+}
+
+// A drawn pause lies between half and the whole of the scheduled one, both
+// ends reachable; a Retry-After is never shortened and gets at most a tenth.
+TEST(DownloadRules, SpreadPauseStaysWithinItsBounds)
+{
+    Timings timings;
+    struct Case {
+        uint32_t k;
+        bool hasRetryAfter;
+        uint32_t retryAfterMs;
+        uint32_t lowest, highest;
+    } cases[] = {
+        {1, false, 0, 1000, 2000},   {2, false, 0, 2000, 4000},     {3, false, 0, 4000, 8000},
+        {4, false, 0, 8000, 16000},  {5, false, 0, 15000, 30000},   {2, true, 5000, 5000, 5500},
+        {1, true, 0, 0, 0},          {1, true, 999999, 60000, 66000},
+    };
+    for (const Case& c : cases) {
+        const auto pause = [&](uint32_t random) {
+            return SpreadPause(timings, c.k, c.hasRetryAfter, c.retryAfterMs, random);
+        };
+        EXPECT_EQ(pause(0), c.lowest) << c.k << " " << c.retryAfterMs;
+        EXPECT_EQ(pause(0xFFFFFFFFu), c.highest) << c.k << " " << c.retryAfterMs;
+        const uint32_t middle = pause(0x80000000u);
+        EXPECT_GE(middle, c.lowest);
+        EXPECT_LE(middle, c.highest);
+    }
+    // An odd pause: its half rounded up, so the pause never drops below it.
+    timings.pausesMs[0] = 3;
+    EXPECT_EQ(SpreadPause(timings, 1, false, 0, 0), 2u);
+    EXPECT_EQ(SpreadPause(timings, 1, false, 0, 0xFFFFFFFFu), 3u);
+    // Uniform: a quarter of the way up the numbers is a quarter of the way
+    // up the pauses.
+    EXPECT_EQ(SpreadPause(Timings(), 2, false, 0, 0x40000000u), 2500u);
 }
 
 TEST(DownloadRules, LocationIsResolvedAgainstTheAddressThatAnswered)

@@ -12,6 +12,7 @@
 #include "platform/native/NativeThreads.h"
 #include "tasks/CDownloadFileThread.h"
 #include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeRandom.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeFileTrust.h"
 #include "tests/fakes/FakeHttpClient.h"
@@ -43,6 +44,7 @@ using Worker = SteerableWorker<CDownloadFileThread>;
 
 struct Fixture {
     FakeClock clock;
+    FakeRandom random;
     FakeHttpClient http;
     FakeFileSystem files;
     FakeFileTrust trust;
@@ -60,6 +62,7 @@ struct Fixture {
         http.clock = &clock;
         worker = std::make_unique<Worker>(&task, &events, &http, &files, &trust);
         worker->SetClock(&clock);
+        worker->SetRandom(&random);
     }
 
     size_t RequestCount() const { return http.Requests().size(); }
@@ -563,6 +566,8 @@ TEST_P(RetryAfter, SetsThePause)
 {
     const RetryAfterCase& c = GetParam();
     Fixture f;
+    // The lowest draw: a Retry-After exactly, half of the scheduled pause.
+    f.random.values = {0};
     Response busy = Response::Status(c.status);
     if (c.retryAfter != nullptr)
         busy.With(HttpHeader::RetryAfter, c.retryAfter);
@@ -583,8 +588,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RetryAfter,
     ::testing::Values(RetryAfterCase{"OneSecond503", 503, L"1", 1}, RetryAfterCase{"FiveSeconds429", 429, L"5", 5},
                       RetryAfterCase{"CutToAMinute", 503, L"3600", 60},
-                      RetryAfterCase{"DateFallsBackToTheSchedule", 503, L"Fri, 31 Dec 1999 23:59:59 GMT", 2},
-                      RetryAfterCase{"IgnoredOnA500", 500, L"7", 2}, RetryAfterCase{"ZeroMeansAtOnce", 503, L"0", 0}),
+                      RetryAfterCase{"DateFallsBackToTheSchedule", 503, L"Fri, 31 Dec 1999 23:59:59 GMT", 1},
+                      RetryAfterCase{"IgnoredOnA500", 500, L"7", 1}, RetryAfterCase{"ZeroMeansAtOnce", 503, L"0", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WorkerTest, CountdownKeepsTheBarAndEndsWithTheDownloadShownAgain)
@@ -945,12 +950,47 @@ private:
     std::vector<std::wstring> m_lines;
 };
 
+// The pauses are drawn from the random source, each between half and the
+// whole of the scheduled one; the countdown and the log show the pause
+// actually taken.
+TEST_F(WorkerTest, PausesAreDrawnAndTheCountdownShowsThePauseTaken)
+{
+    Fixture f;
+    RecordingLog log;
+    Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
+    worker.SetClock(&f.clock);
+    // Lowest, middle, highest; then a Retry-After of 3 s with a tenth added.
+    FakeRandom random;
+    random.values = {0, 0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFFu};
+    worker.SetRandom(&random);
+    Response busy = Response::Status(503);
+    busy.With(HttpHeader::RetryAfter, L"3");
+    f.http.responses = {Response::OpenFailure(12029), Response::OpenFailure(12029), Response::OpenFailure(12029),
+                        busy};
+    f.http.Then(Response::Ok(10, {10}));
+    worker.Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Finished);
+    // 1 s, 3 s (half of 4 s and half of its other half), 8 s, 3.3 s.
+    EXPECT_EQ(f.events.Countdown(),
+              (std::vector<std::string>{"1:1", "2:3", "2:2", "2:1", "3:8", "3:7", "3:6", "3:5", "3:4", "3:3", "3:2",
+                                        "3:1", "4:4", "4:3", "4:2", "4:1"}));
+    std::vector<std::wstring> retries;
+    for (const std::wstring& line : log.Lines()) {
+        if (line.compare(0, 7, L"retry: ") == 0)
+            retries.push_back(line.substr(0, line.find(L" ms") + 3));
+    }
+    EXPECT_EQ(retries, (std::vector<std::wstring>{L"retry: 1/5 in 1000 ms", L"retry: 2/5 in 3000 ms",
+                                                   L"retry: 3/5 in 8000 ms", L"retry: 4/5 in 3300 ms"}));
+}
+
 TEST_F(WorkerTest, LogsEveryAnswerEveryRetryAndTheDigest)
 {
     Fixture f;
     RecordingLog log;
     Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
     worker.SetClock(&f.clock);
+    worker.SetRandom(&f.random);
     f.task.pins.sha256 = kPin;
     f.trust.digests = {kPin};
     f.http.responses = {Response::Redirect(302, L"/mirror/setup.exe"), Response::Status(503),

@@ -1,0 +1,23 @@
+#pragma once
+// A random source that gives the numbers a test sets, in turn (the last
+// one again once they are used up); by default the largest, so that each
+// pause is the whole scheduled one.
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "platform/Random.h"
+
+class FakeRandom : public IRandom {
+public:
+    std::vector<uint32_t> values{0xFFFFFFFFu};
+
+    uint32_t Next() override
+    {
+        const size_t i = m_next.fetch_add(1);
+        return values.empty() ? 0xFFFFFFFFu : values[i < values.size() ? i : values.size() - 1];
+    }
+
+private:
+    std::atomic<size_t> m_next{0};
+};
