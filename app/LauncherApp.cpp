@@ -127,6 +127,13 @@ void LauncherApp::SetDpi(int32_t newDpi)
 void LauncherApp::Release()
 {
     taskManager.StopAll();
+    // A worker stopped here (the window closed mid-download) ends its task
+    // without a message the window could still handle: its outcome is
+    // logged here, as every other ending is when its event comes.
+    for (const auto& task : taskManager.DownloadTasks())
+        LogOutcomeOnce(*task);
+    for (const auto& task : taskManager.InstallTasks())
+        LogOutcomeOnce(*task);
     pressed = released = hovered = nullptr;
     ClearScreenGlobals();
     rootPane.reset();
@@ -258,9 +265,22 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
     }
 }
 
+void LauncherApp::LogOutcomeOnce(const Task& task)
+{
+    const TaskState state = task.state.load();
+    if (state != TaskState::Finished && state != TaskState::Failed)
+        return;
+    for (const Task* logged : m_loggedOutcomes) {
+        if (logged == &task)
+            return;
+    }
+    LogOutcome(task, state);
+}
+
 // A task's final text, once per task, with what a download had moved.
 void LauncherApp::LogOutcome(const Task& task, TaskState state)
 {
+    m_loggedOutcomes.push_back(&task);
     std::wstring text = L"status: " + ScreenUpdateFor(task, state).status;
     if (task.type == TaskType::Download) {
         const auto& download = static_cast<const DownTask&>(task);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/AppTaskEventPoster.h"
 #include "app/TaskbarProgress.h"
@@ -110,6 +111,8 @@ public:
 
 private:
     void LogOutcome(const Task& task, TaskState state);
+    // The outcome of a task that has ended, unless it was logged already.
+    void LogOutcomeOnce(const Task& task);
     // Sets the status line as SetStatus does, and logs it.
     void ShowStatus(const std::wstring& text);
     // The taskbar button's part of a task event.
@@ -124,6 +127,8 @@ private:
     // until the manager has stopped them, so the poster must outlive it.
     Platform m_platform;
     AppTaskEventPoster m_poster;
+    // Tasks whose outcome the log has (records of the task manager).
+    std::vector<const Task*> m_loggedOutcomes;
 
 public:
     CTaskManger taskManager;

@@ -21,8 +21,8 @@ ScreenUpdate Status(const std::wstring& text)
 // ratio: the bar stays empty and the percentage reads 0%.
 ScreenUpdate DownloadProgress(const DownTask& task)
 {
-    const uint32_t done = task.downloadedSize.load();
-    const uint32_t total = task.totalSize.load();
+    const uint64_t done = task.downloadedSize.load();
+    const uint64_t total = task.totalSize.load();
     const double ratio = total == 0 ? 0.0 : static_cast<double>(done) / static_cast<double>(total);
     const double percent = ratio * 100.0;
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/OutputFile.h"
 
@@ -26,6 +27,10 @@ public:
     // The path's attributes (GetFileAttributesW); false when it cannot be
     // read (no such file, bad path).
     virtual bool GetAttributes(const std::wstring& path, uint32_t& attributes) = 0;
+
+    // The file's first bytes, at most maxBytes of them (fewer when it is
+    // shorter); false when it cannot be opened for reading or read.
+    virtual bool ReadStart(const std::wstring& path, uint32_t maxBytes, std::vector<uint8_t>& bytes) = 0;
 
     // Creates the file or empties an existing one, for writing, not shared.
     // Null and the platform's code on failure.

@@ -1,10 +1,12 @@
 #pragma once
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Response headers the download worker reads as text.
-enum class HttpHeader { Location, ETag, LastModified, ContentRange, RetryAfter, Date };
+enum class HttpHeader { Location, ETag, LastModified, ContentRange, RetryAfter, Date, ContentLength };
 
 // One opened address (a WinINet URL handle on Windows): the response's
 // headers and its body. Destroying it closes the request.
@@ -12,9 +14,11 @@ class IHttpRequest {
 public:
     virtual ~IHttpRequest() = default;
 
-    // The Content-Length header as a 32-bit number. False and the
-    // platform's code (12150 when the header is missing) otherwise.
-    virtual bool QueryContentLength(uint32_t& length, uint32_t& error) = 0;
+    // Every value of a header that may come more than once (Content-Length),
+    // as text, in the order the response gave them. False when the
+    // response has none, more than kMaxHeaderValues, or one that cannot
+    // be read whole.
+    virtual bool QueryHeaderValues(HttpHeader header, std::vector<std::wstring>& values) = 0;
 
     // The HTTP status code as a number; false and the platform's code.
     virtual bool QueryStatusCode(uint32_t& status, uint32_t& error) = 0;
@@ -30,6 +34,9 @@ public:
     virtual bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error,
                       const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) = 0;
 };
+
+// More values of one header than any sound answer carries.
+constexpr size_t kMaxHeaderValues = 64;
 
 // ERROR_INTERNET_TIMEOUT: nothing arrived within the stall limit.
 constexpr uint32_t kHttpErrorTimeout = 12002;

@@ -191,11 +191,12 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
 
     // What the answer says of itself, read once for the log, the file and
     // a later resume.
-    uint32_t length = 0;
-    uint32_t lengthError = 0;
-    const bool hasLength = urlHandle->QueryContentLength(length, lengthError);
+    std::vector<std::wstring> lengthValues;
+    urlHandle->QueryHeaderValues(HttpHeader::ContentLength, lengthValues);
+    uint64_t length = 0;
+    const download::LengthReading reading = download::ReadContentLength(lengthValues, length);
     const std::wstring answerValidator = AnswerValidator();
-    LogResponse(appending, status, hasLength, length, answerValidator);
+    LogResponse(appending, status, reading, length, lengthValues, answerValidator);
     if (!IsSuccessStatus(status)) {
         AttemptEnd failed;
         failed.kind = download::IsTransientStatus(status) ? AttemptEnd::Transient : AttemptEnd::Final;
@@ -206,9 +207,20 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
         return failed;
     }
 
-    if (!hasLength) {
+    // Only a 200 is the whole file, and a 206 only the rest that was asked
+    // for: a part sent unasked, or an answer with lengths that differ,
+    // would be taken for the whole file and run cut off. Such an answer is
+    // invalid, as one without a status line is.
+    if ((status != 200 && !(status == 206 && appending)) || reading == download::LengthReading::Conflicting) {
         AttemptEnd failed;
-        failed.message = WithCode(kConnectionError, lengthError);
+        failed.kind = AttemptEnd::Transient;
+        failed.message = WithCode(kAddressUnavailable, download::kErrorInvalidResponse);
+        return failed;
+    }
+
+    if (reading != download::LengthReading::Valid) {
+        AttemptEnd failed;
+        failed.message = WithCode(kConnectionError, kHttpErrorHeaderNotFound);
         return failed;
     }
     // Another length than the pinned size is another file: not from here.
@@ -220,7 +232,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
 
     if (appending) {
         // Progress goes on from the bytes already on disk.
-        task->downloadedSize.store(static_cast<uint32_t>(written));
+        task->downloadedSize.store(written);
         task->state.store(TaskState::Downloading);
         handler->OnTaskProgress(task, this);
     } else {
@@ -267,7 +279,15 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
             end.message = WithCode(kConnectionError, status);
             return end;
         }
+        // A control character would go out in the next request line, where
+        // a carriage return could start a header of its own.
         const std::wstring next = download::ResolveLocation(url, location);
+        if (download::HasControlCharacter(location) || download::HasControlCharacter(next)) {
+            log->Write(L"redirect: \"" + url + L"\" -> HTTP " + DecimalText(status) + L" to \"" +
+                       download::WithControlsEscaped(location) + L"\" refused: control characters");
+            end.message = WithCode(kAddressUnavailable, download::kErrorRedirectFailed);
+            return end;
+        }
         if (redirects == download::kMaxRedirects || next.empty()) {
             end.message = WithCode(kAddressUnavailable, download::kErrorRedirectFailed);
             return end;
@@ -284,7 +304,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
     }
 }
 
-CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint32_t length, const std::wstring& answerValidator)
+CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint64_t length, const std::wstring& answerValidator)
 {
     AttemptEnd end;
     validator = answerValidator;
@@ -370,7 +390,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
         if (n == 0)
             break;
         written += n;
-        task->downloadedSize.store(static_cast<uint32_t>(written));
+        task->downloadedSize.store(written);
         handler->OnTaskProgress(task, this);
 
         uint32_t count = 0;
@@ -498,14 +518,28 @@ std::wstring CDownloadFileThread::AnswerValidator() const
     return download::RangeValidator(etag, lastModified);
 }
 
-void CDownloadFileThread::LogResponse(bool resumed, uint32_t status, bool hasLength, uint32_t length,
+void CDownloadFileThread::LogResponse(bool resumed, uint32_t status, download::LengthReading reading, uint64_t length,
+                                      const std::vector<std::wstring>& lengthValues,
                                       const std::wstring& answerValidator)
 {
     std::wstring line = L"request: \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route();
     if (resumed)
         line += L", resumed from byte " + DecimalText(written);
     line += L" -> HTTP " + DecimalText(status);
-    line += hasLength ? L", length " + DecimalText(length) : std::wstring(L", no length");
+    switch (reading) {
+    case download::LengthReading::Valid:
+        line += L", length " + DecimalText(length);
+        break;
+    case download::LengthReading::Missing:
+        line += L", no length";
+        break;
+    case download::LengthReading::NotANumber:
+    case download::LengthReading::Conflicting:
+        line += reading == download::LengthReading::NotANumber ? L", length not a number:" : L", lengths differ:";
+        for (size_t i = 0; i < lengthValues.size(); ++i)
+            line += (i == 0 ? L" \"" : L", \"") + download::WithControlsEscaped(lengthValues[i]) + L"\"";
+        break;
+    }
     line += answerValidator.empty() ? std::wstring(L", no validator") : L", validator " + answerValidator;
     log->Write(line);
 }

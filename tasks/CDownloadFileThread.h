@@ -87,7 +87,7 @@ private:
     AttemptEnd Open(const std::wstring& address, const std::wstring& headers, uint32_t& status);
     // Takes a response that starts the file from byte 0: the first one, or
     // one that replaces a partial file.
-    AttemptEnd StartFile(uint32_t length, const std::wstring& answerValidator);
+    AttemptEnd StartFile(uint64_t length, const std::wstring& answerValidator);
     AttemptEnd Transfer(uint8_t* buffer);
     AttemptEnd Stopped() const;
     // Waits until kChunkSpacingMs after previousStartUs (the clock's
@@ -108,9 +108,10 @@ private:
     // Whether the file's digest is the pinned one (true when none is).
     bool MatchesPin(const std::wstring& path);
     // One log line for the answer to a request: address after redirects,
-    // route, resume offset, status, length and validator.
-    void LogResponse(bool resumed, uint32_t status, bool hasLength, uint32_t length,
-                     const std::wstring& answerValidator);
+    // route, resume offset, status, length (the header's text when it is
+    // no single number) and validator.
+    void LogResponse(bool resumed, uint32_t status, download::LengthReading reading, uint64_t length,
+                     const std::vector<std::wstring>& lengthValues, const std::wstring& answerValidator);
     // The validator a resume of this answer would carry (ETag or
     // Last-Modified), empty when it has none that can serve.
     std::wstring AnswerValidator() const;
@@ -148,7 +149,7 @@ private:
     // The file under way: the length its first answer announced, that
     // answer's validator for ranged requests, and the bytes on disk.
     bool started = false;
-    uint32_t announcedLength = 0;
+    uint64_t announcedLength = 0;
     std::wstring validator;
     uint64_t written = 0;
     bool mismatchSeen = false;

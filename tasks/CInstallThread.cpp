@@ -1,6 +1,7 @@
 #include "tasks/CInstallThread.h"
 
 #include <memory>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
@@ -19,6 +20,19 @@ const wchar_t kBadSignature[] = L"安装包签名无效,错误代码：";
 
 // ERROR_FILENAME_EXCED_RANGE: the command line does not fit.
 constexpr uint32_t kErrorCommandLineTooLong = 206;
+
+// How much of a file that would not start the log shows.
+constexpr uint32_t kShownBytes = 64;
+
+// Bytes as the log shows them: printable ASCII as it is, every other byte
+// as a dot ("MZ..." for a program, "<!DOCTYPE html>.<html>" for a page).
+std::wstring Printable(const std::vector<uint8_t>& bytes)
+{
+    std::wstring text;
+    for (uint8_t byte : bytes)
+        text += (byte >= 0x20 && byte < 0x7F) ? static_cast<wchar_t>(byte) : L'.';
+    return text;
+}
 
 }  // namespace
 
@@ -83,6 +97,19 @@ std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(std::wstring& failure)
     return file;
 }
 
+// A file that would not start is no use to keep (the next click downloads
+// it again); the log keeps what support needs to tell what it was.
+void CInstallThread::DeleteUnstarted()
+{
+    FoundFile found;
+    std::vector<uint8_t> start;
+    if (files->Find(task->installerPath, found) && files->ReadStart(task->installerPath, kShownBytes, start)) {
+        log->Write(L"installer: " + DecimalText(found.size) + L" bytes, starting \"" + Printable(start) +
+                   L"\"; deleted");
+    }
+    files->Delete(task->installerPath);
+}
+
 bool CInstallThread::Run()
 {
     // What the configuration pins is checked on the file held open until
@@ -100,7 +127,7 @@ bool CInstallThread::Run()
     }
 
     // A cut-off command line would start something else: refuse it, and
-    // leave the installer where it is, as for any other start failure.
+    // delete the installer, as after any other start failure.
     const std::wstring commandLine = CommandLine(task->installerPath, task->arguments);
     uint32_t error = kErrorCommandLineTooLong;
     std::unique_ptr<IProcess> process;
@@ -121,6 +148,7 @@ bool CInstallThread::Run()
     held.reset();
     if (!process) {
         log->Write(L"installer: not started, code " + DecimalText(error));
+        DeleteUnstarted();
         Report(TaskState::Failed, kCannotStart + DecimalText(static_cast<int32_t>(error)));
         return false;
     }

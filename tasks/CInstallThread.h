@@ -15,7 +15,8 @@ class IHeldFile;
 class IProcessRunner;
 
 // Runs one installer hidden, waits for it, judges it by its exit code (0
-// is success) and deletes the installer file afterwards. Reports
+// is success) and deletes the installer file afterwards, or at once when
+// it cannot be started. Reports
 // OnTaskStart once the process runs, then OnTaskFinish or OnTaskError.
 class CInstallThread : public CThread {
 public:
@@ -39,6 +40,9 @@ public:
 
 private:
     void Report(TaskState state, const std::wstring& text);
+    // Logs the size and first bytes of an installer that could not be
+    // started, then deletes it.
+    void DeleteUnstarted();
     // Holds the installer open and checks what the task pins. Null, with
     // the failure text, when a check fails.
     std::unique_ptr<IHeldFile> HoldChecked(std::wstring& failure);

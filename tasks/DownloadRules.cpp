@@ -198,6 +198,69 @@ uint32_t PauseBeforeRetry(const Timings& timings, uint32_t k, bool hasRetryAfter
     return timings.pausesMs[index];
 }
 
+LengthReading ReadContentLength(const std::vector<std::wstring>& values, uint64_t& length)
+{
+    bool found = false;
+    bool differ = false;
+    uint64_t first = 0;
+    for (const std::wstring& value : values) {
+        size_t start = 0;
+        for (;;) {
+            const size_t comma = value.find(L',', start);
+            const std::wstring item =
+                value.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+            const size_t begin = item.find_first_not_of(L" \t");
+            const size_t end = item.find_last_not_of(L" \t");
+            if (begin == std::wstring::npos)
+                return LengthReading::NotANumber;
+            const std::wstring digits = item.substr(begin, end - begin + 1);
+            size_t pos = 0;
+            uint64_t number = 0;
+            if (!ReadNumber(digits, pos, number) || pos != digits.size() || number > kMaxContentLength)
+                return LengthReading::NotANumber;
+            if (found && number != first)
+                differ = true;
+            if (!found)
+                first = number;
+            found = true;
+            if (comma == std::wstring::npos)
+                break;
+            start = comma + 1;
+        }
+    }
+    if (!found)
+        return LengthReading::Missing;
+    if (differ)
+        return LengthReading::Conflicting;
+    length = first;
+    return LengthReading::Valid;
+}
+
+bool HasControlCharacter(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        if (c < 0x20 || c == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+std::wstring WithControlsEscaped(const std::wstring& text)
+{
+    const wchar_t hex[] = L"0123456789ABCDEF";
+    std::wstring shown;
+    for (wchar_t c : text) {
+        if (c < 0x20 || c == 0x7F) {
+            shown += L"\\x";
+            shown += hex[(c >> 4) & 0xF];
+            shown += hex[c & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location)
 {
     UrlParts from;
@@ -279,13 +342,7 @@ std::wstring RangeValidator(const std::wstring& etag, const std::wstring& lastMo
 {
     // The value goes back into a request header: one with a control
     // character could smuggle in a header of its own, and is not used.
-    auto usable = [](const std::wstring& text) {
-        for (wchar_t c : text) {
-            if (c < 0x20 || c == 0x7F)
-                return false;
-        }
-        return !text.empty();
-    };
+    auto usable = [](const std::wstring& text) { return !text.empty() && !HasControlCharacter(text); };
     const std::wstring tag = Trimmed(etag);
     if (usable(tag) && tag.compare(0, 2, L"W/") != 0)
         return tag;

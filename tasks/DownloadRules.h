@@ -5,6 +5,7 @@
 // Pure functions of their arguments, so that each rule is tested on its own.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace download {
 
@@ -23,6 +24,9 @@ constexpr uint32_t kErrorInvalidResponse = 12152;
 constexpr uint32_t kErrorRedirectFailed = 12156;
 // ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR: a redirect from https to http.
 constexpr uint32_t kErrorHttpsToHttp = 12040;
+
+// The longest length an answer may announce: 2^63 - 1 bytes.
+constexpr uint64_t kMaxContentLength = 0x7FFFFFFFFFFFFFFFull;
 
 // The durations the worker waits by. The defaults are the product's; tests
 // under Wine shorten them where the real length adds nothing.
@@ -61,6 +65,28 @@ bool ParseRetryAfter(const std::wstring& value, uint32_t& milliseconds);
 // The pause before retry k (1..kMaxRetries): the server's Retry-After when
 // it gave one, else the schedule's.
 uint32_t PauseBeforeRetry(const Timings& timings, uint32_t k, bool hasRetryAfter, uint32_t retryAfterMs);
+
+// What an answer's Content-Length headers say.
+enum class LengthReading {
+    Valid,        // one length, however many times it was given
+    Missing,      // no Content-Length at all
+    NotANumber,   // a value that is not digits only, or above kMaxContentLength
+    Conflicting,  // numbers that differ: the answer is invalid
+};
+
+// Reads every Content-Length value of an answer (each may be a comma
+// list): decimal digits only, leading zeros allowed, blanks and tabs around
+// a value ignored, no sign, at most kMaxContentLength. Repeats of one
+// number count once; numbers that differ make the answer invalid. A value
+// that is no number makes the length unknown, whatever the others say.
+LengthReading ReadContentLength(const std::vector<std::wstring>& values, uint64_t& length);
+
+// Whether the text holds a control character (below 0x20, or 0x7F), which
+// an address or a request header must never carry.
+bool HasControlCharacter(const std::wstring& text);
+
+// The text for the log, each control character written as \xNN.
+std::wstring WithControlsEscaped(const std::wstring& text);
 
 // Resolves a Location header against the address that answered with it
 // (relative references as browsers resolve them: absolute, //host/...,

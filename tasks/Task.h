@@ -58,8 +58,9 @@ struct DownTask : Task {
     std::wstring tempName;
     std::wstring fileName;
     std::wstring directory;
-    std::atomic<uint32_t> totalSize{0};
-    std::atomic<uint32_t> downloadedSize{0};
+    // Byte counts: an installer may be larger than 4 GiB.
+    std::atomic<uint64_t> totalSize{0};
+    std::atomic<uint64_t> downloadedSize{0};
     // While Retrying: the whole seconds left before the next attempt, and
     // that attempt's number among the retries (1 for the first).
     std::atomic<uint32_t> retrySeconds{0};

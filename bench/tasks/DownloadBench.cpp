@@ -101,9 +101,9 @@ private:
 class LoggedRequest : public IHttpRequest {
 public:
     LoggedRequest(std::unique_ptr<IHttpRequest> inner, ReadLog& log) : m_inner(std::move(inner)), m_log(log) {}
-    bool QueryContentLength(uint32_t& length, uint32_t& error) override
+    bool QueryHeaderValues(HttpHeader header, std::vector<std::wstring>& values) override
     {
-        return m_inner->QueryContentLength(length, error);
+        return m_inner->QueryHeaderValues(header, values);
     }
     bool QueryStatusCode(uint32_t& status, uint32_t& error) override { return m_inner->QueryStatusCode(status, error); }
     bool QueryHeader(HttpHeader header, std::wstring& value) override { return m_inner->QueryHeader(header, value); }

@@ -57,9 +57,9 @@ private:
             : m_real(std::move(real)), m_count(count)
         {
         }
-        bool QueryContentLength(uint32_t& length, uint32_t& error) override
+        bool QueryHeaderValues(HttpHeader header, std::vector<std::wstring>& values) override
         {
-            return m_real->QueryContentLength(length, error);
+            return m_real->QueryHeaderValues(header, values);
         }
         bool QueryStatusCode(uint32_t& status, uint32_t& error) override
         {

@@ -11,6 +11,8 @@ the launcher asked for.
                    look at the screen in the middle of a download)
   --rate BPS       send the body at about BPS bytes per second (demo pacing)
   --not-found      answer 404 for the installer too (a package that is gone)
+  --length N       announce N as the Content-Length instead of the file's size
+                   (with --hold-after, an installer larger than the file)
   --ready FILE     written once the server listens: the port it listens on
                    (--port 0 takes a free one)
 """
@@ -54,7 +56,7 @@ def make_handler(args, log_lock):
                 body = f.read()
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")
-            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Content-Length", str(len(body) if args.length is None else args.length))
             self.send_header("Connection", "close")
             self.end_headers()
             self.send_body(body)
@@ -95,6 +97,7 @@ def main():
     parser.add_argument("--release")
     parser.add_argument("--rate", type=float)
     parser.add_argument("--not-found", action="store_true")
+    parser.add_argument("--length", type=int)
     args = parser.parse_args()
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), make_handler(args, threading.Lock()))

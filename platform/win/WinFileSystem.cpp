@@ -22,6 +22,23 @@ bool WinFileSystem::GetAttributes(const std::wstring& path, uint32_t& attributes
     return true;
 }
 
+bool WinFileSystem::ReadStart(const std::wstring& path, uint32_t maxBytes, std::vector<uint8_t>& bytes)
+{
+    // Shared every way: a look that never stands in another's way.
+    ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    bytes.assign(maxBytes, 0);
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), bytes.data(), maxBytes, &read, nullptr)) {
+        bytes.clear();
+        return false;
+    }
+    bytes.resize(read);
+    return true;
+}
+
 std::unique_ptr<IOutputFile> WinFileSystem::CreateAlways(const std::wstring& path, uint32_t& error)
 {
     // Reading and writing only: asking for more (GENERIC_ALL includes the

@@ -63,6 +63,8 @@ DWORD QueryOf(HttpHeader header)
         return HTTP_QUERY_RETRY_AFTER;
     case HttpHeader::Date:
         return HTTP_QUERY_DATE;
+    case HttpHeader::ContentLength:
+        return HTTP_QUERY_CONTENT_LENGTH;
     }
     return HTTP_QUERY_LOCATION;
 }
@@ -85,10 +87,6 @@ bool WinHttpRequest::QueryNumber(uint32_t query, uint32_t& value, uint32_t& erro
     return true;
 }
 
-bool WinHttpRequest::QueryContentLength(uint32_t& length, uint32_t& error)
-{
-    return QueryNumber(HTTP_QUERY_CONTENT_LENGTH, length, error);
-}
 
 bool WinHttpRequest::QueryStatusCode(uint32_t& status, uint32_t& error)
 {
@@ -103,6 +101,35 @@ bool WinHttpRequest::QueryHeader(HttpHeader header, std::wstring& value)
         return false;
     value.assign(text.data(), bytes / sizeof(wchar_t));
     return true;
+}
+
+// Each header of that name in turn: the index names the one asked for and
+// comes back as the next one's, until there is none (12150). The values
+// are text, never HTTP_QUERY_FLAG_NUMBER: that reads only the first header,
+// as a 32-bit number, and takes "-5" for 4294967291.
+bool WinHttpRequest::QueryHeaderValues(HttpHeader header, std::vector<std::wstring>& values)
+{
+    values.clear();
+    std::vector<wchar_t> text(kMaxHeaderChars + 1, L'\0');
+    DWORD index = 0;
+    for (;;) {
+        DWORD bytes = static_cast<DWORD>(kMaxHeaderChars * sizeof(wchar_t));
+        const DWORD asked = index;
+        if (!HttpQueryInfoW(static_cast<HINTERNET>(m_handle.get()), QueryOf(header), text.data(), &bytes, &index)) {
+            // One value too long to read: what it says is not known.
+            if (GetLastError() != ERROR_HTTP_HEADER_NOT_FOUND)
+                values.clear();
+            break;
+        }
+        if (values.size() == kMaxHeaderValues) {
+            values.clear();
+            return false;
+        }
+        values.emplace_back(text.data(), bytes / sizeof(wchar_t));
+        if (index <= asked)
+            break;
+    }
+    return !values.empty();
 }
 
 bool WinHttpRequest::Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error,

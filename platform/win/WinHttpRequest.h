@@ -1,5 +1,7 @@
 #pragma once
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/HttpRequest.h"
 #include "platform/win/AbandonableCaller.h"
@@ -14,9 +16,9 @@ public:
     {
     }
 
-    bool QueryContentLength(uint32_t& length, uint32_t& error) override;
     bool QueryStatusCode(uint32_t& status, uint32_t& error) override;
     bool QueryHeader(HttpHeader header, std::wstring& value) override;
+    bool QueryHeaderValues(HttpHeader header, std::vector<std::wstring>& values) override;
     bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error, const std::atomic<bool>& keepGoing,
               uint32_t stallLimitMs) override;
 

@@ -19,6 +19,7 @@ class WinFileSystem : public IFileSystem {
 public:
     bool Find(const std::wstring& path, FoundFile& found) override;
     bool GetAttributes(const std::wstring& path, uint32_t& attributes) override;
+    bool ReadStart(const std::wstring& path, uint32_t maxBytes, std::vector<uint8_t>& bytes) override;
     std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) override;
     bool Delete(const std::wstring& path) override;
     bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) override;

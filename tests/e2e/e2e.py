@@ -143,10 +143,10 @@ class Session:
         return process
 
     # --- the package server ---------------------------------------------
-    def server(self, *extra):
+    def server(self, *extra, installer=None):
         ready = os.path.join(self.work, "server.ready")
         self.server_log = os.path.join(self.work, "requests.log")
-        installer = os.path.join(self.build, "demo", "pomvel_mini.exe")
+        installer = installer or os.path.join(self.build, "demo", "pomvel_mini.exe")
         process = subprocess.Popen(
             [sys.executable, os.path.join(ROOT, "demo", "server", "package_server.py"),
              "--port", str(self.port), "--file", installer, "--log", self.server_log, "--ready", ready,
@@ -953,7 +953,79 @@ def case_dpi_change(s):
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
 
 
+def status_text(s):
+    """The status line's text, as a screen reader reads it."""
+    children = s.accessible_children()
+    return children[-1][1] if children and children[-1][0] == "statictext" else ""
+
+
+def case_length_above_4gib(s):
+    # The server announces an installer of 5 GiB, sends the start of it and
+    # holds the rest back: the status line counts past 32 bits' worth of
+    # total. Closing the window then ends the download, leaves nothing in
+    # TMP, and the log says so before the exit.
+    _, temp = clean_install_state(s)
+    total = 5 * 1024 ** 3
+    s.server("--length", str(total), "--hold-after", "150000", "--release", os.path.join(s.work, "never"))
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    shown = re.compile(rf"正在下载\((\d+)/{total}\)")
+
+    def counting():
+        match = shown.fullmatch(status_text(s))
+        return match if match and int(match.group(1)) > 0 else None
+    done = int(wait_for("the count of 5 GiB", counting).group(1))
+    check(done <= 150000, f"more shown than sent: {done}")
+    s.screenshot("counting")
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    check(not leftovers, f"left in TMP: {leftovers}")
+    check_log(temp, [
+        r"status: 开始下载\.\.\. \(install button clicked\)",
+        rf'request: "{s.url}" direct -> HTTP 200, length {total}, (no validator|validator .*)',
+        rf"status: 强制退出 \(download failed after \d+ of {total} bytes\)",
+        r"exit: code 0",
+    ])
+
+
+def case_page_as_installer(s):
+    # The server hands out a web page under the installer's name: it is
+    # downloaded whole, the system will not start it (193), and nothing of
+    # it is left in TMP; the log shows how it began.
+    _, temp = clean_install_state(s)
+    page = os.path.join(s.work, "moved.html")
+    with open(page, "wb") as f:
+        f.write(b"<!DOCTYPE html>\r\n<html><head><title>Moved</title></head>"
+                b"<body>The package has moved.</body></html>\r\n")
+    s.server(installer=page)
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    failure = "调用安装程序失败,错误码：193"
+    wait_for("the failure text", lambda: status_text(s) == failure)
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    check(not leftovers, f"left in TMP: {leftovers}")
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    size = os.path.getsize(page)
+    check_log(temp, [
+        rf"status: 下载完毕 \(download: {size} of {size} bytes\)",
+        r"installer: not started, code 193",
+        rf'installer: {size} bytes, starting "<!DOCTYPE html>\.\.<html><head><title>Moved</title></head>'
+        r'<body>Th"; deleted',
+        rf"status: {failure} \(install failed\)",
+        r"exit: code 0",
+    ])
+    check(len(s.requests()) == 1, f"expected one request, got {s.requests()}")
+
+
 CASES = {
+    "length_above_4gib": case_length_above_4gib,
+    "page_as_installer": case_page_as_installer,
     "dpi_change": case_dpi_change,
     "accessible": case_accessible,
     "one_instance": case_one_instance,

@@ -101,6 +101,17 @@ public:
         return true;
     }
 
+    bool ReadStart(const std::wstring& path, uint32_t maxBytes, std::vector<uint8_t>& bytes) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(path);
+        if (it == m_entries.end() || it->second.directory)
+            return false;
+        const std::vector<uint8_t>& data = it->second.data;
+        bytes.assign(data.begin(), data.begin() + (data.size() < maxBytes ? data.size() : maxBytes));
+        return true;
+    }
+
     std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);

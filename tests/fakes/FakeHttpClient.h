@@ -43,14 +43,17 @@ public:
         bool statusFails = false;
         uint32_t status = 200;
         bool hasContentLength = true;
-        uint32_t contentLength = 0;
+        uint64_t contentLength = 0;
+        // The Content-Length headers as sent, when a test gives them as
+        // text; otherwise one header of contentLength.
+        std::vector<std::wstring> contentLengthValues;
         std::map<HttpHeader, std::wstring> headers;
         uint64_t bodyOffset = 0;     // where the body starts within the file
         std::vector<Read> reads;     // after the last one, the body has ended
         std::string text;            // the body's bytes, when not the pattern
 
         // 200 with a Content-Length and the body in reads of these sizes.
-        static Response Ok(uint32_t length, std::vector<uint32_t> readSizes)
+        static Response Ok(uint64_t length, std::vector<uint32_t> readSizes)
         {
             Response r;
             r.contentLength = length;
@@ -127,7 +130,7 @@ public:
     static uint8_t BodyByte(uint64_t offset) { return static_cast<uint8_t>((offset * 7 + offset / 251) & 0xFF); }
 
     // One response: 200 with the body in reads of these sizes.
-    void SetBody(uint32_t length, std::vector<uint32_t> readSizes)
+    void SetBody(uint64_t length, std::vector<uint32_t> readSizes)
     {
         responses = {Response::Ok(length, std::move(readSizes))};
     }
@@ -182,14 +185,16 @@ private:
         }
         ~Request() override { --m_client.openRequests; }
 
-        bool QueryContentLength(uint32_t& length, uint32_t& error) override
+        bool QueryHeaderValues(HttpHeader header, std::vector<std::wstring>& values) override
         {
-            if (!m_response.hasContentLength) {
-                error = kHttpErrorHeaderNotFound;
+            values.clear();
+            if (header != HttpHeader::ContentLength)
                 return false;
-            }
-            length = m_response.contentLength;
-            return true;
+            if (!m_response.contentLengthValues.empty())
+                values = m_response.contentLengthValues;
+            else if (m_response.hasContentLength)
+                values.push_back(std::to_wstring(m_response.contentLength));
+            return !values.empty();
         }
         bool QueryStatusCode(uint32_t& status, uint32_t& error) override
         {

@@ -15,8 +15,8 @@ public:
     struct Event {
         std::string operation;  // "start", "progress", "finish", "error"
         TaskState state;
-        uint32_t downloaded;
-        uint32_t total;
+        uint64_t downloaded;
+        uint64_t total;
         uint32_t retrySeconds = 0;  // while Retrying
         uint32_t retryNumber = 0;
     };

@@ -137,6 +137,34 @@ TEST_F(LoggedRoad, InstallerWithRightsOfAnotherAccount)
     }));
 }
 
+// The window closed mid-download: the stop's text is the download's last
+// line, once, and the road's other ends (no queued event is handled) add
+// nothing.
+TEST_F(LoggedRoad, ClosingMidDownloadLogsTheStop)
+{
+    http.SetBody(100, {60});
+    http.responses[0].reads.push_back(FakeHttpClient::Stall());
+    log.Open(L"C:\\tmp");
+    Start();
+    Click(315, 315);
+    // The start of the download and its first 60 bytes.
+    FakeAppWindowSystem::Message m{};
+    for (int event = 0; event < 2; ++event) {
+        ASSERT_TRUE(windows.Next(m));
+        app->OnTaskEvent(m.wParam, m.lParam);
+    }
+    app->Release();
+    app->Release();
+
+    const std::vector<std::string> texts = Texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), "status: 强制退出 (download failed after 60 of 100 bytes)");
+    size_t stops = 0;
+    for (const std::string& text : texts)
+        stops += text.find("强制退出") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(stops, 1u);
+}
+
 struct FailureCase {
     const char* name;
     std::function<void(LoggedRoad&)> arrange;

@@ -8,8 +8,8 @@ struct ViewCase {
     const char* name;
     TaskType type;
     TaskState state;
-    uint32_t done;
-    uint32_t total;
+    uint64_t done;
+    uint64_t total;
     // Expected: fraction (negative: unchanged), percent and status (null: unchanged).
     double fraction;
     const wchar_t* percent;
@@ -58,6 +58,10 @@ const ViewCase kViewCases[] = {
     {"UnknownTotal", TaskType::Download, TaskState::Downloading, 700, 0, 0.0, L"0%", L"正在下载(700/0)"},
     {"CountsAbove2GiBStayUnsigned", TaskType::Download, TaskState::Downloading, 3000000000u, 4000000000u, 0.75,
      L"75%", L"正在下载(3000000000/4000000000)"},
+    {"CountsAbove4GiB", TaskType::Download, TaskState::Downloading, 4294967297ull, 5368709120ull,
+     4294967297.0 / 5368709120.0, L"80%", L"正在下载(4294967297/5368709120)"},
+    {"LargestLengthOfAll", TaskType::Download, TaskState::Downloading, 0x7FFFFFFFFFFFFFFFull, 0x7FFFFFFFFFFFFFFFull,
+     1.0, L"100%", L"正在下载(9223372036854775807/9223372036854775807)"},
     {"PercentNeverOverflows", TaskType::Download, TaskState::Downloading, 4000000000u, 1, 1.0, L"2147483647%",
      L"正在下载(4000000000/1)"},
     {"DownloadFinished", TaskType::Download, TaskState::Finished, 10, 10, 1.0, L"100%", L"下载完毕"},

@@ -1,9 +1,10 @@
 // The download worker's rules on their own: which failures are tried
-// again, Retry-After, where a redirect leads, and which ranged answers
-// continue a file.
+// again, Retry-After, where a redirect leads, which ranged answers
+// continue a file, and what an answer's length is.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tasks/DownloadRules.h"
 #include "tasks/RetryPause.h"
@@ -100,6 +101,61 @@ TEST(DownloadRules, SpreadPauseStaysWithinItsBounds)
     // Uniform: a quarter of the way up the numbers is a quarter of the way
     // up the pauses.
     EXPECT_EQ(SpreadPause(Timings(), 2, false, 0, 0x40000000u), 2500u);
+}
+
+TEST(DownloadRules, ContentLengthIsDigitsOnlyAndOneNumber)
+{
+    using L = LengthReading;
+    struct {
+        const char* name;
+        std::vector<std::wstring> values;
+        LengthReading reading;
+        uint64_t length;
+    } cases[] = {
+        {"digits", {L"307200"}, L::Valid, 307200},
+        {"zero", {L"0"}, L::Valid, 0},
+        {"leading zeros", {L"000307200"}, L::Valid, 307200},
+        {"blanks and tabs around", {L" \t307200 \t"}, L::Valid, 307200},
+        {"above 4 GiB", {L"5368709120"}, L::Valid, 5368709120ull},
+        {"2^63 - 1", {L"9223372036854775807"}, L::Valid, 0x7FFFFFFFFFFFFFFFull},
+        {"two equal headers", {L"307200", L"307200"}, L::Valid, 307200},
+        {"equal list", {L"307200, 307200,307200"}, L::Valid, 307200},
+        {"equal by value, not by text", {L"307200", L"0307200"}, L::Valid, 307200},
+        {"none", {}, L::Missing, 0},
+        {"two different headers", {L"122880", L"307200"}, L::Conflicting, 0},
+        {"list of different values", {L"122880, 307200"}, L::Conflicting, 0},
+        {"list differing from a header", {L"307200", L"307200, 122880"}, L::Conflicting, 0},
+        {"minus", {L"-5"}, L::NotANumber, 0},
+        {"plus", {L"+5"}, L::NotANumber, 0},
+        {"blank inside", {L"307 200"}, L::NotANumber, 0},
+        {"empty", {L""}, L::NotANumber, 0},
+        {"blanks only", {L"  "}, L::NotANumber, 0},
+        {"empty list item", {L"307200,"}, L::NotANumber, 0},
+        {"hexadecimal", {L"0x100"}, L::NotANumber, 0},
+        {"decimal point", {L"1.5"}, L::NotANumber, 0},
+        {"full-width digits", {L"\xFF13\xFF10\xFF10"}, L::NotANumber, 0},
+        {"2^63", {L"9223372036854775808"}, L::NotANumber, 0},
+        {"2^64", {L"18446744073709551616"}, L::NotANumber, 0},
+        {"a number beside one that is not", {L"307200", L"-5"}, L::NotANumber, 0},
+        {"line break inside", {L"307\r\n200"}, L::NotANumber, 0},
+    };
+    for (const auto& c : cases) {
+        uint64_t length = 12345;
+        EXPECT_EQ(ReadContentLength(c.values, length), c.reading) << c.name;
+        EXPECT_EQ(length, c.reading == L::Valid ? c.length : 12345u) << c.name;
+    }
+}
+
+TEST(DownloadRules, ControlCharactersAreFoundAndShownEscaped)
+{
+    for (wchar_t c = 0; c < 0x20; ++c) {
+        const std::wstring text = std::wstring(L"/a") + c + L"b";
+        EXPECT_TRUE(HasControlCharacter(text)) << static_cast<int>(c);
+    }
+    EXPECT_TRUE(HasControlCharacter(L"/a\x7F"));
+    EXPECT_FALSE(HasControlCharacter(L"/a b/~%0D%0A\x80\xA0\x4E0B.exe"));
+    EXPECT_EQ(WithControlsEscaped(L"/a\rX-Evil:%201\r.exe"), L"/a\\x0DX-Evil:%201\\x0D.exe");
+    EXPECT_EQ(WithControlsEscaped(std::wstring(L"\x00\x1F\x7F \x4E0B", 5)), L"\\x00\\x1F\\x7F \x4E0B");
 }
 
 TEST(DownloadRules, LocationIsResolvedAgainstTheAddressThatAnswered)

@@ -16,6 +16,7 @@
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeFileTrust.h"
 #include "tests/fakes/FakeHttpClient.h"
+#include "tests/fakes/RecordingLog.h"
 #include "tests/fakes/RecordingTaskEventHandler.h"
 #include "tests/native/tasks/SteerableWorker.h"
 
@@ -194,6 +195,62 @@ std::vector<Case> Cases()
              EXPECT_EQ(requests[0].url, kUrl);
              EXPECT_EQ(requests[0].headers, L"");
              EXPECT_EQ(requests[0].stallLimit, 30000u);
+         }},
+        {"NegativeLengthIsNoLength",
+         [](Fixture& f) {
+             f.http.SetBody(300, {300});
+             f.http.responses[0].contentLengthValues = {L"-5"};
+         },
+         "error", TaskState::Failed, L"连接异常,错误代码：12150", 1,
+         [](Fixture& f) {
+             NothingWritten(f);
+             EXPECT_EQ(f.http.readsStarted.load(), 0);
+         }},
+        {"LengthAbove2To63IsNoLength",
+         [](Fixture& f) {
+             f.http.SetBody(300, {300});
+             f.http.responses[0].contentLengthValues = {L"9223372036854775808"};
+         },
+         "error", TaskState::Failed, L"连接异常,错误代码：12150", 1, NothingWritten},
+        {"TwoEqualLengthsAreOne",
+         [](Fixture& f) {
+             f.http.SetBody(300, {300});
+             f.http.responses[0].contentLengthValues = {L"300", L"300"};
+         },
+         "start progress finish", TaskState::Finished, L"", 1,
+         [](Fixture& f) { EXPECT_EQ(f.files.Content(kFinal), Body(300)); }},
+        {"LengthAbove4GiBCountsIn64Bits",
+         [](Fixture& f) {
+             f.http.SetBody(5368709120ull, {kChunk});
+             f.http.responses[0].reads.push_back(FakeHttpClient::Stall());
+             f.http.beforeRead = [&f](size_t index) {
+                 if (index == 1)
+                     f.worker->ClearRunning();
+             };
+         },
+         "start progress error", TaskState::Failed, L"强制退出", 1,
+         [](Fixture& f) {
+             const auto events = f.events.Events();
+             EXPECT_EQ(events[0].total, 5368709120ull);
+             EXPECT_EQ(events[1].downloaded, kChunk);
+             EXPECT_EQ(events[1].total, 5368709120ull);
+             NoTempFile(f);
+         }},
+        {"DiskSmallerThanA5GiBFile",
+         [](Fixture& f) {
+             f.http.SetBody(5368709120ull, {kChunk});
+             f.files.freeBytes = 5368709119ull;
+         },
+         "start error", TaskState::Failed, L"磁盘空间不足", 1, NothingWritten},
+        {"FinishedFileOf5GiBIsReused",
+         [](Fixture& f) {
+             f.http.SetBody(5368709120ull, {kChunk});
+             f.files.PutSizedFile(kFinal, 5368709120ull);
+         },
+         "start finish", TaskState::Finished, L"", 1,
+         [](Fixture& f) {
+             EXPECT_EQ(f.task.downloadedSize.load(), 5368709120ull);
+             EXPECT_TRUE(f.files.Created().empty());
          }},
         {"ZeroLengthMakesEmptyFile", [](Fixture& f) { f.http.SetBody(0, {}); }, "start finish", TaskState::Finished,
          L"", 1,
@@ -424,6 +481,14 @@ Response FailingRead(uint32_t readError)
     return r;
 }
 
+// 200 with the whole body (3000 bytes) and these Content-Length headers.
+Response WithLengths(std::vector<std::wstring> values)
+{
+    Response r = Response::Ok(3000, {3000});
+    r.contentLengthValues = std::move(values);
+    return r;
+}
+
 const TransientCase kTransientCases[] = {
     {"CannotConnect", [] { return Response::OpenFailure(12029); }},
     {"ConnectionAborted", [] { return Response::OpenFailure(12030); }},
@@ -459,6 +524,15 @@ const TransientCase kTransientCases[] = {
     {"Unavailable503", [] { return Response::Status(503); }},
     {"GatewayTimeout504", [] { return Response::Status(504); }},
     {"RevocationServerUnreachable", [] { return Response::OpenFailure(12057); }},
+    {"TwoDifferentLengths", [] { return WithLengths({L"122880", L"3000"}); }},
+    {"ListOfDifferentLengths", [] { return WithLengths({L"3000, 122880"}); }},
+    {"PartNotAskedFor", [] { return Response::Partial(0, 3000, {1000}); }},
+    {"NoContent204",
+     [] {
+         Response r = Response::Ok(3000, {3000});
+         r.status = 204;
+         return r;
+     }},
 };
 
 class TransientFailure : public WorkerTest, public ::testing::WithParamInterface<TransientCase> {};
@@ -531,6 +605,36 @@ TEST_F(WorkerTest, AnswerWithoutAStatusFailsAsAnInvalidResponse)
 
     EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12152");
     EXPECT_EQ(f.RequestCount(), 6u);
+}
+
+// Answers that would be taken for the whole file when they are not (a
+// part sent unasked, lengths that differ, a 2xx other than 200) are
+// invalid: tried again like any invalid answer, and never read or saved.
+TEST_F(WorkerTest, InvalidAnswersAreNeverSaved)
+{
+    Response partOnly = Response::Partial(0, 307200, {kChunk});
+    partOnly.headers[HttpHeader::ContentRange] = L"bytes 0-122879/307200";
+    partOnly.contentLength = 122880;
+    Response accepted = Response::Ok(307200, {kChunk});
+    accepted.status = 202;
+    const std::vector<std::pair<const char*, Response>> answers = {
+        {"two lengths", WithLengths({L"122880", L"307200"})},
+        {"unasked 206", partOnly},
+        {"202", accepted},
+    };
+    for (const auto& answer : answers) {
+        SCOPED_TRACE(answer.first);
+        Fixture f;
+        f.http.responses = {answer.second};
+        f.worker->Run();
+
+        EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12152");
+        EXPECT_EQ(f.RequestCount(), 6u);
+        EXPECT_EQ(f.http.readsStarted.load(), 0);
+        EXPECT_EQ(f.events.Operations().find("start"), std::string::npos) << f.events.Operations();
+        NothingWritten(f);
+        ExpectHandlesReleased(f);
+    }
 }
 
 TEST_F(WorkerTest, StalledServerTakesTheWatchdogsLimitEachTime)
@@ -824,6 +928,49 @@ INSTANTIATE_TEST_SUITE_P(
                         L"连接不可用,错误代码：12040", 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A Location with a control character, raw or once resolved, is never
+// followed: a carriage return would go out in the next request line.
+TEST_F(WorkerTest, RedirectWithAControlCharacterIsRefused)
+{
+    std::vector<wchar_t> controls;
+    for (wchar_t c = 0; c < 0x20; ++c)
+        controls.push_back(c);
+    controls.push_back(0x7F);
+    for (wchar_t c : controls) {
+        SCOPED_TRACE(static_cast<int>(c));
+        Fixture f;
+        f.http.responses = {Response::Redirect(302, std::wstring(L"/a") + c + L"X-Evil:%201" + c + L".exe")};
+        f.http.Then(Response::Ok(10, {10}));
+        f.worker->Run();
+
+        EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12156");
+        EXPECT_EQ(f.RequestCount(), 1u);
+        NothingWritten(f);
+    }
+
+    // Around the value, as WinINet may hand it on: still refused.
+    Fixture f;
+    RecordingLog log;
+    Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
+    worker.SetClock(&f.clock);
+    f.http.responses = {Response::Redirect(302, L"/a\r\n")};
+    f.http.Then(Response::Ok(10, {10}));
+    worker.Run();
+    EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12156");
+    EXPECT_EQ(f.RequestCount(), 1u);
+    EXPECT_EQ(log.Lines(), std::vector<std::wstring>{L"redirect: \"" + kUrl +
+                                                     L"\" -> HTTP 302 to \"/a\\x0D\\x0A\" refused: control characters"});
+
+    // The address it came from is part of the resolution.
+    Fixture g;
+    g.task.url = L"http://127.0.0.1/pack\tage/setup.exe";
+    g.http.responses = {Response::Redirect(302, L"mirror.exe")};
+    g.http.Then(Response::Ok(10, {10}));
+    g.worker->Run();
+    EXPECT_EQ(g.task.message, L"连接不可用,错误代码：12156");
+    EXPECT_EQ(g.RequestCount(), 1u);
+}
+
 // --- The rename: a file held open by another program ------------------------
 
 TEST_F(WorkerTest, RenameHeldUpByALockIsTriedAgain)
@@ -931,24 +1078,6 @@ TEST_F(WorkerTest, WithoutAPinNothingIsHashed)
 }
 
 // --- The log --------------------------------------------------------------
-
-class RecordingLog : public ILog {
-public:
-    void Write(const std::wstring& text) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.push_back(text);
-    }
-    std::vector<std::wstring> Lines() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_lines;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<std::wstring> m_lines;
-};
 
 // The pauses are drawn from the random source, each between half and the
 // whole of the scheduled one; the countdown and the log show the pause

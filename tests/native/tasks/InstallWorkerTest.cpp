@@ -11,6 +11,7 @@
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeFileTrust.h"
 #include "tests/fakes/FakeProcessRunner.h"
+#include "tests/fakes/RecordingLog.h"
 #include "tests/fakes/RecordingTaskEventHandler.h"
 #include "tests/native/tasks/SteerableWorker.h"
 
@@ -59,7 +60,7 @@ std::vector<Case> Cases()
              f.processes.startFails = true;
              f.processes.startError = 2;
          },
-         "error", TaskState::Failed, L"调用安装程序失败,错误码：2", true},
+         "error", TaskState::Failed, L"调用安装程序失败,错误码：2", false},
         {"ExitCodeZero", [](Fixture& f) { f.processes.waits = {Wait::TimedOut, Wait::TimedOut, Wait::Ended}; },
          "start finish", TaskState::Finished, L"", false},
         {"ExitCodeOne", [](Fixture& f) { f.processes.exitCode = 1; }, "start error", TaskState::Failed, L"安装未完成",
@@ -128,7 +129,7 @@ TEST_F(InstallWorker, InstallerThatAsksForRightsStartsThroughTheShellAndIsJudged
     const RightsCase cases[] = {
         {"consented, exit code 0", 0, 0, "start finish", L"", false},
         {"consented, exit code 1", 0, 1, "start error", L"安装未完成", false},
-        {"consent refused", 1223, 0, "error", L"调用安装程序失败,错误码：1223", true},
+        {"consent refused", 1223, 0, "error", L"调用安装程序失败,错误码：1223", false},
     };
     for (const RightsCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -238,6 +239,58 @@ TEST_F(InstallWorker, OverlongCommandLineIsRefusedBeforeAnythingStarts)
     EXPECT_TRUE(f.processes.CommandLines().empty());
     EXPECT_EQ(f.events.Operations(), "error");
     EXPECT_EQ(f.task.message, L"调用安装程序失败,错误码：206");
+    EXPECT_FALSE(f.files.Exists(f.task.installerPath));
+}
+
+// What the server sent instead of a program (here a web page) does not
+// start: it is gone before the failure shows, and the log tells its size
+// and how it began.
+TEST_F(InstallWorker, FileThatCannotStartIsDeletedBeforeTheFailureAndLogged)
+{
+    class Handler : public RecordingTaskEventHandler {
+    public:
+        explicit Handler(FakeFileSystem& files) : m_files(files) {}
+        void OnTaskError(Task* task, CThread* worker) override
+        {
+            keptAtTheFailure = m_files.Exists(kInstaller);
+            RecordingTaskEventHandler::OnTaskError(task, worker);
+        }
+        bool keptAtTheFailure = true;
+
+    private:
+        FakeFileSystem& m_files;
+    };
+    const std::string page = "<!DOCTYPE html>\r\n<html><head><title>\xE6\x97\xA0\x7F</title></head>"
+                             "<body>the package moved to another address</body></html>\n";
+    struct StartCase {
+        const char* name;
+        std::vector<uint8_t> content;
+        std::wstring logged;  // empty: no line about the file
+    };
+    const StartCase cases[] = {
+        {"a page", std::vector<uint8_t>(page.begin(), page.end()),
+         L"installer: " + std::to_wstring(page.size()) +
+             L" bytes, starting \"<!DOCTYPE html>..<html><head><title>....</title></head><body>the\"; deleted"},
+        {"empty", {}, L"installer: 0 bytes, starting \"\"; deleted"},
+        {"short", {0x4D, 0x5A, 0x00, 0x90}, L"installer: 4 bytes, starting \"MZ..\"; deleted"},
+    };
+    for (const StartCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        RecordingLog log;
+        Handler handler(f.files);
+        f.files.PutFile(kInstaller, c.content);
+        f.processes.startFails = true;
+        f.processes.startError = 193;
+        Worker worker(&f.task, &handler, &f.processes, &f.files, &f.trust, &log);
+        worker.Run();
+
+        EXPECT_EQ(handler.Operations(), "error");
+        EXPECT_EQ(f.task.message, L"调用安装程序失败,错误码：193");
+        EXPECT_FALSE(handler.keptAtTheFailure);
+        EXPECT_FALSE(f.files.Exists(kInstaller));
+        EXPECT_EQ(log.Lines(), (std::vector<std::wstring>{L"installer: not started, code 193", c.logged}));
+    }
 }
 
 }  // namespace

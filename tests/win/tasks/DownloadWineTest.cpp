@@ -200,6 +200,17 @@ LoopbackServer::Reply RedirectTo(const std::string& location)
     return reply;
 }
 
+// A reply of 300 KB with this status line and these headers, the length
+// headers among them, exactly as given.
+LoopbackServer::Reply Answer(const std::string& status, const std::string& headers)
+{
+    LoopbackServer::Reply reply;
+    reply.head = "HTTP/1.1 " + status + "\r\nContent-Type: application/octet-stream\r\n" + headers +
+                 "Connection: close\r\n\r\n";
+    reply.body = Body(307200);
+    return reply;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, DownloadReplies,
     ::testing::Values(
@@ -233,6 +244,30 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"RedirectToItself", [] { return RedirectTo("/package/Windows/pomvel_mini.exe"); }, "error",
                   L"连接不可用,错误代码：12156", 11, 0},
         ReplyCase{"ZeroLength", [] { return LoopbackServer::Ok(""); }, "finish", L"", 1, 0},
+        // Answers that would pass for the whole file when they are not:
+        // invalid, tried again like any invalid answer, never saved.
+        ReplyCase{"TwoDifferentLengths",
+                  [] { return Answer("200 OK", "Content-Length: 122880\r\nContent-Length: 307200\r\n"); },
+                  "error", L"连接不可用,错误代码：12152", 6, 5},
+        ReplyCase{"ListOfDifferentLengths", [] { return Answer("200 OK", "Content-Length: 122880, 307200\r\n"); },
+                  "error", L"连接不可用,错误代码：12152", 6, 5},
+        ReplyCase{"PartNotAskedFor",
+                  [] {
+                      auto reply = Answer("206 Partial Content",
+                                          "Content-Range: bytes 0-122879/307200\r\nContent-Length: 122880\r\n");
+                      reply.bodyBytes = 122880;
+                      return reply;
+                  },
+                  "error", L"连接不可用,错误代码：12152", 6, 5},
+        ReplyCase{"TwoEqualLengths",
+                  [] { return Answer("200 OK", "Content-Length: 307200\r\nContent-Length: 307200\r\n"); },
+                  "finish", L"", 1, 0},
+        // Read as a number, WinINet takes it for 4294967291.
+        ReplyCase{"NegativeLength", [] { return Answer("200 OK", "Content-Length: -5\r\n"); }, "error",
+                  L"连接异常,错误代码：12150", 1, 0},
+        // Bare carriage returns would go out in the next request line.
+        ReplyCase{"RedirectWithCarriageReturns", [] { return RedirectTo("/a\rX-Evil:%201\r.exe"); }, "error",
+                  L"连接不可用,错误代码：12156", 1, 0},
         ReplyCase{"ConnectionRefused", nullptr, "error", L"连接不可用,错误代码：12029", 6, 5}),
     [](const ::testing::TestParamInfo<ReplyCase>& info) { return info.param.name; });
 
@@ -273,14 +308,14 @@ TEST_P(Recovery, GetsTheWholeFileOnce)
         EXPECT_GT(from, 0) << requests[1];
         EXPECT_NE(requests[1].find(std::string("If-Range: ") + kETag + "\r\n"), std::string::npos) << requests[1];
         // Progress went on from the bytes on disk: never back to 0.
-        uint32_t lowest = UINT32_MAX;
+        uint64_t lowest = UINT64_MAX;
         bool retried = false;
         for (const auto& event : events.Events()) {
             retried = retried || event.state == TaskState::Retrying;
             if (retried && event.state == TaskState::Downloading && event.downloaded < lowest)
                 lowest = event.downloaded;
         }
-        EXPECT_EQ(lowest, static_cast<uint32_t>(from));
+        EXPECT_EQ(lowest, static_cast<uint64_t>(from));
     } else {
         EXPECT_EQ(from, -1) << requests[1];
     }
@@ -363,6 +398,36 @@ TEST_F(DownloadOnWindows, RedirectIsFollowedToAnotherPath)
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[1].rfind("GET /files/x.exe?v=2 HTTP/1.1\r\n", 0), 0u) << requests[1];
+}
+
+// A length above 4 GiB, read as text (the numeric query refuses it): the
+// counts go on past 32 bits' worth of total. The server sends a little and
+// stalls; the stop ends it.
+TEST_F(DownloadOnWindows, LengthOf5GiBIsCountedIn64Bits)
+{
+    shortTimings = false;
+    auto reply = Answer("200 OK", "Content-Length: 5368709120\r\n");
+    reply.bodyBytes = 60000;
+    reply.stallAfterSending = true;
+    ASSERT_TRUE(server.Start(reply));
+    StartWorker(server.Url());
+    ASSERT_TRUE(server.WaitForSent());
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    // A read hands on a whole chunk, or what came before the data ended:
+    // the first 51,200 bytes arrive, the rest of the 60,000 waits in the
+    // stalled read.
+    while (task.downloadedSize.load() < CDownloadFileThread::kBufferSize && Clock::now() < deadline)
+        Sleep(5);
+    worker->Stop();
+
+    const auto reports = events.Events();
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_EQ(reports[0].operation, "start");
+    EXPECT_EQ(reports[0].total, 5368709120ull);
+    EXPECT_EQ(task.downloadedSize.load(), CDownloadFileThread::kBufferSize);
+    EXPECT_EQ(task.totalSize.load(), 5368709120ull);
+    EXPECT_EQ(task.message, L"强制退出");
+    EXPECT_FALSE(TempFolder::Exists(TempPath()));
 }
 
 TEST_F(DownloadOnWindows, FinishedFileOfTheAnnouncedSizeIsKept)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <vector>
 
 #include "platform/win/WinTaskPlatform.h"
 #include "tasks/CInstallThread.h"
@@ -104,6 +105,17 @@ TEST_F(InstallOnWindows, MissingInstallerCannotBeStarted)
     EXPECT_EQ(task.message, L"调用安装程序失败,错误码：2");
 }
 
+// A web page where the installer should be: the system refuses to start
+// it (193, not a Windows program), and it is gone before the failure shows.
+TEST_F(InstallOnWindows, PageThatIsNoProgramFailsWith193AndIsDeleted)
+{
+    ASSERT_TRUE(TempFolder::WriteFile(installer, "<!DOCTYPE html>\r\n<html><body>moved</body></html>\r\n"));
+    Install();
+    EXPECT_EQ(events.Operations(), "error");
+    EXPECT_EQ(task.message, L"调用安装程序失败,错误码：193");
+    EXPECT_FALSE(TempFolder::Exists(installer));
+}
+
 TEST_F(InstallOnWindows, StopLeavesTheInstallerRunningAndItsFileInPlace)
 {
     PlaceInstaller();
@@ -166,6 +178,18 @@ TEST(FileSystemOnWindows, AttributesTellFilesFromFoldersAndMissingPaths)
     ASSERT_TRUE(files.Find(file, found));
     EXPECT_EQ(found.size, 2u);
     EXPECT_FALSE(files.Find(folder.File(L"missing.exe"), found));
+
+    // The first bytes, as many as there are, from a file another program
+    // holds open for writing.
+    ScopedFileHandle held(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(files.ReadStart(file, 64, bytes));
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{'M', 'Z'}));
+    ASSERT_TRUE(files.ReadStart(file, 1, bytes));
+    EXPECT_EQ(bytes, std::vector<uint8_t>{'M'});
+    EXPECT_FALSE(files.ReadStart(folder.File(L"missing.exe"), 64, bytes));
 }
 
 }  // namespace
