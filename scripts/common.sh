@@ -71,22 +71,6 @@ choose_wine() {
   esac
 }
 
-wine() {
-  case "${LAUNCHER_WINE_ARCH:-}" in
-    win32|win64) WINE_ARCH=$LAUNCHER_WINE_ARCH ;;
-    "") if host_runs_wine32; then WINE_ARCH=win32; else WINE_ARCH=win64; fi ;;
-    *) echo "LAUNCHER_WINE_ARCH must be win32 or win64, not '$LAUNCHER_WINE_ARCH'" >&2; return 1 ;;
-  esac
-  if [ "$WINE_ARCH" = win32 ]; then
-    export WINELOADER=$WINE32_LOADER WINESERVER=/usr/lib/wine/wineserver32
-    WINE_TOOLCHAIN="$ROOT/cmake/mingw-i686.cmake"
-  else
-    export WINELOADER=$WINE64_LOADER WINESERVER=/usr/lib/wine/wineserver64
-    WINE_TOOLCHAIN="$ROOT/cmake/mingw-x86_64.cmake"
-  fi
-  export WINEARCH=$WINE_ARCH
-}
-
 # The Wine of an existing Windows build folder (its wine-run.sh names it).
 use_wine_of_build() {
   use_wine "$(sed -n 's/^export WINEARCH="\(.*\)"$/\1/p' "$1/wine-run.sh")"
