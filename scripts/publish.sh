@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds a publisher's own launcher.exe. Settings are CMake options, given
-# after the command (see README.md, "For publishers"):
+# after the command (see docs/publishers.md):
 #
 #   bash scripts/publish.sh -DLAUNCHER_CONFIG=/path/game.ini -DLAUNCHER_SKIN=/path/skin \
 #     -DLAUNCHER_PRODUCT_NAME="Starfall" -DLAUNCHER_COMPANY="Northwind Games" -DLAUNCHER_VERSION=2.3

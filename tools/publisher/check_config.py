@@ -4,7 +4,7 @@
     python3 tools/publisher/check_config.py CONFIG.ini
 
 The launcher reads its configuration as code page 936 (GBK) text, line by
-line, the way it is described in README.md ("For publishers"). This checker
+line, the way it is described in docs/publishers.md. This checker
 reads the file the same way and reports, one line each, as a compiler does:
 
     CONFIG.ini:6: error: k_comm_url is not an absolute http or https address: "ftp://x"
