@@ -379,14 +379,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
         first = false;
         startedUs = clock->NowUs();
         uint32_t n = 0;
-        uint32_t error = 0;
-        if (!urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs)) {
-            if (!running.load())
-                return Stopped();
-            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
-            end.message = WithCode(kConnectionError, error);
+        if (!ReadChunk(buffer, n, end))
             return end;
-        }
         if (n == 0)
             break;
         written += n;
@@ -394,6 +388,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
         handler->OnTaskProgress(task, this);
 
         uint32_t count = 0;
+        uint32_t error = 0;
         if (!fileHandle->Write(buffer, n, count, error) || count != n) {
             end.kind = AttemptEnd::Fatal;
             end.message = WithCode(kWriteError, error);
@@ -425,6 +420,20 @@ bool CDownloadFileThread::WaitForChunkSlot(uint64_t previousStartUs)
     if (nowUs >= dueUs)
         return running.load();
     return clock->WaitUs(dueUs - nowUs, running);
+}
+
+bool CDownloadFileThread::ReadChunk(uint8_t* buffer, uint32_t& n, AttemptEnd& end)
+{
+    uint32_t error = 0;
+    if (urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs))
+        return true;
+    if (!running.load()) {
+        end = Stopped();
+        return false;
+    }
+    end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
+    end.message = WithCode(kConnectionError, error);
+    return false;
 }
 
 CDownloadFileThread::AttemptEnd CDownloadFileThread::Stopped() const
@@ -608,14 +617,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buff
     bytes.clear();
     while (bytes.size() <= kMaxManifestBytes) {
         uint32_t n = 0;
-        uint32_t error = 0;
-        if (!urlHandle->Read(buffer, kBufferSize, n, error, running, timings.stallLimitMs)) {
-            if (!running.load())
-                return Stopped();
-            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
-            end.message = WithCode(kConnectionError, error);
+        if (!ReadChunk(buffer, n, end))
             return end;
-        }
         if (n == 0)
             break;
         bytes.insert(bytes.end(), buffer, buffer + n);

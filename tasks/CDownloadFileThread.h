@@ -89,6 +89,10 @@ private:
     // one that replaces a partial file.
     AttemptEnd StartFile(uint64_t length, const std::wstring& answerValidator);
     AttemptEnd Transfer(uint8_t* buffer);
+    // Reads the next chunk of the open answer into buffer (n is 0 at its
+    // end). False when the read failed or the worker was stopped; end then
+    // says how the attempt ends.
+    bool ReadChunk(uint8_t* buffer, uint32_t& n, AttemptEnd& end);
     AttemptEnd Stopped() const;
     // Waits until kChunkSpacingMs after previousStartUs (the clock's
     // NowUs). False when the worker was stopped meanwhile.
