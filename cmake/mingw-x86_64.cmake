@@ -1,21 +1,4 @@
-# Cross-compiles the Windows program for 64-bit Windows (the build that runs under 64-bit Wine) with mingw-w64.
-# The -posix compilers carry std::thread and std::mutex, which GoogleTest needs.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Every Windows program (tests included) is linked statically, so that it
-# needs no runtime DLL beyond the system's.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# CTest runs the Windows test programs under Wine through a wrapper that
-# selects the build's own Wine prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run.sh")
+# Cross-compiles the Windows program for 64-bit Windows with mingw-w64: the
+# build whose tests run under 64-bit Wine on hosts without 32-bit support.
+set(MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
