@@ -49,7 +49,7 @@ bool IsSuccessStatus(uint32_t status)
 CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
                                          IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
     : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock()),
-      random(&SystemRandom())
+      random(&SystemRandom()), partial(*fileSystem)
 {
 }
 
@@ -76,6 +76,7 @@ bool CDownloadFileThread::Run()
     // The chunks are paced 10 ms apart: the system's timer must end a pause
     // that finely while the download runs.
     FinePauses finePauses(*clock);
+    partial.SetPath(TempPath());
     if (http->AttemptConnect() != 0) {
         Fail(kNoConnection);
         return false;
@@ -100,23 +101,23 @@ bool CDownloadFileThread::Run()
         AttemptEnd end = Attempt(buffer.data());
         urlHandle.reset();
         switch (end.kind) {
-        case AttemptEnd::Complete:
+        case AttemptEnd::Received:
             if (!task->pins.sha256.empty()) {
                 // The file is checked closed, as it will be run.
-                fileHandle.reset();
+                partial.Close();
                 if (!MatchesPin(TempPath())) {
                     if (!StartOverAfterMismatch())
                         return false;
                     break;
                 }
             }
-            Complete();
+            PutInPlace();
             if (addresses.Count() > 1 && task->state.load() == TaskState::Finished)
                 memory.RememberGoodAddress(channel, addresses.Current());
             return false;
         case AttemptEnd::Reused:
             ReleaseHandles();
-            task->downloadedSize.store(announcedLength);
+            task->downloadedSize.store(task->totalSize.load());
             task->state.store(TaskState::Finished);
             handler->OnTaskFinish(task, this);
             return false;
@@ -160,29 +161,28 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
     // address, without If-Range (mirrors rarely share validators): the
     // digest over the whole file is the guard.
     const bool pinned = task->pins.hasSize && !task->pins.sha256.empty();
-    bool resuming = fileHandle && written > 0 && (pinned || !validator.empty());
+    const bool resuming = partial.CanContinue(pinned);
     uint32_t status = 0;
     if (addresses.Count() > 1)
         log->Write(L"attempt: \"" + download::LoggedAddress(addresses.Current()) + L"\"");
-    AttemptEnd end = Open(addresses.Current(),
-                          resuming ? download::ResumeHeaders(written, pinned ? std::wstring() : validator)
-                                   : std::wstring(),
-                          status);
-    if (end.kind != AttemptEnd::Complete)
+    AttemptEnd end;
+    if (!Open(addresses.Current(),
+              resuming ? download::ResumeHeaders(partial.Written(), pinned ? std::wstring() : partial.Validator())
+                       : std::wstring(),
+              status, end))
         return end;
 
     bool appending = false;
     if (resuming) {
         std::wstring range;
         if (status == 206 && urlHandle->QueryHeader(HttpHeader::ContentRange, range) &&
-            download::RangeContinuesFile(range, written, announcedLength)) {
+            download::RangeContinuesFile(range, partial.Written(), partial.Length())) {
             appending = true;
         } else if (status != 200 && (IsSuccessStatus(status) || status == 416)) {
             // A range that does not fit the file on disk, or none at all:
             // ask for the whole file again.
             urlHandle.reset();
-            end = Open(addresses.Current(), std::wstring(), status);
-            if (end.kind != AttemptEnd::Complete)
+            if (!Open(addresses.Current(), std::wstring(), status, end))
                 return end;
         }
         // A 200 is the whole file again (it changed, or the server does
@@ -232,31 +232,32 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
 
     if (appending) {
         // Progress goes on from the bytes already on disk.
-        task->downloadedSize.store(written);
+        partial.Continue(currentUrl);
+        task->downloadedSize.store(partial.Written());
         task->state.store(TaskState::Downloading);
         handler->OnTaskProgress(task, this);
     } else {
-        end = StartFile(length, answerValidator);
-        if (end.kind != AttemptEnd::Complete)
+        if (!StartFile(length, answerValidator, end))
             return end;
     }
     return Transfer(buffer);
 }
 
-CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& address, const std::wstring& headers,
-                                                          uint32_t& status)
+bool CDownloadFileThread::Open(const std::wstring& address, const std::wstring& headers, uint32_t& status,
+                               AttemptEnd& end)
 {
-    AttemptEnd end;
     std::wstring url = address;
     for (uint32_t redirects = 0;; ++redirects) {
         uint32_t error = 0;
         urlHandle = internetHandle->OpenUrl(url, headers, error, running, timings.stallLimitMs);
         if (!urlHandle) {
-            if (!running.load())
-                return Stopped();
+            if (!running.load()) {
+                end = Stopped();
+                return false;
+            }
             end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kAddressUnavailable, error);
-            return end;
+            return false;
         }
         // An answer without a status line (Wine hands a connection closed
         // without a word on as status 0) is no valid answer at all, as
@@ -264,20 +265,19 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
         if (!urlHandle->QueryStatusCode(status, error) || status < 100 || status > 999) {
             end.kind = AttemptEnd::Transient;
             end.message = WithCode(kAddressUnavailable, download::kErrorInvalidResponse);
-            return end;
+            return false;
         }
         answered = true;
         if (!download::IsRedirectStatus(status)) {
             currentUrl = url;
-            end.kind = AttemptEnd::Complete;
-            return end;
+            return true;
         }
         // A redirect without a place to go is an answer like any other
         // 3xx: no download.
         std::wstring location;
         if (!urlHandle->QueryHeader(HttpHeader::Location, location)) {
             end.message = WithCode(kConnectionError, status);
-            return end;
+            return false;
         }
         // A control character would go out in the next request line, where
         // a carriage return could start a header of its own.
@@ -286,16 +286,16 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
             log->Write(L"redirect: \"" + url + L"\" -> HTTP " + DecimalText(status) + L" to \"" +
                        download::WithControlsEscaped(location) + L"\" refused: control characters");
             end.message = WithCode(kAddressUnavailable, download::kErrorRedirectFailed);
-            return end;
+            return false;
         }
         if (redirects == download::kMaxRedirects || next.empty()) {
             end.message = WithCode(kAddressUnavailable, download::kErrorRedirectFailed);
-            return end;
+            return false;
         }
         // An installer asked for over https never comes over plain http.
         if (download::IsHttps(url) && !download::IsHttps(next)) {
             end.message = WithCode(kAddressUnavailable, download::kErrorHttpsToHttp);
-            return end;
+            return false;
         }
         log->Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) + L" to \"" +
                    download::LoggedAddress(next) + L"\"");
@@ -304,12 +304,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
     }
 }
 
-CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint64_t length, const std::wstring& answerValidator)
+bool CDownloadFileThread::StartFile(uint64_t length, const std::wstring& answerValidator, AttemptEnd& end)
 {
-    AttemptEnd end;
-    validator = answerValidator;
-    announcedLength = length;
-    written = 0;
     task->totalSize.store(length);
     task->downloadedSize.store(0);
     task->state.store(TaskState::Downloading);
@@ -317,14 +313,13 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint64_t length, 
     if (started) {
         // A partial file of another answer: empty it, the bar goes back to 0.
         uint32_t error = 0;
-        if (fileHandle && !fileHandle->Restart(error)) {
+        if (!partial.StartOver(length, answerValidator, currentUrl, error)) {
             end.kind = AttemptEnd::Fatal;
             end.message = WithCode(kWriteError, error);
-            return end;
+            return false;
         }
         handler->OnTaskProgress(task, this);
-        end.kind = AttemptEnd::Complete;
-        return end;
+return true;
     }
     started = true;
     handler->OnTaskStart(task, this);
@@ -337,7 +332,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint64_t length, 
         found.size == length) {
         if (MatchesPin(FinalPath())) {
             end.kind = AttemptEnd::Reused;
-            return end;
+            return false;
         }
         files->Delete(FinalPath());
     }
@@ -350,18 +345,16 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint64_t length, 
                    DecimalText(length) + L" needed");
         end.kind = AttemptEnd::Fatal;
         end.message = kDiskFull;
-        return end;
+        return false;
     }
 
-    fileHandle = files->CreateAlways(TempPath(), error);
-    if (!fileHandle) {
+    if (!partial.StartOver(length, answerValidator, currentUrl, error)) {
         log->Write(L"download: the temporary file cannot be created, code " + DecimalText(error));
         end.kind = AttemptEnd::Fatal;
         end.message = kCannotCreate;
-        return end;
+        return false;
     }
-    end.kind = AttemptEnd::Complete;
-    return end;
+    return true;
 }
 
 // Reads the body chunk by chunk into the temporary file, after the bytes
@@ -383,13 +376,11 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
             return end;
         if (n == 0)
             break;
-        written += n;
-        task->downloadedSize.store(written);
+        task->downloadedSize.store(partial.Written() + n);
         handler->OnTaskProgress(task, this);
 
-        uint32_t count = 0;
         uint32_t error = 0;
-        if (!fileHandle->Write(buffer, n, count, error) || count != n) {
+        if (!partial.Append(buffer, n, error)) {
             end.kind = AttemptEnd::Fatal;
             end.message = WithCode(kWriteError, error);
             return end;
@@ -399,12 +390,13 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
     // not a finished file: a cut-off installer must never be run. The rest
     // may come with the next attempt. More than announced will not get
     // better by asking again.
-    if (written != announcedLength) {
-        end.kind = written < announcedLength ? AttemptEnd::Transient : AttemptEnd::Final;
+    const PartialDownload::Fill fill = partial.Filled();
+    if (fill != PartialDownload::Fill::Whole) {
+        end.kind = fill == PartialDownload::Fill::Short ? AttemptEnd::Transient : AttemptEnd::Final;
         end.message = WithCode(kConnectionError, kHttpErrorConnectionAborted);
         return end;
     }
-    end.kind = AttemptEnd::Complete;
+    end.kind = AttemptEnd::Received;
     return end;
 }
 
@@ -488,20 +480,20 @@ bool CDownloadFileThread::MoveIntoPlace(uint32_t& error)
     }
 }
 
-// Closes everything and puts the file under its final name.
-void CDownloadFileThread::Complete()
+void CDownloadFileThread::PutInPlace()
 {
     urlHandle.reset();
     internetHandle.reset();
-    fileHandle.reset();
+    partial.Close();
     uint32_t error = 0;
     if (!MoveIntoPlace(error)) {
-        files->Delete(TempPath());
+        partial.Discard();
         task->message = running.load() ? WithCode(kWriteError, error) : kStopped;
         task->state.store(TaskState::Failed);
         handler->OnTaskError(task, this);
         return;
     }
+    partial.Moved();
     task->state.store(TaskState::Finished);
     handler->OnTaskFinish(task, this);
 }
@@ -533,7 +525,7 @@ void CDownloadFileThread::LogResponse(bool resumed, uint32_t status, download::L
 {
     std::wstring line = L"request: \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route();
     if (resumed)
-        line += L", resumed from byte " + DecimalText(written);
+        line += L", resumed from byte " + DecimalText(partial.Written());
     line += L" -> HTTP " + DecimalText(status);
     switch (reading) {
     case download::LengthReading::Valid:
@@ -555,7 +547,7 @@ void CDownloadFileThread::LogResponse(bool resumed, uint32_t status, download::L
 
 bool CDownloadFileThread::StartOverAfterMismatch()
 {
-    files->Delete(TempPath());
+    partial.Discard();
     if (!running.load()) {
         Fail(kStopped);
         return false;
@@ -568,13 +560,10 @@ bool CDownloadFileThread::StartOverAfterMismatch()
     }
     mismatchSeen = !mismatchSeen;
     uint32_t error = 0;
-    fileHandle = files->CreateAlways(TempPath(), error);
-    if (!fileHandle) {
+    if (!partial.StartOver(0, std::wstring(), std::wstring(), error)) {
         Fail(kCannotCreate);
         return false;
     }
-    written = 0;
-    validator.clear();
     return true;
 }
 
@@ -582,10 +571,8 @@ void CDownloadFileThread::ReleaseHandles()
 {
     urlHandle.reset();
     internetHandle.reset();
-    if (fileHandle) {
-        fileHandle.reset();
-        files->Delete(TempPath());
-    }
+    if (partial.HasFile())
+        partial.Discard();
 }
 
 void CDownloadFileThread::Fail(const std::wstring& text)
@@ -602,8 +589,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buff
                                                                    bool& hasDate, int64_t& serverNow)
 {
     uint32_t status = 0;
-    AttemptEnd end = Open(task->manifestUrl, std::wstring(), status);
-    if (end.kind != AttemptEnd::Complete)
+    AttemptEnd end;
+    if (!Open(task->manifestUrl, std::wstring(), status, end))
         return end;
     log->Write(L"manifest: \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route() +
                L" -> HTTP " + DecimalText(status));
@@ -623,7 +610,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buff
             break;
         bytes.insert(bytes.end(), buffer, buffer + n);
     }
-    end.kind = AttemptEnd::Complete;
+    end.kind = AttemptEnd::Received;
     return end;
 }
 
@@ -636,7 +623,7 @@ bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
     for (uint32_t retry = 0;;) {
         AttemptEnd end = FetchManifest(buffer, bytes, hasDate, serverNow);
         urlHandle.reset();
-        if (end.kind == AttemptEnd::Complete)
+        if (end.kind == AttemptEnd::Received)
             break;
         if (!running.load()) {
             Fail(kStopped);
