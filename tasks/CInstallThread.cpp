@@ -8,15 +8,17 @@
 #include "platform/ProcessRunner.h"
 #include "tasks/CTaskEventHandler.h"
 #include "platform/DecimalText.h"
+#include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
 
 namespace {
 
-const wchar_t kCannotStart[] = L"调用安装程序失败,错误码：";
-const wchar_t kNotCompleted[] = L"安装未完成";
-const wchar_t kWaitError[] = L"安装出错";
-const wchar_t kHashMismatch[] = L"安装包校验失败";
-const wchar_t kBadSignature[] = L"安装包签名无效,错误代码：";
+using status::kBadSignature;
+using status::kCannotStart;
+using status::kHashMismatch;
+using status::kNotCompleted;
+using status::kWaitError;
+using status::WithCode;
 
 // ERROR_FILENAME_EXCED_RANGE: the command line does not fit.
 constexpr uint32_t kErrorCommandLineTooLong = 206;
@@ -90,7 +92,7 @@ std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(std::wstring& failure)
         log->Write(L"installer: signature for \"" + task->pins.signer + L"\": code " +
                    DecimalText(static_cast<int32_t>(code)));
         if (!file || code != 0) {
-            failure = kBadSignature + DecimalText(static_cast<int32_t>(code));
+            failure = WithCode(kBadSignature, code);
             return nullptr;
         }
     }
@@ -149,7 +151,7 @@ bool CInstallThread::Run()
     if (!process) {
         log->Write(L"installer: not started, code " + DecimalText(error));
         DeleteUnstarted();
-        Report(TaskState::Failed, kCannotStart + DecimalText(static_cast<int32_t>(error)));
+        Report(TaskState::Failed, WithCode(kCannotStart, error));
         return false;
     }
     log->Write(L"installer: " + std::wstring(how) + commandLine);
@@ -181,7 +183,7 @@ bool CInstallThread::Run()
             Report(TaskState::Failed, kWaitError);
             break;
         }
-        threads::Sleep(kWaitPause);
+        SystemThreads().Sleep(kWaitPause);
         if (!running.load()) {
             log->Write(L"installer: left running, the launcher is closing");
             return false;
