@@ -12,7 +12,9 @@
 #include "platform/ProcessRunner.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
+#include "platform/WallClock.h"
 #include "platform/WindowSystem.h"
+#include "tasks/DownloadFolders.h"
 #include "tasks/DownloadRules.h"
 #include "tasks/Manifest.h"
 #include "tasks/StatusTexts.h"
@@ -42,6 +44,7 @@ TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster
     tasks.verifier = platform.verifier;
     tasks.registry = platform.registry;
     tasks.log = platform.log;
+    tasks.random = platform.random;
     return tasks;
 }
 
@@ -65,6 +68,15 @@ void LauncherApp::Init()
 {
     g_app = this;
     LoadConfiguration();
+    // Folders of downloads given up more than a week ago: their partial
+    // files would be too old to continue.
+    if (m_platform.files != nullptr) {
+        const size_t removed = download_folders::RemoveStale(
+            *m_platform.files, ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp),
+            UtcNowSeconds());
+        if (removed != 0)
+            m_platform.log->Write(L"start-up: " + DecimalText(removed) + L" download folder(s) older than 7 days removed");
+    }
 }
 
 void LauncherApp::LoadConfiguration()
@@ -220,6 +232,8 @@ void LauncherApp::StartInstall()
     task->tempName = L"yrfoinstall.tmp";
     task->fileName = L"yrfoinstall.exe";
     task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);
+    // The installer gets a folder of its own in there.
+    task->folderRoot = task->directory;
     task->runInstaller = true;
     task->installArgs = L"-b";
     taskManager.AddTask(std::move(task));

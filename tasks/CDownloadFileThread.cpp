@@ -9,6 +9,7 @@
 #include "platform/Random.h"
 #include "platform/WallClock.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/DownloadFolders.h"
 #include "platform/DecimalText.h"
 #include "tasks/ManifestCheck.h"
 #include "tasks/RetryPause.h"
@@ -72,7 +73,6 @@ bool CDownloadFileThread::Run()
     // The chunks are paced 10 ms apart: the system's timer must end a pause
     // that finely while the download runs.
     FinePauses finePauses(*clock);
-    partial.SetPath(TempPath());
     if (http->AttemptConnect() != 0) {
         Fail(kNoConnection);
         return false;
@@ -88,6 +88,9 @@ bool CDownloadFileThread::Run()
     std::vector<uint8_t> buffer(kBufferSize, 0);
     if (!task->manifestUrl.empty() && !TakeManifest(buffer.data()))
         return false;
+    if (!task->folderRoot.empty() && !TakeFolder())
+        return false;
+    partial.SetPath(TempPath());
     std::vector<std::wstring> urls{task->url};
     urls.insert(urls.end(), task->mirrors.begin(), task->mirrors.end());
     const std::wstring channel = task->manifestUrl.empty() ? task->url : task->manifestUrl;
@@ -315,17 +318,18 @@ bool CDownloadFileThread::StartFile(uint64_t length, const std::wstring& answerV
             return false;
         }
         handler->OnTaskProgress(task, this);
-return true;
+        return true;
     }
     started = true;
     handler->OnTaskStart(task, this);
 
-    // A file of the announced size under the final name is the finished
-    // download of an earlier run; with a pinned digest, only when it has
-    // that digest. One that has not is replaced.
+    // A file of the announced size under the final name may be the
+    // finished download of an earlier run: it is used again only when it
+    // has the pinned digest (a file merely of the right size may be
+    // anything). One that has not is replaced.
     FoundFile found;
-    if (files->Find(FinalPath(), found) && (found.attributes & kFileAttributeDirectory) == 0 &&
-        found.size == length) {
+    if (!task->pins.sha256.empty() && files->Find(FinalPath(), found) &&
+        (found.attributes & kFileAttributeDirectory) == 0 && found.size == length) {
         if (MatchesPin(FinalPath())) {
             end.kind = AttemptEnd::Reused;
             return false;
@@ -484,9 +488,7 @@ void CDownloadFileThread::PutInPlace()
     uint32_t error = 0;
     if (!MoveIntoPlace(error)) {
         partial.Discard();
-        task->message = running.load() ? WithCode(kWriteError, error) : kStopped;
-        task->state.store(TaskState::Failed);
-        handler->OnTaskError(task, this);
+        Fail(running.load() ? WithCode(kWriteError, error) : std::wstring(kStopped));
         return;
     }
     partial.Moved();
@@ -571,10 +573,28 @@ void CDownloadFileThread::ReleaseHandles()
         partial.Discard();
 }
 
+bool CDownloadFileThread::TakeFolder()
+{
+    uint32_t error = 0;
+    const std::wstring folder = download_folders::Create(*files, *random, task->folderRoot, error);
+    if (folder.empty()) {
+        log->Write(L"download: no folder of its own can be made in \"" + task->folderRoot + L"\", code " +
+                   DecimalText(error));
+        Fail(kCannotCreate);
+        return false;
+    }
+    task->directory = folder;
+    ownFolder = true;
+    log->Write(L"download: into \"" + folder + L"\"");
+    return true;
+}
+
 void CDownloadFileThread::Fail(const std::wstring& text)
 {
     task->message = text;
     ReleaseHandles();
+    if (ownFolder)
+        download_folders::Remove(*files, task->directory);
     task->state.store(TaskState::Failed);
     handler->OnTaskError(task, this);
 }

@@ -106,6 +106,10 @@ private:
     // holds a file open.
     bool MoveIntoPlace(uint32_t& error);
 
+    // Takes a folder of its own under the task's folderRoot and makes it the
+    // task's directory. False, with the failure reported, when none can be
+    // made.
+    bool TakeFolder();
     // Records the failure, releases every handle (deleting the temporary
     // file if this run created it) and reports OnTaskError.
     void Fail(const std::wstring& text);
@@ -157,6 +161,7 @@ private:
     PartialDownload partial;
     bool started = false;       // OnTaskStart has been reported
     bool mismatchSeen = false;  // one finished file had another digest
+    bool ownFolder = false;     // the task's directory is this download's own
     std::wstring currentUrl;  // the address after redirects
     bool answered = false;    // a server has answered in this download
 };

@@ -39,6 +39,8 @@ void CTaskManger::StartNextDownload()
     auto worker = std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files, platform.trust,
                                                         platform.log);
     worker->SetChannel(platform.registry, platform.verifier);
+    if (platform.random != nullptr)
+        worker->SetRandom(platform.random);
     StartWorker(std::move(worker));
 }
 
@@ -50,6 +52,8 @@ void CTaskManger::ContinueAfter(Task* task)
             auto install = std::make_unique<InstallTask>();
             install->arguments = download->installArgs;
             install->installerPath = download->directory + L"\\" + download->fileName;
+            if (!download->folderRoot.empty())
+                install->folder = download->directory;
             install->pins = download->pins;
             InstallTask* record = install.get();
             installTasks.push_back(std::move(install));

@@ -255,7 +255,11 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
     PumpUntilDone();
 
     ASSERT_EQ(processes.CommandLines().size(), 1u);
-    EXPECT_EQ(processes.CommandLines()[0], L"\"C:\\tmp\\yrfoinstall.exe\" -b");
+    // The installer in a folder of its own under TMP (its name from the
+    // fake random source), which it runs in and which goes with it.
+    EXPECT_EQ(processes.CommandLines()[0], L"\"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b");
+    EXPECT_EQ(processes.WorkingFolders(), std::vector<std::wstring>{L"C:\\tmp\\quillmerex-ffffffffffffffff"});
+    EXPECT_FALSE(files.Exists(L"C:\\tmp\\quillmerex-ffffffffffffffff"));
     EXPECT_EQ(g_statusLabel->m_text, L"安装完毕");
     EXPECT_EQ(g_percentLabel->m_text, L"100%");
     EXPECT_EQ(g_progressBar->m_fraction, 1.0);
@@ -269,9 +273,9 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
 
 TEST_F(Road, FinishedFileOnDiskStartsTheInstallerOnce)
 {
-    // The file is already complete: Start and Finish are both handled in the
-    // final state, and only the first may continue the road.
-    files.PutSizedFile(L"C:\\tmp\\yrfoinstall.exe", 100);
+    // An empty file is complete at once: Start and Finish are both handled
+    // in the final state, and only the first may continue the road.
+    http.SetBody(0, {});
     Start();
     Click(315, 315);
     PumpUntilDone();
