@@ -88,13 +88,13 @@ bool CDownloadFileThread::Run()
     std::vector<uint8_t> buffer(kBufferSize, 0);
     if (!task->manifestUrl.empty() && !TakeManifest(buffer.data()))
         return false;
-    if (!task->folderRoot.empty() && !TakeFolder())
-        return false;
-    partial.SetPath(TempPath());
     std::vector<std::wstring> urls{task->url};
     urls.insert(urls.end(), task->mirrors.begin(), task->mirrors.end());
     const std::wstring channel = task->manifestUrl.empty() ? task->url : task->manifestUrl;
     addresses = MirrorList(urls, urls.size() > 1 ? memory.LastGoodAddress(channel) : std::wstring());
+    if (!task->folderRoot.empty() && !TakeFolder(urls))
+        return false;
+    partial.SetPath(TempPath());
 
     for (uint32_t retry = 0;;) {
         AttemptEnd end = Attempt(buffer.data());
@@ -230,11 +230,18 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
     }
 
     if (appending) {
-        // Progress goes on from the bytes already on disk.
-        partial.Continue(currentUrl);
+        // Progress goes on from the bytes already on disk: of this run, or
+        // of an earlier one (then this is the download's first event).
+        partial.Continue(addresses.Current(), currentUrl);
+        task->totalSize.store(partial.Length());
         task->downloadedSize.store(partial.Written());
         task->state.store(TaskState::Downloading);
-        handler->OnTaskProgress(task, this);
+        if (started) {
+            handler->OnTaskProgress(task, this);
+        } else {
+            started = true;
+            handler->OnTaskStart(task, this);
+        }
     } else {
         if (!StartFile(length, answerValidator, end))
             return end;
@@ -312,7 +319,7 @@ bool CDownloadFileThread::StartFile(uint64_t length, const std::wstring& answerV
     if (started) {
         // A partial file of another answer: empty it, the bar goes back to 0.
         uint32_t error = 0;
-        if (!partial.StartOver(length, answerValidator, currentUrl, error)) {
+        if (!partial.StartOver(length, answerValidator, addresses.Current(), currentUrl, error)) {
             end.kind = AttemptEnd::Fatal;
             end.message = WithCode(kWriteError, error);
             return false;
@@ -348,7 +355,7 @@ bool CDownloadFileThread::StartFile(uint64_t length, const std::wstring& answerV
         return false;
     }
 
-    if (!partial.StartOver(length, answerValidator, currentUrl, error)) {
+    if (!partial.StartOver(length, answerValidator, addresses.Current(), currentUrl, error)) {
         log->Write(L"download: the temporary file cannot be created, code " + DecimalText(error));
         end.kind = AttemptEnd::Fatal;
         end.message = kCannotCreate;
@@ -558,7 +565,7 @@ bool CDownloadFileThread::StartOverAfterMismatch()
     }
     mismatchSeen = !mismatchSeen;
     uint32_t error = 0;
-    if (!partial.StartOver(0, std::wstring(), std::wstring(), error)) {
+    if (!partial.StartOver(0, std::wstring(), std::wstring(), std::wstring(), error)) {
         Fail(kCannotCreate);
         return false;
     }
@@ -573,8 +580,36 @@ void CDownloadFileThread::ReleaseHandles()
         partial.Discard();
 }
 
-bool CDownloadFileThread::TakeFolder()
+bool CDownloadFileThread::TakeFolder(const std::vector<std::wstring>& urls)
 {
+    // A download an earlier run gave up is continued where its record
+    // allows; every other one is removed, record, file and folder. Folders
+    // without a record (an installer left running, a run that was ended
+    // from outside) are left to the week's clean-up.
+    std::wstring taken;
+    for (const std::wstring& folder : download_folders::List(*files, task->folderRoot)) {
+        partial.SetPath(folder + L"\\" + task->tempName);
+        FoundFile record;
+        if (!files->Find(partial.RecordPath(), record))
+            continue;
+        std::wstring refusal;
+        if (taken.empty() && partial.TakeKept(urls, task->pins.sha256, refusal)) {
+            taken = folder;
+            log->Write(L"download: continuing \"" + download::LoggedAddress(partial.Source()) + L"\" from byte " +
+                       DecimalText(partial.Written()) + L" of " + DecimalText(partial.Length()) + L" in \"" +
+                       folder + L"\"");
+            continue;
+        }
+        if (!refusal.empty())
+            log->Write(L"download: the partial file in \"" + folder + L"\" starts over: " + refusal);
+        download_folders::Remove(*files, folder);
+    }
+    if (!taken.empty()) {
+        task->directory = taken;
+        ownFolder = true;
+        return true;
+    }
+
     uint32_t error = 0;
     const std::wstring folder = download_folders::Create(*files, *random, task->folderRoot, error);
     if (folder.empty()) {
@@ -592,9 +627,19 @@ bool CDownloadFileThread::TakeFolder()
 void CDownloadFileThread::Fail(const std::wstring& text)
 {
     task->message = text;
-    ReleaseHandles();
-    if (ownFolder)
-        download_folders::Remove(*files, task->directory);
+    urlHandle.reset();
+    internetHandle.reset();
+    // In its own folder, what can be continued is kept for the next run
+    // (also when the launcher is closing); everything else goes.
+    uint32_t error = 0;
+    if (ownFolder && partial.HasFile() && partial.Keep(task->pins.sha256, error)) {
+        log->Write(L"download: " + DecimalText(partial.Written()) + L" of " + DecimalText(partial.Length()) +
+                   L" bytes kept in \"" + task->directory + L"\" to be continued");
+    } else {
+        partial.Discard();
+        if (ownFolder)
+            download_folders::Remove(*files, task->directory);
+    }
     task->state.store(TaskState::Failed);
     handler->OnTaskError(task, this);
 }

@@ -106,10 +106,11 @@ private:
     // holds a file open.
     bool MoveIntoPlace(uint32_t& error);
 
-    // Takes a folder of its own under the task's folderRoot and makes it the
-    // task's directory. False, with the failure reported, when none can be
-    // made.
-    bool TakeFolder();
+    // Takes a folder of its own under the task's folderRoot (one with a
+    // partial file of an earlier run that can be continued toward one of
+    // urls, else a new one) and makes it the task's directory. False, with
+    // the failure reported, when none can be made.
+    bool TakeFolder(const std::vector<std::wstring>& urls);
     // Records the failure, releases every handle (deleting the temporary
     // file if this run created it) and reports OnTaskError.
     void Fail(const std::wstring& text);
