@@ -250,13 +250,20 @@ class Session:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
+def download_folders(temp):
+    """The launcher's own download folders in TMP."""
+    return [n for n in os.listdir(temp) if re.fullmatch(r"quillmerex-[0-9a-f]{16}", n)]
+
+
 def clean_install_state(s):
     """No registered game, no installed game, no installer left in TMP."""
     s.run_wine("reg", "delete", APP_PATHS_KEY, "/f", check_rc=False)
     local = s.unix_path(s.windows_variable("LOCALAPPDATA"))
     shutil.rmtree(os.path.join(local, "Orvantis"), ignore_errors=True)
     temp = s.unix_path(s.windows_variable("TMP"))
-    for name in ("yrfoinstall.tmp", "yrfoinstall.exe", "quillmerex.log", "quillmerex.1.log"):
+    names = ["yrfoinstall.tmp", "yrfoinstall.exe", "quillmerex.log", "quillmerex.1.log"]
+    names += download_folders(temp)
+    for name in names:
         path = os.path.join(temp, name)
         if os.path.isdir(path):
             shutil.rmtree(path)
@@ -396,12 +403,15 @@ def road_after_start(s, launcher, window, local, temp, release):
     check(len(requests) == 1, f"expected one request, got {requests}")
     check(requests[0]["user_agent"] == "quillmerexDownloader", f"user agent {requests[0]}")
     check(requests[0]["path"] == "/package/Windows/pomvel_mini.exe", f"path {requests[0]}")
-    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")] + download_folders(temp)
     check(not leftovers, f"left in TMP: {leftovers}")
     with open(os.path.join(local, "Orvantis", "Marnholt", "install.log"), encoding="utf-8") as log:
         text = log.read()
     check(text.rstrip().endswith("show: hidden"), f"installer not hidden: {text}")
-    check('yrfoinstall.exe" -b' in text, f"installer command line: {text}")
+    # The installer ran from a folder of its own in TMP, and in it.
+    check(re.search(r'\\quillmerex-[0-9a-f]{16}\\yrfoinstall\.exe" -b', text), f"installer command line: {text}")
+    check(re.search(r"working directory: .*\\quillmerex-[0-9a-f]{16}\r?\n", text),
+          f"installer's working directory: {text}")
     # The game runs in its own folder, not in the launcher's.
     with open(os.path.join(local, "Orvantis", "Marnholt", "game.log"), encoding="utf-8") as log:
         game_log = log.read()
@@ -477,7 +487,7 @@ def case_server_down(s):
     s.click(window, CLOSE_BUTTON)
     wait_for("the launcher to exit", lambda: launcher.poll() is not None, timeout=5.0)
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
-    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")] + download_folders(temp)
     check(not leftovers, f"left in TMP: {leftovers}")
 
 
@@ -542,13 +552,92 @@ def case_pinned_installer_changed(s):
     wait_for("the refusal", refused)
     check(launcher.poll() is None, "the launcher closed after the refusal")
     check(len(s.requests()) == 2, f"expected two downloads, got {s.requests()}")
-    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")] + download_folders(temp)
     check(not leftovers, f"left in TMP: {leftovers}")
     check(not os.path.exists(os.path.join(local, "Orvantis")), "the changed installer ran")
     s.click(window, CLOSE_BUTTON)
     wait_for("the launcher to exit", lambda: launcher.poll() is not None)
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
     check_log(temp, [r'download: SHA-256 of ".*" differs from the pinned digest'] * 2)
+
+
+def close_at_forty_percent(s, temp):
+    """A launcher closed while the server holds the installer back after
+    40 % of it; the folder it kept, with the partial file and its record."""
+    size = os.path.getsize(os.path.join(s.build, "demo", "pomvel_mini.exe"))
+    # On a chunk's boundary: WinINet's read waits for a whole chunk.
+    held = (size * 2 // 5 + 25600) // 51200 * 51200
+    release = os.path.join(s.work, "release")
+    s.server("--hold-after", str(held), "--release", release, "--etag", '"demo-1"')
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+
+    def partial_complete():
+        for name in download_folders(temp):
+            path = os.path.join(temp, name, "yrfoinstall.tmp")
+            if os.path.exists(path) and os.path.getsize(path) == held:
+                return name
+        return None
+    folder = wait_for("40 % of the installer on disk", partial_complete)
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None, timeout=5.0)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    with open(release, "w"):
+        pass
+    partial = os.path.join(temp, folder, "yrfoinstall.tmp")
+    check(os.path.getsize(partial) == held, f"partial file of {os.path.getsize(partial)} bytes, {held} expected")
+    check(os.path.exists(partial + ".rec"), f"no record beside the partial file: {os.listdir(os.path.join(temp, folder))}")
+    return partial, held, size
+
+
+def install_again(s, local):
+    """The next start of the launcher: a click, and the road to the game."""
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    # The installer that ran was the served one, whole: it installed the game.
+    with open(os.path.join(local, "Orvantis", "Marnholt", "game.exe"), "rb") as f:
+        installed = f.read()
+    check(installed[:2] == b"MZ" and len(installed) > 1000, "the game was not installed whole")
+
+
+def case_resume_after_restart(s):
+    # Closed at 40 %, started again: the download goes on from there, with
+    # one request for the rest, guarded by the ETag.
+    local, temp = clean_install_state(s)
+    partial, held, size = close_at_forty_percent(s, temp)
+    install_again(s, local)
+    requests = s.requests()
+    check(len(requests) == 2, f"expected two requests, got {requests}")
+    check("range" not in requests[0], f"the first request asked for a range: {requests[0]}")
+    check(requests[1].get("range") == f"bytes={held}-" and requests[1].get("if_range") == '"demo-1"',
+          f"the second request: {requests[1]}")
+    check(not download_folders(temp), f"left in TMP: {download_folders(temp)}")
+    check_log(temp, [
+        rf'download: {held} of {size} bytes kept in ".*\\quillmerex-[0-9a-f]{{16}}" to be continued',
+        r"exit: code 0",
+        rf'download: continuing ".*" from byte {held} of {size} in ".*"',
+        rf'request: ".*" direct, resumed from byte {held} -> HTTP 206, length {size - held}, validator "demo-1"',
+        r"installer: exit code 0",
+    ])
+
+
+def case_resume_after_change(s):
+    # The partial file changed on disk between the runs: the next run starts
+    # over from byte 0 and removes the kept pair.
+    local, temp = clean_install_state(s)
+    partial, held, size = close_at_forty_percent(s, temp)
+    with open(partial, "ab") as f:
+        f.write(b"x")
+    install_again(s, local)
+    requests = s.requests()
+    check(len(requests) == 2 and "range" not in requests[1], f"expected a whole second request, got {requests}")
+    check(not download_folders(temp), f"left in TMP: {download_folders(temp)}")
+    check_log(temp, [r'download: the partial file in ".*" starts over: file longer than its record'])
 
 
 def nginx(s, www):
@@ -1043,6 +1132,8 @@ CASES = {
     "planted_dlls": case_planted_dlls,
     "pinned_installer": case_pinned_installer,
     "pinned_installer_changed": case_pinned_installer_changed,
+    "resume_after_restart": case_resume_after_restart,
+    "resume_after_change": case_resume_after_change,
 }
 
 

@@ -66,6 +66,39 @@ TEST_F(InstallOnWindows, ExitCodeZeroFinishesAndDeletesTheInstaller)
     EXPECT_FALSE(TempFolder::Exists(installer));
 }
 
+// The installer runs with its own folder as working directory, and the
+// download's own folder goes with it, with what the installer left there.
+TEST_F(InstallOnWindows, RunsInItsOwnFolderWhichGoesWithIt)
+{
+    const std::wstring own = folder.File(L"quillmerex-00000000000000ab");
+    ASSERT_TRUE(CreateDirectoryW(own.c_str(), nullptr));
+    installer = own + L"\\yrfoinstall.exe";
+    task.installerPath = installer;
+    task.folder = own;
+    PlaceInstaller();
+    Install();
+    EXPECT_EQ(events.Operations(), "start finish");
+    EXPECT_FALSE(TempFolder::Exists(installer));
+    EXPECT_FALSE(TempFolder::Exists(own));
+}
+
+TEST_F(InstallOnWindows, StartsWithTheInstallersFolderAsWorkingDirectory)
+{
+    PlaceInstaller();
+    uint32_t error = 0;
+    const std::wstring own = installer.substr(0, installer.rfind(L'\\'));
+    std::unique_ptr<IProcess> process = processes.StartHidden(L"\"" + installer + L"\" -b", own, error);
+    ASSERT_TRUE(process) << error;
+    ASSERT_EQ(process->Wait(30000), IProcess::WaitResult::Ended);
+    EXPECT_EQ(MarkerText(installer + L".cwd"), own);
+    // The shell's start for rights gets it too.
+    DeleteFileW((installer + L".cwd").c_str());
+    process = processes.StartElevated(L"\"" + installer + L"\"", L"-b", own, error);
+    ASSERT_TRUE(process) << error;
+    ASSERT_EQ(process->Wait(30000), IProcess::WaitResult::Ended);
+    EXPECT_EQ(MarkerText(installer + L".cwd"), own);
+}
+
 TEST_F(InstallOnWindows, ExitCodeOneFailsAndDeletesTheInstaller)
 {
     PlaceInstaller();
@@ -86,7 +119,7 @@ TEST_F(InstallOnWindows, StartThroughTheShellForRightsRunsTheProgramWithItsArgum
     ASSERT_NE(owner, nullptr);
     processes.SetPromptOwner(owner);
     uint32_t error = 0;
-    std::unique_ptr<IProcess> process = processes.StartElevated(L"\"" + installer + L"\"", L"-b 3", error);
+    std::unique_ptr<IProcess> process = processes.StartElevated(L"\"" + installer + L"\"", L"-b 3", std::wstring(), error);
     processes.SetPromptOwner(nullptr);
     DestroyWindow(owner);
     ASSERT_TRUE(process) << error;
