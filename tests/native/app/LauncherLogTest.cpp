@@ -132,7 +132,8 @@ TEST_F(LoggedRoad, InstallerWithRightsOfAnotherAccount)
     EXPECT_EQ(processes.PromptOwners(), (std::vector<WindowHandle>{kWindow}));
     EXPECT_TRUE(InOrder(Texts(), {
         "installer: asks for administrator rights (code 740), started again through the shell",
-        "installer: started hidden through the shell with administrator rights: \"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b",
+        "installer: started hidden through the shell with administrator rights: "
+        "\"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b",
         "installer: runs under another user account than the player's",
         "installer: exit code 0",
     }));
@@ -230,7 +231,8 @@ TEST_P(BrokenLog, ChangesNothingOnTheRoad)
     logFiles.openFails = GetParam();
     logFiles.appendFails = !GetParam();
     RunRoad();
-    EXPECT_EQ(processes.CommandLines(), (std::vector<std::wstring>{L"\"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b"}));
+    EXPECT_EQ(processes.CommandLines(),
+              (std::vector<std::wstring>{L"\"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b"}));
     EXPECT_EQ(g_statusLabel->m_text, L"安装完毕");
     EXPECT_EQ(shell.opened, (std::vector<std::wstring>{kStartProgram}));
     EXPECT_EQ(windows.destroyed, 1);
