@@ -66,15 +66,13 @@ struct Record {
 };
 
 const wchar_t* const kKeys[] = {L"address=", L"source=", L"validator=", L"length=", L"written=", L"sha256="};
+constexpr size_t kFields = sizeof kKeys / sizeof kKeys[0];
 
 std::wstring RecordText(const Record& r)
 {
-    const std::wstring values[] = {r.origin, r.source, r.validator, DecimalText(r.length), DecimalText(r.written),
-                                   r.sha256};
-    std::wstring text = std::wstring(kRecordHeading) + L"\n";
-    for (size_t i = 0; i < 6; ++i)
-        text += kKeys[i] + values[i] + L"\n";
-    return text;
+    return std::wstring(kRecordHeading) + L"\n" + kKeys[0] + r.origin + L"\n" + kKeys[1] + r.source + L"\n" +
+           kKeys[2] + r.validator + L"\n" + kKeys[3] + DecimalText(r.length) + L"\n" + kKeys[4] +
+           DecimalText(r.written) + L"\n" + kKeys[5] + r.sha256 + L"\n";
 }
 
 // The heading, then each key once in its order, each line ended; nothing
@@ -82,24 +80,24 @@ std::wstring RecordText(const Record& r)
 // characters are refused before they are requested).
 bool ParseRecord(const std::wstring& text, Record& r)
 {
-    std::vector<std::wstring> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    if (start != text.size() || lines.size() != 7 || lines[0] != kRecordHeading)
+    std::wstring* const strings[] = {&r.origin, &r.source, &r.validator, nullptr, nullptr, &r.sha256};
+    uint64_t* const counts[] = {nullptr, nullptr, nullptr, &r.length, &r.written, nullptr};
+    size_t at = text.find(L'\n');
+    if (at == std::wstring::npos || text.compare(0, at, kRecordHeading) != 0)
         return false;
-    std::wstring values[6];
-    for (size_t i = 0; i < 6; ++i) {
-        const std::wstring key = kKeys[i];
-        if (lines[i + 1].compare(0, key.size(), key) != 0)
+    for (size_t i = 0; i < kFields; ++i) {
+        const size_t start = at + 1;
+        const size_t keyLength = std::char_traits<wchar_t>::length(kKeys[i]);
+        at = text.find(L'\n', start);
+        if (at == std::wstring::npos || text.compare(start, keyLength, kKeys[i]) != 0)
             return false;
-        values[i] = lines[i + 1].substr(key.size());
+        const std::wstring value = text.substr(start + keyLength, at - start - keyLength);
+        if (strings[i] != nullptr)
+            *strings[i] = value;
+        else if (!ParseCount(value, *counts[i]))
+            return false;
     }
-    r.origin = values[0];
-    r.source = values[1];
-    r.validator = values[2];
-    r.sha256 = values[5];
-    return ParseCount(values[3], r.length) && ParseCount(values[4], r.written);
+    return at + 1 == text.size();
 }
 
 }  // namespace
