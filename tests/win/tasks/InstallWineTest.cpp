@@ -225,4 +225,47 @@ TEST(FileSystemOnWindows, AttributesTellFilesFromFoldersAndMissingPaths)
     EXPECT_FALSE(files.ReadStart(folder.File(L"missing.exe"), 64, bytes));
 }
 
+// The partial installer, continued: written at its end, readable by others
+// but not writable while the launcher holds it; the download's folders
+// listed by name, made and removed.
+TEST(FileSystemOnWindows, PartialFileIsContinuedAtItsEndAndHeldAgainstWriters)
+{
+    TempFolder folder;
+    WinFileSystem files;
+    const std::wstring own = folder.File(L"quillmerex-00000000000000ab");
+    uint32_t error = 0;
+    ASSERT_TRUE(files.CreateFolder(own, error)) << error;
+    EXPECT_FALSE(files.CreateFolder(own, error));
+    EXPECT_EQ(error, 183u);
+    const std::wstring partial = own + L"\\yrfoinstall.tmp";
+    ASSERT_TRUE(TempFolder::WriteFile(partial, "MZ12"));
+
+    uint64_t size = 0;
+    std::unique_ptr<IOutputFile> out = files.OpenToAppend(partial, size, error);
+    ASSERT_TRUE(out) << error;
+    EXPECT_EQ(size, 4u);
+    ScopedFileHandle writer(CreateFileW(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_FALSE(writer);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    uint32_t written = 0;
+    ASSERT_TRUE(out->Write("34", 2, written, error));
+    ASSERT_TRUE(out->Flush(error));
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(files.ReadStart(partial, 64, bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "MZ1234");
+    out.reset();
+
+    std::vector<FoundFile> found;
+    ASSERT_TRUE(files.List(folder.File(L"quillmerex-*"), found));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, L"quillmerex-00000000000000ab");
+    EXPECT_NE(found[0].attributes & kFileAttributeDirectory, 0u);
+    EXPECT_GT(found[0].lastWriteSeconds, 1700000000);
+    EXPECT_FALSE(files.RemoveFolder(own));  // not empty
+    ASSERT_TRUE(files.Delete(partial));
+    EXPECT_TRUE(files.RemoveFolder(own));
+    EXPECT_FALSE(files.List(folder.File(L"quillmerex-*"), found));
+}
+
 }  // namespace
