@@ -95,6 +95,13 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_openFiles;
     }
+    // Flushes ("flush <path> <size>") and renames ("move <from> -> <to>"),
+    // in the order they happened.
+    std::vector<std::wstring> Syncs() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_syncs;
+    }
     int MovesTried() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -240,6 +247,7 @@ public:
             error = kErrorFileNotFound;
             return false;
         }
+        m_syncs.push_back(L"move " + from + L" -> " + to);
         auto target = m_entries.find(to);
         if (target != m_entries.end() && target->second.directory) {
             error = kErrorAccessDenied;
@@ -298,7 +306,13 @@ private:
             return true;
         }
 
-        bool Flush(uint32_t&) override { return true; }
+        bool Flush(uint32_t&) override
+        {
+            std::lock_guard<std::mutex> lock(m_files.m_mutex);
+            m_files.m_syncs.push_back(L"flush " + m_path + L" " +
+                                      std::to_wstring(m_files.m_entries[m_path].data.size()));
+            return true;
+        }
 
     private:
         FakeFileSystem& m_files;
@@ -320,6 +334,7 @@ private:
     std::map<std::wstring, Entry> m_entries;
     std::vector<std::wstring> m_created;
     std::vector<std::wstring> m_appended;
+    std::vector<std::wstring> m_syncs;
     int m_openFiles = 0;
     int m_moves = 0;
 };

@@ -148,6 +148,14 @@ TEST_F(ResumeAfterRestart, ClosingKeepsThePartialFileAndItsRecordAndTheNextRunCo
     EXPECT_EQ(Text(disk->Content(Record(kFirst))),
               L"quillmerex partial download 1\naddress=" + kUrl + L"\nsource=" + kUrl +
                   L"\nvalidator=\"v1\"\nlength=256000\nwritten=102400\nsha256=\n");
+    // The bytes the record counts reach the disk first; the record is
+    // written whole under another name and renamed into place.
+    const std::wstring recordBytes = std::to_wstring(disk->Content(Record(kFirst)).size());
+    EXPECT_EQ(disk->Syncs(), (std::vector<std::wstring>{
+                                 L"flush " + Partial(kFirst) + L" 102400",
+                                 L"flush " + Record(kFirst) + L".new " + recordBytes,
+                                 L"move " + Record(kFirst) + L".new -> " + Record(kFirst),
+                             }));
 
     LauncherRun second(*disk, 2);
     second.http.responses = {Response::Partial(2 * kChunk, kLength, {kChunk, kChunk, kChunk})};
