@@ -1,0 +1,56 @@
+#include "app/win/TestTriggers.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "platform/DecimalText.h"
+#include "platform/Log.h"
+
+namespace {
+
+struct PureBase {
+    PureBase() { Call(); }
+    virtual ~PureBase() = default;
+    void Call() { Run(); }
+    virtual void Run() = 0;
+};
+
+struct PureDerived : PureBase {
+    void Run() override {}
+};
+
+void Announce(ILog* log, const std::wstring& trigger)
+{
+    log->Write(L"test: " + trigger + L" on thread " + DecimalText(GetCurrentThreadId()));
+}
+
+DWORD WINAPI CrashingThread(void* log)
+{
+    Announce(static_cast<ILog*>(log), L"/test-crash");
+    volatile uintptr_t address = 0;
+    *reinterpret_cast<volatile int*>(address) = 1;
+    return 0;
+}
+
+}  // namespace
+
+void RunTestTriggers(const std::vector<std::wstring>& switches, ILog* log)
+{
+    for (const std::wstring& word : switches) {
+        if (word == L"/test-crash") {
+            HANDLE thread = CreateThread(nullptr, 0, CrashingThread, log, 0, nullptr);
+            WaitForSingleObject(thread, INFINITE);
+        } else if (word == L"/test-abort") {
+            Announce(log, word);
+            std::abort();
+        } else if (word == L"/test-purecall") {
+            Announce(log, word);
+            PureDerived object;
+        } else if (word == L"/test-hang") {
+            Announce(log, word);
+            Sleep(20 * 1000);
+            log->Write(L"test: /test-hang over");
+        }
+    }
+}
