@@ -80,35 +80,56 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// abort() raises SIGABRT: reported as an exception of its own code, with
-// the context of the thread that called it.
-void OnAbort(int)
+// A crash that is no exception: reported as an exception of code, raised
+// where the caller of the function that calls this one stood, with the
+// context of this thread now. Handed to the handler directly: raising it
+// would send it through the stack walk of the exception dispatch, which
+// frames without unwind tables can lead astray.
+[[noreturn]] __attribute__((noinline)) void ReportCrash(DWORD code, void* address)
 {
     CONTEXT context{};
     RtlCaptureContext(&context);
     EXCEPTION_RECORD record{};
-    record.ExceptionCode = kAbortExceptionCode;
+    record.ExceptionCode = code;
     record.ExceptionFlags = EXCEPTION_NONCONTINUABLE;
-    record.ExceptionAddress = __builtin_return_address(0);
+    record.ExceptionAddress = address;
     EXCEPTION_POINTERS pointers{&record, &context};
     OnUnhandledException(&pointers);
+    TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+    for (;;)
+        Sleep(INFINITE);
+}
+
+// abort() raises SIGABRT.
+void OnAbort(int)
+{
+    ReportCrash(kAbortExceptionCode, __builtin_return_address(0));
 }
 
 }  // namespace
 
 // A call of a pure virtual function (through an object under construction
 // or already destroyed) lands here instead of the C++ runtime's handler,
-// which would end in abort() with the caller's frame lost; raised as an
-// exception, it reaches the crash handler with the context of the call.
+// which would end in abort() with the crash's kind lost.
 extern "C" void __cxa_pure_virtual()
 {
-    RaiseException(kPureCallExceptionCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
-    TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+    ReportCrash(kPureCallExceptionCode, __builtin_return_address(0));
 }
+
+namespace {
+
+// The compiler names __cxa_pure_virtual in the tables of virtual functions
+// only as a weak reference, which the linker's removal of unused sections
+// does not follow: without this strong reference the tables would hold a
+// null address instead of the function above.
+void (*volatile g_pureCallHandler)() = nullptr;
+
+}  // namespace
 
 CrashHandlers::CrashHandlers(ILog* log)
 {
     g_crashLog = log;
+    g_pureCallHandler = __cxa_pure_virtual;
     SetUnhandledExceptionFilter(OnUnhandledException);
     // The runtime's abort shows a message box ("abnormal program
     // termination") in a program with a window before it raises SIGABRT,

@@ -7,18 +7,31 @@
 #include "platform/DecimalText.h"
 #include "platform/Log.h"
 
-namespace {
-
+// A base class whose constructor calls its own pure virtual function
+// through a function the compiler may not look into (noipa): a real call
+// through the table of virtual functions, which the compiler would
+// otherwise drop as undefined behaviour.
 struct PureBase {
-    PureBase() { Call(); }
+    PureBase();
     virtual ~PureBase() = default;
-    void Call() { Run(); }
     virtual void Run() = 0;
 };
+
+__attribute__((noipa)) void CallRun(PureBase* object)
+{
+    object->Run();
+}
+
+PureBase::PureBase()
+{
+    CallRun(this);
+}
 
 struct PureDerived : PureBase {
     void Run() override {}
 };
+
+namespace {
 
 void Announce(ILog* log, const std::wstring& trigger)
 {
