@@ -1093,7 +1093,7 @@ def case_crash_dumps(s):
         written.append(crash.group(4))
     codes = [int(re.search(r"code 0x(\w+)", t).group(1), 16) for t in log_texts(temp) if t.startswith("crash:")]
     check(codes == [0xC0000005, 0x40000015, 0xE0000001], f"crash codes {codes}")
-    check(dumps_in(temp) == sorted(written + ["quillmerex-crash-notes.dmp"]), f"dumps kept: {dumps_in(temp)}")
+    check(dumps_in(temp) == sorted(written + ["quillmerex-crash-notes.dmp"]), f"dumps kept: {dumps_in(temp)}, written {written}")
     clean_dumps(temp)
 
 
