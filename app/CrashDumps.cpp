@@ -68,12 +68,13 @@ void KeepNewestDumps(IDumpFiles& files, const std::wstring& folder, int keep)
         if (IsCrashDumpName(name))
             dumps.push_back(name);
     }
+    // The oldest first, one by one: a name's order is its age.
     const size_t kept = static_cast<size_t>(std::max(keep, 0));
-    if (dumps.size() <= kept)
-        return;
-    std::sort(dumps.begin(), dumps.end());
-    for (size_t i = 0; i < dumps.size() - kept; ++i)
-        files.Delete(folder + L"\\" + dumps[i]);
+    while (dumps.size() > kept) {
+        const auto oldest = std::min_element(dumps.begin(), dumps.end());
+        files.Delete(folder + L"\\" + *oldest);
+        dumps.erase(oldest);
+    }
 }
 
 std::wstring HexDigits(uint64_t value, int digits)

@@ -144,6 +144,11 @@ CrashHandlers::~CrashHandlers()
     g_crashLog = nullptr;
 }
 
+bool CrashReportUnderWay()
+{
+    return g_crashingThread != 0;
+}
+
 bool RequestDump(DWORD threadId, EXCEPTION_POINTERS* pointers, std::wstring& path, DWORD& error)
 {
     SYSTEMTIME now{};

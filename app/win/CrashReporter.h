@@ -37,6 +37,10 @@ public:
     CrashHandlers& operator=(const CrashHandlers&) = delete;
 };
 
+// True from the moment a thread begins to report a crash: the process is
+// about to end, and a hang of its window then is no hang of its own.
+bool CrashReportUnderWay();
+
 // Starts the dump writer for this process and waits for it (a minute at
 // most): a dump naming the thread threadId, with the exception at pointers
 // (null for none: a hang). True when it wrote one, with its path; false

@@ -58,7 +58,9 @@ void HangWatchdog::Watch()
         // The window is gone: the launcher is closing.
         if (!IsWindow(m_window))
             return;
-        if (reported || GetTickCount64() - lastAnswer < kHangSeconds * 1000ull)
+        // A crash's report holds the window's thread up (it waits for its
+        // dump, or it is the thread that crashed): that dump is the one.
+        if (reported || CrashReportUnderWay() || GetTickCount64() - lastAnswer < kHangSeconds * 1000ull)
             continue;
         reported = true;
         std::wstring path;
