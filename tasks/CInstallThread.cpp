@@ -183,7 +183,7 @@ bool CInstallThread::Run()
             Report(TaskState::Failed, kWaitError);
             break;
         }
-        threads::Sleep(kWaitPause);
+        SystemThreads().Sleep(kWaitPause);
         if (!running.load()) {
             log->Write(L"installer: left running, the launcher is closing");
             return false;
