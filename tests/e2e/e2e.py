@@ -1166,19 +1166,51 @@ def case_unattended_road(s):
     subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
 
 
+def server_again(s, *args, **kwargs):
+    """The package server once more on the case's port, which the server
+    before may hold a moment longer (its last connection closing)."""
+    deadline = time.monotonic() + 30
+    while True:
+        try:
+            return s.server(*args, **kwargs)
+        except Failure:
+            if time.monotonic() > deadline:
+                raise
+            time.sleep(0.5)
+
+
 def case_unattended_exit_codes(s):
     # /quiet runs that end on their own with the code of what failed: the
     # package is gone (2), the installer's digest is refused (5), the
-    # installer fails (6).
-    def run(program, expected, *log_lines):
-        launcher = s.launcher(program=program, args=("/quiet",))
+    # installer fails (6); and a /passive run whose window is closed before
+    # the road's end (8).
+    def run(program, expected, *log_lines, args=("/quiet",)):
+        launcher = s.launcher(program=program, args=args)
         wait_for("the launcher to exit", lambda: launcher.poll() is not None)
         check(launcher.returncode == expected, f"{program}: exit code {launcher.returncode}, not {expected}")
         check_log(temp, [*log_lines, rf"exit: code {expected}"])
 
+    # With a log file that cannot be opened the log stays in TMP and says so.
     _, temp = clean_install_state(s)
     server = s.server("--not-found")
-    run("launcher_e2e.exe", 2, r"status: 连接异常,错误代码：404 .*")
+    run("launcher_e2e.exe", 2, r'start-up: the log file "C:\\no such folder\\run\.log" cannot be opened; '
+        r"the log is here instead", r"status: 连接异常,错误代码：404 .*",
+        args=("/quiet", r"/log=C:\no such folder\run.log"))
+    server.terminate()
+    server.wait()
+
+    _, temp = clean_install_state(s)
+    release = os.path.join(s.work, "release")
+    server = server_again(s, "--hold-after", "1000", "--release", release)
+    launcher = s.launcher(args=("/passive",))
+    window = s.window(TITLE)
+    wait_for("the download", lambda: s.requests())
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 8, f"closed mid-road: exit code {launcher.returncode}")
+    check_log(temp, [r"status: 强制退出 .*", r"exit: code 8"])
+    with open(release, "w"):
+        pass
     server.terminate()
     server.wait()
 
@@ -1189,7 +1221,7 @@ def case_unattended_exit_codes(s):
     changed = os.path.join(s.work, "changed.exe")
     with open(changed, "wb") as f:
         f.write(data)
-    server = s.server("--file", changed)
+    server = server_again(s, "--file", changed)
     run("launcher_e2e_pinned.exe", 5, r"status: 安装包校验失败 .*")
     server.terminate()
     server.wait()
@@ -1200,7 +1232,7 @@ def case_unattended_exit_codes(s):
     with open(blocker, "w"):
         pass
     try:
-        s.server()
+        server_again(s)
         run("launcher_e2e.exe", 6, r"installer: exit code 1", r"status: 安装未完成 \(install failed\)")
     finally:
         os.remove(blocker)
