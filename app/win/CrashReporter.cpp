@@ -185,6 +185,9 @@ bool RequestDump(DWORD threadId, EXCEPTION_POINTERS* pointers, std::wstring& pat
 
 int WriteDumpFor(const DumpRequest& request)
 {
+    // A failure of the writer itself ends it quietly: no error report box
+    // may hold up the launcher that waits for it.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     if (!IsCrashDumpName(request.fileName))
         return ERROR_INVALID_PARAMETER;
     ScopedKernelHandle process(
