@@ -206,6 +206,7 @@ void LauncherApp::StartInstall()
         m_platform.log->Write(L"status: " + std::wstring(status::kInvalidPin) +
                               L" (k_comm_sha256 is not 64 hexadecimal digits; nothing downloaded)");
         taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kInvalidPin));
         return;
     }
     pins.signer = config.GetValue(L"cver", L"k_comm_signer");
@@ -227,6 +228,7 @@ void LauncherApp::StartInstall()
         m_platform.log->Write(L"status: " + status::WithCode(status::kManifestInvalid, kUncheckableManifest) +
                               L" (k_comm_manifest_key is not a P-256 public key; nothing downloaded)");
         taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kManifestInvalid));
         return;
     }
     task->tempName = L"yrfoinstall.tmp";
@@ -274,6 +276,8 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
         LogOutcome(*task, state);
         if (state == TaskState::Finished)
             taskManager.ContinueAfter(task);
+        else
+            EndRoad(OutcomeOfFailure(task->message));
     } else if (state == TaskState::Started && task->type != TaskType::Download) {
         m_platform.log->Write(L"status: " + ScreenUpdateFor(*task, state).status);
     }
@@ -353,6 +357,7 @@ void LauncherApp::LaunchGame()
         m_platform.log->Write(L"game: no start program at " + path);
         ShowStatus(status::kNoStartProgram);
         taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kNoStartProgram));
         return;
     }
     // The game starts in its own folder, where it finds its data by relative
@@ -365,11 +370,22 @@ void LauncherApp::LaunchGame()
         m_platform.log->Write(L"game: not started, shell result " + DecimalText(result) + L": " + path);
         ShowStatus(status::WithCode(status::kGameNotStarted, static_cast<uint32_t>(result)));
         taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kGameNotStarted));
         return;
     }
     m_platform.log->Write(L"game: started, shell result " + DecimalText(result) + L": " + path);
     taskbarProgress.Finished();
+    roadEnded = true;
+    roadOutcome = RoadOutcome::GameStarted;
     m_platform.windows->DestroyWindow(Window());
+}
+
+void LauncherApp::EndRoad(RoadOutcome outcome)
+{
+    roadEnded = true;
+    roadOutcome = outcome;
+    if (unattended)
+        m_platform.windows->DestroyWindow(Window());
 }
 
 void LauncherApp::OnMouseMove(int32_t x, int32_t y)

@@ -135,9 +135,9 @@ class Session:
                 f.write(data.replace(built, f"http://127.0.0.1:{self.port}/".encode()))
         return copy
 
-    def launcher(self, env=None, program="launcher_e2e.exe", exe=None):
+    def launcher(self, env=None, program="launcher_e2e.exe", exe=None, args=()):
         exe = exe or self.program(program)
-        process = subprocess.Popen([self.wine, exe], env=env or self.env, stdout=subprocess.DEVNULL,
+        process = subprocess.Popen([self.wine, exe, *args], env=env or self.env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.children.append(process)
         return process
@@ -145,6 +145,8 @@ class Session:
     # --- the package server ---------------------------------------------
     def server(self, *extra, installer=None):
         ready = os.path.join(self.work, "server.ready")
+        if os.path.exists(ready):  # a server of this case before
+            os.remove(ready)
         self.server_log = os.path.join(self.work, "requests.log")
         installer = installer or os.path.join(self.build, "demo", "pomvel_mini.exe")
         process = subprocess.Popen(
@@ -275,9 +277,10 @@ def clean_install_state(s):
 TIMESTAMP = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ")
 
 
-def log_texts(temp):
-    """The lines of quillmerex.log in the TMP folder, without their time."""
-    with open(os.path.join(temp, "quillmerex.log"), "rb") as log:
+def log_texts(temp, path=None):
+    """The lines of quillmerex.log in the TMP folder (or of the log at
+    path), without their time."""
+    with open(path or os.path.join(temp, "quillmerex.log"), "rb") as log:
         data = log.read()
     lines = data.decode("utf-8").split("\r\n")
     check(lines[-1] == "", "the log does not end with CR LF")
@@ -286,10 +289,10 @@ def log_texts(temp):
     return [line[24:] for line in lines[:-1]]
 
 
-def check_log(temp, expected):
+def check_log(temp, expected, path=None):
     """Each expected line (a regular expression) matches a line of the log,
     in this order."""
-    texts = log_texts(temp)
+    texts = log_texts(temp, path)
     at = 0
     for pattern in expected:
         while at < len(texts) and not re.fullmatch(pattern, texts[at]):
@@ -1112,7 +1115,223 @@ def case_page_as_installer(s):
     check(len(s.requests()) == 1, f"expected one request, got {s.requests()}")
 
 
+# --- crash dumps and unattended runs ----------------------------------------
+
+TRIGGERS = "launcher_e2e_triggers.exe"
+DUMP_NAME = re.compile(r"quillmerex-crash-\d{8}-\d{6}-\d{3}\.dmp$")
+
+
+def read_minidump(path):
+    """What a minidump reader needs of the file: its signature, the ids of
+    the threads it lists, and its exception stream as (thread id, code,
+    address), or None without one."""
+    import struct
+    with open(path, "rb") as f:
+        data = f.read()
+    signature, _, streams, directory = struct.unpack_from("<4sIII", data, 0)
+    threads, exception = [], None
+    for i in range(streams):
+        kind, size, rva = struct.unpack_from("<III", data, directory + 12 * i)
+        if kind == 3:  # ThreadListStream: MINIDUMP_THREAD of 48 bytes each
+            count = struct.unpack_from("<I", data, rva)[0]
+            threads = [struct.unpack_from("<I", data, rva + 4 + 48 * t)[0] for t in range(count)]
+        elif kind == 6:  # ExceptionStream
+            thread, _, code, _, _, address = struct.unpack_from("<IIIIQQ", data, rva)
+            exception = (thread, code, address)
+    return signature, threads, exception
+
+
+def dumps_in(temp):
+    return sorted(n for n in os.listdir(temp) if n.startswith("quillmerex-crash-"))
+
+
+def clean_dumps(temp):
+    for name in dumps_in(temp):
+        os.remove(os.path.join(temp, name))
+
+
+def case_crash_dumps(s):
+    # Each kind of crash leaves a dump of the launcher, written by a second
+    # copy of it, that names the crashing thread; the log says where it
+    # is, and the exit code is 3. Three older dumps are there before: the
+    # newest three stay, and a file that is no dump of the launcher's stays.
+    _, temp = clean_install_state(s)
+    clean_dumps(temp)
+    old = [f"quillmerex-crash-2000010{i}-000000-000.dmp" for i in range(3)]
+    for name in old + ["quillmerex-crash-notes.dmp"]:
+        with open(os.path.join(temp, name), "wb") as f:
+            f.write(b"old")
+    written = []
+    for trigger in ("/test-crash", "/test-abort", "/test-purecall"):
+        launcher = s.launcher(program=TRIGGERS, args=(trigger,))
+        wait_for("the launcher to end", lambda: launcher.poll() is not None, timeout=150)
+        check(launcher.returncode == 3, f"{trigger}: launcher exit code {launcher.returncode}")
+        texts = log_texts(temp)
+        thread = int(next(t for t in reversed(texts) if t.startswith(f"test: {trigger} on thread ")).split()[-1])
+        crash = re.fullmatch(r"crash: code 0x([0-9A-F]{8}), address 0x([0-9A-F]{16}), dump (.*\\)(.*)", texts[-2])
+        check(crash, f"{trigger}: no crash line before the exit: {texts[-3:]}")
+        check(texts[-1] == "exit: code 3", f"{trigger}: last line {texts[-1]!r}")
+        check(DUMP_NAME.match(crash.group(4)), f"dump name {crash.group(4)}")
+        signature, threads, exception = read_minidump(os.path.join(temp, crash.group(4)))
+        check(signature == b"MDMP", f"{trigger}: signature {signature!r}")
+        check(exception is not None, f"{trigger}: the dump has no exception stream")
+        check(exception[0] == thread and thread in threads,
+              f"{trigger}: the dump names thread {exception[0]}, the crash was on {thread} (threads {threads})")
+        check((exception[1], exception[2]) == (int(crash.group(1), 16), int(crash.group(2), 16)),
+              f"{trigger}: the dump's exception {exception} is not the logged one {crash.groups()}")
+        written.append(crash.group(4))
+    codes = [int(re.search(r"code 0x(\w+)", t).group(1), 16) for t in log_texts(temp) if t.startswith("crash:")]
+    check(codes == [0xC0000005, 0x40000015, 0xE0000001], f"crash codes {codes}")
+    check(dumps_in(temp) == sorted(written + ["quillmerex-crash-notes.dmp"]), f"dumps kept: {dumps_in(temp)}, written {written}")
+    clean_dumps(temp)
+
+
+def case_hang_dump(s):
+    # The window's thread stops handling messages for 20 s: after 15 s the
+    # watchdog writes a dump and a hang line, and the launcher goes on.
+    _, temp = clean_install_state(s)
+    clean_dumps(temp)
+    launcher = s.launcher(program=TRIGGERS, args=("/test-hang",))
+
+    def hang_line():
+        try:
+            return next((t for t in log_texts(temp) if t.startswith("hang:")), None)
+        except (Failure, OSError):
+            return None
+    line = wait_for("the hang line", hang_line, timeout=120)
+    match = re.fullmatch(r"hang: the window has not answered for 15 s, dump (.*\\)(.*)", line)
+    check(match, f"hang line {line!r}")
+    check(launcher.poll() is None, "the launcher ended after its hang")
+    texts = log_texts(temp)
+    thread = int(next(t for t in texts if t.startswith("test: /test-hang on thread ")).split()[-1])
+    signature, threads, _ = read_minidump(os.path.join(temp, match.group(2)))
+    check(signature == b"MDMP", f"signature {signature!r}")
+    check(thread in threads, f"the hung thread {thread} is not in the dump's threads {threads}")
+    # The window answers again and works as before.
+    window = s.window(TITLE)
+    painted(s, window, BODY_PIXEL)
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    check(sum(t.startswith("hang:") for t in log_texts(temp)) == 1, "more than one hang line for one hang")
+    clean_dumps(temp)
+
+
+def case_unattended_road(s):
+    # /passive: the road runs without a click, the window shows, and the
+    # launcher ends with 0 once the game has started. /quiet: the same with
+    # no window at all, the log where /log= says, an unknown switch logged.
+    local, temp = clean_install_state(s)
+    s.server("--rate", "300000")
+    launcher = s.launcher(args=("/passive",))
+    s.window(TITLE)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"/passive: launcher exit code {launcher.returncode}")
+    check_log(temp, [r"start-up: unattended \(/passive\), the window shown",
+                     r"status: 开始下载\.\.\. \(install button clicked\)",
+                     r"game: started, shell result \d+: .*\\Marnholt\\game\.exe", r"exit: code 0"])
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+    wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
+
+    local, temp = clean_install_state(s)
+    log_folder = os.path.join(s.work, "logs here")
+    os.makedirs(log_folder)
+    log_file = os.path.join(log_folder, "run.log")
+    windows_log = s.run_wine("winepath.exe", "-w", log_file).strip()
+    launcher = s.launcher(args=("/quiet", f"/log={windows_log}", "/restart"))
+    seen = False
+    while launcher.poll() is None:
+        seen = seen or s.find_window(TITLE) is not None
+        time.sleep(0.1)
+    check(launcher.returncode == 0, f"/quiet: launcher exit code {launcher.returncode}")
+    check(not seen, "/quiet showed the window")
+    check(os.path.exists(os.path.join(local, "Orvantis", "Marnholt", "game.exe")), "/quiet installed no game")
+    check(not os.path.exists(os.path.join(temp, "quillmerex.log")), "/quiet with /log= logged in TMP")
+    check_log(temp, [r"start: quillmerex .*", r'start-up: unattended \(/quiet\), nothing shown',
+                     r'start-up: unknown switch "/restart" ignored',
+                     r"game: started, shell result \d+: .*", r"exit: code 0"], path=log_file)
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+
+
+def server_again(s, *args, **kwargs):
+    """The package server once more on the case's port, which the server
+    before may hold a moment longer (its last connection closing)."""
+    deadline = time.monotonic() + 30
+    while True:
+        try:
+            return s.server(*args, **kwargs)
+        except Failure:
+            if time.monotonic() > deadline:
+                raise
+            time.sleep(0.5)
+
+
+def case_unattended_exit_codes(s):
+    # /quiet runs that end on their own with the code of what failed: the
+    # package is gone (2), the installer's digest is refused (5), the
+    # installer fails (6); and a /passive run whose window is closed before
+    # the road's end (8).
+    def run(program, expected, *log_lines, args=("/quiet",)):
+        launcher = s.launcher(program=program, args=args)
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check(launcher.returncode == expected, f"{program}: exit code {launcher.returncode}, not {expected}")
+        check_log(temp, [*log_lines, rf"exit: code {expected}"])
+
+    # With a log file that cannot be opened the log stays in TMP and says so.
+    _, temp = clean_install_state(s)
+    server = s.server("--not-found")
+    run("launcher_e2e.exe", 2, r'start-up: the log file "C:\\no such folder\\run\.log" cannot be opened; '
+        r"the log is here instead", r"status: 连接异常,错误代码：404 .*",
+        args=("/quiet", r"/log=C:\no such folder\run.log"))
+    server.terminate()
+    server.wait()
+
+    _, temp = clean_install_state(s)
+    release = os.path.join(s.work, "release")
+    server = server_again(s, "--hold-after", "1000", "--release", release)
+    launcher = s.launcher(args=("/passive",))
+    window = s.window(TITLE)
+    wait_for("the download", lambda: s.requests())
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 8, f"closed mid-road: exit code {launcher.returncode}")
+    check_log(temp, [r"status: 强制退出 .*", r"exit: code 8"])
+    with open(release, "w"):
+        pass
+    server.terminate()
+    server.wait()
+
+    _, temp = clean_install_state(s)
+    with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
+        data = bytearray(f.read())
+    data[len(data) // 2] ^= 0xFF
+    changed = os.path.join(s.work, "changed.exe")
+    with open(changed, "wb") as f:
+        f.write(data)
+    server = server_again(s, "--file", changed)
+    run("launcher_e2e_pinned.exe", 5, r"status: 安装包校验失败 .*")
+    server.terminate()
+    server.wait()
+
+    # A file where the demo installer makes its folder: it cannot install.
+    local, temp = clean_install_state(s)
+    blocker = os.path.join(local, "Orvantis")
+    with open(blocker, "w"):
+        pass
+    try:
+        server_again(s)
+        run("launcher_e2e.exe", 6, r"installer: exit code 1", r"status: 安装未完成 \(install failed\)")
+    finally:
+        os.remove(blocker)
+
+
 CASES = {
+    "crash_dumps": case_crash_dumps,
+    "hang_dump": case_hang_dump,
+    "unattended_road": case_unattended_road,
+    "unattended_exit_codes": case_unattended_exit_codes,
     "length_above_4gib": case_length_above_4gib,
     "page_as_installer": case_page_as_installer,
     "dpi_change": case_dpi_change,
