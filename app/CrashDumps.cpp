@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/DecimalText.h"
-#include "platform/DumpFiles.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -61,12 +61,14 @@ bool IsCrashDumpName(const std::wstring& name)
     return true;
 }
 
-void KeepNewestDumps(IDumpFiles& files, const std::wstring& folder, int keep)
+void KeepNewestDumps(IFileSystem& files, const std::wstring& folder, int keep)
 {
+    std::vector<FoundFile> found;
+    files.List(folder + L"\\" + kPrefix + L"*", found);
     std::vector<std::wstring> dumps;
-    for (const std::wstring& name : files.List(folder, std::wstring(kPrefix) + L"*" + kSuffix)) {
-        if (IsCrashDumpName(name))
-            dumps.push_back(name);
+    for (const FoundFile& file : found) {
+        if (IsCrashDumpName(file.name))
+            dumps.push_back(file.name);
     }
     // The oldest first, one by one: a name's order is its age.
     const size_t kept = static_cast<size_t>(std::max(keep, 0));

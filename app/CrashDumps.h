@@ -9,7 +9,7 @@
 
 #include "platform/LocalClock.h"
 
-class IDumpFiles;
+class IFileSystem;
 
 // The dump's file name for a dump written at time.
 std::wstring CrashDumpName(const LocalTime& time);
@@ -21,7 +21,7 @@ bool IsCrashDumpName(const std::wstring& name);
 // The newest keep dumps in folder stay; older ones are deleted. Files that
 // merely match the wildcard without being a dump's name are left alone.
 constexpr int kDumpsKept = 3;
-void KeepNewestDumps(IDumpFiles& files, const std::wstring& folder, int keep = kDumpsKept);
+void KeepNewestDumps(IFileSystem& files, const std::wstring& folder, int keep = kDumpsKept);
 
 // value in upper-case hexadecimal, at least digits digits, without "0x".
 std::wstring HexDigits(uint64_t value, int digits);

@@ -11,7 +11,7 @@
 #include "platform/Log.h"
 #include "platform/win/ScopedHandles.h"
 #include "platform/win/SystemLibrary.h"
-#include "platform/win/WinDumpFiles.h"
+#include "platform/win/WinTaskPlatform.h"
 #include "platform/win/WinPlatform.h"
 
 namespace {
@@ -235,7 +235,7 @@ int WriteDumpFor(const DumpRequest& request)
         DeleteFileW(path.c_str());
         return writeError != 0 ? static_cast<int>(writeError) : ERROR_GEN_FAILURE;
     }
-    WinDumpFiles files;
+    WinFileSystem files;
     KeepNewestDumps(files, folder);
     return 0;
 }

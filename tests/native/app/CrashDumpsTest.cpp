@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CrashDumps.h"
-#include "tests/fakes/FakeDumpFiles.h"
+#include "tests/fakes/FakeFileSystem.h"
 
 namespace {
 
@@ -22,18 +22,25 @@ TEST(CrashDumps, NamesHaveOneWidthAndSortByAge)
 
 TEST(CrashDumps, TheNewestThreeStayAndOtherFilesAreLeftAlone)
 {
-    FakeDumpFiles files;
-    files.names = {L"quillmerex-crash-20261211-010000-000.dmp", L"quillmerex-crash-20251211-010000-000.dmp",
-                   L"quillmerex-crash-20261211-010000-001.dmp", L"quillmerex-crash-my-notes.dmp",
-                   L"quillmerex-crash-20261210-235959-999.dmp", L"quillmerex.log"};
+    FakeFileSystem files;
+    files.PutDirectory(L"C:\\tmp");
+    for (const wchar_t* name :
+         {L"quillmerex-crash-20261211-010000-000.dmp", L"quillmerex-crash-20251211-010000-000.dmp",
+          L"quillmerex-crash-20261211-010000-001.dmp", L"quillmerex-crash-my-notes.dmp",
+          L"quillmerex-crash-20261210-235959-999.dmp", L"quillmerex.log"})
+        files.PutFile(std::wstring(L"C:\\tmp\\") + name, {});
     KeepNewestDumps(files, L"C:\\tmp");
-    EXPECT_EQ(files.listedFolder, L"C:\\tmp");
-    EXPECT_EQ(files.deleted, (std::vector<std::wstring>{L"C:\\tmp\\quillmerex-crash-20251211-010000-000.dmp"}));
+    EXPECT_EQ(files.Paths(), (std::vector<std::wstring>{L"C:\\tmp", L"C:\\tmp\\quillmerex-crash-20261210-235959-999.dmp",
+                                                       L"C:\\tmp\\quillmerex-crash-20261211-010000-000.dmp",
+                                                       L"C:\\tmp\\quillmerex-crash-20261211-010000-001.dmp",
+                                                       L"C:\\tmp\\quillmerex-crash-my-notes.dmp",
+                                                       L"C:\\tmp\\quillmerex.log"}));
 
-    FakeDumpFiles few;
-    few.names = {L"quillmerex-crash-20261211-010000-000.dmp", L"quillmerex-crash-20261211-010000-001.dmp"};
+    FakeFileSystem few;
+    few.PutFile(L"C:\\tmp\\quillmerex-crash-20261211-010000-000.dmp", {});
+    few.PutFile(L"C:\\tmp\\quillmerex-crash-20261211-010000-001.dmp", {});
     KeepNewestDumps(few, L"C:\\tmp");
-    EXPECT_TRUE(few.deleted.empty());
+    EXPECT_EQ(few.Paths().size(), 2u);
 }
 
 TEST(CrashDumps, LogLines)
