@@ -531,17 +531,24 @@ def case_pinned_installer(s):
     ])
 
 
-def case_pinned_installer_changed(s):
-    # The same launcher, served the installer with one byte changed: it is
-    # downloaded a second time, refused again, and nothing of it runs or
-    # is left.
-    local, temp = clean_install_state(s)
+def changed_installer(s):
+    """A copy of the demo installer with one byte in its middle changed."""
     with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
         data = bytearray(f.read())
     data[len(data) // 2] ^= 0xFF
     changed = os.path.join(s.work, "changed.exe")
     with open(changed, "wb") as f:
         f.write(data)
+    return changed
+
+
+def case_pinned_installer_changed(s):
+    # The same launcher, served the installer with one byte changed: it is
+    # downloaded a second time, refused again, and nothing of it runs or
+    # is left.
+    local, temp = clean_install_state(s)
+    changed = changed_installer(s)
+    size = os.path.getsize(changed)
     s.server("--file", changed)
     launcher = s.launcher(program="launcher_e2e_pinned.exe")
     window = s.window(TITLE)
@@ -549,7 +556,7 @@ def case_pinned_installer_changed(s):
 
     def refused():
         try:
-            return f"status: 安装包校验失败 (download failed after {len(data)} of {len(data)} bytes)" in log_texts(temp)
+            return f"status: 安装包校验失败 (download failed after {size} of {size} bytes)" in log_texts(temp)
         except (Failure, OSError):
             return False
     wait_for("the refusal", refused)
@@ -1304,13 +1311,7 @@ def case_unattended_exit_codes(s):
     server.wait()
 
     _, temp = clean_install_state(s)
-    with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
-        data = bytearray(f.read())
-    data[len(data) // 2] ^= 0xFF
-    changed = os.path.join(s.work, "changed.exe")
-    with open(changed, "wb") as f:
-        f.write(data)
-    server = server_again(s, "--file", changed)
+    server = server_again(s, "--file", changed_installer(s))
     run("launcher_e2e_pinned.exe", 5, r"status: 安装包校验失败 .*")
     server.terminate()
     server.wait()
