@@ -1,5 +1,6 @@
 #include "tasks/CDownloadFileThread.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -8,10 +9,13 @@
 #include "platform/HttpClient.h"
 #include "platform/Random.h"
 #include "platform/WallClock.h"
+#include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
 #include "platform/DecimalText.h"
+#include "tasks/Manifest.h"
 #include "tasks/ManifestCheck.h"
 #include "tasks/RetryPause.h"
+#include "tasks/SpeedFloor.h"
 #include "tasks/Task.h"
 
 namespace {
@@ -28,6 +32,11 @@ const wchar_t kStopped[] = L"强制退出";
 const wchar_t kHashMismatch[] = L"安装包校验失败";
 const wchar_t kDiskFull[] = L"磁盘空间不足";
 const wchar_t kManifestInvalid[] = L"安装信息无效,错误代码：";
+const wchar_t kWrongContent[] = L"下载内容无效,网络可能需要登录";
+const wchar_t kWrongClock[] = L"系统时间不正确,请校准后重试";
+
+// How many of an answer's first bytes the log shows.
+constexpr size_t kShownBytes = 64;
 
 // Windows errors of a file that another program holds open.
 constexpr uint32_t kErrorAccessDenied = 5;
@@ -256,6 +265,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
                 return Stopped();
             end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kAddressUnavailable, error);
+            if (error == download::kErrorCertificateDate && ClockIsWrong())
+                end.message = kWrongClock;
             return end;
         }
         // An answer without a status line (Wine hands a connection closed
@@ -267,6 +278,13 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
             return end;
         }
         answered = true;
+        std::wstring date;
+        if (urlHandle->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, serverDate)) {
+            hasServerDate = true;
+            clockAhead = wallClock() - serverDate;
+        }
+        if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(status, end))
+            return end;
         if (!download::IsRedirectStatus(status)) {
             currentUrl = url;
             end.kind = AttemptEnd::Complete;
@@ -371,6 +389,15 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
     AttemptEnd end;
     bool first = true;
     uint64_t startedUs = 0;
+    SpeedFloor floor(timings.speedFloorBytes, timings.speedWindowMs);
+    floor.Start(clock->NowMs());
+    // A file that will be run is judged by its first bytes before any is
+    // kept; a continuation's first bytes are not the file's.
+    bool judging = task->runInstaller && written == 0;
+    std::wstring contentType;
+    if (judging)
+        urlHandle->QueryHeader(HttpHeader::ContentType, contentType);
+    std::vector<uint8_t> start;
     for (;;) {
         if (!running.load())
             return Stopped();
@@ -383,6 +410,15 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
             return end;
         if (n == 0)
             break;
+        if (judging) {
+            start.insert(start.end(), buffer, buffer + std::min<size_t>(n, kShownBytes - start.size()));
+            if (download::IsHtmlType(contentType) || start.size() >= 2) {
+                if (download::IsHtmlType(contentType) || !download::StartsLikeProgram(start.data(), start.size()))
+                    return WrongContent(contentType, start);
+                judging = false;
+            }
+        }
+        floor.Add(clock->NowMs(), n);
         written += n;
         task->downloadedSize.store(written);
         handler->OnTaskProgress(task, this);
@@ -394,7 +430,17 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
             end.message = WithCode(kWriteError, error);
             return end;
         }
+        // A trickle ends like a stall, and the next attempt asks for the rest.
+        if (floor.TooSlow(clock->NowMs())) {
+            log->Write(L"download: fewer than " + DecimalText(timings.speedFloorBytes) + L" bytes in the last " +
+                       DecimalText(timings.speedWindowMs) + L" ms");
+            end.kind = AttemptEnd::Transient;
+            end.message = WithCode(kConnectionError, kHttpErrorTimeout);
+            return end;
+        }
     }
+    if (judging)
+        return WrongContent(contentType, start);
     // Data that ends before the announced length is a broken connection,
     // not a finished file: a cut-off installer must never be run. The rest
     // may come with the next attempt. More than announced will not get
@@ -434,6 +480,75 @@ bool CDownloadFileThread::ReadChunk(uint8_t* buffer, uint32_t& n, AttemptEnd& en
     end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
     end.message = WithCode(kConnectionError, error);
     return false;
+}
+
+bool CDownloadFileThread::PassProxy(uint32_t& status, AttemptEnd& end)
+{
+    // The system has already offered the user's own logon where the proxy
+    // takes one. Every address goes through the same proxy: a refusal
+    // ends the whole download.
+    if (!proxyLoginAsked) {
+        proxyLoginAsked = true;
+        log->Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route() +
+                   L"; the user is asked for the proxy's password");
+        uint32_t error = 0;
+        switch (urlHandle->AskProxyLogin(error, running, timings.stallLimitMs)) {
+        case IHttpRequest::ProxyLogin::Resent:
+            if (!urlHandle->QueryStatusCode(status, error) || status < 100 || status > 999) {
+                end.kind = AttemptEnd::Transient;
+                end.message = WithCode(kAddressUnavailable, download::kErrorInvalidResponse);
+                return false;
+            }
+            log->Write(L"proxy: sent again with the password given -> HTTP " + DecimalText(status));
+            if (status != download::kStatusProxyAuthenticationRequired)
+                return true;
+            break;
+        case IHttpRequest::ProxyLogin::Refused:
+            log->Write(L"proxy: no password given");
+            break;
+        case IHttpRequest::ProxyLogin::Failed:
+            if (!running.load()) {
+                end = Stopped();
+                return false;
+            }
+            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.message = WithCode(kAddressUnavailable, error);
+            return false;
+        }
+    }
+    end.kind = AttemptEnd::Fatal;
+    end.message = WithCode(kAddressUnavailable, download::kStatusProxyAuthenticationRequired);
+    return false;
+}
+
+CDownloadFileThread::AttemptEnd CDownloadFileThread::WrongContent(const std::wstring& contentType,
+                                                                 const std::vector<uint8_t>& start)
+{
+    log->Write(L"download: \"" + download::LoggedAddress(currentUrl) + L"\" sent " +
+               (contentType.empty() ? std::wstring(L"no content type") :
+                                      L"content type \"" + download::WithControlsEscaped(contentType) + L"\"") +
+               L", starting \"" + download::PrintableBytes(start.data(), start.size()) +
+               L"\": no program; nothing kept");
+    // Another address may serve the file; a captive portal answers for
+    // every one of them, each after its first chunk.
+    AttemptEnd end;
+    end.kind = AttemptEnd::Final;
+    end.message = kWrongContent;
+    return end;
+}
+
+bool CDownloadFileThread::ClockIsWrong()
+{
+    const int64_t now = wallClock();
+    if (!download::ClockLooksWrong(now, kBuildTime, hasServerDate, clockAhead))
+        return false;
+    std::wstring line = L"clock: certificate date refused (12037) while this computer's clock says " +
+                        download::UtcText(now) + L"; the launcher was built " + download::UtcText(kBuildTime);
+    if (hasServerDate)
+        line += L", the server's Date said " + download::UtcText(serverDate) + L" when the clock said " +
+                download::UtcText(serverDate + clockAhead);
+    log->Write(line);
+    return true;
 }
 
 CDownloadFileThread::AttemptEnd CDownloadFileThread::Stopped() const
@@ -662,7 +777,7 @@ bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
     ManifestContext context;
     context.publicPoint = task->manifestKey;
     context.hasAcceptedSerial = memory.AcceptedSerial(url, context.acceptedSerial);
-    context.localNow = UtcNowSeconds();
+    context.localNow = wallClock();
     context.hasServerNow = hasDate;
     context.serverNow = serverNow;
     Manifest manifest;

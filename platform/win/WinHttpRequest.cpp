@@ -20,13 +20,19 @@ struct WinHttpReadResult {
 
 namespace {
 
+// How long a read goes on filling its buffer once it has some bytes: a slow
+// body is handed on at least this often, so the worker sees how fast it
+// comes.
+constexpr DWORD kHandOnMs = 1000;
+
 // Fills the buffer from what the connection has, piece by piece: each call
 // waits only until some bytes are there, so a slow server that still sends
 // is told apart from one that sends nothing.
 void FillFromConnection(WinHttpReadResult& result, DWORD size)
 {
     HINTERNET request = static_cast<HINTERNET>(result.request.get());
-    while (result.count < size) {
+    const DWORD started = GetTickCount();
+    while (result.count < size && (result.count == 0 || GetTickCount() - started < kHandOnMs)) {
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
             result.error = GetLastError();
