@@ -283,7 +283,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
             hasServerDate = true;
             clockAhead = wallClock() - serverDate;
         }
-        if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(status, end))
+        if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
             return end;
         if (!download::IsRedirectStatus(status)) {
             currentUrl = url;
@@ -482,14 +482,14 @@ bool CDownloadFileThread::ReadChunk(uint8_t* buffer, uint32_t& n, AttemptEnd& en
     return false;
 }
 
-bool CDownloadFileThread::PassProxy(uint32_t& status, AttemptEnd& end)
+bool CDownloadFileThread::PassProxy(const std::wstring& url, uint32_t& status, AttemptEnd& end)
 {
     // The system has already offered the user's own logon where the proxy
     // takes one. Every address goes through the same proxy: a refusal
     // ends the whole download.
     if (!proxyLoginAsked) {
         proxyLoginAsked = true;
-        log->Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route() +
+        log->Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(url) + L"\" " + internetHandle->Route() +
                    L"; the user is asked for the proxy's password");
         uint32_t error = 0;
         switch (urlHandle->AskProxyLogin(error, running, timings.stallLimitMs)) {

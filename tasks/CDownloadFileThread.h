@@ -100,7 +100,7 @@ private:
     // After a 407: the user is asked for the proxy's password, once in the
     // download. True when the request went through after all (status is
     // then its new one); false with end set otherwise.
-    bool PassProxy(uint32_t& status, AttemptEnd& end);
+    bool PassProxy(const std::wstring& url, uint32_t& status, AttemptEnd& end);
     // The answer of a download that will be run is no program: a web page
     // (a captive portal's login, an error page sent as 200) or anything
     // else that does not start with "MZ". Logs what came.
