@@ -70,6 +70,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     platform.taskbar = &taskbar;
 
     auto app = std::make_unique<LauncherApp>(platform);
+#ifdef LAUNCHER_SPEED_WINDOW_MS
+    // Test builds only: the minimum speed judged over a short window.
+    download::Timings timings;
+    timings.speedWindowMs = LAUNCHER_SPEED_WINDOW_MS;
+    app->taskManager.SetDownloadTimings(timings);
+#endif
     app->Init();
     ScopedKernelHandle instanceMutex;
     if (HandOverToRunningLauncher(*app, instance, instanceMutex)) {

@@ -15,6 +15,8 @@ the launcher asked for.
                    (with --hold-after, an installer larger than the file)
   --ready FILE     written once the server listens: the port it listens on
                    (--port 0 takes a free one)
+  --content-type T send T as the installer's Content-Type (a captive portal
+                   sends its login page as text/html)
 """
 import argparse
 import json
@@ -55,7 +57,7 @@ def make_handler(args, log_lock):
             with open(args.file, "rb") as f:
                 body = f.read()
             self.send_response(200)
-            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Type", args.content_type)
             self.send_header("Content-Length", str(len(body) if args.length is None else args.length))
             self.send_header("Connection", "close")
             self.end_headers()
@@ -98,6 +100,7 @@ def main():
     parser.add_argument("--rate", type=float)
     parser.add_argument("--not-found", action="store_true")
     parser.add_argument("--length", type=int)
+    parser.add_argument("--content-type", default="application/octet-stream")
     args = parser.parse_args()
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), make_handler(args, threading.Lock()))
