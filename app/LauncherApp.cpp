@@ -16,6 +16,7 @@
 #include "platform/WindowSystem.h"
 #include "tasks/DownloadRules.h"
 #include "tasks/Manifest.h"
+#include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
 #include "ui/CNormalBtn.h"
@@ -28,9 +29,8 @@ LauncherApp* g_app = nullptr;
 
 namespace {
 
-const wchar_t kInvalidPin[] = L"安装包校验值无效";
 // A manifest that cannot be checked: no key, or no P-256 public key.
-const wchar_t kUncheckableManifest[] = L"安装信息无效,错误代码：1";
+constexpr uint32_t kUncheckableManifest = 1;
 
 TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
 {
@@ -192,8 +192,8 @@ void LauncherApp::StartInstall()
     InstallerPins pins;
     const std::wstring sha256 = config.GetValue(L"cver", L"k_comm_sha256");
     if (!sha256.empty() && !ParseSha256Pin(sha256, pins.sha256)) {
-        SetStatus(kInvalidPin);
-        m_platform.log->Write(L"status: " + std::wstring(kInvalidPin) +
+        SetStatus(status::kInvalidPin);
+        m_platform.log->Write(L"status: " + std::wstring(status::kInvalidPin) +
                               L" (k_comm_sha256 is not 64 hexadecimal digits; nothing downloaded)");
         taskbarProgress.Failed();
         return;
@@ -213,8 +213,8 @@ void LauncherApp::StartInstall()
     task->manifestUrl = config.GetValue(L"cver", L"k_comm_manifest");
     if (!task->manifestUrl.empty() &&
         !ParseP256PublicKey(config.GetValue(L"cver", L"k_comm_manifest_key"), task->manifestKey)) {
-        SetStatus(kUncheckableManifest);
-        m_platform.log->Write(L"status: " + std::wstring(kUncheckableManifest) +
+        SetStatus(status::WithCode(status::kManifestInvalid, kUncheckableManifest));
+        m_platform.log->Write(L"status: " + status::WithCode(status::kManifestInvalid, kUncheckableManifest) +
                               L" (k_comm_manifest_key is not a P-256 public key; nothing downloaded)");
         taskbarProgress.Failed();
         return;
@@ -339,7 +339,7 @@ void LauncherApp::LaunchGame()
     uint32_t attributes = 0;
     if (!m_platform.files->GetAttributes(path, attributes) || (attributes & kFileAttributeDirectory)) {
         m_platform.log->Write(L"game: no start program at " + path);
-        ShowStatus(L"安装异常,无启动程序");
+        ShowStatus(status::kNoStartProgram);
         taskbarProgress.Failed();
         return;
     }
@@ -351,7 +351,7 @@ void LauncherApp::LaunchGame()
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.
         m_platform.log->Write(L"game: not started, shell result " + DecimalText(result) + L": " + path);
-        ShowStatus(L"启动游戏失败,错误代码：" + DecimalText(result));
+        ShowStatus(status::WithCode(status::kGameNotStarted, static_cast<uint32_t>(result)));
         taskbarProgress.Failed();
         return;
     }

@@ -1,6 +1,7 @@
 #include "app/ScreenLayout.h"
 
 #include "platform/WindowSystem.h"
+#include "tasks/StatusTexts.h"
 #include "ui/Dpi.h"
 #include "ui/CImage.h"
 #include "ui/CImageBtn.h"
@@ -91,7 +92,7 @@ std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& w
 
     auto status = std::make_unique<CLabel>(window);
     g_statusLabel = status.get();
-    status->SetText(false, false, L"开始下载...");
+    status->SetText(false, false, status::kStarting);
     TextStyle statusStyle = nameStyle;
     statusStyle.size = 8;
     status->SetTextStyle(statusStyle);

@@ -4,6 +4,7 @@
 
 #include "platform/DecimalText.h"
 #include "tasks/DownloadRules.h"
+#include "tasks/StatusTexts.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ ScreenUpdate DownloadProgress(const DownTask& task)
                                                                               : static_cast<int>(percent)) +
                      L"%";
     update.setStatus = true;
-    update.status = L"正在下载(" + DecimalText(done) + L"/" + DecimalText(total) + L")";
+    update.status = status::Downloading(done, total);
     return update;
 }
 
@@ -42,8 +43,7 @@ ScreenUpdate DownloadProgress(const DownTask& task)
 // attempt; the bar and the percentage keep their place.
 ScreenUpdate RetryCountdown(const DownTask& task)
 {
-    return Status(L"连接中断," + DecimalText(task.retrySeconds.load()) + L"秒后重试(" +
-                  DecimalText(task.retryNumber.load()) + L"/" + DecimalText(download::kMaxRetries) + L")");
+    return Status(status::RetryCountdown(task.retrySeconds.load(), task.retryNumber.load(), download::kMaxRetries));
 }
 
 }  // namespace
@@ -54,13 +54,13 @@ ScreenUpdate ScreenUpdateFor(const Task& task, TaskState state)
         switch (state) {
         case TaskState::Started:
             // Only after a retry's pause: connecting again, nothing known yet.
-            return Status(L"开始下载...");
+            return Status(status::kStarting);
         case TaskState::Downloading:
             return DownloadProgress(static_cast<const DownTask&>(task));
         case TaskState::Retrying:
             return RetryCountdown(static_cast<const DownTask&>(task));
         case TaskState::Finished: {
-            ScreenUpdate update = Status(L"下载完毕");
+            ScreenUpdate update = Status(status::kDownloaded);
             update.setFraction = true;
             update.fraction = 1.0;
             update.setPercent = true;
@@ -75,9 +75,9 @@ ScreenUpdate ScreenUpdateFor(const Task& task, TaskState state)
     }
     switch (state) {
     case TaskState::Started:
-        return Status(L"正在安装...");
+        return Status(status::kInstalling);
     case TaskState::Finished:
-        return Status(L"安装完毕");
+        return Status(status::kInstalled);
     case TaskState::Failed:
         return Status(task.message);
     default:

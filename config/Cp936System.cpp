@@ -8,7 +8,7 @@ void AppendCp936Unit(std::wstring& out, const uint8_t* unit, size_t length)
     if (length == 1 && unit[0] == 0)
         return;
     uint16_t character = 0;
-    if (codepage::SystemCp936(unit, length, character))
+    if (SystemCodePage().Cp936Unit(unit, length, character))
         out.push_back(static_cast<wchar_t>(character));
     else
         AppendUndefinedCp936Unit(out, unit, length);

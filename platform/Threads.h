@@ -1,26 +1,36 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
-// Operating-system threads for the workers. A free-function seam, bound at
-// link time: the Windows build uses CreateThread and Sleep, the portable
-// build std::thread.
-namespace threads {
+// Operating-system threads for the workers: the Windows build runs them on
+// CreateThread, the portable build on std::thread.
 
-using ThreadHandle = void*;
 using ThreadRoutine = uint32_t (*)(void* parameter);
 
-// Runs routine(parameter) at once on a new thread of its own; id is that
-// thread's. False (and no handle) when no thread could be had.
-bool Create(ThreadRoutine routine, void* parameter, ThreadHandle& handle, uint32_t& id);
+// One running (or finished) thread, owned by whoever started it.
+class IThread {
+public:
+    // Releases the thread, also while its routine still runs (it then goes
+    // on alone). Never while another thread waits on it.
+    virtual ~IThread() = default;
 
-// Waits without time limit until the routine has returned.
-void WaitForEnd(ThreadHandle handle);
+    // Waits without time limit until the routine has returned.
+    virtual void WaitForEnd() = 0;
 
-// Releases the handle, also while the routine still runs (it then goes on
-// alone). Called once per handle, never while another thread waits on it.
-void Close(ThreadHandle handle);
+    virtual uint32_t Id() const = 0;
+};
 
-// Pauses the calling thread.
-void Sleep(uint32_t milliseconds);
+class IThreads {
+public:
+    virtual ~IThreads() = default;
 
-}  // namespace threads
+    // Runs routine(parameter) at once on a new thread of its own; null when
+    // no thread could be had.
+    virtual std::unique_ptr<IThread> Start(ThreadRoutine routine, void* parameter) = 0;
+
+    // Pauses the calling thread.
+    virtual void Sleep(uint32_t milliseconds) = 0;
+};
+
+// The platform's threads (bound at link time, like the clock).
+IThreads& SystemThreads();

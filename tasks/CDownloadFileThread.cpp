@@ -16,24 +16,26 @@
 #include "tasks/ManifestCheck.h"
 #include "tasks/RetryPause.h"
 #include "tasks/SpeedFloor.h"
+#include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
 
 namespace {
 
 const wchar_t kUserAgent[] = L"quillmerexDownloader";
 
-const wchar_t kNoConnection[] = L"网络连接异常";
-const wchar_t kNoSession[] = L"网络打开会话失败";
-const wchar_t kAddressUnavailable[] = L"连接不可用,错误代码：";
-const wchar_t kConnectionError[] = L"连接异常,错误代码：";
-const wchar_t kCannotCreate[] = L"无法创建写入文件";
-const wchar_t kWriteError[] = L"写入文件错误,错误代码：";
-const wchar_t kStopped[] = L"强制退出";
-const wchar_t kHashMismatch[] = L"安装包校验失败";
-const wchar_t kDiskFull[] = L"磁盘空间不足";
-const wchar_t kManifestInvalid[] = L"安装信息无效,错误代码：";
-const wchar_t kWrongContent[] = L"下载内容无效,网络可能需要登录";
-const wchar_t kWrongClock[] = L"系统时间不正确,请校准后重试";
+using status::kAddressUnavailable;
+using status::kCannotCreate;
+using status::kConnectionError;
+using status::kDiskFull;
+using status::kHashMismatch;
+using status::kManifestInvalid;
+using status::kNoConnection;
+using status::kNoSession;
+using status::kStopped;
+using status::kWriteError;
+using status::kWrongClock;
+using status::kWrongContent;
+using status::WithCode;
 
 // How many of an answer's first bytes the log shows.
 constexpr size_t kShownBytes = 64;
@@ -41,12 +43,6 @@ constexpr size_t kShownBytes = 64;
 // Windows errors of a file that another program holds open.
 constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kErrorSharingViolation = 32;
-
-// Error codes are shown as signed 32-bit decimal numbers.
-std::wstring WithCode(const wchar_t* text, uint32_t code)
-{
-    return text + DecimalText(static_cast<int32_t>(code));
-}
 
 bool IsSuccessStatus(uint32_t status)
 {

@@ -9,15 +9,17 @@
 #include "tasks/CTaskEventHandler.h"
 #include "platform/DecimalText.h"
 #include "tasks/DownloadRules.h"
+#include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
 
 namespace {
 
-const wchar_t kCannotStart[] = L"调用安装程序失败,错误码：";
-const wchar_t kNotCompleted[] = L"安装未完成";
-const wchar_t kWaitError[] = L"安装出错";
-const wchar_t kHashMismatch[] = L"安装包校验失败";
-const wchar_t kBadSignature[] = L"安装包签名无效,错误代码：";
+using status::kBadSignature;
+using status::kCannotStart;
+using status::kHashMismatch;
+using status::kNotCompleted;
+using status::kWaitError;
+using status::WithCode;
 
 // ERROR_FILENAME_EXCED_RANGE: the command line does not fit.
 constexpr uint32_t kErrorCommandLineTooLong = 206;
@@ -82,7 +84,7 @@ std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(std::wstring& failure)
         log->Write(L"installer: signature for \"" + task->pins.signer + L"\": code " +
                    DecimalText(static_cast<int32_t>(code)));
         if (!file || code != 0) {
-            failure = kBadSignature + DecimalText(static_cast<int32_t>(code));
+            failure = WithCode(kBadSignature, code);
             return nullptr;
         }
     }
@@ -96,8 +98,8 @@ void CInstallThread::DeleteUnstarted()
     FoundFile found;
     std::vector<uint8_t> start;
     if (files->Find(task->installerPath, found) && files->ReadStart(task->installerPath, kShownBytes, start)) {
-        log->Write(L"installer: " + DecimalText(found.size) + L" bytes, starting \"" + download::PrintableBytes(start.data(), start.size()) +
-                   L"\"; deleted");
+        log->Write(L"installer: " + DecimalText(found.size) + L" bytes, starting \"" +
+                   download::PrintableBytes(start.data(), start.size()) + L"\"; deleted");
     }
     files->Delete(task->installerPath);
 }
@@ -141,7 +143,7 @@ bool CInstallThread::Run()
     if (!process) {
         log->Write(L"installer: not started, code " + DecimalText(error));
         DeleteUnstarted();
-        Report(TaskState::Failed, kCannotStart + DecimalText(static_cast<int32_t>(error)));
+        Report(TaskState::Failed, WithCode(kCannotStart, error));
         return false;
     }
     log->Write(L"installer: " + std::wstring(how) + commandLine);
@@ -173,7 +175,7 @@ bool CInstallThread::Run()
             Report(TaskState::Failed, kWaitError);
             break;
         }
-        threads::Sleep(kWaitPause);
+        SystemThreads().Sleep(kWaitPause);
         if (!running.load()) {
             log->Write(L"installer: left running, the launcher is closing");
             return false;

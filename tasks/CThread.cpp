@@ -11,27 +11,20 @@ CThread::~CThread()
 
 bool CThread::Start()
 {
-    if (threadHandle != nullptr)
+    if (thread != nullptr)
         return false;
     running.store(true);
-    threads::ThreadHandle handle = nullptr;
-    uint32_t id = 0;
-    if (!threads::Create(&CThread::ThreadProc, this, handle, id))
-        return false;
-    threadHandle = handle;
-    threadId = id;
-    return true;
+    thread = SystemThreads().Start(&CThread::ThreadProc, this);
+    return thread != nullptr;
 }
 
 void CThread::Stop()
 {
-    if (threadHandle == nullptr)
+    if (thread == nullptr)
         return;
     running.store(false);
-    threads::WaitForEnd(threadHandle);
-    threads::Close(threadHandle);
-    threadHandle = nullptr;
-    threadId = 0;
+    thread->WaitForEnd();
+    thread.reset();
 }
 
 bool CThread::Run()
@@ -45,7 +38,7 @@ uint32_t CThread::ThreadProc(void* parameter)
     while (self->running.load()) {
         if (!self->Run())
             break;
-        threads::Sleep(kPassPause);
+        SystemThreads().Sleep(kPassPause);
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "platform/Threads.h"
 
@@ -9,8 +10,8 @@
 // stopped.
 //
 // Start, Stop and destruction belong to the controlling (window) thread,
-// which alone owns the thread handle: it is released once, by Stop, after
-// the thread has ended. The thread itself never touches it, so no thread
+// which alone owns the thread: it is released once, by Stop, after it has
+// ended. The thread itself never touches it, so no thread
 // ever waits on a handle that is being released. `running` is shared and
 // atomic.
 class CThread {
@@ -22,7 +23,8 @@ public:
     CThread(const CThread&) = delete;
     CThread& operator=(const CThread&) = delete;
 
-    // Starts the thread unless this worker already holds one. False when
+    // Starts the thread (one of SystemThreads()) unless this worker already
+    // holds one. False when
     // the thread could not be created (the worker then never runs).
     bool Start();
 
@@ -36,13 +38,12 @@ public:
 
     static uint32_t ThreadProc(void* parameter);
 
-    bool HasThread() const { return threadHandle != nullptr; }
-    uint32_t ThreadId() const { return threadId; }
+    bool HasThread() const { return thread != nullptr; }
+    uint32_t ThreadId() const { return thread ? thread->Id() : 0; }
 
 protected:
     std::atomic<bool> running{true};
 
 private:
-    threads::ThreadHandle threadHandle = nullptr;
-    uint32_t threadId = 0;
+    std::unique_ptr<IThread> thread;
 };

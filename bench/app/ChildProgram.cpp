@@ -66,3 +66,12 @@ SIZE_T ChildProgram::PeakWorkingSet() const
         return 0;
     return counters.PeakWorkingSetSize;
 }
+
+SIZE_T ChildProgram::WorkingSet() const
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (!Started() || !GetProcessMemoryInfo(m_process.Get(), &counters, sizeof(counters)))
+        return 0;
+    return counters.WorkingSetSize;
+}

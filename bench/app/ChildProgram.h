@@ -35,6 +35,8 @@ public:
     // The program's peak working set so far, in bytes; 0 when it cannot be
     // read (for example once the program has ended).
     SIZE_T PeakWorkingSet() const;
+    // The working set now (0 when it cannot be read).
+    SIZE_T WorkingSet() const;
 
 private:
     ScopedKernelHandle m_process;

@@ -26,6 +26,7 @@
 #include "tasks/CDownloadFileThread.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/Task.h"
+#include "tests/fakes/ForwardingHttpClient.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ double Now()
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The real HTTP client, with the start and the length of every read noted.
+// The start and the length of every read.
 struct ReadLog {
     std::vector<double> starts;         // at the entry of each read
     std::vector<uint64_t> workerStarts;  // the worker's own start of each read
@@ -98,63 +99,22 @@ private:
     bool m_plainPause;
 };
 
-class LoggedRequest : public IHttpRequest {
+// Notes the start of every read (by the system's clock and by the worker's
+// own last reading) and the time spent inside reads.
+class ReadNotes : public ForwardingHttpClient::ReadWatcher {
 public:
-    LoggedRequest(std::unique_ptr<IHttpRequest> inner, ReadLog& log) : m_inner(std::move(inner)), m_log(log) {}
-    bool QueryHeaderValues(HttpHeader header, std::vector<std::wstring>& values) override
+    explicit ReadNotes(ReadLog& log) : m_log(log) {}
+    void ReadStarting() override
     {
-        return m_inner->QueryHeaderValues(header, values);
-    }
-    bool QueryStatusCode(uint32_t& status, uint32_t& error) override { return m_inner->QueryStatusCode(status, error); }
-    bool QueryHeader(HttpHeader header, std::wstring& value) override { return m_inner->QueryHeader(header, value); }
-    bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error, const std::atomic<bool>& keepGoing,
-              uint32_t stallLimitMs) override
-    {
-        const double start = Now();
-        m_log.starts.push_back(start);
+        m_start = Now();
+        m_log.starts.push_back(m_start);
         m_log.workerStarts.push_back(m_log.lastNowUs);
-        const bool ok = m_inner->Read(buffer, size, read, error, keepGoing, stallLimitMs);
-        m_log.secondsInReads += Now() - start;
-        return ok;
     }
+    void ReadEnded(bool, uint32_t) override { m_log.secondsInReads += Now() - m_start; }
 
 private:
-    std::unique_ptr<IHttpRequest> m_inner;
     ReadLog& m_log;
-};
-
-class LoggedSession : public IHttpSession {
-public:
-    LoggedSession(std::unique_ptr<IHttpSession> inner, ReadLog& log) : m_inner(std::move(inner)), m_log(log) {}
-    std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, const std::wstring& headers, uint32_t& error,
-                                          const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override
-    {
-        std::unique_ptr<IHttpRequest> request = m_inner->OpenUrl(url, headers, error, keepGoing, stallLimitMs);
-        if (!request)
-            return nullptr;
-        return std::unique_ptr<IHttpRequest>(new LoggedRequest(std::move(request), m_log));
-    }
-
-private:
-    std::unique_ptr<IHttpSession> m_inner;
-    ReadLog& m_log;
-};
-
-class LoggedClient : public IHttpClient {
-public:
-    explicit LoggedClient(ReadLog& log) : m_log(log) {}
-    uint32_t AttemptConnect() override { return m_inner.AttemptConnect(); }
-    std::unique_ptr<IHttpSession> OpenSession(const std::wstring& userAgent, uint32_t& error) override
-    {
-        std::unique_ptr<IHttpSession> session = m_inner.OpenSession(userAgent, error);
-        if (!session)
-            return nullptr;
-        return std::unique_ptr<IHttpSession>(new LoggedSession(std::move(session), m_log));
-    }
-
-private:
-    WinHttpClient m_inner;
-    ReadLog& m_log;
+    double m_start = 0.0;
 };
 
 struct Round {
@@ -179,7 +139,9 @@ bool Download(const std::wstring& url, const std::wstring& folder, bool plainPau
 {
     ReadLog log;
     NotingClock clock(log, plainPause);
-    LoggedClient http(log);
+    ReadNotes notes(log);
+    WinHttpClient real;
+    ForwardingHttpClient http(real, notes);
     WinFileSystem files;
     DownTask task;
     PrepareBenchTask(task, url, folder);

@@ -27,6 +27,7 @@
 #include "tasks/CDownloadFileThread.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/Task.h"
+#include "tests/fakes/ForwardingHttpClient.h"
 
 namespace {
 
@@ -39,65 +40,10 @@ double Now()
 }
 
 // Counts the body bytes the worker receives, over every request.
-class CountingHttpClient : public IHttpClient {
+class ReceivedBytes : public ForwardingHttpClient::ReadWatcher {
 public:
-    explicit CountingHttpClient(IHttpClient& real) : m_real(real) {}
-    uint32_t AttemptConnect() override { return m_real.AttemptConnect(); }
-    std::unique_ptr<IHttpSession> OpenSession(const std::wstring& agent, uint32_t& error) override
-    {
-        auto session = m_real.OpenSession(agent, error);
-        return session ? std::make_unique<Session>(std::move(session), received) : nullptr;
-    }
-    std::atomic<uint64_t> received{0};
-
-private:
-    class Request : public IHttpRequest {
-    public:
-        Request(std::unique_ptr<IHttpRequest> real, std::atomic<uint64_t>& count)
-            : m_real(std::move(real)), m_count(count)
-        {
-        }
-        bool QueryHeaderValues(HttpHeader header, std::vector<std::wstring>& values) override
-        {
-            return m_real->QueryHeaderValues(header, values);
-        }
-        bool QueryStatusCode(uint32_t& status, uint32_t& error) override
-        {
-            return m_real->QueryStatusCode(status, error);
-        }
-        bool QueryHeader(HttpHeader header, std::wstring& value) override { return m_real->QueryHeader(header, value); }
-        bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error, const std::atomic<bool>& keepGoing,
-                  uint32_t stallLimitMs) override
-        {
-            const bool ok = m_real->Read(buffer, size, read, error, keepGoing, stallLimitMs);
-            if (ok)
-                m_count += read;
-            return ok;
-        }
-
-    private:
-        std::unique_ptr<IHttpRequest> m_real;
-        std::atomic<uint64_t>& m_count;
-    };
-    class Session : public IHttpSession {
-    public:
-        Session(std::unique_ptr<IHttpSession> real, std::atomic<uint64_t>& count)
-            : m_real(std::move(real)), m_count(count)
-        {
-        }
-        std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, const std::wstring& headers, uint32_t& error,
-                                              const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override
-        {
-            auto request = m_real->OpenUrl(url, headers, error, keepGoing, stallLimitMs);
-            return request ? std::make_unique<Request>(std::move(request), m_count) : nullptr;
-        }
-
-    private:
-        std::unique_ptr<IHttpSession> m_real;
-        std::atomic<uint64_t>& m_count;
-    };
-
-    IHttpClient& m_real;
+    void ReadEnded(bool, uint32_t read) override { received += read; }
+    uint64_t received = 0;
 };
 
 // Signals the final report and adds up the time the task spends Retrying.
@@ -144,7 +90,8 @@ struct Run {
 Run Download(const std::wstring& url, const std::wstring& folder)
 {
     WinHttpClient real;
-    CountingHttpClient http(real);
+    ReceivedBytes counter;
+    ForwardingHttpClient http(real, counter);
     WinFileSystem files;
     DownTask task;
     PrepareBenchTask(task, url, folder);
@@ -161,7 +108,7 @@ Run Download(const std::wstring& url, const std::wstring& folder)
     run.size = task.totalSize.load();
     run.pauseSeconds = handler.pauseSeconds;
     run.pauses = handler.pauses;
-    run.received = http.received.load();
+    run.received = counter.received;
     DeleteFileW((folder + L"\\bench.bin").c_str());
     return run;
 }

@@ -1,4 +1,4 @@
-// The thread seam on std::thread, for the portable build.
+// Threads on std::thread, for the portable build.
 #include <atomic>
 #include <chrono>
 #include <new>
@@ -8,54 +8,71 @@
 #include "platform/Threads.h"
 #include "platform/native/NativeThreads.h"
 
-namespace threads {
 namespace {
 
-std::atomic<SleepHook> g_sleepHook{nullptr};
+std::atomic<threads::SleepHook> g_sleepHook{nullptr};
 std::atomic<uint32_t> g_nextId{1};
+
+class NativeThread : public IThread {
+public:
+    NativeThread() : m_id(g_nextId.fetch_add(1)) {}
+    // Throws std::system_error when no thread can be had.
+    void Begin(ThreadRoutine routine, void* parameter)
+    {
+        m_thread = std::thread([routine, parameter] { routine(parameter); });
+    }
+    // A thread let go before it was waited for runs on alone.
+    ~NativeThread() override
+    {
+        if (m_thread.joinable())
+            m_thread.detach();
+    }
+    void WaitForEnd() override
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    uint32_t Id() const override { return m_id; }
+
+private:
+    std::thread m_thread;
+    uint32_t m_id;
+};
+
+class NativeThreads : public IThreads {
+public:
+    std::unique_ptr<IThread> Start(ThreadRoutine routine, void* parameter) override
+    {
+        std::unique_ptr<NativeThread> thread(new (std::nothrow) NativeThread());
+        if (!thread)
+            return nullptr;
+        try {
+            thread->Begin(routine, parameter);
+        } catch (const std::system_error&) {
+            return nullptr;
+        }
+        return thread;
+    }
+
+    void Sleep(uint32_t milliseconds) override
+    {
+        if (threads::SleepHook hook = g_sleepHook.load()) {
+            hook(milliseconds);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+};
 
 }  // namespace
 
-bool Create(ThreadRoutine routine, void* parameter, ThreadHandle& handle, uint32_t& id)
+IThreads& SystemThreads()
 {
-    handle = nullptr;
-    id = 0;
-    try {
-        auto* thread = new std::thread([routine, parameter] { routine(parameter); });
-        handle = thread;
-        id = g_nextId.fetch_add(1);
-        return true;
-    } catch (const std::system_error&) {
-        return false;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    static NativeThreads threads;
+    return threads;
 }
 
-void WaitForEnd(ThreadHandle handle)
-{
-    auto* thread = static_cast<std::thread*>(handle);
-    if (thread->joinable())
-        thread->join();
-}
-
-void Close(ThreadHandle handle)
-{
-    auto* thread = static_cast<std::thread*>(handle);
-    // A handle released before its thread was waited for lets it run on.
-    if (thread->joinable())
-        thread->detach();
-    delete thread;
-}
-
-void Sleep(uint32_t milliseconds)
-{
-    if (SleepHook hook = g_sleepHook.load()) {
-        hook(milliseconds);
-        return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+namespace threads {
 
 void SetSleepHook(SleepHook hook)
 {

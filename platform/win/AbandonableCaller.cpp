@@ -45,14 +45,12 @@ bool AbandonableCaller::StartHelper()
     if (!helper->wake || !helper->done)
         return false;
     auto* threadRef = new std::shared_ptr<Helper>(helper);
-    threads::ThreadHandle thread = nullptr;
-    uint32_t id = 0;
-    if (!threads::Create(&Helper::Proc, threadRef, thread, id)) {
+    // The helper goes on alone once its thread is released here; it is let
+    // go through `quit`.
+    if (!SystemThreads().Start(&Helper::Proc, threadRef)) {
         delete threadRef;
         return false;
     }
-    // The helper goes on alone; it is let go through `quit`.
-    threads::Close(thread);
     m_helper = std::move(helper);
     return true;
 }

@@ -18,9 +18,7 @@ void GdiplusGraphics::Preload(std::vector<uint16_t> ids)
         return;
     m_preloadIds = std::move(ids);
     // Without a thread nothing is lost: each picture is decoded when asked for.
-    uint32_t id = 0;
-    if (!threads::Create(&GdiplusGraphics::PreloadRoutine, this, m_preload, id))
-        m_preload = nullptr;
+    m_preload = SystemThreads().Start(&GdiplusGraphics::PreloadRoutine, this);
 }
 
 uint32_t GdiplusGraphics::PreloadRoutine(void* self)
@@ -38,9 +36,8 @@ void GdiplusGraphics::FinishPreload()
 {
     if (m_preload == nullptr)
         return;
-    threads::WaitForEnd(m_preload);
-    threads::Close(m_preload);
-    m_preload = nullptr;
+    m_preload->WaitForEnd();
+    m_preload.reset();
 }
 
 std::unique_ptr<IImage> GdiplusGraphics::DecodeImage(uint16_t id)

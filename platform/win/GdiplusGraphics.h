@@ -42,5 +42,5 @@ private:
     std::vector<uint16_t> m_preloadIds;
     // Filled by the preload routine; read only after it has returned.
     std::map<uint16_t, std::unique_ptr<IImage>> m_preloaded;
-    threads::ThreadHandle m_preload = nullptr;
+    std::unique_ptr<IThread> m_preload;
 };

@@ -1,17 +1,17 @@
-// The thread seam on CreateThread: each routine runs on a thread of its
-// own, which ends when the routine returns. The handle given out is the
-// thread's own handle; its holder waits on it and closes it.
+// Threads on CreateThread: each routine runs on a thread of its own, which
+// ends when the routine returns. The thread's handle is held by its owner's
+// WinThread, which waits on it and closes it.
 #include <windows.h>
 
 #include <new>
 
 #include "platform/Threads.h"
+#include "platform/win/ScopedHandles.h"
 
-namespace threads {
 namespace {
 
 // What the new thread is to run. It belongs to the thread, which frees it
-// before the routine starts: the handle may be closed at any time.
+// before the routine starts: the owner may let go of the thread at any time.
 struct StartBlock {
     ThreadRoutine routine;
     void* parameter;
@@ -24,39 +24,44 @@ DWORD WINAPI ThreadProc(void* block)
     return start.routine(start.parameter);
 }
 
+class WinThread : public IThread {
+public:
+    WinThread(HANDLE handle, DWORD id) : m_handle(handle), m_id(id) {}
+    void WaitForEnd() override { WaitForSingleObject(m_handle.Get(), INFINITE); }
+    uint32_t Id() const override { return m_id; }
+
+private:
+    ScopedKernelHandle m_handle;
+    DWORD m_id;
+};
+
+class WinThreads : public IThreads {
+public:
+    std::unique_ptr<IThread> Start(ThreadRoutine routine, void* parameter) override
+    {
+        auto* block = new (std::nothrow) StartBlock{routine, parameter};
+        if (block == nullptr)
+            return nullptr;
+        DWORD id = 0;
+        HANDLE thread = CreateThread(nullptr, 0, &ThreadProc, block, 0, &id);
+        if (thread == nullptr) {
+            delete block;
+            return nullptr;
+        }
+        std::unique_ptr<IThread> owned(new (std::nothrow) WinThread(thread, id));
+        if (!owned)
+            CloseHandle(thread);  // the routine runs on alone
+        return owned;
+    }
+
+    void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+};
+
+WinThreads g_threads;
+
 }  // namespace
 
-bool Create(ThreadRoutine routine, void* parameter, ThreadHandle& handle, uint32_t& id)
+IThreads& SystemThreads()
 {
-    handle = nullptr;
-    id = 0;
-    auto* block = new (std::nothrow) StartBlock{routine, parameter};
-    if (block == nullptr)
-        return false;
-    DWORD threadId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, &ThreadProc, block, 0, &threadId);
-    if (thread == nullptr) {
-        delete block;
-        return false;
-    }
-    handle = thread;
-    id = threadId;
-    return true;
+    return g_threads;
 }
-
-void WaitForEnd(ThreadHandle handle)
-{
-    WaitForSingleObject(static_cast<HANDLE>(handle), INFINITE);
-}
-
-void Close(ThreadHandle handle)
-{
-    CloseHandle(static_cast<HANDLE>(handle));
-}
-
-void Sleep(uint32_t milliseconds)
-{
-    ::Sleep(milliseconds);
-}
-
-}  // namespace threads

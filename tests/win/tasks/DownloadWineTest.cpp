@@ -19,7 +19,7 @@
 #include "tests/win/tasks/InternetCache.h"
 #include "tests/win/tasks/LoopbackServer.h"
 #include "tests/win/tasks/TempFolder.h"
-#include "tests/win/tasks/WatchedHttpClient.h"
+#include "tests/win/tasks/ReadWatch.h"
 
 namespace {
 
@@ -100,7 +100,8 @@ protected:
     TempFolder folder;
     LoopbackServer server;
     WinHttpClient http;
-    WatchedHttpClient watchedHttp{http};
+    ReadWatch reads;
+    ForwardingHttpClient watchedHttp{http, reads};
     WinFileSystem files;
     RecordingTaskEventHandler events;
     DownTask task;
@@ -510,7 +511,7 @@ TEST_F(DownloadOnWindows, StopEndsAReadThatWaitsOnAStalledServer)
     ASSERT_TRUE(server.Start(reply));
     StartWorker(server.Url());
     ASSERT_TRUE(server.WaitForSent());
-    ASSERT_TRUE(watchedHttp.WaitForStuckRead());
+    ASSERT_TRUE(reads.WaitForStuckRead());
     ASSERT_TRUE(TempFolder::Exists(TempPath()));
 
     const auto before = Clock::now();

@@ -20,7 +20,7 @@
 #include "platform/win/ScopedHandles.h"
 #include "platform/win/WinTaskPlatform.h"
 #include "tasks/CTaskManger.h"
-#include "tests/win/tasks/WatchedHttpClient.h"
+#include "tests/win/tasks/ReadWatch.h"
 
 namespace {
 
@@ -60,7 +60,8 @@ public:
 int RunAsLauncher(const std::wstring& url, const std::wstring& folder)
 {
     WinHttpClient realHttp;
-    WatchedHttpClient http(realHttp);
+    ReadWatch reads;
+    ForwardingHttpClient http(realHttp, reads);
     WinFileSystem files;
     WinProcessRunner processes;
     SilentPoster poster;
@@ -72,7 +73,7 @@ int RunAsLauncher(const std::wstring& url, const std::wstring& folder)
     task->directory = folder;
     manager.AddTask(std::move(task));
     manager.StartNextDownload();
-    if (!http.WaitForStuckRead())
+    if (!reads.WaitForStuckRead())
         return 2;
     WriteMarker(folder + L"\\closing", L"closing");
     return 0;

@@ -1,11 +1,12 @@
-// The thread seam on Windows: a routine runs on a thread other than the
-// caller's, two routines at once get two threads, and a handle closed early
-// lets its routine finish alone.
+// Threads on Windows: a routine runs on a thread other than the caller's,
+// two routines at once get two threads, and a thread released early lets
+// its routine finish alone.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 
 #include "platform/Threads.h"
 #include "platform/win/ScopedHandles.h"
@@ -31,12 +32,12 @@ uint32_t Record(void* parameter)
 
 DWORD RunToEnd(Probe& probe)
 {
-    threads::ThreadHandle handle = nullptr;
-    uint32_t id = 0;
-    EXPECT_TRUE(threads::Create(&Record, &probe, handle, id));
-    threads::WaitForEnd(handle);
-    threads::Close(handle);
-    EXPECT_EQ(id, probe.threadId.load());
+    std::unique_ptr<IThread> thread = SystemThreads().Start(&Record, &probe);
+    EXPECT_TRUE(thread);
+    if (!thread)
+        return 0;
+    thread->WaitForEnd();
+    EXPECT_EQ(thread->Id(), probe.threadId.load());
     return probe.threadId.load();
 }
 
@@ -45,17 +46,15 @@ TEST(Threads, RoutinesAtOnceRunOnThreadsOfTheirOwn)
     ScopedKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     Probe waiting;
     waiting.release = release.Get();
-    threads::ThreadHandle handle = nullptr;
-    uint32_t id = 0;
-    ASSERT_TRUE(threads::Create(&Record, &waiting, handle, id));
+    std::unique_ptr<IThread> thread = SystemThreads().Start(&Record, &waiting);
+    ASSERT_TRUE(thread);
     Probe other;
     const DWORD otherThread = RunToEnd(other);
-    EXPECT_NE(otherThread, id);
+    EXPECT_NE(otherThread, thread->Id());
     EXPECT_NE(otherThread, GetCurrentThreadId());
     SetEvent(release.Get());
-    threads::WaitForEnd(handle);
-    threads::Close(handle);
-    EXPECT_EQ(waiting.threadId.load(), id);
+    thread->WaitForEnd();
+    EXPECT_EQ(waiting.threadId.load(), thread->Id());
 }
 
 TEST(Threads, AHandleClosedEarlyLetsItsRoutineFinishAlone)
@@ -65,10 +64,9 @@ TEST(Threads, AHandleClosedEarlyLetsItsRoutineFinishAlone)
     Probe alone;
     alone.release = release.Get();
     alone.finished = finished.Get();
-    threads::ThreadHandle handle = nullptr;
-    uint32_t id = 0;
-    ASSERT_TRUE(threads::Create(&Record, &alone, handle, id));
-    threads::Close(handle);
+    std::unique_ptr<IThread> thread = SystemThreads().Start(&Record, &alone);
+    ASSERT_TRUE(thread);
+    thread.reset();
     SetEvent(release.Get());
     EXPECT_EQ(WaitForSingleObject(finished.Get(), 10000), WAIT_OBJECT_0);
 }
