@@ -4,8 +4,8 @@
 // stalled. A server or middlebox that trickles a byte now and then stays
 // under the stall limit forever; this ends it, and the retry asks for the
 // rest.
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 
 class SpeedFloor {
 public:
@@ -23,9 +23,10 @@ public:
 private:
     // Bytes that arrived from firstMs to lastMs. Arrivals within a
     // sixtieth of the window after an entry's first share that entry, so
-    // at most about 61 are kept; an entry counts until a whole window has
-    // passed since its last bytes (the rule errs towards patience by at
-    // most a sixtieth of the window).
+    // that 62 entries cover a window (and nothing is allocated per chunk);
+    // an entry counts until a whole window has passed since its last
+    // bytes (the rule errs towards patience by at most a sixtieth of the
+    // window).
     struct Arrival {
         uint64_t firstMs;
         uint64_t lastMs;
@@ -36,5 +37,8 @@ private:
     uint32_t m_windowMs;
     bool m_started = false;
     uint64_t m_startMs = 0;
-    std::deque<Arrival> m_arrivals;
+    static constexpr size_t kEntries = 64;
+    Arrival m_arrivals[kEntries] = {};
+    size_t m_first = 0;  // the oldest entry kept
+    size_t m_count = 0;
 };

@@ -61,6 +61,11 @@ TEST(SpeedFloor, JudgesTheBytesOfTheLastWindowOnly)
         {"JustAboveTheFloor", 350, 1000, 300, false, 0},
         // Just below: 340 bytes a second, 20,400 a minute.
         {"JustBelowTheFloor", 340, 1000, 300, true, 60000},
+        // A chunk every 10 ms for five minutes: the entries stay bounded
+        // and every byte of the last minute counts (6,000 bytes a minute
+        // per byte of each chunk: 4 bytes make 24,000, 3 make 18,000).
+        {"ManySmallChunks", 4, 10, 30000, false, 0},
+        {"ManySmallerChunks", 3, 10, 30000, true, 60000},
         // A burst 10 s in, then nothing but a byte every 10 s: slow once the
         // burst is a minute old.
         {"BurstThenTrickle", 1, 10000, 12, true, 70000},
