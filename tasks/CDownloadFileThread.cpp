@@ -275,9 +275,11 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
         }
         answered = true;
         std::wstring date;
-        if (urlHandle->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, serverDate)) {
+        int64_t dated = 0;
+        if (urlHandle->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, dated)) {
             hasServerDate = true;
-            clockAhead = wallClock() - serverDate;
+            serverDate = dated;
+            clockAhead = wallClock() - dated;
         }
         if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
             return end;
@@ -525,8 +527,11 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::WrongContent(const std::wst
                                       L"content type \"" + download::WithControlsEscaped(contentType) + L"\"") +
                L", starting \"" + download::PrintableBytes(start.data(), start.size()) +
                L"\": no program; nothing kept");
-    // Another address may serve the file; a captive portal answers for
-    // every one of them, each after its first chunk.
+    // Another address may serve the file, from byte 0: a byte of this
+    // answer that came alone before the verdict is no part of it. A captive
+    // portal answers for every address, each after its first chunk.
+    written = 0;
+    validator.clear();
     AttemptEnd end;
     end.kind = AttemptEnd::Final;
     end.message = kWrongContent;

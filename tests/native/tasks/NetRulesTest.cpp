@@ -353,6 +353,18 @@ TEST(WrongContent, IsFinalForOneAddressAndTheNextServes)
     const auto requests = f.http.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[1].url, kMirror);
+    // A page whose first byte came alone (and was written before the
+    // verdict): the next address still starts from byte 0.
+    Fixture alone;
+    alone.task.mirrors = {kMirror};
+    Response page = Page(L"", "M<html>sign in</html>");
+    page.reads = {FakeHttpClient::Data(1), FakeHttpClient::Data(20)};
+    page.headers[HttpHeader::ETag] = L"\"portal\"";
+    alone.http.responses = {page, Response::Ok(1000, {1000})};
+    alone.Run();
+    EXPECT_EQ(alone.task.state.load(), TaskState::Finished);
+    EXPECT_EQ(alone.files.Content(kFinal), Body(1000));
+    EXPECT_EQ(alone.RequestHeaders(), (std::vector<std::wstring>{L"", L""}));
     // Every address a portal: the text, and nothing kept.
     Fixture portal;
     portal.task.mirrors = {kMirror};
