@@ -84,9 +84,13 @@ constexpr DWORD kMaxRefusalBody = 1024 * 1024;
 
 // The system's prompt for a user name and password, for the proxy that
 // answered the request with 407; what is given is set on the request.
+// Without a window to own it, none is shown: a prompt of no window would
+// wait unseen behind the others.
 DWORD SystemProxyPrompt(HWND owner, HINTERNET request)
 {
-    return InternetErrorDlg(owner != nullptr ? owner : GetDesktopWindow(), request, ERROR_INTERNET_INCORRECT_PASSWORD,
+    if (owner == nullptr)
+        return ERROR_CANCELLED;
+    return InternetErrorDlg(owner, request, ERROR_INTERNET_INCORRECT_PASSWORD,
                             FLAGS_ERROR_UI_FILTER_FOR_ERRORS | FLAGS_ERROR_UI_FLAGS_GENERATE_DATA |
                                 FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS,
                             nullptr);

@@ -1062,10 +1062,107 @@ def case_trickle(s):
     ])
 
 
+INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+# The caption of Wine's own prompt for a proxy's password (InternetErrorDlg).
+PROXY_PROMPT = "Enter Network Password"
+PROXY_USER, PROXY_PASSWORD = "player", "hotel-wifi-2026"
+
+
+def proxy_with_password(s):
+    """Debian's tinyproxy on a free port, asking for PROXY_USER and
+    PROXY_PASSWORD (BasicAuth); ended with the case."""
+    d = os.path.join(s.work, "proxy")
+    os.makedirs(d)
+    os.chmod(s.work, 0o755)
+    os.chmod(d, 0o777)  # tinyproxy may run as nobody
+    port = free_port()
+    conf = os.path.join(d, "tinyproxy.conf")
+    user = "User nobody\nGroup nogroup\n" if os.geteuid() == 0 else ""
+    with open(conf, "w") as f:
+        f.write(f"{user}Port {port}\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\nAllow 127.0.0.1\n"
+                f"BasicAuth {PROXY_USER} {PROXY_PASSWORD}\nLogFile \"{d}/tinyproxy.log\"\nLogLevel Info\n")
+    process = subprocess.Popen(["tinyproxy", "-d", "-c", conf], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    s.children.append(process)
+
+    def listening():
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=0.5):
+                return True
+        except OSError:
+            return False
+    wait_for("tinyproxy", listening)
+    return port
+
+
+def set_system_proxy(s, server):
+    """The player's Internet Settings name a proxy (server) or none (None),
+    loopback addresses included, as Windows does with "<-loopback>"."""
+    if server is None:
+        s.run_wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "0", "/f")
+        for name in ("ProxyServer", "ProxyOverride"):
+            s.run_wine("reg", "delete", INTERNET_SETTINGS, "/v", name, "/f", check_rc=False)
+        return
+    s.run_wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "1", "/f")
+    s.run_wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyServer", "/d", server, "/f")
+    s.run_wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyOverride", "/d", "<-loopback>", "/f")
+
+
+def case_proxy_password(s):
+    # The system's proxy asks for a password (tinyproxy's BasicAuth): the
+    # system's own prompt comes up once, over the launcher's window.
+    # Declined, the download fails with 407; given, the download goes
+    # through the proxy and the game starts.
+    local, temp = clean_install_state(s)
+    s.server()
+    port = proxy_with_password(s)
+    set_system_proxy(s, f"127.0.0.1:{port}")
+    try:
+        launcher = s.launcher()
+        window = s.window(TITLE)
+        s.click(window, INSTALL_BUTTON)
+        prompt = s.window(PROXY_PROMPT)
+        s.screenshot("proxy_prompt")
+        subprocess.run(["xdotool", "windowfocus", "--sync", prompt, "key", "Escape"], check=True)
+        failure = "连接不可用,错误代码：407"
+        wait_for("the failure text", lambda: status_text(s) == failure)
+        check(not s.find_window(PROXY_PROMPT), "the prompt came again")
+        s.click(window, CLOSE_BUTTON)
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check_log(temp, [
+            rf'proxy: HTTP 407 at "{s.url}" proxy 127\.0\.0\.1:{port}; the user is asked for the proxy\'s password',
+            r"proxy: no password given",
+            rf"status: {failure} .*",
+        ])
+        check(not s.requests(), f"the server was reached: {s.requests()}")
+
+        launcher = s.launcher()
+        window = s.window(TITLE)
+        s.click(window, INSTALL_BUTTON)
+        prompt = s.window(PROXY_PROMPT)
+        subprocess.run(["xdotool", "windowfocus", "--sync", prompt], check=True)
+        subprocess.run(["xdotool", "type", "--delay", "20", PROXY_USER], check=True)
+        subprocess.run(["xdotool", "key", "Tab"], check=True)
+        subprocess.run(["xdotool", "type", "--delay", "20", PROXY_PASSWORD], check=True)
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+        check_log(temp, [
+            r"proxy: sent again with the password given -> HTTP 200",
+            rf'request: "{s.url}" proxy 127\.0\.0\.1:{port} -> HTTP 200, length \d+, .*',
+            r"installer: exit code 0",
+        ])
+        check(len(s.requests()) == 1, f"expected one request at the server, got {s.requests()}")
+    finally:
+        set_system_proxy(s, None)
+
+
 CASES = {
     "length_above_4gib": case_length_above_4gib,
     "page_as_installer": case_page_as_installer,
     "trickle": case_trickle,
+    "proxy_password": case_proxy_password,
     "dpi_change": case_dpi_change,
     "accessible": case_accessible,
     "one_instance": case_one_instance,
