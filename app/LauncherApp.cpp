@@ -13,7 +13,9 @@
 #include "platform/ProcessRunner.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
+#include "platform/WallClock.h"
 #include "platform/WindowSystem.h"
+#include "tasks/DownloadFolders.h"
 #include "tasks/DownloadRules.h"
 #include "tasks/Manifest.h"
 #include "tasks/StatusTexts.h"
@@ -43,6 +45,7 @@ TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster
     tasks.verifier = platform.verifier;
     tasks.registry = platform.registry;
     tasks.log = platform.log;
+    tasks.random = platform.random;
     return tasks;
 }
 
@@ -66,6 +69,15 @@ void LauncherApp::Init()
 {
     g_app = this;
     LoadConfiguration();
+    // Folders of downloads given up more than a week ago: their partial
+    // files would be too old to continue.
+    if (m_platform.files != nullptr) {
+        const size_t removed = download_folders::RemoveStale(
+            *m_platform.files, ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp),
+            UtcNowSeconds());
+        if (removed != 0)
+            m_platform.log->Write(L"start-up: " + DecimalText(removed) + L" download folder(s) older than 7 days removed");
+    }
 }
 
 void LauncherApp::LoadConfiguration()
@@ -196,6 +208,7 @@ void LauncherApp::StartInstall()
         m_platform.log->Write(L"status: " + std::wstring(status::kInvalidPin) +
                               L" (k_comm_sha256 is not 64 hexadecimal digits; nothing downloaded)");
         taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kInvalidPin));
         return;
     }
     pins.signer = config.GetValue(L"cver", L"k_comm_signer");
@@ -217,11 +230,14 @@ void LauncherApp::StartInstall()
         m_platform.log->Write(L"status: " + status::WithCode(status::kManifestInvalid, kUncheckableManifest) +
                               L" (k_comm_manifest_key is not a P-256 public key; nothing downloaded)");
         taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kManifestInvalid));
         return;
     }
     task->tempName = L"yrfoinstall.tmp";
     task->fileName = L"yrfoinstall.exe";
     task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);
+    // The installer gets a folder of its own in there.
+    task->folderRoot = task->directory;
     task->runInstaller = true;
     task->installArgs = L"-b";
     taskManager.AddTask(std::move(task));
@@ -262,6 +278,8 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
         LogOutcome(*task, state);
         if (state == TaskState::Finished)
             taskManager.ContinueAfter(task);
+        else
+            EndRoad(OutcomeOfFailure(task->message));
     } else if (state == TaskState::Started && task->type != TaskType::Download) {
         m_platform.log->Write(L"status: " + ScreenUpdateFor(*task, state).status);
     }
@@ -341,6 +359,7 @@ void LauncherApp::LaunchGame()
         m_platform.log->Write(L"game: no start program at " + path);
         ShowStatus(status::kNoStartProgram);
         taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kNoStartProgram));
         return;
     }
     // The game starts in its own folder, where it finds its data by relative
@@ -353,11 +372,22 @@ void LauncherApp::LaunchGame()
         m_platform.log->Write(L"game: not started, shell result " + DecimalText(result) + L": " + path);
         ShowStatus(status::WithCode(status::kGameNotStarted, static_cast<uint32_t>(result)));
         taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kGameNotStarted));
         return;
     }
     m_platform.log->Write(L"game: started, shell result " + DecimalText(result) + L": " + path);
     taskbarProgress.Finished();
+    roadEnded = true;
+    roadOutcome = RoadOutcome::GameStarted;
     m_platform.windows->DestroyWindow(Window());
+}
+
+void LauncherApp::EndRoad(RoadOutcome outcome)
+{
+    roadEnded = true;
+    roadOutcome = outcome;
+    if (unattended)
+        m_platform.windows->DestroyWindow(Window());
 }
 
 void LauncherApp::OnMouseMove(int32_t x, int32_t y)

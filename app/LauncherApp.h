@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/AppTaskEventPoster.h"
+#include "app/RoadOutcome.h"
 #include "app/TaskbarProgress.h"
 #include "config/CIniConfig.h"
 #include "platform/Platform.h"
@@ -108,8 +109,17 @@ public:
     std::wstring installAppName;
     std::wstring startAppName;
     std::wstring installerKey;
+    // An unattended run (/passive, /quiet) closes the window at the end of
+    // the road, whichever way it ended.
+    bool unattended = false;
+    // Set once the road has ended: the game started, or a failure that
+    // stops it (a retry does not), with how it ended.
+    bool roadEnded = false;
+    RoadOutcome roadOutcome = RoadOutcome::GameStarted;
 
 private:
+    // The road ended this way; an unattended run closes its window.
+    void EndRoad(RoadOutcome outcome);
     void LogOutcome(const Task& task, TaskState state);
     // The outcome of a task that has ended, unless it was logged already.
     void LogOutcomeOnce(const Task& task);

@@ -23,6 +23,15 @@ bool CFileLog::Open(const std::wstring& folder)
     return m_file != nullptr;
 }
 
+bool CFileLog::OpenFile(const std::wstring& path)
+{
+    m_file.reset();
+    if (path.empty())
+        return false;
+    m_file = m_files.OpenAppend(path);
+    return m_file != nullptr;
+}
+
 void CFileLog::Write(const std::wstring& text)
 {
     if (!m_file)

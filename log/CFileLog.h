@@ -32,6 +32,11 @@ public:
     // so that the log never lands in the root of a drive.
     bool Open(const std::wstring& folder);
 
+    // Opens the log in the file at path, as a deployment asks: appended
+    // to, never rotated (the file is the deployment's). False when it
+    // could not be opened; Write then does nothing.
+    bool OpenFile(const std::wstring& path);
+
     void Write(const std::wstring& text) override;
 
 private:

@@ -11,8 +11,10 @@ constexpr uint32_t kFileAttributeDirectory = 0x10;
 
 // What a search by name tells about one entry.
 struct FoundFile {
+    std::wstring name;  // the entry's own name, without its folder
     uint32_t attributes = 0;
     uint64_t size = 0;
+    int64_t lastWriteSeconds = 0;  // last written, UTC seconds since 1970
 };
 
 // Files and folders by path.
@@ -32,9 +34,26 @@ public:
     // shorter); false when it cannot be opened for reading or read.
     virtual bool ReadStart(const std::wstring& path, uint32_t maxBytes, std::vector<uint8_t>& bytes) = 0;
 
-    // Creates the file or empties an existing one, for writing, not shared.
-    // Null and the platform's code on failure.
+    // The entries that match a pattern such as folder\name-* (FindFirstFileW
+    // and FindNextFileW; "." and ".." left out). False when nothing
+    // matches or the folder cannot be read.
+    virtual bool List(const std::wstring& pattern, std::vector<FoundFile>& found) = 0;
+
+    // Creates the file or empties an existing one, for writing; others may
+    // read it but not write it while it is open. Null and the platform's
+    // code on failure.
     virtual std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) = 0;
+
+    // Opens an existing file for writing at its end, shared as CreateAlways;
+    // size is its length. Null and the platform's code on failure.
+    virtual std::unique_ptr<IOutputFile> OpenToAppend(const std::wstring& path, uint64_t& size, uint32_t& error) = 0;
+
+    // Creates a folder (CreateDirectoryW); false and the platform's code on
+    // failure (183 when something of that name exists).
+    virtual bool CreateFolder(const std::wstring& path, uint32_t& error) = 0;
+
+    // Removes an empty folder (RemoveDirectoryW); false when it cannot.
+    virtual bool RemoveFolder(const std::wstring& path) = 0;
 
     // Deletes a file; false when it could not be deleted.
     virtual bool Delete(const std::wstring& path) = 0;

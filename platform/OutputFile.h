@@ -13,4 +13,8 @@ public:
     // Empties the file; the next write goes to its start. False and the
     // platform's code on failure.
     virtual bool Restart(uint32_t& error) = 0;
+
+    // Puts what was written on the disk itself (FlushFileBuffers), so that
+    // it outlasts a power cut. False and the platform's code on failure.
+    virtual bool Flush(uint32_t& error) = 0;
 };

@@ -13,6 +13,7 @@ class IProcessRunner;
 class IFileTrust;
 class ITaskbarButton;
 class ISignatureVerifier;
+class IRandom;
 
 // The platform seams the application uses, filled once by the entry point
 // with the real implementations and by tests with fakes. None is owned here.
@@ -27,6 +28,7 @@ struct Platform {
     IProcessRunner* processes = nullptr;
     IFileTrust* trust = nullptr;
     ISignatureVerifier* verifier = nullptr;
+    IRandom* random = nullptr;  // the system's when null
     ILog* log = NoLog();
     ITaskbarButton* taskbar = nullptr;  // null where there is none
 };

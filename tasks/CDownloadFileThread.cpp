@@ -11,6 +11,7 @@
 #include "platform/WallClock.h"
 #include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/DownloadFolders.h"
 #include "platform/DecimalText.h"
 #include "tasks/Manifest.h"
 #include "tasks/ManifestCheck.h"
@@ -54,7 +55,7 @@ bool IsSuccessStatus(uint32_t status)
 CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
                                          IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
     : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock()),
-      random(&SystemRandom())
+      random(&SystemRandom()), partial(*fileSystem)
 {
 }
 
@@ -100,28 +101,31 @@ bool CDownloadFileThread::Run()
     urls.insert(urls.end(), task->mirrors.begin(), task->mirrors.end());
     const std::wstring channel = task->manifestUrl.empty() ? task->url : task->manifestUrl;
     addresses = MirrorList(urls, urls.size() > 1 ? memory.LastGoodAddress(channel) : std::wstring());
+    if (!task->folderRoot.empty() && !TakeFolder(urls))
+        return false;
+    partial.SetPath(TempPath());
 
     for (uint32_t retry = 0;;) {
         AttemptEnd end = Attempt(buffer.data());
         urlHandle.reset();
         switch (end.kind) {
-        case AttemptEnd::Complete:
+        case AttemptEnd::Received:
             if (!task->pins.sha256.empty()) {
                 // The file is checked closed, as it will be run.
-                fileHandle.reset();
+                partial.Close();
                 if (!MatchesPin(TempPath())) {
                     if (!StartOverAfterMismatch())
                         return false;
                     break;
                 }
             }
-            Complete();
+            PutInPlace();
             if (addresses.Count() > 1 && task->state.load() == TaskState::Finished)
                 memory.RememberGoodAddress(channel, addresses.Current());
             return false;
         case AttemptEnd::Reused:
             ReleaseHandles();
-            task->downloadedSize.store(announcedLength);
+            task->downloadedSize.store(task->totalSize.load());
             task->state.store(TaskState::Finished);
             handler->OnTaskFinish(task, this);
             return false;
@@ -165,29 +169,28 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
     // address, without If-Range (mirrors rarely share validators): the
     // digest over the whole file is the guard.
     const bool pinned = task->pins.hasSize && !task->pins.sha256.empty();
-    bool resuming = fileHandle && written > 0 && (pinned || !validator.empty());
+    const bool resuming = partial.CanContinue(pinned);
     uint32_t status = 0;
     if (addresses.Count() > 1)
         log->Write(L"attempt: \"" + download::LoggedAddress(addresses.Current()) + L"\"");
-    AttemptEnd end = Open(addresses.Current(),
-                          resuming ? download::ResumeHeaders(written, pinned ? std::wstring() : validator)
-                                   : std::wstring(),
-                          status);
-    if (end.kind != AttemptEnd::Complete)
+    AttemptEnd end;
+    if (!Open(addresses.Current(),
+              resuming ? download::ResumeHeaders(partial.Written(), pinned ? std::wstring() : partial.Validator())
+                       : std::wstring(),
+              status, end))
         return end;
 
     bool appending = false;
     if (resuming) {
         std::wstring range;
         if (status == 206 && urlHandle->QueryHeader(HttpHeader::ContentRange, range) &&
-            download::RangeContinuesFile(range, written, announcedLength)) {
+            download::RangeContinuesFile(range, partial.Written(), partial.Length())) {
             appending = true;
         } else if (status != 200 && (IsSuccessStatus(status) || status == 416)) {
             // A range that does not fit the file on disk, or none at all:
             // ask for the whole file again.
             urlHandle.reset();
-            end = Open(addresses.Current(), std::wstring(), status);
-            if (end.kind != AttemptEnd::Complete)
+            if (!Open(addresses.Current(), std::wstring(), status, end))
                 return end;
         }
         // A 200 is the whole file again (it changed, or the server does
@@ -236,34 +239,42 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Attempt(uint8_t* buffer)
     }
 
     if (appending) {
-        // Progress goes on from the bytes already on disk.
-        task->downloadedSize.store(written);
+        // Progress goes on from the bytes already on disk: of this run, or
+        // of an earlier one (then this is the download's first event).
+        partial.Continue(addresses.Current(), currentUrl);
+        task->totalSize.store(partial.Length());
+        task->downloadedSize.store(partial.Written());
         task->state.store(TaskState::Downloading);
-        handler->OnTaskProgress(task, this);
+        if (started) {
+            handler->OnTaskProgress(task, this);
+        } else {
+            started = true;
+            handler->OnTaskStart(task, this);
+        }
     } else {
-        end = StartFile(length, answerValidator);
-        if (end.kind != AttemptEnd::Complete)
+        if (!StartFile(length, answerValidator, end))
             return end;
     }
     return Transfer(buffer);
 }
 
-CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& address, const std::wstring& headers,
-                                                          uint32_t& status)
+bool CDownloadFileThread::Open(const std::wstring& address, const std::wstring& headers, uint32_t& status,
+                               AttemptEnd& end)
 {
-    AttemptEnd end;
     std::wstring url = address;
     for (uint32_t redirects = 0;; ++redirects) {
         uint32_t error = 0;
         urlHandle = internetHandle->OpenUrl(url, headers, error, running, timings.stallLimitMs);
         if (!urlHandle) {
-            if (!running.load())
-                return Stopped();
+            if (!running.load()) {
+                end = Stopped();
+                return false;
+            }
             end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kAddressUnavailable, error);
             if (error == download::kErrorCertificateDate && ClockIsWrong())
                 end.message = kWrongClock;
-            return end;
+            return false;
         }
         // An answer without a status line (Wine hands a connection closed
         // without a word on as status 0) is no valid answer at all, as
@@ -271,7 +282,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
         if (!urlHandle->QueryStatusCode(status, error) || status < 100 || status > 999) {
             end.kind = AttemptEnd::Transient;
             end.message = WithCode(kAddressUnavailable, download::kErrorInvalidResponse);
-            return end;
+            return false;
         }
         answered = true;
         std::wstring date;
@@ -282,18 +293,17 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
             clockAhead = wallClock() - dated;
         }
         if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
-            return end;
+            return false;
         if (!download::IsRedirectStatus(status)) {
             currentUrl = url;
-            end.kind = AttemptEnd::Complete;
-            return end;
+            return true;
         }
         // A redirect without a place to go is an answer like any other
         // 3xx: no download.
         std::wstring location;
         if (!urlHandle->QueryHeader(HttpHeader::Location, location)) {
             end.message = WithCode(kConnectionError, status);
-            return end;
+            return false;
         }
         // A control character would go out in the next request line, where
         // a carriage return could start a header of its own.
@@ -302,16 +312,16 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
             log->Write(L"redirect: \"" + url + L"\" -> HTTP " + DecimalText(status) + L" to \"" +
                        download::WithControlsEscaped(location) + L"\" refused: control characters");
             end.message = WithCode(kAddressUnavailable, download::kErrorRedirectFailed);
-            return end;
+            return false;
         }
         if (redirects == download::kMaxRedirects || next.empty()) {
             end.message = WithCode(kAddressUnavailable, download::kErrorRedirectFailed);
-            return end;
+            return false;
         }
         // An installer asked for over https never comes over plain http.
         if (download::IsHttps(url) && !download::IsHttps(next)) {
             end.message = WithCode(kAddressUnavailable, download::kErrorHttpsToHttp);
-            return end;
+            return false;
         }
         log->Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) + L" to \"" +
                    download::LoggedAddress(next) + L"\"");
@@ -320,12 +330,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Open(const std::wstring& ad
     }
 }
 
-CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint64_t length, const std::wstring& answerValidator)
+bool CDownloadFileThread::StartFile(uint64_t length, const std::wstring& answerValidator, AttemptEnd& end)
 {
-    AttemptEnd end;
-    validator = answerValidator;
-    announcedLength = length;
-    written = 0;
     task->totalSize.store(length);
     task->downloadedSize.store(0);
     task->state.store(TaskState::Downloading);
@@ -333,27 +339,27 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint64_t length, 
     if (started) {
         // A partial file of another answer: empty it, the bar goes back to 0.
         uint32_t error = 0;
-        if (fileHandle && !fileHandle->Restart(error)) {
+        if (!partial.StartOver(length, answerValidator, addresses.Current(), currentUrl, error)) {
             end.kind = AttemptEnd::Fatal;
             end.message = WithCode(kWriteError, error);
-            return end;
+            return false;
         }
         handler->OnTaskProgress(task, this);
-        end.kind = AttemptEnd::Complete;
-        return end;
+        return true;
     }
     started = true;
     handler->OnTaskStart(task, this);
 
-    // A file of the announced size under the final name is the finished
-    // download of an earlier run; with a pinned digest, only when it has
-    // that digest. One that has not is replaced.
+    // A file of the announced size under the final name may be the
+    // finished download of an earlier run: it is used again only when it
+    // has the pinned digest (a file merely of the right size may be
+    // anything). One that has not is replaced.
     FoundFile found;
-    if (files->Find(FinalPath(), found) && (found.attributes & kFileAttributeDirectory) == 0 &&
-        found.size == length) {
+    if (!task->pins.sha256.empty() && files->Find(FinalPath(), found) &&
+        (found.attributes & kFileAttributeDirectory) == 0 && found.size == length) {
         if (MatchesPin(FinalPath())) {
             end.kind = AttemptEnd::Reused;
-            return end;
+            return false;
         }
         files->Delete(FinalPath());
     }
@@ -366,18 +372,16 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::StartFile(uint64_t length, 
                    DecimalText(length) + L" needed");
         end.kind = AttemptEnd::Fatal;
         end.message = kDiskFull;
-        return end;
+        return false;
     }
 
-    fileHandle = files->CreateAlways(TempPath(), error);
-    if (!fileHandle) {
+    if (!partial.StartOver(length, answerValidator, addresses.Current(), currentUrl, error)) {
         log->Write(L"download: the temporary file cannot be created, code " + DecimalText(error));
         end.kind = AttemptEnd::Fatal;
         end.message = kCannotCreate;
-        return end;
+        return false;
     }
-    end.kind = AttemptEnd::Complete;
-    return end;
+    return true;
 }
 
 // Reads the body chunk by chunk into the temporary file, after the bytes
@@ -391,7 +395,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
     floor.Start(clock->NowMs());
     // A file that will be run is judged by its first bytes before any is
     // kept; a continuation's first bytes are not the file's.
-    bool judging = task->runInstaller && written == 0;
+    bool judging = task->runInstaller && partial.Written() == 0;
     std::wstring contentType;
     if (judging)
         urlHandle->QueryHeader(HttpHeader::ContentType, contentType);
@@ -417,13 +421,11 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
             }
         }
         floor.Add(clock->NowMs(), n);
-        written += n;
-        task->downloadedSize.store(written);
+        task->downloadedSize.store(partial.Written() + n);
         handler->OnTaskProgress(task, this);
 
-        uint32_t count = 0;
         uint32_t error = 0;
-        if (!fileHandle->Write(buffer, n, count, error) || count != n) {
+        if (!partial.Append(buffer, n, error)) {
             end.kind = AttemptEnd::Fatal;
             end.message = WithCode(kWriteError, error);
             return end;
@@ -443,12 +445,13 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
     // not a finished file: a cut-off installer must never be run. The rest
     // may come with the next attempt. More than announced will not get
     // better by asking again.
-    if (written != announcedLength) {
-        end.kind = written < announcedLength ? AttemptEnd::Transient : AttemptEnd::Final;
+    const PartialDownload::Fill fill = partial.Filled();
+    if (fill != PartialDownload::Fill::Whole) {
+        end.kind = fill == PartialDownload::Fill::Short ? AttemptEnd::Transient : AttemptEnd::Final;
         end.message = WithCode(kConnectionError, kHttpErrorConnectionAborted);
         return end;
     }
-    end.kind = AttemptEnd::Complete;
+    end.kind = AttemptEnd::Received;
     return end;
 }
 
@@ -530,8 +533,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::WrongContent(const std::wst
     // Another address may serve the file, from byte 0: a byte of this
     // answer that came alone before the verdict is no part of it. A captive
     // portal answers for every address, each after its first chunk.
-    written = 0;
-    validator.clear();
+    partial.Discard();
     AttemptEnd end;
     end.kind = AttemptEnd::Final;
     end.message = kWrongContent;
@@ -604,20 +606,18 @@ bool CDownloadFileThread::MoveIntoPlace(uint32_t& error)
     }
 }
 
-// Closes everything and puts the file under its final name.
-void CDownloadFileThread::Complete()
+void CDownloadFileThread::PutInPlace()
 {
     urlHandle.reset();
     internetHandle.reset();
-    fileHandle.reset();
+    partial.Close();
     uint32_t error = 0;
     if (!MoveIntoPlace(error)) {
-        files->Delete(TempPath());
-        task->message = running.load() ? WithCode(kWriteError, error) : kStopped;
-        task->state.store(TaskState::Failed);
-        handler->OnTaskError(task, this);
+        partial.Discard();
+        Fail(running.load() ? WithCode(kWriteError, error) : std::wstring(kStopped));
         return;
     }
+    partial.Moved();
     task->state.store(TaskState::Finished);
     handler->OnTaskFinish(task, this);
 }
@@ -649,7 +649,7 @@ void CDownloadFileThread::LogResponse(bool resumed, uint32_t status, download::L
 {
     std::wstring line = L"request: \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route();
     if (resumed)
-        line += L", resumed from byte " + DecimalText(written);
+        line += L", resumed from byte " + DecimalText(partial.Written());
     line += L" -> HTTP " + DecimalText(status);
     switch (reading) {
     case download::LengthReading::Valid:
@@ -671,7 +671,7 @@ void CDownloadFileThread::LogResponse(bool resumed, uint32_t status, download::L
 
 bool CDownloadFileThread::StartOverAfterMismatch()
 {
-    files->Delete(TempPath());
+    partial.Discard();
     if (!running.load()) {
         Fail(kStopped);
         return false;
@@ -684,13 +684,10 @@ bool CDownloadFileThread::StartOverAfterMismatch()
     }
     mismatchSeen = !mismatchSeen;
     uint32_t error = 0;
-    fileHandle = files->CreateAlways(TempPath(), error);
-    if (!fileHandle) {
+    if (!partial.StartOver(0, std::wstring(), std::wstring(), std::wstring(), error)) {
         Fail(kCannotCreate);
         return false;
     }
-    written = 0;
-    validator.clear();
     return true;
 }
 
@@ -698,16 +695,70 @@ void CDownloadFileThread::ReleaseHandles()
 {
     urlHandle.reset();
     internetHandle.reset();
-    if (fileHandle) {
-        fileHandle.reset();
-        files->Delete(TempPath());
+    if (partial.HasFile())
+        partial.Discard();
+}
+
+bool CDownloadFileThread::TakeFolder(const std::vector<std::wstring>& urls)
+{
+    // A download an earlier run gave up is continued where its record
+    // allows; every other one is removed, record, file and folder. Folders
+    // without a record (an installer left running, a run that was ended
+    // from outside) are left to the week's clean-up.
+    std::wstring taken;
+    for (const std::wstring& folder : download_folders::List(*files, task->folderRoot)) {
+        partial.SetPath(folder + L"\\" + task->tempName);
+        FoundFile record;
+        if (!files->Find(partial.RecordPath(), record))
+            continue;
+        std::wstring refusal;
+        if (taken.empty() && partial.TakeKept(urls, task->pins.sha256, refusal)) {
+            taken = folder;
+            log->Write(L"download: continuing \"" + download::LoggedAddress(partial.Source()) + L"\" from byte " +
+                       DecimalText(partial.Written()) + L" of " + DecimalText(partial.Length()) + L" in \"" +
+                       folder + L"\"");
+            continue;
+        }
+        if (!refusal.empty())
+            log->Write(L"download: the partial file in \"" + folder + L"\" starts over: " + refusal);
+        download_folders::Remove(*files, folder);
     }
+    if (!taken.empty()) {
+        task->directory = taken;
+        ownFolder = true;
+        return true;
+    }
+
+    uint32_t error = 0;
+    const std::wstring folder = download_folders::Create(*files, *random, task->folderRoot, error);
+    if (folder.empty()) {
+        log->Write(L"download: no folder of its own can be made in \"" + task->folderRoot + L"\", code " +
+                   DecimalText(error));
+        Fail(kCannotCreate);
+        return false;
+    }
+    task->directory = folder;
+    ownFolder = true;
+    log->Write(L"download: into \"" + folder + L"\"");
+    return true;
 }
 
 void CDownloadFileThread::Fail(const std::wstring& text)
 {
     task->message = text;
-    ReleaseHandles();
+    urlHandle.reset();
+    internetHandle.reset();
+    // In its own folder, what can be continued is kept for the next run
+    // (also when the launcher is closing); everything else goes.
+    uint32_t error = 0;
+    if (ownFolder && partial.HasFile() && partial.Keep(task->pins.sha256, error)) {
+        log->Write(L"download: " + DecimalText(partial.Written()) + L" of " + DecimalText(partial.Length()) +
+                   L" bytes kept in \"" + task->directory + L"\" to be continued");
+    } else {
+        partial.Discard();
+        if (ownFolder)
+            download_folders::Remove(*files, task->directory);
+    }
     task->state.store(TaskState::Failed);
     handler->OnTaskError(task, this);
 }
@@ -718,8 +769,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buff
                                                                    bool& hasDate, int64_t& serverNow)
 {
     uint32_t status = 0;
-    AttemptEnd end = Open(task->manifestUrl, std::wstring(), status);
-    if (end.kind != AttemptEnd::Complete)
+    AttemptEnd end;
+    if (!Open(task->manifestUrl, std::wstring(), status, end))
         return end;
     log->Write(L"manifest: \"" + download::LoggedAddress(currentUrl) + L"\" " + internetHandle->Route() +
                L" -> HTTP " + DecimalText(status));
@@ -739,7 +790,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::FetchManifest(uint8_t* buff
             break;
         bytes.insert(bytes.end(), buffer, buffer + n);
     }
-    end.kind = AttemptEnd::Complete;
+    end.kind = AttemptEnd::Received;
     return end;
 }
 
@@ -752,7 +803,7 @@ bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
     for (uint32_t retry = 0;;) {
         AttemptEnd end = FetchManifest(buffer, bytes, hasDate, serverNow);
         urlHandle.reset();
-        if (end.kind == AttemptEnd::Complete)
+        if (end.kind == AttemptEnd::Received)
             break;
         if (!running.load()) {
             Fail(kStopped);

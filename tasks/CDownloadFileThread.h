@@ -10,6 +10,7 @@
 #include "tasks/CThread.h"
 #include "tasks/DownloadRules.h"
 #include "tasks/MirrorList.h"
+#include "tasks/PartialDownload.h"
 
 struct DownTask;
 class CTaskEventHandler;
@@ -74,11 +75,11 @@ public:
     bool Run() override;
 
 private:
-    // How one attempt ended.
+    // How one attempt ended. Received: the whole file is on disk; Reused:
+    // a finished file of an earlier run serves. Final: a failure for this
+    // address (another may serve); Fatal: for the whole download.
     struct AttemptEnd {
-        // Final: for this address (another may serve); Fatal: for the
-        // whole download.
-        enum Kind { Complete, Reused, Transient, Final, Fatal } kind = Final;
+        enum Kind { Received, Reused, Transient, Final, Fatal } kind = Final;
         std::wstring message;  // the failure text for Transient and Final
         bool hasRetryAfter = false;
         uint32_t retryAfterMs = 0;
@@ -86,12 +87,13 @@ private:
 
     AttemptEnd Attempt(uint8_t* buffer);
     // Opens the task's address with the headers given, following up to ten
-    // redirects. Final or Transient on failure; otherwise Complete, with
-    // urlHandle open and status set.
-    AttemptEnd Open(const std::wstring& address, const std::wstring& headers, uint32_t& status);
+    // redirects: true with urlHandle open and status set; false and end
+    // (Final, Transient or Fatal) when there is no answer to read.
+    bool Open(const std::wstring& address, const std::wstring& headers, uint32_t& status, AttemptEnd& end);
     // Takes a response that starts the file from byte 0: the first one, or
-    // one that replaces a partial file.
-    AttemptEnd StartFile(uint64_t length, const std::wstring& answerValidator);
+    // one that replaces a partial file. True when the body may come; false
+    // and end when it may not (Reused among them).
+    bool StartFile(uint64_t length, const std::wstring& answerValidator, AttemptEnd& end);
     AttemptEnd Transfer(uint8_t* buffer);
     // Reads the next chunk of the open answer into buffer (n is 0 at its
     // end). False when the read failed or the worker was stopped; end then
@@ -119,11 +121,18 @@ private:
     // holds a file open.
     bool MoveIntoPlace(uint32_t& error);
 
+    // Takes a folder of its own under the task's folderRoot (one with a
+    // partial file of an earlier run that can be continued toward one of
+    // urls, else a new one) and makes it the task's directory. False, with
+    // the failure reported, when none can be made.
+    bool TakeFolder(const std::vector<std::wstring>& urls);
     // Records the failure, releases every handle (deleting the temporary
     // file if this run created it) and reports OnTaskError.
     void Fail(const std::wstring& text);
     void ReleaseHandles();
-    void Complete();
+    // Closes everything, puts the received file under its final name and
+    // reports the outcome.
+    void PutInPlace();
     // Whether the file's digest is the pinned one (true when none is).
     bool MatchesPin(const std::wstring& path);
     // One log line for the answer to a request: address after redirects,
@@ -160,18 +169,15 @@ private:
     download::Timings timings;
     std::unique_ptr<IHttpSession> internetHandle;
     std::unique_ptr<IHttpRequest> urlHandle;
-    std::unique_ptr<IOutputFile> fileHandle;
     ChannelMemory memory{nullptr};
     ISignatureVerifier* verifier = nullptr;  // not owned
     MirrorList addresses{{}, std::wstring()};
 
-    // The file under way: the length its first answer announced, that
-    // answer's validator for ranged requests, and the bytes on disk.
-    bool started = false;
-    uint64_t announcedLength = 0;
-    std::wstring validator;
-    uint64_t written = 0;
-    bool mismatchSeen = false;
+    // The file under way.
+    PartialDownload partial;
+    bool started = false;       // OnTaskStart has been reported
+    bool mismatchSeen = false;  // one finished file had another digest
+    bool ownFolder = false;     // the task's directory is this download's own
     std::wstring currentUrl;  // the address after redirects
     bool answered = false;    // a server has answered in this download
     int64_t (*wallClock)() = &UtcNowSeconds;

@@ -7,6 +7,7 @@
 #include "platform/FileTrust.h"
 #include "platform/ProcessRunner.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/DownloadFolders.h"
 #include "platform/DecimalText.h"
 #include "tasks/DownloadRules.h"
 #include "tasks/StatusTexts.h"
@@ -91,6 +92,13 @@ std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(std::wstring& failure)
     return file;
 }
 
+void CInstallThread::DeleteInstaller()
+{
+    files->Delete(task->installerPath);
+    if (!task->folder.empty())
+        download_folders::Remove(*files, task->folder);
+}
+
 // A file that would not start is no use to keep (the next click downloads
 // it again); the log keeps what support needs to tell what it was.
 void CInstallThread::DeleteUnstarted()
@@ -101,7 +109,7 @@ void CInstallThread::DeleteUnstarted()
         log->Write(L"installer: " + DecimalText(found.size) + L" bytes, starting \"" +
                    download::PrintableBytes(start.data(), start.size()) + L"\"; deleted");
     }
-    files->Delete(task->installerPath);
+    DeleteInstaller();
 }
 
 bool CInstallThread::Run()
@@ -114,7 +122,7 @@ bool CInstallThread::Run()
         std::wstring failure;
         held = HoldChecked(failure);
         if (!held) {
-            files->Delete(task->installerPath);
+            DeleteInstaller();
             Report(TaskState::Failed, failure);
             return false;
         }
@@ -123,18 +131,23 @@ bool CInstallThread::Run()
     // A cut-off command line would start something else: refuse it, and
     // delete the installer, as after any other start failure.
     const std::wstring commandLine = CommandLine(task->installerPath, task->arguments);
+    // The installer runs in its own folder, so that what it opens by a
+    // relative name is what lies beside it, not what lies in the
+    // launcher's current folder.
+    const size_t slash = task->installerPath.rfind(L'\\');
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : task->installerPath.substr(0, slash);
     uint32_t error = kErrorCommandLineTooLong;
     std::unique_ptr<IProcess> process;
     const wchar_t* how = L"started hidden: ";
     if (!commandLine.empty()) {
-        process = processes->StartHidden(commandLine, error);
+        process = processes->StartHidden(commandLine, folder, error);
         // An installer that asks for administrator rights cannot be started
         // directly: the shell starts it, once the user has consented.
         if (!process && error == kErrorElevationRequired) {
             log->Write(L"installer: asks for administrator rights (code 740), started again through the shell");
             how = L"started hidden through the shell with administrator rights: ";
             process = processes->StartElevated(CommandLine(task->installerPath, std::wstring()), task->arguments,
-                                               error);
+                                               folder, error);
         }
     } else {
         log->Write(L"installer: command line longer than 1024 characters: " + task->installerPath);
@@ -181,6 +194,6 @@ bool CInstallThread::Run()
             return false;
         }
     }
-    files->Delete(task->installerPath);
+    DeleteInstaller();
     return false;
 }

@@ -43,6 +43,9 @@ private:
     // Logs the size and first bytes of an installer that could not be
     // started, then deletes it.
     void DeleteUnstarted();
+    // Deletes the installer file, and its folder when that is the
+    // download's own.
+    void DeleteInstaller();
     // Holds the installer open and checks what the task pins. Null, with
     // the failure text, when a check fails.
     std::unique_ptr<IHeldFile> HoldChecked(std::wstring& failure);

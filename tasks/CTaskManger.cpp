@@ -40,6 +40,8 @@ void CTaskManger::StartNextDownload()
                                                         platform.log);
     worker->SetChannel(platform.registry, platform.verifier);
     worker->SetTimings(downloadTimings);
+    if (platform.random != nullptr)
+        worker->SetRandom(platform.random);
     StartWorker(std::move(worker));
 }
 
@@ -51,6 +53,8 @@ void CTaskManger::ContinueAfter(Task* task)
             auto install = std::make_unique<InstallTask>();
             install->arguments = download->installArgs;
             install->installerPath = download->directory + L"\\" + download->fileName;
+            if (!download->folderRoot.empty())
+                install->folder = download->directory;
             install->pins = download->pins;
             InstallTask* record = install.get();
             installTasks.push_back(std::move(install));

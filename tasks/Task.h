@@ -58,6 +58,11 @@ struct DownTask : Task {
     std::wstring tempName;
     std::wstring fileName;
     std::wstring directory;
+    // When set (the temporary folder), the download gets a folder of its
+    // own under it: one an earlier run left with a partial file that can be
+    // continued, else a new one with a random name. The worker then sets
+    // directory to that folder before its first event.
+    std::wstring folderRoot;
     // Byte counts: an installer may be larger than 4 GiB.
     std::atomic<uint64_t> totalSize{0};
     std::atomic<uint64_t> downloadedSize{0};
@@ -86,6 +91,9 @@ struct InstallTask : Task {
 
     std::wstring installerPath;
     std::wstring arguments;
+    // The download's own folder, removed with the installer; empty when the
+    // installer lies in a folder that is not the launcher's.
+    std::wstring folder;
     // Checked again, on the file held open, right before it is started.
     InstallerPins pins;
 };

@@ -9,6 +9,7 @@ class IFileTrust;
 class ITaskEventPoster;
 class IRegistry;
 class ISignatureVerifier;
+class IRandom;
 
 // The platform seams the task manager and its workers use. None is owned.
 struct TaskPlatform {
@@ -23,4 +24,7 @@ struct TaskPlatform {
     ISignatureVerifier* verifier = nullptr;
     IRegistry* registry = nullptr;
     ILog* log = NoLog();
+    // The random source of the download folder's name and of the pauses
+    // before retries; the system's when null.
+    IRandom* random = nullptr;
 };

@@ -195,7 +195,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-bool CreateMainWindow(LauncherApp& app, HINSTANCE instance)
+bool CreateMainWindow(LauncherApp& app, HINSTANCE instance, bool visible)
 {
     if (app.hwnd.load() != nullptr)
         return true;
@@ -225,7 +225,7 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance)
     const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - height) / 2;
     const std::wstring caption = app.config.GetValue(L"pack", L"k_name");
     HWND window = CreateWindowExW(0, className, caption.c_str(),
-                                  WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX, x, y, width,
+                                  WS_POPUP | WS_MINIMIZEBOX | (visible ? WS_VISIBLE : 0), x, y, width,
                                   height, nullptr, nullptr, instance, nullptr);
     app.hwnd.store(window);
     if (window == nullptr)

@@ -9,8 +9,9 @@ class LauncherApp;
 
 // The main window: a borderless popup of 630 x 453 at 96 DPI, scaled to the
 // screen's DPI (see WindowDpi), centred on the screen, with the class named by string 109 and icon 107.
-// True when the window exists afterwards.
-bool CreateMainWindow(LauncherApp& app, HINSTANCE instance);
+// Hidden (never shown) when visible is false. True when the window exists
+// afterwards.
+bool CreateMainWindow(LauncherApp& app, HINSTANCE instance, bool visible = true);
 
 // Loads the background image (2020/220, of the set drawn at the window's
 // DPI) into the application, or changes its set, and cuts the window's

@@ -1,11 +1,16 @@
-// The program's entry point: GDI+ start, the application object, the main
-// window and its screen, the message loop, and shutdown in order.
+// The program's entry point: the command line, GDI+ start, the application
+// object, the main window and its screen, the message loop, and shutdown in
+// order.
 #include <windows.h>
 
 #include <memory>
 
+#include "app/LaunchSwitches.h"
 #include "app/LauncherApp.h"
+#include "app/RoadOutcome.h"
 #include "app/ScreenLayout.h"
+#include "app/win/CrashReporter.h"
+#include "app/win/HangWatchdog.h"
 #include "app/win/MainWindow.h"
 #include "app/win/RunLog.h"
 #include "app/win/SingleInstance.h"
@@ -18,17 +23,40 @@
 #include "platform/win/WinTaskbarButton.h"
 #include "ui/UiPlatform.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
+#ifdef QUILLMEREX_TEST_TRIGGERS
+#include "app/win/TestTriggers.h"
+#endif
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 {
     // Before anything can load a DLL: from here on DLLs come only from the
     // system folder, never from the folder the launcher was started from.
     RestrictDllSearchToSystem();
 
-    RunLog log(instance);
-    auto gdiplusFailed = [&log] {
-        log.Log()->Write(L"start-up: gdiplus.dll cannot be loaded or started; message box shown");
-        MessageBoxW(nullptr, L"gdiplus.dll丢失或异常，请修复或者联系相关客服", L"异常", MB_OK);
-        return log.Exit(1);
+    const LaunchSwitches switches = ParseLaunchSwitches(commandLine != nullptr ? commandLine : L"");
+    // The launcher's own dump writer, started by a launcher that crashed or
+    // hangs: it does that and nothing else.
+    if (switches.writeDump)
+        return switches.dumpValid ? WriteDumpFor(switches.dump) : ERROR_INVALID_PARAMETER;
+    const bool unattended = switches.mode != RunMode::Normal;
+    const bool quiet = switches.mode == RunMode::Quiet;
+
+    RunLog log(instance, switches.logFile);
+    CrashHandlers crashHandlers(log.Log());
+    if (unattended)
+        log.Log()->Write(quiet ? L"start-up: unattended (/quiet), nothing shown"
+                               : L"start-up: unattended (/passive), the window shown");
+    // A renamed or mistyped start still gets the window.
+    for (const std::wstring& word : switches.unknown)
+        log.Log()->Write(L"start-up: unknown switch \"" + word + L"\" ignored");
+
+    // Nobody may be there to click a message box in an unattended run.
+    auto gdiplusFailed = [&log, unattended] {
+        log.Log()->Write(unattended ? L"start-up: gdiplus.dll cannot be loaded or started"
+                                    : L"start-up: gdiplus.dll cannot be loaded or started; message box shown");
+        if (!unattended)
+            MessageBoxW(nullptr, L"gdiplus.dll丢失或异常，请修复或者联系相关客服", L"异常", MB_OK);
+        return log.Exit(ExitCodeFor(RoadOutcome::StartUpFailed));
     };
     // GDI+ is delay-loaded; a system without it gets the message above
     // instead of a loader error.
@@ -77,26 +105,38 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     app->taskManager.SetDownloadTimings(timings);
 #endif
     app->Init();
+    app->unattended = unattended;
     ScopedKernelHandle instanceMutex;
     if (HandOverToRunningLauncher(*app, instance, instanceMutex)) {
         log.Log()->Write(L"start-up: this game's launcher runs already; it was brought to the front");
-        return log.Exit(0);
+        // An unattended run has not run the road.
+        return log.Exit(unattended ? ExitCodeFor(RoadOutcome::StartUpFailed) : 0);
     }
-    if (!CreateMainWindow(*app, instance)) {
+    if (!CreateMainWindow(*app, instance, !quiet)) {
         log.Log()->Write(L"start-up: the main window cannot be created");
         app->Release();
-        return log.Exit(1);
+        return log.Exit(ExitCodeFor(RoadOutcome::StartUpFailed));
     }
     ApplyWindowRegion(*app);
     app->Window();
     app->BuildScreen();
 
     HWND window = static_cast<HWND>(app->Window());
-    ShowWindow(window, show);
-    InvalidateRect(static_cast<HWND>(app->Window()), nullptr, TRUE);
-    UpdateWindow(static_cast<HWND>(app->Window()));
+    if (!quiet) {
+        ShowWindow(window, show);
+        InvalidateRect(static_cast<HWND>(app->Window()), nullptr, TRUE);
+        UpdateWindow(static_cast<HWND>(app->Window()));
+    }
+    auto watchdog = std::make_unique<HangWatchdog>(window, log.Log());
+#ifdef QUILLMEREX_TEST_TRIGGERS
+    RunTestTriggers(switches.unknown, log.Log());
+#endif
+    if (unattended)
+        app->StartInstall();
 
-    const int code = RunMessageLoop(instance);
+    const int loopCode = RunMessageLoop(instance);
+    watchdog.reset();
+    const int code = RunExitCode(unattended, app->roadEnded, app->roadOutcome, loopCode);
     app->Release();
     app.reset();
     SetUiPlatform(nullptr, nullptr);

@@ -17,6 +17,9 @@ the launcher asked for.
                    (--port 0 takes a free one)
   --content-type T send T as the installer's Content-Type (a captive portal
                    sends its login page as text/html)
+  --etag TAG       send TAG as the installer's ETag and answer "Range:
+                   bytes=N-" with the rest (206) when an If-Range is TAG or
+                   absent; a ranged answer is never held back
 """
 import argparse
 import json
@@ -41,6 +44,9 @@ def make_handler(args, log_lock):
                 return
             entry = {"method": self.command, "path": self.path,
                      "user_agent": self.headers.get("User-Agent", "")}
+            for header, key in (("Range", "range"), ("If-Range", "if_range")):
+                if self.headers.get(header) is not None:
+                    entry[key] = self.headers.get(header)
             with log_lock, open(args.log, "a", encoding="utf-8") as log:
                 log.write(json.dumps(entry) + "\n")
 
@@ -56,23 +62,39 @@ def make_handler(args, log_lock):
                 return
             with open(args.file, "rb") as f:
                 body = f.read()
+            wanted = self.headers.get("Range", "")
+            if_range = self.headers.get("If-Range")
+            if (args.etag and wanted.startswith("bytes=") and wanted.endswith("-") and wanted[6:-1].isdigit()
+                    and int(wanted[6:-1]) < len(body) and if_range in (None, args.etag)):
+                start = int(wanted[6:-1])
+                self.send_response(206)
+                self.send_header("Content-Type", "application/octet-stream")
+                self.send_header("ETag", args.etag)
+                self.send_header("Content-Range", f"bytes {start}-{len(body) - 1}/{len(body)}")
+                self.send_header("Content-Length", str(len(body) - start))
+                self.send_header("Connection", "close")
+                self.end_headers()
+                self.send_body(body[start:], hold=False)
+                return
             self.send_response(200)
+            if args.etag:
+                self.send_header("ETag", args.etag)
             self.send_header("Content-Type", args.content_type)
             self.send_header("Content-Length", str(len(body) if args.length is None else args.length))
             self.send_header("Connection", "close")
             self.end_headers()
             self.send_body(body)
 
-        def send_body(self, body):
+        def send_body(self, body, hold=True):
             sent = 0
             chunk = 16384
             started = time.monotonic()
             while sent < len(body):
-                if args.hold_after is not None and sent >= args.hold_after and args.release:
+                if hold and args.hold_after is not None and sent >= args.hold_after and args.release:
                     while not os.path.exists(args.release):
                         time.sleep(0.05)
                     args.hold_after = None
-                end = len(body) if args.hold_after is None else min(len(body), max(args.hold_after, sent + 1))
+                end = len(body) if args.hold_after is None or not hold else min(len(body), max(args.hold_after, sent + 1))
                 end = min(end, sent + chunk)
                 try:
                     self.wfile.write(body[sent:end])
@@ -101,6 +123,7 @@ def main():
     parser.add_argument("--not-found", action="store_true")
     parser.add_argument("--length", type=int)
     parser.add_argument("--content-type", default="application/octet-stream")
+    parser.add_argument("--etag")
     args = parser.parse_args()
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), make_handler(args, threading.Lock()))

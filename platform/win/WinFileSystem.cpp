@@ -2,14 +2,51 @@
 #include "platform/win/WinOutputFile.h"
 #include "platform/win/WinTaskPlatform.h"
 
+namespace {
+
+// FILETIME counts 100 ns steps from 1601; 1970 is this many steps later.
+constexpr uint64_t kUnixEpochFileTime = 116444736000000000ull;
+
+FoundFile Entry(const WIN32_FIND_DATAW& data)
+{
+    FoundFile found;
+    found.name = data.cFileName;
+    found.attributes = data.dwFileAttributes;
+    found.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const uint64_t written =
+        (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    found.lastWriteSeconds = (static_cast<int64_t>(written) - static_cast<int64_t>(kUnixEpochFileTime)) / 10000000;
+    return found;
+}
+
+// Others may read the installer's file while it is written, but neither
+// write, rename nor delete it.
+constexpr DWORD kWrittenFileShare = FILE_SHARE_READ;
+
+}  // namespace
+
 bool WinFileSystem::Find(const std::wstring& path, FoundFile& found)
 {
     WIN32_FIND_DATAW data = {};
     ScopedFindHandle search(FindFirstFileW(path.c_str(), &data));
     if (!search)
         return false;
-    found.attributes = data.dwFileAttributes;
-    found.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    found = Entry(data);
+    return true;
+}
+
+bool WinFileSystem::List(const std::wstring& pattern, std::vector<FoundFile>& found)
+{
+    found.clear();
+    WIN32_FIND_DATAW data = {};
+    ScopedFindHandle search(FindFirstFileW(pattern.c_str(), &data));
+    if (!search)
+        return false;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..")
+            found.push_back(Entry(data));
+    } while (FindNextFileW(search.Get(), &data));
     return true;
 }
 
@@ -44,13 +81,41 @@ std::unique_ptr<IOutputFile> WinFileSystem::CreateAlways(const std::wstring& pat
     // Reading and writing only: asking for more (GENERIC_ALL includes the
     // right to change the file's permissions) fails with 5 in a folder that
     // grants Modify but not Full Control.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kWrittenFileShare, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
         return nullptr;
     }
     return std::make_unique<WinOutputFile>(file);
+}
+
+std::unique_ptr<IOutputFile> WinFileSystem::OpenToAppend(const std::wstring& path, uint64_t& size, uint32_t& error)
+{
+    ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kWrittenFileShare, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER end = {};
+    const LARGE_INTEGER none = {};
+    if (!file || !SetFilePointerEx(file.Get(), none, &end, FILE_END)) {
+        error = GetLastError();
+        return nullptr;
+    }
+    size = static_cast<uint64_t>(end.QuadPart);
+    return std::make_unique<WinOutputFile>(file.Release());
+}
+
+bool WinFileSystem::CreateFolder(const std::wstring& path, uint32_t& error)
+{
+    if (!CreateDirectoryW(path.c_str(), nullptr)) {
+        error = GetLastError();
+        return false;
+    }
+    return true;
+}
+
+bool WinFileSystem::RemoveFolder(const std::wstring& path)
+{
+    return RemoveDirectoryW(path.c_str()) != FALSE;
 }
 
 bool WinFileSystem::Delete(const std::wstring& path)

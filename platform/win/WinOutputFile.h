@@ -29,6 +29,15 @@ public:
         return true;
     }
 
+    bool Flush(uint32_t& error) override
+    {
+        if (!FlushFileBuffers(m_file.Get())) {
+            error = GetLastError();
+            return false;
+        }
+        return true;
+    }
+
 private:
     ScopedFileHandle m_file;
 };

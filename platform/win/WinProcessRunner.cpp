@@ -39,7 +39,8 @@ IProcess::Account WinProcess::RunsAs()
     return EqualSid(const_cast<SID*>(own), const_cast<SID*>(other)) ? Account::Same : Account::Other;
 }
 
-std::unique_ptr<IProcess> WinProcessRunner::StartHidden(const std::wstring& commandLine, uint32_t& error)
+std::unique_ptr<IProcess> WinProcessRunner::StartHidden(const std::wstring& commandLine,
+                                                        const std::wstring& workingFolder, uint32_t& error)
 {
     // CreateProcessW may write into the command line.
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
@@ -50,7 +51,8 @@ std::unique_ptr<IProcess> WinProcessRunner::StartHidden(const std::wstring& comm
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    const wchar_t* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) {
         error = GetLastError();
         return nullptr;
     }
@@ -59,7 +61,7 @@ std::unique_ptr<IProcess> WinProcessRunner::StartHidden(const std::wstring& comm
 }
 
 std::unique_ptr<IProcess> WinProcessRunner::StartElevated(const std::wstring& program, const std::wstring& arguments,
-                                                          uint32_t& error)
+                                                          const std::wstring& workingFolder, uint32_t& error)
 {
     DWORD loadError = 0;
     if (LoadSystemLibrary(L"shell32.dll", loadError) == nullptr) {
@@ -78,6 +80,7 @@ std::unique_ptr<IProcess> WinProcessRunner::StartElevated(const std::wstring& pr
     info.lpVerb = L"runas";
     info.lpFile = program.c_str();
     info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+    info.lpDirectory = workingFolder.empty() ? nullptr : workingFolder.c_str();
     info.nShow = SW_HIDE;
     if (!ShellExecuteExW(&info)) {
         error = GetLastError();

@@ -27,7 +27,11 @@ public:
     bool Find(const std::wstring& path, FoundFile& found) override;
     bool GetAttributes(const std::wstring& path, uint32_t& attributes) override;
     bool ReadStart(const std::wstring& path, uint32_t maxBytes, std::vector<uint8_t>& bytes) override;
+    bool List(const std::wstring& pattern, std::vector<FoundFile>& found) override;
     std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) override;
+    std::unique_ptr<IOutputFile> OpenToAppend(const std::wstring& path, uint64_t& size, uint32_t& error) override;
+    bool CreateFolder(const std::wstring& path, uint32_t& error) override;
+    bool RemoveFolder(const std::wstring& path) override;
     bool Delete(const std::wstring& path) override;
     bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) override;
     bool FreeSpace(const std::wstring& folder, uint64_t& bytes, uint32_t& error) override;
@@ -35,9 +39,10 @@ public:
 
 class WinProcessRunner : public IProcessRunner {
 public:
-    std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, uint32_t& error) override;
+    std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, const std::wstring& workingFolder,
+                                          uint32_t& error) override;
     std::unique_ptr<IProcess> StartElevated(const std::wstring& program, const std::wstring& arguments,
-                                            uint32_t& error) override;
+                                            const std::wstring& workingFolder, uint32_t& error) override;
     void SetPromptOwner(WindowHandle owner) override { m_owner = owner; }
 
 private:

@@ -135,9 +135,9 @@ class Session:
                 f.write(data.replace(built, f"http://127.0.0.1:{self.port}/".encode()))
         return copy
 
-    def launcher(self, env=None, program="launcher_e2e.exe", exe=None):
+    def launcher(self, env=None, program="launcher_e2e.exe", exe=None, args=()):
         exe = exe or self.program(program)
-        process = subprocess.Popen([self.wine, exe], env=env or self.env, stdout=subprocess.DEVNULL,
+        process = subprocess.Popen([self.wine, exe, *args], env=env or self.env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.children.append(process)
         return process
@@ -145,6 +145,8 @@ class Session:
     # --- the package server ---------------------------------------------
     def server(self, *extra, installer=None):
         ready = os.path.join(self.work, "server.ready")
+        if os.path.exists(ready):  # a server of this case before
+            os.remove(ready)
         self.server_log = os.path.join(self.work, "requests.log")
         installer = installer or os.path.join(self.build, "demo", "pomvel_mini.exe")
         process = subprocess.Popen(
@@ -250,13 +252,20 @@ class Session:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
+def download_folders(temp):
+    """The launcher's own download folders in TMP."""
+    return [n for n in os.listdir(temp) if re.fullmatch(r"quillmerex-[0-9a-f]{16}", n)]
+
+
 def clean_install_state(s):
     """No registered game, no installed game, no installer left in TMP."""
     s.run_wine("reg", "delete", APP_PATHS_KEY, "/f", check_rc=False)
     local = s.unix_path(s.windows_variable("LOCALAPPDATA"))
     shutil.rmtree(os.path.join(local, "Orvantis"), ignore_errors=True)
     temp = s.unix_path(s.windows_variable("TMP"))
-    for name in ("yrfoinstall.tmp", "yrfoinstall.exe", "quillmerex.log", "quillmerex.1.log"):
+    names = ["yrfoinstall.tmp", "yrfoinstall.exe", "quillmerex.log", "quillmerex.1.log"]
+    names += download_folders(temp)
+    for name in names:
         path = os.path.join(temp, name)
         if os.path.isdir(path):
             shutil.rmtree(path)
@@ -268,9 +277,10 @@ def clean_install_state(s):
 TIMESTAMP = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ")
 
 
-def log_texts(temp):
-    """The lines of quillmerex.log in the TMP folder, without their time."""
-    with open(os.path.join(temp, "quillmerex.log"), "rb") as log:
+def log_texts(temp, path=None):
+    """The lines of quillmerex.log in the TMP folder (or of the log at
+    path), without their time."""
+    with open(path or os.path.join(temp, "quillmerex.log"), "rb") as log:
         data = log.read()
     lines = data.decode("utf-8").split("\r\n")
     check(lines[-1] == "", "the log does not end with CR LF")
@@ -279,10 +289,10 @@ def log_texts(temp):
     return [line[24:] for line in lines[:-1]]
 
 
-def check_log(temp, expected):
+def check_log(temp, expected, path=None):
     """Each expected line (a regular expression) matches a line of the log,
     in this order."""
-    texts = log_texts(temp)
+    texts = log_texts(temp, path)
     at = 0
     for pattern in expected:
         while at < len(texts) and not re.fullmatch(pattern, texts[at]):
@@ -396,12 +406,15 @@ def road_after_start(s, launcher, window, local, temp, release):
     check(len(requests) == 1, f"expected one request, got {requests}")
     check(requests[0]["user_agent"] == "quillmerexDownloader", f"user agent {requests[0]}")
     check(requests[0]["path"] == "/package/Windows/pomvel_mini.exe", f"path {requests[0]}")
-    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")] + download_folders(temp)
     check(not leftovers, f"left in TMP: {leftovers}")
     with open(os.path.join(local, "Orvantis", "Marnholt", "install.log"), encoding="utf-8") as log:
         text = log.read()
     check(text.rstrip().endswith("show: hidden"), f"installer not hidden: {text}")
-    check('yrfoinstall.exe" -b' in text, f"installer command line: {text}")
+    # The installer ran from a folder of its own in TMP, and in it.
+    check(re.search(r'\\quillmerex-[0-9a-f]{16}\\yrfoinstall\.exe" -b', text), f"installer command line: {text}")
+    check(re.search(r"working directory: .*\\quillmerex-[0-9a-f]{16}\r?\n", text),
+          f"installer's working directory: {text}")
     # The game runs in its own folder, not in the launcher's.
     with open(os.path.join(local, "Orvantis", "Marnholt", "game.log"), encoding="utf-8") as log:
         game_log = log.read()
@@ -477,7 +490,7 @@ def case_server_down(s):
     s.click(window, CLOSE_BUTTON)
     wait_for("the launcher to exit", lambda: launcher.poll() is not None, timeout=5.0)
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
-    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")] + download_folders(temp)
     check(not leftovers, f"left in TMP: {leftovers}")
 
 
@@ -542,13 +555,92 @@ def case_pinned_installer_changed(s):
     wait_for("the refusal", refused)
     check(launcher.poll() is None, "the launcher closed after the refusal")
     check(len(s.requests()) == 2, f"expected two downloads, got {s.requests()}")
-    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")] + download_folders(temp)
     check(not leftovers, f"left in TMP: {leftovers}")
     check(not os.path.exists(os.path.join(local, "Orvantis")), "the changed installer ran")
     s.click(window, CLOSE_BUTTON)
     wait_for("the launcher to exit", lambda: launcher.poll() is not None)
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
     check_log(temp, [r'download: SHA-256 of ".*" differs from the pinned digest'] * 2)
+
+
+def close_at_forty_percent(s, temp):
+    """A launcher closed while the server holds the installer back after
+    40 % of it; the folder it kept, with the partial file and its record."""
+    size = os.path.getsize(os.path.join(s.build, "demo", "pomvel_mini.exe"))
+    # On a chunk's boundary: WinINet's read waits for a whole chunk.
+    held = (size * 2 // 5 + 25600) // 51200 * 51200
+    release = os.path.join(s.work, "release")
+    s.server("--hold-after", str(held), "--release", release, "--etag", '"demo-1"')
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+
+    def partial_complete():
+        for name in download_folders(temp):
+            path = os.path.join(temp, name, "yrfoinstall.tmp")
+            if os.path.exists(path) and os.path.getsize(path) == held:
+                return name
+        return None
+    folder = wait_for("40 % of the installer on disk", partial_complete)
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None, timeout=5.0)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    with open(release, "w"):
+        pass
+    partial = os.path.join(temp, folder, "yrfoinstall.tmp")
+    check(os.path.getsize(partial) == held, f"partial file of {os.path.getsize(partial)} bytes, {held} expected")
+    check(os.path.exists(partial + ".rec"), f"no record beside the partial file: {os.listdir(os.path.join(temp, folder))}")
+    return partial, held, size
+
+
+def install_again(s, local):
+    """The next start of the launcher: a click, and the road to the game."""
+    launcher = s.launcher()
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    # The installer that ran was the served one, whole: it installed the game.
+    with open(os.path.join(local, "Orvantis", "Marnholt", "game.exe"), "rb") as f:
+        installed = f.read()
+    check(installed[:2] == b"MZ" and len(installed) > 1000, "the game was not installed whole")
+
+
+def case_resume_after_restart(s):
+    # Closed at 40 %, started again: the download goes on from there, with
+    # one request for the rest, guarded by the ETag.
+    local, temp = clean_install_state(s)
+    partial, held, size = close_at_forty_percent(s, temp)
+    install_again(s, local)
+    requests = s.requests()
+    check(len(requests) == 2, f"expected two requests, got {requests}")
+    check("range" not in requests[0], f"the first request asked for a range: {requests[0]}")
+    check(requests[1].get("range") == f"bytes={held}-" and requests[1].get("if_range") == '"demo-1"',
+          f"the second request: {requests[1]}")
+    check(not download_folders(temp), f"left in TMP: {download_folders(temp)}")
+    check_log(temp, [
+        rf'download: {held} of {size} bytes kept in ".*\\quillmerex-[0-9a-f]{{16}}" to be continued',
+        r"exit: code 0",
+        rf'download: continuing ".*" from byte {held} of {size} in ".*"',
+        rf'request: ".*" direct, resumed from byte {held} -> HTTP 206, length {size - held}, validator "demo-1"',
+        r"installer: exit code 0",
+    ])
+
+
+def case_resume_after_change(s):
+    # The partial file changed on disk between the runs: the next run starts
+    # over from byte 0 and removes the kept pair.
+    local, temp = clean_install_state(s)
+    partial, held, size = close_at_forty_percent(s, temp)
+    with open(partial, "ab") as f:
+        f.write(b"x")
+    install_again(s, local)
+    requests = s.requests()
+    check(len(requests) == 2 and "range" not in requests[1], f"expected a whole second request, got {requests}")
+    check(not download_folders(temp), f"left in TMP: {download_folders(temp)}")
+    check_log(temp, [r'download: the partial file in ".*" starts over: file longer than its record'])
 
 
 def nginx(s, www, server_extra=""):
@@ -1158,7 +1250,223 @@ def case_proxy_password(s):
         set_system_proxy(s, None)
 
 
+# --- crash dumps and unattended runs ----------------------------------------
+
+TRIGGERS = "launcher_e2e_triggers.exe"
+DUMP_NAME = re.compile(r"quillmerex-crash-\d{8}-\d{6}-\d{3}\.dmp$")
+
+
+def read_minidump(path):
+    """What a minidump reader needs of the file: its signature, the ids of
+    the threads it lists, and its exception stream as (thread id, code,
+    address), or None without one."""
+    import struct
+    with open(path, "rb") as f:
+        data = f.read()
+    signature, _, streams, directory = struct.unpack_from("<4sIII", data, 0)
+    threads, exception = [], None
+    for i in range(streams):
+        kind, size, rva = struct.unpack_from("<III", data, directory + 12 * i)
+        if kind == 3:  # ThreadListStream: MINIDUMP_THREAD of 48 bytes each
+            count = struct.unpack_from("<I", data, rva)[0]
+            threads = [struct.unpack_from("<I", data, rva + 4 + 48 * t)[0] for t in range(count)]
+        elif kind == 6:  # ExceptionStream
+            thread, _, code, _, _, address = struct.unpack_from("<IIIIQQ", data, rva)
+            exception = (thread, code, address)
+    return signature, threads, exception
+
+
+def dumps_in(temp):
+    return sorted(n for n in os.listdir(temp) if n.startswith("quillmerex-crash-"))
+
+
+def clean_dumps(temp):
+    for name in dumps_in(temp):
+        os.remove(os.path.join(temp, name))
+
+
+def case_crash_dumps(s):
+    # Each kind of crash leaves a dump of the launcher, written by a second
+    # copy of it, that names the crashing thread; the log says where it
+    # is, and the exit code is 3. Three older dumps are there before: the
+    # newest three stay, and a file that is no dump of the launcher's stays.
+    _, temp = clean_install_state(s)
+    clean_dumps(temp)
+    old = [f"quillmerex-crash-2000010{i}-000000-000.dmp" for i in range(3)]
+    for name in old + ["quillmerex-crash-notes.dmp"]:
+        with open(os.path.join(temp, name), "wb") as f:
+            f.write(b"old")
+    written = []
+    for trigger in ("/test-crash", "/test-abort", "/test-purecall"):
+        launcher = s.launcher(program=TRIGGERS, args=(trigger,))
+        wait_for("the launcher to end", lambda: launcher.poll() is not None, timeout=150)
+        check(launcher.returncode == 3, f"{trigger}: launcher exit code {launcher.returncode}")
+        texts = log_texts(temp)
+        thread = int(next(t for t in reversed(texts) if t.startswith(f"test: {trigger} on thread ")).split()[-1])
+        crash = re.fullmatch(r"crash: code 0x([0-9A-F]{8}), address 0x([0-9A-F]{16}), dump (.*\\)(.*)", texts[-2])
+        check(crash, f"{trigger}: no crash line before the exit: {texts[-3:]}")
+        check(texts[-1] == "exit: code 3", f"{trigger}: last line {texts[-1]!r}")
+        check(DUMP_NAME.match(crash.group(4)), f"dump name {crash.group(4)}")
+        signature, threads, exception = read_minidump(os.path.join(temp, crash.group(4)))
+        check(signature == b"MDMP", f"{trigger}: signature {signature!r}")
+        check(exception is not None, f"{trigger}: the dump has no exception stream")
+        check(exception[0] == thread and thread in threads,
+              f"{trigger}: the dump names thread {exception[0]}, the crash was on {thread} (threads {threads})")
+        check((exception[1], exception[2]) == (int(crash.group(1), 16), int(crash.group(2), 16)),
+              f"{trigger}: the dump's exception {exception} is not the logged one {crash.groups()}")
+        written.append(crash.group(4))
+    codes = [int(re.search(r"code 0x(\w+)", t).group(1), 16) for t in log_texts(temp) if t.startswith("crash:")]
+    check(codes == [0xC0000005, 0x40000015, 0xE0000001], f"crash codes {codes}")
+    check(dumps_in(temp) == sorted(written + ["quillmerex-crash-notes.dmp"]), f"dumps kept: {dumps_in(temp)}, written {written}")
+    clean_dumps(temp)
+
+
+def case_hang_dump(s):
+    # The window's thread stops handling messages for 20 s: after 15 s the
+    # watchdog writes a dump and a hang line, and the launcher goes on.
+    _, temp = clean_install_state(s)
+    clean_dumps(temp)
+    launcher = s.launcher(program=TRIGGERS, args=("/test-hang",))
+
+    def hang_line():
+        try:
+            return next((t for t in log_texts(temp) if t.startswith("hang:")), None)
+        except (Failure, OSError):
+            return None
+    line = wait_for("the hang line", hang_line, timeout=120)
+    match = re.fullmatch(r"hang: the window has not answered for 15 s, dump (.*\\)(.*)", line)
+    check(match, f"hang line {line!r}")
+    check(launcher.poll() is None, "the launcher ended after its hang")
+    texts = log_texts(temp)
+    thread = int(next(t for t in texts if t.startswith("test: /test-hang on thread ")).split()[-1])
+    signature, threads, _ = read_minidump(os.path.join(temp, match.group(2)))
+    check(signature == b"MDMP", f"signature {signature!r}")
+    check(thread in threads, f"the hung thread {thread} is not in the dump's threads {threads}")
+    # The window answers again and works as before.
+    window = s.window(TITLE)
+    painted(s, window, BODY_PIXEL)
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    check(sum(t.startswith("hang:") for t in log_texts(temp)) == 1, "more than one hang line for one hang")
+    clean_dumps(temp)
+
+
+def case_unattended_road(s):
+    # /passive: the road runs without a click, the window shows, and the
+    # launcher ends with 0 once the game has started. /quiet: the same with
+    # no window at all, the log where /log= says, an unknown switch logged.
+    local, temp = clean_install_state(s)
+    s.server("--rate", "300000")
+    launcher = s.launcher(args=("/passive",))
+    s.window(TITLE)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"/passive: launcher exit code {launcher.returncode}")
+    check_log(temp, [r"start-up: unattended \(/passive\), the window shown",
+                     r"status: 开始下载\.\.\. \(install button clicked\)",
+                     r"game: started, shell result \d+: .*\\Marnholt\\game\.exe", r"exit: code 0"])
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+    wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
+
+    local, temp = clean_install_state(s)
+    log_folder = os.path.join(s.work, "logs here")
+    os.makedirs(log_folder)
+    log_file = os.path.join(log_folder, "run.log")
+    windows_log = s.run_wine("winepath.exe", "-w", log_file).strip()
+    launcher = s.launcher(args=("/quiet", f"/log={windows_log}", "/restart"))
+    seen = False
+    while launcher.poll() is None:
+        seen = seen or s.find_window(TITLE) is not None
+        time.sleep(0.1)
+    check(launcher.returncode == 0, f"/quiet: launcher exit code {launcher.returncode}")
+    check(not seen, "/quiet showed the window")
+    check(os.path.exists(os.path.join(local, "Orvantis", "Marnholt", "game.exe")), "/quiet installed no game")
+    check(not os.path.exists(os.path.join(temp, "quillmerex.log")), "/quiet with /log= logged in TMP")
+    check_log(temp, [r"start: quillmerex .*", r'start-up: unattended \(/quiet\), nothing shown',
+                     r'start-up: unknown switch "/restart" ignored',
+                     r"game: started, shell result \d+: .*", r"exit: code 0"], path=log_file)
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+
+
+def server_again(s, *args, **kwargs):
+    """The package server once more on the case's port, which the server
+    before may hold a moment longer (its last connection closing)."""
+    deadline = time.monotonic() + 30
+    while True:
+        try:
+            return s.server(*args, **kwargs)
+        except Failure:
+            if time.monotonic() > deadline:
+                raise
+            time.sleep(0.5)
+
+
+def case_unattended_exit_codes(s):
+    # /quiet runs that end on their own with the code of what failed: the
+    # package is gone (2), the installer's digest is refused (5), the
+    # installer fails (6); and a /passive run whose window is closed before
+    # the road's end (8).
+    def run(program, expected, *log_lines, args=("/quiet",)):
+        launcher = s.launcher(program=program, args=args)
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check(launcher.returncode == expected, f"{program}: exit code {launcher.returncode}, not {expected}")
+        check_log(temp, [*log_lines, rf"exit: code {expected}"])
+
+    # With a log file that cannot be opened the log stays in TMP and says so.
+    _, temp = clean_install_state(s)
+    server = s.server("--not-found")
+    run("launcher_e2e.exe", 2, r'start-up: the log file "C:\\no such folder\\run\.log" cannot be opened; '
+        r"the log is here instead", r"status: 连接异常,错误代码：404 .*",
+        args=("/quiet", r"/log=C:\no such folder\run.log"))
+    server.terminate()
+    server.wait()
+
+    _, temp = clean_install_state(s)
+    release = os.path.join(s.work, "release")
+    server = server_again(s, "--hold-after", "1000", "--release", release)
+    launcher = s.launcher(args=("/passive",))
+    window = s.window(TITLE)
+    wait_for("the download", lambda: s.requests())
+    s.click(window, CLOSE_BUTTON)
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 8, f"closed mid-road: exit code {launcher.returncode}")
+    check_log(temp, [r"status: 强制退出 .*", r"exit: code 8"])
+    with open(release, "w"):
+        pass
+    server.terminate()
+    server.wait()
+
+    _, temp = clean_install_state(s)
+    with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
+        data = bytearray(f.read())
+    data[len(data) // 2] ^= 0xFF
+    changed = os.path.join(s.work, "changed.exe")
+    with open(changed, "wb") as f:
+        f.write(data)
+    server = server_again(s, "--file", changed)
+    run("launcher_e2e_pinned.exe", 5, r"status: 安装包校验失败 .*")
+    server.terminate()
+    server.wait()
+
+    # A file where the demo installer makes its folder: it cannot install.
+    local, temp = clean_install_state(s)
+    blocker = os.path.join(local, "Orvantis")
+    with open(blocker, "w"):
+        pass
+    try:
+        server_again(s)
+        run("launcher_e2e.exe", 6, r"installer: exit code 1", r"status: 安装未完成 \(install failed\)")
+    finally:
+        os.remove(blocker)
+
+
 CASES = {
+    "crash_dumps": case_crash_dumps,
+    "hang_dump": case_hang_dump,
+    "unattended_road": case_unattended_road,
+    "unattended_exit_codes": case_unattended_exit_codes,
     "length_above_4gib": case_length_above_4gib,
     "page_as_installer": case_page_as_installer,
     "trickle": case_trickle,
@@ -1180,6 +1488,8 @@ CASES = {
     "planted_dlls": case_planted_dlls,
     "pinned_installer": case_pinned_installer,
     "pinned_installer_changed": case_pinned_installer_changed,
+    "resume_after_restart": case_resume_after_restart,
+    "resume_after_change": case_resume_after_change,
 }
 
 

@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory file system: files and folders by exact path, with
 // failures on request. Safe to use from a worker thread and a test thread.
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -21,7 +22,11 @@ public:
         bool directory = false;
         std::vector<uint8_t> data;
         uint64_t reportedSize = UINT64_MAX;  // a size to report instead of data's
+        int64_t lastWriteSeconds = 0;
     };
+
+    // The time written into entries as they are made or written.
+    std::atomic<int64_t> nowSeconds{1700000000};
 
     // Failures a test can arrange.
     bool createFails = false;
@@ -31,22 +36,37 @@ public:
     uint32_t writeError = kErrorDiskFull;
     std::vector<uint32_t> moveErrors;  // the first moves fail with these codes
     bool freeSpaceKnown = true;
+    bool folderFails = false;
     uint64_t freeBytes = UINT64_MAX;
 
     void PutFile(const std::wstring& path, std::vector<uint8_t> data)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries[path] = Entry{false, std::move(data), UINT64_MAX};
+        m_entries[path] = Entry{false, std::move(data), UINT64_MAX, nowSeconds.load()};
     }
     void PutSizedFile(const std::wstring& path, uint64_t size)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries[path] = Entry{false, {}, size};
+        m_entries[path] = Entry{false, {}, size, nowSeconds.load()};
     }
     void PutDirectory(const std::wstring& path)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries[path] = Entry{true, {}, UINT64_MAX};
+        m_entries[path] = Entry{true, {}, UINT64_MAX, nowSeconds.load()};
+    }
+    void SetLastWrite(const std::wstring& path, int64_t seconds)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_entries[path].lastWriteSeconds = seconds;
+    }
+    // Every path, folders included, in order.
+    std::vector<std::wstring> Paths() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::vector<std::wstring> paths;
+        for (const auto& entry : m_entries)
+            paths.push_back(entry.first);
+        return paths;
     }
     bool Exists(const std::wstring& path) const
     {
@@ -75,6 +95,13 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_openFiles;
     }
+    // Flushes ("flush <path> <size>") and renames ("move <from> -> <to>"),
+    // in the order they happened.
+    std::vector<std::wstring> Syncs() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_syncs;
+    }
     int MovesTried() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -87,8 +114,77 @@ public:
         auto it = m_entries.find(path);
         if (it == m_entries.end())
             return false;
-        found.attributes = it->second.directory ? kFileAttributeDirectory : 0x80;
-        found.size = it->second.reportedSize != UINT64_MAX ? it->second.reportedSize : it->second.data.size();
+        found = Describe(it->first, it->second);
+        return true;
+    }
+
+    // folder\name or folder\prefix*: the entries directly in folder.
+    bool List(const std::wstring& pattern, std::vector<FoundFile>& found) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        found.clear();
+        const size_t slash = pattern.rfind(L'\\');
+        const std::wstring folder = pattern.substr(0, slash + 1);
+        std::wstring name = pattern.substr(slash + 1);
+        const bool wildcard = !name.empty() && name.back() == L'*';
+        if (wildcard)
+            name.pop_back();
+        for (const auto& entry : m_entries) {
+            const std::wstring& path = entry.first;
+            if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0)
+                continue;
+            const std::wstring own = path.substr(folder.size());
+            if (own.find(L'\\') != std::wstring::npos)
+                continue;
+            if (wildcard ? own.compare(0, name.size(), name) == 0 : own == name)
+                found.push_back(Describe(path, entry.second));
+        }
+        return !found.empty();
+    }
+
+    std::unique_ptr<IOutputFile> OpenToAppend(const std::wstring& path, uint64_t& size, uint32_t& error) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(path);
+        if (createFails || it == m_entries.end() || it->second.directory) {
+            error = createFails ? createError : kErrorFileNotFound;
+            return nullptr;
+        }
+        size = it->second.data.size();
+        m_appended.push_back(path);
+        ++m_openFiles;
+        return std::make_unique<File>(*this, path);
+    }
+
+    std::vector<std::wstring> Appended() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_appended;
+    }
+
+    bool CreateFolder(const std::wstring& path, uint32_t& error) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (folderFails || m_entries.count(path) != 0) {
+            error = folderFails ? kErrorAccessDenied : kErrorAlreadyExists;
+            return false;
+        }
+        m_entries[path] = Entry{true, {}, UINT64_MAX, nowSeconds.load()};
+        return true;
+    }
+
+    bool RemoveFolder(const std::wstring& path) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(path);
+        if (it == m_entries.end() || !it->second.directory)
+            return false;
+        const std::wstring inside = path + L"\\";
+        for (const auto& entry : m_entries) {
+            if (entry.first.compare(0, inside.size(), inside) == 0)
+                return false;
+        }
+        m_entries.erase(it);
         return true;
     }
 
@@ -120,7 +216,7 @@ public:
             error = createFails ? createError : kErrorAccessDenied;
             return nullptr;
         }
-        m_entries[path] = Entry{};
+        m_entries[path] = Entry{false, {}, UINT64_MAX, nowSeconds.load()};
         m_created.push_back(path);
         ++m_openFiles;
         return std::make_unique<File>(*this, path);
@@ -151,6 +247,7 @@ public:
             error = kErrorFileNotFound;
             return false;
         }
+        m_syncs.push_back(L"move " + from + L" -> " + to);
         auto target = m_entries.find(to);
         if (target != m_entries.end() && target->second.directory) {
             error = kErrorAccessDenied;
@@ -195,6 +292,7 @@ private:
                 }
                 written = size - 1;
             }
+            m_files.m_entries[m_path].lastWriteSeconds = m_files.nowSeconds.load();
             auto& content = m_files.m_entries[m_path].data;
             const auto* bytes = static_cast<const uint8_t*>(data);
             content.insert(content.end(), bytes, bytes + written);
@@ -208,15 +306,35 @@ private:
             return true;
         }
 
+        bool Flush(uint32_t&) override
+        {
+            std::lock_guard<std::mutex> lock(m_files.m_mutex);
+            m_files.m_syncs.push_back(L"flush " + m_path + L" " +
+                                      std::to_wstring(m_files.m_entries[m_path].data.size()));
+            return true;
+        }
+
     private:
         FakeFileSystem& m_files;
         std::wstring m_path;
         int m_writes = 0;
     };
 
+    static FoundFile Describe(const std::wstring& path, const Entry& entry)
+    {
+        FoundFile found;
+        found.name = path.substr(path.rfind(L'\\') + 1);
+        found.attributes = entry.directory ? kFileAttributeDirectory : 0x80;
+        found.size = entry.reportedSize != UINT64_MAX ? entry.reportedSize : entry.data.size();
+        found.lastWriteSeconds = entry.lastWriteSeconds;
+        return found;
+    }
+
     mutable std::mutex m_mutex;
     std::map<std::wstring, Entry> m_entries;
     std::vector<std::wstring> m_created;
+    std::vector<std::wstring> m_appended;
+    std::vector<std::wstring> m_syncs;
     int m_openFiles = 0;
     int m_moves = 0;
 };

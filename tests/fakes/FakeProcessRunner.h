@@ -39,11 +39,20 @@ public:
         return m_commandLines;
     }
 
-    std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, uint32_t& error) override
+    // The working folder of every start, hidden or elevated, in turn.
+    std::vector<std::wstring> WorkingFolders() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_workingFolders;
+    }
+
+    std::unique_ptr<IProcess> StartHidden(const std::wstring& commandLine, const std::wstring& workingFolder,
+                                          uint32_t& error) override
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_commandLines.push_back(commandLine);
+            m_workingFolders.push_back(workingFolder);
         }
         if (onStart)
             onStart();
@@ -74,10 +83,11 @@ public:
     void SetPromptOwner(WindowHandle owner) override { promptOwner = owner; }
 
     std::unique_ptr<IProcess> StartElevated(const std::wstring& program, const std::wstring& arguments,
-                                            uint32_t& error) override
+                                            const std::wstring& workingFolder, uint32_t& error) override
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
+            m_workingFolders.push_back(workingFolder);
             m_elevated.emplace_back(program, arguments);
             m_promptOwners.push_back(promptOwner.load());
         }
@@ -123,6 +133,7 @@ private:
 
     mutable std::mutex m_mutex;
     std::vector<std::wstring> m_commandLines;
+    std::vector<std::wstring> m_workingFolders;
     std::vector<std::pair<std::wstring, std::wstring>> m_elevated;
     std::vector<WindowHandle> m_promptOwners;
 };

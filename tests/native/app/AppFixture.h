@@ -17,6 +17,7 @@
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
 #include "ui/CNormalBtn.h"
+#include "tests/fakes/FakeRandom.h"
 #include "ui/CPane.h"
 #include "ui/CProgress.h"
 #include "ui/UiPlatform.h"
@@ -48,6 +49,7 @@ public:
         platform.http = &http;
         platform.files = &files;
         platform.processes = &processes;
+        platform.random = &random;
     }
     ~AppFixture() override
     {
@@ -99,6 +101,7 @@ public:
     FakeHttpClient http;
     FakeFileSystem files;
     FakeProcessRunner processes;
+    FakeRandom random;
     Platform platform;
     std::unique_ptr<LauncherApp> app;
 };

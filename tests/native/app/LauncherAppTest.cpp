@@ -255,7 +255,11 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
     PumpUntilDone();
 
     ASSERT_EQ(processes.CommandLines().size(), 1u);
-    EXPECT_EQ(processes.CommandLines()[0], L"\"C:\\tmp\\yrfoinstall.exe\" -b");
+    // The installer in a folder of its own under TMP (its name from the
+    // fake random source), which it runs in and which goes with it.
+    EXPECT_EQ(processes.CommandLines()[0], L"\"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b");
+    EXPECT_EQ(processes.WorkingFolders(), std::vector<std::wstring>{L"C:\\tmp\\quillmerex-ffffffffffffffff"});
+    EXPECT_FALSE(files.Exists(L"C:\\tmp\\quillmerex-ffffffffffffffff"));
     EXPECT_EQ(g_statusLabel->m_text, L"安装完毕");
     EXPECT_EQ(g_percentLabel->m_text, L"100%");
     EXPECT_EQ(g_progressBar->m_fraction, 1.0);
@@ -269,9 +273,10 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
 
 TEST_F(Road, FinishedFileOnDiskStartsTheInstallerOnce)
 {
-    // The file is already complete: Start and Finish are both handled in the
-    // final state, and only the first may continue the road.
-    files.PutSizedFile(L"C:\\tmp\\yrfoinstall.exe", 100);
+    // A file of two bytes ("MZ": the least a program can be) is complete
+    // at once: its events are all handled in the final state, and only the
+    // first may continue the road.
+    http.SetBody(2, {2});
     Start();
     Click(315, 315);
     PumpUntilDone();
@@ -320,6 +325,8 @@ struct StopCase {
     const char* name;
     std::function<void(AppFixture&)> arrange;
     std::wstring status;
+    // How an unattended run tells this end (its exit code).
+    RoadOutcome outcome;
 };
 
 class RoadStops : public Road, public ::testing::WithParamInterface<StopCase> {};
@@ -344,20 +351,55 @@ TEST_P(RoadStops, StatusShowsWhyAndTheWindowStays)
     EXPECT_EQ(g_statusLabel->m_text, GetParam().status);
     EXPECT_EQ(windows.destroyed, 0);
     EXPECT_TRUE(app->taskManager.Threads().empty());
+    EXPECT_TRUE(app->roadEnded);
+    EXPECT_EQ(app->roadOutcome, GetParam().outcome);
+}
+
+TEST_P(RoadStops, AnUnattendedRunClosesItsWindowAtTheStop)
+{
+    GetParam().arrange(*this);
+    Start();
+    app->unattended = true;
+    app->StartInstall();
+    FakeAppWindowSystem::Message m{};
+    while (windows.destroyed == 0 && windows.Next(m))
+        app->OnTaskEvent(m.wParam, m.lParam);
+    EXPECT_EQ(windows.destroyed, 1);
+    EXPECT_TRUE(app->roadEnded);
+    EXPECT_EQ(app->roadOutcome, GetParam().outcome);
+    EXPECT_TRUE(app->taskManager.Threads().empty());
 }
 
 const StopCase kStops[] = {
-    {"DownloadFails", [](AppFixture& f) { f.http.responses = {FakeHttpClient::Response::Status(404)}; }, L"连接异常,错误代码：404"},
-    {"InstallerFails", [](AppFixture& f) { f.processes.exitCode = 1; }, L"安装未完成"},
+    {"DownloadFails", [](AppFixture& f) { f.http.responses = {FakeHttpClient::Response::Status(404)}; },
+     L"连接异常,错误代码：404", RoadOutcome::NetworkFailed},
+    {"DiskFull", [](AppFixture& f) { f.files.freeBytes = 10; }, L"磁盘空间不足", RoadOutcome::DiskFailed},
+    {"DigestRefused",
+     [](AppFixture& f) {
+         f.resources.Put(2020, 201,
+                         "[cver]\r\nk_comm_url=http://packages.example/p.exe\r\n"
+                         "k_comm_sha256=0000000000000000000000000000000000000000000000000000000000000000\r\n"
+                         "[pack]\r\nk_name=Orvantis\r\nk_installAppName=Marnholt\r\n"
+                         "k_startAppName=game.exe\r\nk_installerKey=Marnholt\r\n");
+     },
+     L"安装包校验失败", RoadOutcome::Refused},
+    {"InstallerFails", [](AppFixture& f) { f.processes.exitCode = 1; }, L"安装未完成", RoadOutcome::InstallerFailed},
+    {"PromptRefused",
+     [](AppFixture& f) {
+         f.processes.needsRights = true;
+         f.processes.elevatedError = 1223;
+     },
+     L"调用安装程序失败,错误码：1223", RoadOutcome::ElevationRefused},
     {"NoStartProgram", [](AppFixture& f) { f.files.Delete(L"C:\\AppData\\Marnholt\\game.exe"); },
-     L"安装异常,无启动程序"},
+     L"安装异常,无启动程序", RoadOutcome::InstallerFailed},
     {"StartProgramIsAFolder",
      [](AppFixture& f) {
          f.files.Delete(L"C:\\AppData\\Marnholt\\game.exe");
          f.files.PutDirectory(L"C:\\AppData\\Marnholt\\game.exe");
      },
-     L"安装异常,无启动程序"},
-    {"ShellCannotStartTheGame", [](AppFixture& f) { f.shell.result = 2; }, L"启动游戏失败,错误代码：2"},
+     L"安装异常,无启动程序", RoadOutcome::InstallerFailed},
+    {"ShellCannotStartTheGame", [](AppFixture& f) { f.shell.result = 2; }, L"启动游戏失败,错误代码：2",
+     RoadOutcome::StartUpFailed},
 };
 
 INSTANTIATE_TEST_SUITE_P(Launcher, RoadStops, ::testing::ValuesIn(kStops),

@@ -121,3 +121,21 @@ TEST_F(FileLog, ALogThatCannotBeOpenedOrWrittenDropsItsLines)
 }
 
 }  // namespace
+
+// A file a deployment names (/log=) is appended to as it is, however large:
+// it is the deployment's to rotate.
+TEST_F(FileLog, ANamedFileIsAppendedToAndNeverRotated)
+{
+    const std::wstring named = L"D:\\deploy\\orvantis.log";
+    files.Put(named, std::string(CFileLog::kRotateAbove + 10, 'x') + "\r\n");
+    ASSERT_TRUE(log.OpenFile(named));
+    log.Write(L"start");
+    EXPECT_EQ(files.Lines(named).back(), "2024-03-05 07:08:09.010 start");
+    EXPECT_GT(files.Content(named).size(), CFileLog::kRotateAbove + 10);
+    EXPECT_FALSE(files.Exists(L"D:\\deploy\\quillmerex.1.log"));
+    EXPECT_FALSE(files.Exists(kLog));
+
+    EXPECT_FALSE(log.OpenFile(L""));
+    files.openFails = true;
+    EXPECT_FALSE(log.OpenFile(named));
+}

@@ -111,6 +111,32 @@ TEST_P(InstallWorker, ReportsAndDeletesTheInstaller)
     EXPECT_EQ(f.files.Exists(kInstaller), c.installerKept);
     EXPECT_EQ(f.processes.openProcesses.load(), 0);
     EXPECT_EQ(f.processes.CommandLines(), std::vector<std::wstring>{L"\"C:\\tmp dir\\yrfoinstall.exe\" -b"});
+    // It runs in its own folder.
+    EXPECT_EQ(f.processes.WorkingFolders(), std::vector<std::wstring>{L"C:\\tmp dir"});
+}
+
+// The download's own folder goes with the installer, with whatever the
+// installer left in it, on every road that deletes the installer; it stays
+// while the installer runs on.
+TEST_P(InstallWorker, RemovesTheDownloadsOwnFolderWithTheInstaller)
+{
+    const Case& c = GetParam();
+    const std::wstring folder = L"C:\\tmp\\quillmerex-00000000000000ab";
+    const std::wstring installer = folder + L"\\yrfoinstall.exe";
+    Fixture f;
+    f.files.PutDirectory(folder);
+    f.files.PutFile(installer, {0x4D, 0x5A});
+    f.files.PutFile(folder + L"\\setup.log", {1});
+    f.task.installerPath = installer;
+    f.task.folder = folder;
+    c.arrange(f);
+    f.worker->Run();
+
+    EXPECT_EQ(f.files.Exists(installer), c.installerKept);
+    EXPECT_EQ(f.files.Exists(folder), c.installerKept);
+    const std::vector<std::wstring> folders = f.processes.WorkingFolders();
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(folders[0], folder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, InstallWorker, ::testing::ValuesIn(Cases()),
@@ -141,6 +167,8 @@ TEST_F(InstallWorker, InstallerThatAsksForRightsStartsThroughTheShellAndIsJudged
         EXPECT_EQ(f.processes.CommandLines(), std::vector<std::wstring>{L"\"C:\\tmp dir\\yrfoinstall.exe\" -b"});
         const std::vector<std::pair<std::wstring, std::wstring>> elevated{{L"\"C:\\tmp dir\\yrfoinstall.exe\"", L"-b"}};
         EXPECT_EQ(f.processes.ElevatedStarts(), elevated);
+        // Both starts in the installer's own folder.
+        EXPECT_EQ(f.processes.WorkingFolders(), (std::vector<std::wstring>{L"C:\\tmp dir", L"C:\\tmp dir"}));
         EXPECT_EQ(f.events.Operations(), c.operations);
         EXPECT_EQ(f.task.message, c.message);
         EXPECT_EQ(f.files.Exists(kInstaller), c.installerKept);

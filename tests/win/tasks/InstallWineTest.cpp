@@ -66,6 +66,39 @@ TEST_F(InstallOnWindows, ExitCodeZeroFinishesAndDeletesTheInstaller)
     EXPECT_FALSE(TempFolder::Exists(installer));
 }
 
+// The installer runs with its own folder as working directory, and the
+// download's own folder goes with it, with what the installer left there.
+TEST_F(InstallOnWindows, RunsInItsOwnFolderWhichGoesWithIt)
+{
+    const std::wstring own = folder.File(L"quillmerex-00000000000000ab");
+    ASSERT_TRUE(CreateDirectoryW(own.c_str(), nullptr));
+    installer = own + L"\\yrfoinstall.exe";
+    task.installerPath = installer;
+    task.folder = own;
+    PlaceInstaller();
+    Install();
+    EXPECT_EQ(events.Operations(), "start finish");
+    EXPECT_FALSE(TempFolder::Exists(installer));
+    EXPECT_FALSE(TempFolder::Exists(own));
+}
+
+TEST_F(InstallOnWindows, StartsWithTheInstallersFolderAsWorkingDirectory)
+{
+    PlaceInstaller();
+    uint32_t error = 0;
+    const std::wstring own = installer.substr(0, installer.rfind(L'\\'));
+    std::unique_ptr<IProcess> process = processes.StartHidden(L"\"" + installer + L"\" -b", own, error);
+    ASSERT_TRUE(process) << error;
+    ASSERT_EQ(process->Wait(30000), IProcess::WaitResult::Ended);
+    EXPECT_EQ(MarkerText(installer + L".cwd"), own);
+    // The shell's start for rights gets it too.
+    DeleteFileW((installer + L".cwd").c_str());
+    process = processes.StartElevated(L"\"" + installer + L"\"", L"-b", own, error);
+    ASSERT_TRUE(process) << error;
+    ASSERT_EQ(process->Wait(30000), IProcess::WaitResult::Ended);
+    EXPECT_EQ(MarkerText(installer + L".cwd"), own);
+}
+
 TEST_F(InstallOnWindows, ExitCodeOneFailsAndDeletesTheInstaller)
 {
     PlaceInstaller();
@@ -86,7 +119,7 @@ TEST_F(InstallOnWindows, StartThroughTheShellForRightsRunsTheProgramWithItsArgum
     ASSERT_NE(owner, nullptr);
     processes.SetPromptOwner(owner);
     uint32_t error = 0;
-    std::unique_ptr<IProcess> process = processes.StartElevated(L"\"" + installer + L"\"", L"-b 3", error);
+    std::unique_ptr<IProcess> process = processes.StartElevated(L"\"" + installer + L"\"", L"-b 3", std::wstring(), error);
     processes.SetPromptOwner(nullptr);
     DestroyWindow(owner);
     ASSERT_TRUE(process) << error;
@@ -190,6 +223,49 @@ TEST(FileSystemOnWindows, AttributesTellFilesFromFoldersAndMissingPaths)
     ASSERT_TRUE(files.ReadStart(file, 1, bytes));
     EXPECT_EQ(bytes, std::vector<uint8_t>{'M'});
     EXPECT_FALSE(files.ReadStart(folder.File(L"missing.exe"), 64, bytes));
+}
+
+// The partial installer, continued: written at its end, readable by others
+// but not writable while the launcher holds it; the download's folders
+// listed by name, made and removed.
+TEST(FileSystemOnWindows, PartialFileIsContinuedAtItsEndAndHeldAgainstWriters)
+{
+    TempFolder folder;
+    WinFileSystem files;
+    const std::wstring own = folder.File(L"quillmerex-00000000000000ab");
+    uint32_t error = 0;
+    ASSERT_TRUE(files.CreateFolder(own, error)) << error;
+    EXPECT_FALSE(files.CreateFolder(own, error));
+    EXPECT_EQ(error, 183u);
+    const std::wstring partial = own + L"\\yrfoinstall.tmp";
+    ASSERT_TRUE(TempFolder::WriteFile(partial, "MZ12"));
+
+    uint64_t size = 0;
+    std::unique_ptr<IOutputFile> out = files.OpenToAppend(partial, size, error);
+    ASSERT_TRUE(out) << error;
+    EXPECT_EQ(size, 4u);
+    ScopedFileHandle writer(CreateFileW(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_FALSE(writer);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    uint32_t written = 0;
+    ASSERT_TRUE(out->Write("34", 2, written, error));
+    ASSERT_TRUE(out->Flush(error));
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(files.ReadStart(partial, 64, bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "MZ1234");
+    out.reset();
+
+    std::vector<FoundFile> found;
+    ASSERT_TRUE(files.List(folder.File(L"quillmerex-*"), found));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, L"quillmerex-00000000000000ab");
+    EXPECT_NE(found[0].attributes & kFileAttributeDirectory, 0u);
+    EXPECT_GT(found[0].lastWriteSeconds, 1700000000);
+    EXPECT_FALSE(files.RemoveFolder(own));  // not empty
+    ASSERT_TRUE(files.Delete(partial));
+    EXPECT_TRUE(files.RemoveFolder(own));
+    EXPECT_FALSE(files.List(folder.File(L"quillmerex-*"), found));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // A small program for the Windows task tests, in two roles.
 //
 // As an installer, started as "<path>" -b [code | wait <file>]: writes its
-// command line into <path>.ran, then exits with code (0 by default), or
+// command line into <path>.ran and its working directory into <path>.cwd,
+// then exits with code (0 by default), or
 // waits until <file> exists, writes <path>.done and exits with 0. Started
 // any other way (as a decoy that should never run), it leaves the same
 // marker and exits with 100.
@@ -86,6 +87,9 @@ int wmain(int argc, wchar_t** argv)
     if (argc >= 4 && std::wstring(argv[1]) == L"download")
         return RunAsLauncher(argv[2], argv[3]);
     WriteMarker(OwnPath() + L".ran", GetCommandLineW());
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    WriteMarker(OwnPath() + L".cwd", current);
     if (argc >= 2 && std::wstring(argv[1]) == L"-b")
         return RunAsInstaller(argc, argv);
     return 100;

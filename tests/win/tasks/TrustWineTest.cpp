@@ -134,7 +134,7 @@ TEST(WinFileTrust, HeldFileRunsButCannotBeChangedRenamedOrDeleted)
     EXPECT_FALSE(DeleteFileW(installer.c_str()));
 
     WinProcessRunner processes;
-    std::unique_ptr<IProcess> process = processes.StartHidden(L"\"" + installer + L"\" -b", error);
+    std::unique_ptr<IProcess> process = processes.StartHidden(L"\"" + installer + L"\" -b", std::wstring(), error);
     ASSERT_TRUE(process) << error;
     ASSERT_EQ(process->Wait(30000), IProcess::WaitResult::Ended);
     uint32_t code = 1;

@@ -1,0 +1,96 @@
+#include "tasks/DownloadFolders.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Random.h"
+
+namespace download_folders {
+
+namespace {
+
+// ERROR_ALREADY_EXISTS: the name is taken; another is drawn.
+constexpr uint32_t kErrorAlreadyExists = 183;
+constexpr int kNameTries = 8;
+
+std::wstring Hex(uint32_t value)
+{
+    const wchar_t digits[] = L"0123456789abcdef";
+    std::wstring text(8, L'0');
+    for (int i = 7; i >= 0; --i, value >>= 4)
+        text[i] = digits[value & 0xF];
+    return text;
+}
+
+bool IsOurs(const FoundFile& entry)
+{
+    const std::wstring prefix = kPrefix;
+    if ((entry.attributes & kFileAttributeDirectory) == 0 || entry.name.size() != prefix.size() + 16 ||
+        entry.name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    for (size_t i = prefix.size(); i < entry.name.size(); ++i) {
+        const wchar_t c = entry.name[i];
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f')))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::wstring> List(IFileSystem& files, const std::wstring& root)
+{
+    std::vector<FoundFile> found;
+    std::vector<std::wstring> folders;
+    files.List(root + L"\\" + kPrefix + L"*", found);
+    for (const FoundFile& entry : found) {
+        if (IsOurs(entry))
+            folders.push_back(root + L"\\" + entry.name);
+    }
+    return folders;
+}
+
+std::wstring Create(IFileSystem& files, IRandom& random, const std::wstring& root, uint32_t& error)
+{
+    for (int i = 0; i < kNameTries; ++i) {
+        const std::wstring folder = root + L"\\" + kPrefix + Hex(random.Next()) + Hex(random.Next());
+        if (files.CreateFolder(folder, error))
+            return folder;
+        if (error != kErrorAlreadyExists)
+            break;
+    }
+    return std::wstring();
+}
+
+void Remove(IFileSystem& files, const std::wstring& folder)
+{
+    std::vector<FoundFile> found;
+    files.List(folder + L"\\*", found);
+    for (const FoundFile& entry : found) {
+        if ((entry.attributes & kFileAttributeDirectory) == 0)
+            files.Delete(folder + L"\\" + entry.name);
+    }
+    files.RemoveFolder(folder);
+}
+
+size_t RemoveStale(IFileSystem& files, const std::wstring& root, int64_t nowSeconds)
+{
+    size_t removed = 0;
+    for (const std::wstring& folder : List(files, root)) {
+        // The folder's own time moves when a file in it is made, renamed or
+        // deleted; a file's when it is written.
+        FoundFile self;
+        int64_t newest = files.Find(folder, self) ? self.lastWriteSeconds : 0;
+        std::vector<FoundFile> found;
+        files.List(folder + L"\\*", found);
+        for (const FoundFile& entry : found) {
+            if (entry.lastWriteSeconds > newest)
+                newest = entry.lastWriteSeconds;
+        }
+        if (nowSeconds - newest < kStaleSeconds)
+            continue;
+        Remove(files, folder);
+        ++removed;
+    }
+    return removed;
+}
+
+}  // namespace download_folders

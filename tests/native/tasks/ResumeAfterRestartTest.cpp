@@ -1,0 +1,275 @@
+// A download given up in one run and taken up in the next: what is kept in
+// the download's own folder, when the next run continues it with Range and
+// If-Range, and every way the kept pair can disagree, which starts over.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/native/NativeThreads.h"
+#include "tasks/CDownloadFileThread.h"
+#include "tasks/DownloadFolders.h"
+#include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeFileTrust.h"
+#include "tests/fakes/FakeHttpClient.h"
+#include "tests/fakes/FakeRandom.h"
+#include "tests/fakes/RecordingTaskEventHandler.h"
+#include "tests/native/tasks/SteerableWorker.h"
+
+namespace {
+
+using Response = FakeHttpClient::Response;
+using Worker = SteerableWorker<CDownloadFileThread>;
+
+const std::wstring kUrl = L"http://127.0.0.1/package/Windows/pomvel_mini.exe";
+const std::wstring kRoot = L"C:\\tmp";
+// The folder names the fake random sources give.
+const std::wstring kFirst = kRoot + L"\\quillmerex-0000000100000001";
+const std::wstring kSecond = kRoot + L"\\quillmerex-0000000200000002";
+constexpr uint32_t kChunk = CDownloadFileThread::kBufferSize;
+constexpr uint32_t kLength = 5 * kChunk;
+
+std::vector<uint8_t> Body(uint32_t from, uint32_t length)
+{
+    std::vector<uint8_t> body;
+    for (uint32_t i = from; i < from + length; ++i)
+        body.push_back(FakeHttpClient::BodyByte(i));
+    return body;
+}
+
+void NoSleep(uint32_t) {}
+
+// One run of the launcher's download: a task with its folder under kRoot.
+struct LauncherRun {
+    FakeClock clock;
+    FakeRandom random;
+    FakeHttpClient http;
+    FakeFileTrust trust;
+    RecordingTaskEventHandler events;
+    DownTask task;
+    std::unique_ptr<Worker> worker;
+
+    LauncherRun(FakeFileSystem& files, uint32_t name, const std::wstring& url = kUrl)
+    {
+        task.url = url;
+        task.tempName = L"yrfoinstall.tmp";
+        task.fileName = L"yrfoinstall.exe";
+        task.directory = kRoot;
+        task.folderRoot = kRoot;
+        task.state.store(TaskState::Started);
+        http.clock = &clock;
+        random.values = {name};
+        worker = std::make_unique<Worker>(&task, &events, &http, &files, &trust);
+        worker->SetClock(&clock);
+        worker->SetRandom(&random);
+    }
+
+    std::wstring Headers(size_t i) const { return http.Requests().at(i).headers; }
+};
+
+std::wstring Partial(const std::wstring& folder) { return folder + L"\\yrfoinstall.tmp"; }
+std::wstring Record(const std::wstring& folder) { return Partial(folder) + L".rec"; }
+std::wstring Final(const std::wstring& folder) { return folder + L"\\yrfoinstall.exe"; }
+
+std::wstring Text(const std::vector<uint8_t>& bytes)
+{
+    std::wstring text;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text += static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
+    return text;
+}
+
+std::vector<uint8_t> Bytes(const std::wstring& text)
+{
+    std::vector<uint8_t> bytes;
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<uint8_t>((c >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+class ResumeAfterRestart : public ::testing::Test {
+public:
+    void SetUp() override { threads::SetSleepHook(&NoSleep); }
+    void TearDown() override { threads::SetSleepHook(nullptr); }
+
+    // The first run: the launcher is closed after two of five chunks (40 %).
+    void CloseAtFortyPercent(const std::wstring& etag = L"\"v1\"", const std::wstring& lastModified = L"")
+    {
+        LauncherRun first(*disk, 1);
+        first.http.SetBody(kLength, {kChunk, kChunk, kChunk, kChunk, kChunk});
+        if (!etag.empty())
+            first.http.responses[0].headers[HttpHeader::ETag] = etag;
+        if (!lastModified.empty())
+            first.http.responses[0].headers[HttpHeader::LastModified] = lastModified;
+        int waits = 0;
+        first.clock.onWaitUs = [&](uint64_t) {
+            if (++waits == 2)
+                first.worker->ClearRunning();
+        };
+        first.worker->Run();
+        ASSERT_EQ(first.task.message, L"强制退出");
+    }
+
+    void EditRecord(const std::wstring& from, const std::wstring& to)
+    {
+        std::wstring text = Text(disk->Content(Record(kFirst)));
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::wstring::npos);
+        text.replace(at, from.size(), to);
+        disk->PutFile(Record(kFirst), Bytes(text));
+    }
+
+    // The second run, answered in full from byte 0.
+    void ExpectStartOver(const std::wstring& url = kUrl)
+    {
+        LauncherRun second(*disk, 2, url);
+        second.http.SetBody(kLength, {kChunk, kChunk, kChunk, kChunk, kChunk});
+        second.worker->Run();
+        EXPECT_EQ(second.task.state.load(), TaskState::Finished) << std::string(second.task.message.begin(),
+                                                                                  second.task.message.end());
+        EXPECT_EQ(second.Headers(0), L"");
+        EXPECT_EQ(disk->Content(Final(kSecond)), Body(0, kLength));
+        // The kept pair went with its folder.
+        EXPECT_FALSE(disk->Exists(kFirst));
+        EXPECT_FALSE(disk->Exists(Record(kSecond)));
+    }
+
+    std::unique_ptr<FakeFileSystem> disk = std::make_unique<FakeFileSystem>();
+};
+
+TEST_F(ResumeAfterRestart, ClosingKeepsThePartialFileAndItsRecordAndTheNextRunContinuesIt)
+{
+    CloseAtFortyPercent();
+    EXPECT_EQ(disk->Content(Partial(kFirst)), Body(0, 2 * kChunk));
+    EXPECT_EQ(Text(disk->Content(Record(kFirst))),
+              L"quillmerex partial download 1\naddress=" + kUrl + L"\nsource=" + kUrl +
+                  L"\nvalidator=\"v1\"\nlength=256000\nwritten=102400\nsha256=\n");
+    // The bytes the record counts reach the disk first; the record is
+    // written whole under another name and renamed into place.
+    const std::wstring recordBytes = std::to_wstring(disk->Content(Record(kFirst)).size());
+    EXPECT_EQ(disk->Syncs(), (std::vector<std::wstring>{
+                                 L"flush " + Partial(kFirst) + L" 102400",
+                                 L"flush " + Record(kFirst) + L".new " + recordBytes,
+                                 L"move " + Record(kFirst) + L".new -> " + Record(kFirst),
+                             }));
+
+    LauncherRun second(*disk, 2);
+    second.http.responses = {Response::Partial(2 * kChunk, kLength, {kChunk, kChunk, kChunk})};
+    second.worker->Run();
+
+    EXPECT_EQ(second.task.state.load(), TaskState::Finished);
+    ASSERT_EQ(second.http.Requests().size(), 1u);
+    EXPECT_EQ(second.Headers(0), L"Range: bytes=102400-\r\nIf-Range: \"v1\"\r\n");
+    // The bar starts at 40 %, in the same folder; the pair is gone.
+    const auto events = second.events.Events();
+    EXPECT_EQ(second.events.Operations(), "start progress progress progress finish");
+    EXPECT_EQ(events[0].downloaded, 2 * kChunk);
+    EXPECT_EQ(events[0].total, kLength);
+    EXPECT_EQ(second.task.directory, kFirst);
+    EXPECT_EQ(disk->Content(Final(kFirst)), Body(0, kLength));
+    EXPECT_FALSE(disk->Exists(Partial(kFirst)));
+    EXPECT_FALSE(disk->Exists(Record(kFirst)));
+    EXPECT_EQ(disk->Appended(), std::vector<std::wstring>{Partial(kFirst)});
+}
+
+TEST_F(ResumeAfterRestart, AWholeFileAnswerToTheResumeStartsOverInTheSameFolder)
+{
+    CloseAtFortyPercent();
+    LauncherRun second(*disk, 2);
+    second.http.SetBody(kLength, {kChunk, kChunk, kChunk, kChunk, kChunk});
+    second.worker->Run();
+    EXPECT_EQ(second.Headers(0), L"Range: bytes=102400-\r\nIf-Range: \"v1\"\r\n");
+    EXPECT_EQ(disk->Content(Final(kFirst)), Body(0, kLength));
+}
+
+TEST_F(ResumeAfterRestart, AFailureForGoodKeepsWhatCanBeContinued)
+{
+    struct Case {
+        const char* name;
+        std::wstring etag;
+        bool kept;
+    };
+    const Case cases[] = {{"strong ETag", L"\"v1\"", true}, {"no validator", L"", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFileSystem local;
+        LauncherRun first(local, 1);
+        Response cut = Response::Ok(kLength, {kChunk});
+        cut.reads.push_back(FakeHttpClient::Failure(12045));  // a certificate error: final
+        if (!c.etag.empty())
+            cut.headers[HttpHeader::ETag] = c.etag;
+        first.http.responses = {cut};
+        first.worker->Run();
+        EXPECT_EQ(first.task.state.load(), TaskState::Failed);
+        EXPECT_EQ(local.Exists(Record(kFirst)), c.kept);
+        EXPECT_EQ(local.Exists(Partial(kFirst)), c.kept);
+        EXPECT_EQ(local.Exists(kFirst), c.kept);
+        EXPECT_EQ(local.OpenFiles(), 0);
+    }
+}
+
+TEST_F(ResumeAfterRestart, EveryMismatchStartsOverAndRemovesBoth)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ResumeAfterRestart&)> change;
+        std::wstring url;
+    };
+    const Case cases[] = {
+        {"address changed", [](ResumeAfterRestart&) {}, L"http://127.0.0.1/package/Windows/other.exe"},
+        {"file shorter", [](ResumeAfterRestart& t) { t.disk->PutFile(Partial(kFirst), Body(0, kChunk)); }, kUrl},
+        {"file longer", [](ResumeAfterRestart& t) { t.disk->PutFile(Partial(kFirst), Body(0, 2 * kChunk + 1)); },
+         kUrl},
+        {"file gone", [](ResumeAfterRestart& t) { t.disk->Delete(Partial(kFirst)); }, kUrl},
+        {"validator missing", [](ResumeAfterRestart& t) { t.EditRecord(L"validator=\"v1\"", L"validator="); }, kUrl},
+        {"record corrupt", [](ResumeAfterRestart& t) { t.disk->PutFile(Record(kFirst), {0x71, 0x00, 0x0A}); }, kUrl},
+        {"record cut short", [](ResumeAfterRestart& t) { t.EditRecord(L"\nsha256=\n", L"\n"); }, kUrl},
+        {"count not a number", [](ResumeAfterRestart& t) { t.EditRecord(L"written=102400", L"written=-1"); }, kUrl},
+        {"count beyond the length",
+         [](ResumeAfterRestart& t) { t.EditRecord(L"written=102400", L"written=256000"); }, kUrl},
+        {"pinned digest changed",
+         [](ResumeAfterRestart& t) { t.EditRecord(L"sha256=", L"sha256=" + std::wstring(64, L'a')); }, kUrl},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        disk = std::make_unique<FakeFileSystem>();
+        CloseAtFortyPercent();
+        c.change(*this);
+        ExpectStartOver(c.url);
+    }
+}
+
+TEST_F(ResumeAfterRestart, FoldersUntouchedForAWeekAreRemovedAtStartUp)
+{
+    CloseAtFortyPercent();
+    const int64_t written = disk->nowSeconds.load();
+    disk->PutDirectory(kRoot + L"\\quillmerex-unrelated");  // not one of the launcher's names
+    disk->PutFile(kRoot + L"\\other.tmp", {1});
+
+    EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, written + download_folders::kStaleSeconds - 1), 0u);
+    EXPECT_TRUE(disk->Exists(Record(kFirst)));
+    // A file written later keeps the folder.
+    disk->SetLastWrite(Partial(kFirst), written + 10);
+    EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, written + download_folders::kStaleSeconds), 0u);
+    EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, written + 10 + download_folders::kStaleSeconds), 1u);
+    EXPECT_FALSE(disk->Exists(kFirst));
+    EXPECT_FALSE(disk->Exists(Partial(kFirst)));
+    EXPECT_TRUE(disk->Exists(kRoot + L"\\quillmerex-unrelated"));
+    EXPECT_TRUE(disk->Exists(kRoot + L"\\other.tmp"));
+}
+
+TEST_F(ResumeAfterRestart, AFolderThatCannotBeMadeFailsBeforeAnyRequest)
+{
+    disk->folderFails = true;
+    LauncherRun run(*disk, 1);
+    run.http.SetBody(10, {10});
+    run.worker->Run();
+    EXPECT_EQ(run.task.message, L"无法创建写入文件");
+    EXPECT_TRUE(run.http.Requests().empty());
+}
+
+}  // namespace
