@@ -398,9 +398,14 @@ std::wstring UtcText(int64_t seconds)
     const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
     const int64_t month = mp < 10 ? mp + 3 : mp - 9;
     const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    auto two = [](int64_t value) { return (value < 10 ? L"0" : L"") + DecimalText(value); };
-    return DecimalText(year) + L"-" + two(month) + L"-" + two(day) + L" " + two(rest / 3600) + L":" +
-           two(rest / 60 % 60) + L":" + two(rest % 60) + L" UTC";
+    // "-MM-DD HH:MM:SS UTC" after the year, two digits each.
+    wchar_t tail[] = L"-00-00 00:00:00 UTC";
+    const int64_t twoDigits[] = {month, day, rest / 3600, rest / 60 % 60, rest % 60};
+    for (int i = 0; i < 5; ++i) {
+        tail[1 + 3 * i] = static_cast<wchar_t>(L'0' + twoDigits[i] / 10);
+        tail[2 + 3 * i] = static_cast<wchar_t>(L'0' + twoDigits[i] % 10);
+    }
+    return DecimalText(year) + tail;
 }
 
 }  // namespace download
