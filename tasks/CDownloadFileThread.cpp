@@ -1,6 +1,5 @@
 #include "tasks/CDownloadFileThread.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -399,7 +398,8 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
     std::wstring contentType;
     if (judging)
         urlHandle->QueryHeader(HttpHeader::ContentType, contentType);
-    std::vector<uint8_t> start;
+    uint8_t start[kShownBytes];
+    size_t startCount = 0;
     for (;;) {
         if (!running.load())
             return Stopped();
@@ -413,10 +413,12 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
         if (n == 0)
             break;
         if (judging) {
-            start.insert(start.end(), buffer, buffer + std::min<size_t>(n, kShownBytes - start.size()));
-            if (download::IsHtmlType(contentType) || start.size() >= 2) {
-                if (download::IsHtmlType(contentType) || !download::StartsLikeProgram(start.data(), start.size()))
-                    return WrongContent(contentType, start);
+            for (uint32_t i = 0; i < n && startCount < kShownBytes; ++i)
+                start[startCount++] = buffer[i];
+            const bool page = download::IsHtmlType(contentType);
+            if (page || startCount >= 2) {
+                if (page || !download::StartsLikeProgram(start, startCount))
+                    return WrongContent(contentType, start, startCount);
                 judging = false;
             }
         }
@@ -440,7 +442,7 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
         }
     }
     if (judging)
-        return WrongContent(contentType, start);
+        return WrongContent(contentType, start, startCount);
     // Data that ends before the announced length is a broken connection,
     // not a finished file: a cut-off installer must never be run. The rest
     // may come with the next attempt. More than announced will not get
@@ -523,12 +525,12 @@ bool CDownloadFileThread::PassProxy(const std::wstring& url, uint32_t& status, A
 }
 
 CDownloadFileThread::AttemptEnd CDownloadFileThread::WrongContent(const std::wstring& contentType,
-                                                                 const std::vector<uint8_t>& start)
+                                                                 const uint8_t* start, size_t count)
 {
     log->Write(L"download: \"" + download::LoggedAddress(currentUrl) + L"\" sent " +
                (contentType.empty() ? std::wstring(L"no content type") :
                                       L"content type \"" + download::WithControlsEscaped(contentType) + L"\"") +
-               L", starting \"" + download::PrintableBytes(start.data(), start.size()) +
+               L", starting \"" + download::PrintableBytes(start, count) +
                L"\": no program; nothing kept");
     // Another address may serve the file, from byte 0: a byte of this
     // answer that came alone before the verdict is no part of it. A captive

@@ -106,7 +106,7 @@ private:
     // The answer of a download that will be run is no program: a web page
     // (a captive portal's login, an error page sent as 200) or anything
     // else that does not start with "MZ". Logs what came.
-    AttemptEnd WrongContent(const std::wstring& contentType, const std::vector<uint8_t>& start);
+    AttemptEnd WrongContent(const std::wstring& contentType, const uint8_t* start, size_t count);
     // Whether a certificate-date failure (12037) is this computer's clock;
     // logs the times compared when it is.
     bool ClockIsWrong();
