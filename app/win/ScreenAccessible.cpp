@@ -449,5 +449,9 @@ void ReleaseScreenAccessible()
     if (g_accessible)
         CoDisconnectObject(g_accessible.Get(), 0);
     g_accessible.Reset();
+}
+
+void LeaveScreenAccessibleApartment()
+{
     g_com.Reset();
 }

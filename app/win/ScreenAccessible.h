@@ -16,5 +16,11 @@ constexpr UINT WM_ACTIVATE_ELEMENT = WM_USER + 2;
 bool AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // The window is going: screen readers still holding the object are cut
-// off, the object is released and COM left on this thread.
+// off and the object is released.
 void ReleaseScreenAccessible();
+
+// After the message loop has ended: COM is left on this thread, if a
+// screen reader made the launcher enter it. Never from a window procedure:
+// calls from screen readers may still be under way inside COM then, and
+// leaving the apartment under them crashes it.
+void LeaveScreenAccessibleApartment();

@@ -13,6 +13,7 @@
 #include "app/win/HangWatchdog.h"
 #include "app/win/MainWindow.h"
 #include "app/win/RunLog.h"
+#include "app/win/ScreenAccessible.h"
 #include "app/win/SingleInstance.h"
 #include "app/win/WindowDpi.h"
 #include "platform/win/GdiplusGraphics.h"
@@ -136,6 +137,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 
     const int loopCode = RunMessageLoop(instance);
     watchdog.reset();
+    LeaveScreenAccessibleApartment();
     const int code = RunExitCode(unattended, app->roadEnded, app->roadOutcome, loopCode);
     app->Release();
     app.reset();
