@@ -9,6 +9,7 @@
 #include "config/InstallDetection.h"
 #include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
+#include "platform/HttpClient.h"
 #include "platform/ProcessRunner.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
@@ -190,6 +191,7 @@ void LauncherApp::StartInstall()
     g_statusLabel->m_visible = true;
     WindowHandle window = Window();
     m_platform.processes->SetPromptOwner(window);
+    m_platform.http->SetPromptOwner(window);
     m_platform.windows->InvalidateRect(window, nullptr, true);
     m_platform.windows->UpdateWindow(window);
     m_platform.log->Write(L"status: " + g_statusLabel->m_text + L" (install button clicked)");

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/HttpSession.h"
+#include "platform/Types.h"
 
 // The HTTP client of the download worker (WinINet on Windows).
 class IHttpClient {
@@ -20,4 +21,9 @@ public:
     // Null and the platform's code on failure.
     virtual std::unique_ptr<IHttpSession> OpenSession(const std::wstring& userAgent,
                                                       uint32_t& error) = 0;
+
+    // The window that owns the prompt for a proxy's password, so that it
+    // comes up in front of it. Set on the window's thread before the
+    // download starts.
+    virtual void SetPromptOwner(WindowHandle owner) { (void)owner; }
 };

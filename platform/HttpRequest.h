@@ -6,7 +6,7 @@
 #include <vector>
 
 // Response headers the download worker reads as text.
-enum class HttpHeader { Location, ETag, LastModified, ContentRange, RetryAfter, Date, ContentLength };
+enum class HttpHeader { Location, ETag, LastModified, ContentRange, RetryAfter, Date, ContentLength, ContentType };
 
 // One opened address (a WinINet URL handle on Windows): the response's
 // headers and its body. Destroying it closes the request.
@@ -33,6 +33,23 @@ public:
     // arrived for stallLimitMs (0: no limit) with kHttpErrorTimeout.
     virtual bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error,
                       const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) = 0;
+
+    // After a 407 that the system could not answer by itself (with the
+    // user's own Windows logon, where the proxy takes it): asks the user
+    // for the proxy's user name and password with the system's own prompt,
+    // owned by the client's prompt owner, and sends the request again with
+    // them. Resent: a new answer has come (its status tells how it went);
+    // Refused: the user declined, or there is no prompt; Failed: the
+    // request could not be sent again (error, as for a read; a stop gives
+    // kHttpErrorCancelled).
+    enum class ProxyLogin { Resent, Refused, Failed };
+    virtual ProxyLogin AskProxyLogin(uint32_t& error, const std::atomic<bool>& keepGoing, uint32_t stallLimitMs)
+    {
+        (void)error;
+        (void)keepGoing;
+        (void)stallLimitMs;
+        return ProxyLogin::Refused;
+    }
 };
 
 // More values of one header than any sound answer carries.

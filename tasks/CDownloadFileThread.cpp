@@ -8,11 +8,14 @@
 #include "platform/HttpClient.h"
 #include "platform/Random.h"
 #include "platform/WallClock.h"
+#include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/DownloadFolders.h"
 #include "platform/DecimalText.h"
+#include "tasks/Manifest.h"
 #include "tasks/ManifestCheck.h"
 #include "tasks/RetryPause.h"
+#include "tasks/SpeedFloor.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
 
@@ -30,7 +33,12 @@ using status::kNoConnection;
 using status::kNoSession;
 using status::kStopped;
 using status::kWriteError;
+using status::kWrongClock;
+using status::kWrongContent;
 using status::WithCode;
+
+// How many of an answer's first bytes the log shows.
+constexpr size_t kShownBytes = 64;
 
 // Windows errors of a file that another program holds open.
 constexpr uint32_t kErrorAccessDenied = 5;
@@ -263,6 +271,8 @@ bool CDownloadFileThread::Open(const std::wstring& address, const std::wstring& 
             }
             end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
             end.message = WithCode(kAddressUnavailable, error);
+            if (error == download::kErrorCertificateDate && ClockIsWrong())
+                end.message = kWrongClock;
             return false;
         }
         // An answer without a status line (Wine hands a connection closed
@@ -274,6 +284,15 @@ bool CDownloadFileThread::Open(const std::wstring& address, const std::wstring& 
             return false;
         }
         answered = true;
+        std::wstring date;
+        int64_t dated = 0;
+        if (urlHandle->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, dated)) {
+            hasServerDate = true;
+            serverDate = dated;
+            clockAhead = wallClock() - dated;
+        }
+        if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
+            return false;
         if (!download::IsRedirectStatus(status)) {
             currentUrl = url;
             return true;
@@ -371,6 +390,16 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
     AttemptEnd end;
     bool first = true;
     uint64_t startedUs = 0;
+    SpeedFloor floor(timings.speedFloorBytes, timings.speedWindowMs);
+    floor.Start(clock->NowMs());
+    // A file that will be run is judged by its first bytes before any is
+    // kept; a continuation's first bytes are not the file's.
+    bool judging = task->runInstaller && partial.Written() == 0;
+    std::wstring contentType;
+    if (judging)
+        urlHandle->QueryHeader(HttpHeader::ContentType, contentType);
+    uint8_t start[kShownBytes];
+    size_t startCount = 0;
     for (;;) {
         if (!running.load())
             return Stopped();
@@ -383,6 +412,17 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
             return end;
         if (n == 0)
             break;
+        if (judging) {
+            for (uint32_t i = 0; i < n && startCount < kShownBytes; ++i)
+                start[startCount++] = buffer[i];
+            const bool page = download::IsHtmlType(contentType);
+            if (page || startCount >= 2) {
+                if (page || !download::StartsLikeProgram(start, startCount))
+                    return WrongContent(contentType, start, startCount);
+                judging = false;
+            }
+        }
+        floor.Add(clock->NowMs(), n);
         task->downloadedSize.store(partial.Written() + n);
         handler->OnTaskProgress(task, this);
 
@@ -392,7 +432,17 @@ CDownloadFileThread::AttemptEnd CDownloadFileThread::Transfer(uint8_t* buffer)
             end.message = WithCode(kWriteError, error);
             return end;
         }
+        // A trickle ends like a stall, and the next attempt asks for the rest.
+        if (floor.TooSlow(clock->NowMs())) {
+            log->Write(L"download: fewer than " + DecimalText(timings.speedFloorBytes) + L" bytes in the last " +
+                       DecimalText(timings.speedWindowMs) + L" ms");
+            end.kind = AttemptEnd::Transient;
+            end.message = WithCode(kConnectionError, kHttpErrorTimeout);
+            return end;
+        }
     }
+    if (judging)
+        return WrongContent(contentType, start, startCount);
     // Data that ends before the announced length is a broken connection,
     // not a finished file: a cut-off installer must never be run. The rest
     // may come with the next attempt. More than announced will not get
@@ -433,6 +483,77 @@ bool CDownloadFileThread::ReadChunk(uint8_t* buffer, uint32_t& n, AttemptEnd& en
     end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
     end.message = WithCode(kConnectionError, error);
     return false;
+}
+
+bool CDownloadFileThread::PassProxy(const std::wstring& url, uint32_t& status, AttemptEnd& end)
+{
+    // The system has already offered the user's own logon where the proxy
+    // takes one. Every address goes through the same proxy: a refusal
+    // ends the whole download.
+    if (!proxyLoginAsked) {
+        proxyLoginAsked = true;
+        log->Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(url) + L"\" " + internetHandle->Route() +
+                   L"; the user is asked for the proxy's password");
+        uint32_t error = 0;
+        switch (urlHandle->AskProxyLogin(error, running, timings.stallLimitMs)) {
+        case IHttpRequest::ProxyLogin::Resent:
+            if (!urlHandle->QueryStatusCode(status, error) || status < 100 || status > 999) {
+                end.kind = AttemptEnd::Transient;
+                end.message = WithCode(kAddressUnavailable, download::kErrorInvalidResponse);
+                return false;
+            }
+            log->Write(L"proxy: sent again with the password given -> HTTP " + DecimalText(status));
+            if (status != download::kStatusProxyAuthenticationRequired)
+                return true;
+            break;
+        case IHttpRequest::ProxyLogin::Refused:
+            log->Write(L"proxy: no password given");
+            break;
+        case IHttpRequest::ProxyLogin::Failed:
+            if (!running.load()) {
+                end = Stopped();
+                return false;
+            }
+            end.kind = download::IsTransientError(error, answered) ? AttemptEnd::Transient : AttemptEnd::Final;
+            end.message = WithCode(kAddressUnavailable, error);
+            return false;
+        }
+    }
+    end.kind = AttemptEnd::Fatal;
+    end.message = WithCode(kAddressUnavailable, download::kStatusProxyAuthenticationRequired);
+    return false;
+}
+
+CDownloadFileThread::AttemptEnd CDownloadFileThread::WrongContent(const std::wstring& contentType,
+                                                                 const uint8_t* start, size_t count)
+{
+    log->Write(L"download: \"" + download::LoggedAddress(currentUrl) + L"\" sent " +
+               (contentType.empty() ? std::wstring(L"no content type") :
+                                      L"content type \"" + download::WithControlsEscaped(contentType) + L"\"") +
+               L", starting \"" + download::PrintableBytes(start, count) +
+               L"\": no program; nothing kept");
+    // Another address may serve the file, from byte 0: a byte of this
+    // answer that came alone before the verdict is no part of it. A captive
+    // portal answers for every address, each after its first chunk.
+    partial.Discard();
+    AttemptEnd end;
+    end.kind = AttemptEnd::Final;
+    end.message = kWrongContent;
+    return end;
+}
+
+bool CDownloadFileThread::ClockIsWrong()
+{
+    const int64_t now = wallClock();
+    if (!download::ClockLooksWrong(now, kBuildTime, hasServerDate, clockAhead))
+        return false;
+    std::wstring line = L"clock: certificate date refused (12037) while this computer's clock says " +
+                        download::UtcText(now) + L"; the launcher was built " + download::UtcText(kBuildTime);
+    if (hasServerDate)
+        line += L", the server's Date said " + download::UtcText(serverDate) + L" when the clock said " +
+                download::UtcText(serverDate + clockAhead);
+    log->Write(line);
+    return true;
 }
 
 CDownloadFileThread::AttemptEnd CDownloadFileThread::Stopped() const
@@ -710,7 +831,7 @@ bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
     ManifestContext context;
     context.publicPoint = task->manifestKey;
     context.hasAcceptedSerial = memory.AcceptedSerial(url, context.acceptedSerial);
-    context.localNow = UtcNowSeconds();
+    context.localNow = wallClock();
     context.hasServerNow = hasDate;
     context.serverNow = serverNow;
     Manifest manifest;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Log.h"
+#include "platform/WallClock.h"
 #include "tasks/ChannelMemory.h"
 #include "tasks/CThread.h"
 #include "tasks/DownloadRules.h"
@@ -59,6 +60,9 @@ public:
     // retries (the system's by default; not owned).
     void SetRandom(IRandom* random) { this->random = random; }
     void SetTimings(const download::Timings& timings) { this->timings = timings; }
+    // Before Start: this computer's calendar clock (UtcNowSeconds by
+    // default), which a wrong-clock verdict compares.
+    void SetWallClock(int64_t (*now)()) { wallClock = now; }
     // Before Start: where the manifest's serial and the last good address
     // are kept (may be null) and the manifest's signature is checked.
     void SetChannel(IRegistry* registry, ISignatureVerifier* verifier)
@@ -95,6 +99,17 @@ private:
     // end). False when the read failed or the worker was stopped; end then
     // says how the attempt ends.
     bool ReadChunk(uint8_t* buffer, uint32_t& n, AttemptEnd& end);
+    // After a 407: the user is asked for the proxy's password, once in the
+    // download. True when the request went through after all (status is
+    // then its new one); false with end set otherwise.
+    bool PassProxy(const std::wstring& url, uint32_t& status, AttemptEnd& end);
+    // The answer of a download that will be run is no program: a web page
+    // (a captive portal's login, an error page sent as 200) or anything
+    // else that does not start with "MZ". Logs what came.
+    AttemptEnd WrongContent(const std::wstring& contentType, const uint8_t* start, size_t count);
+    // Whether a certificate-date failure (12037) is this computer's clock;
+    // logs the times compared when it is.
+    bool ClockIsWrong();
     AttemptEnd Stopped() const;
     // Waits until kChunkSpacingMs after previousStartUs (the clock's
     // NowUs). False when the worker was stopped meanwhile.
@@ -165,4 +180,11 @@ private:
     bool ownFolder = false;     // the task's directory is this download's own
     std::wstring currentUrl;  // the address after redirects
     bool answered = false;    // a server has answered in this download
+    int64_t (*wallClock)() = &UtcNowSeconds;
+    // The last Date header read in this download, and how far this
+    // computer's clock was ahead of it then (seconds).
+    bool hasServerDate = false;
+    int64_t serverDate = 0;
+    int64_t clockAhead = 0;
+    bool proxyLoginAsked = false;  // the user was asked for the proxy's password
 };

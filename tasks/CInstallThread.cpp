@@ -9,6 +9,7 @@
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/DownloadFolders.h"
 #include "platform/DecimalText.h"
+#include "tasks/DownloadRules.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
 
@@ -27,15 +28,6 @@ constexpr uint32_t kErrorCommandLineTooLong = 206;
 // How much of a file that would not start the log shows.
 constexpr uint32_t kShownBytes = 64;
 
-// Bytes as the log shows them: printable ASCII as it is, every other byte
-// as a dot ("MZ..." for a program, "<!DOCTYPE html>.<html>" for a page).
-std::wstring Printable(const std::vector<uint8_t>& bytes)
-{
-    std::wstring text;
-    for (uint8_t byte : bytes)
-        text += (byte >= 0x20 && byte < 0x7F) ? static_cast<wchar_t>(byte) : L'.';
-    return text;
-}
 
 }  // namespace
 
@@ -114,8 +106,8 @@ void CInstallThread::DeleteUnstarted()
     FoundFile found;
     std::vector<uint8_t> start;
     if (files->Find(task->installerPath, found) && files->ReadStart(task->installerPath, kShownBytes, start)) {
-        log->Write(L"installer: " + DecimalText(found.size) + L" bytes, starting \"" + Printable(start) +
-                   L"\"; deleted");
+        log->Write(L"installer: " + DecimalText(found.size) + L" bytes, starting \"" +
+                   download::PrintableBytes(start.data(), start.size()) + L"\"; deleted");
     }
     DeleteInstaller();
 }

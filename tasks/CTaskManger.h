@@ -6,6 +6,7 @@
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/CThread.h"
 #include "tasks/Task.h"
+#include "tasks/DownloadRules.h"
 #include "tasks/TaskPlatform.h"
 
 // Owns the task records and the workers, runs the waiting downloads one at
@@ -50,6 +51,10 @@ public:
     void OnTaskProgress(Task* task, CThread* worker) override;
     void OnTaskError(Task* task, CThread* worker) override;
 
+    // The durations download workers wait by (the product's by default;
+    // test builds shorten some).
+    void SetDownloadTimings(const download::Timings& timings) { downloadTimings = timings; }
+
     const std::vector<std::unique_ptr<CThread>>& Threads() const { return threads; }
     const std::vector<std::unique_ptr<DownTask>>& DownloadTasks() const { return downloadTasks; }
     const std::vector<std::unique_ptr<InstallTask>>& InstallTasks() const { return installTasks; }
@@ -59,6 +64,7 @@ private:
     void StartWorker(std::unique_ptr<CThread> worker);
 
     TaskPlatform platform;
+    download::Timings downloadTimings;
     std::vector<std::unique_ptr<CThread>> threads;
     std::vector<std::unique_ptr<DownTask>> downloadTasks;
     std::vector<std::unique_ptr<InstallTask>> installTasks;

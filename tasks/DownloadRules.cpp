@@ -356,4 +356,57 @@ std::wstring ResumeHeaders(uint64_t from, const std::wstring& validator)
     return validator.empty() ? range : range + L"If-Range: " + validator + L"\r\n";
 }
 
+bool IsHtmlType(const std::wstring& contentType)
+{
+    return Lowered(Trimmed(contentType.substr(0, contentType.find(L';')))) == L"text/html";
+}
+
+bool StartsLikeProgram(const uint8_t* bytes, size_t count)
+{
+    return count >= 2 && bytes[0] == 'M' && bytes[1] == 'Z';
+}
+
+std::wstring PrintableBytes(const uint8_t* bytes, size_t count)
+{
+    std::wstring text;
+    for (size_t i = 0; i < count; ++i)
+        text += (bytes[i] >= 0x20 && bytes[i] < 0x7F) ? static_cast<wchar_t>(bytes[i]) : L'.';
+    return text;
+}
+
+bool ClockLooksWrong(int64_t localNow, int64_t buildTime, bool hasServerDate, int64_t clockAhead)
+{
+    constexpr int64_t kDay = 86400;
+    return localNow < buildTime || (hasServerDate && clockAhead > kDay);
+}
+
+std::wstring UtcText(int64_t seconds)
+{
+    // Days since 1970 to a civil date (proleptic Gregorian calendar).
+    int64_t days = seconds / 86400;
+    int64_t rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    const int64_t z = days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t dayOfEra = z - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t mp = (5 * dayOfYear + 2) / 153;
+    const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
+    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    // "-MM-DD HH:MM:SS UTC" after the year, two digits each.
+    wchar_t tail[] = L"-00-00 00:00:00 UTC";
+    const int64_t twoDigits[] = {month, day, rest / 3600, rest / 60 % 60, rest % 60};
+    for (int i = 0; i < 5; ++i) {
+        tail[1 + 3 * i] = static_cast<wchar_t>(L'0' + twoDigits[i] / 10);
+        tail[2 + 3 * i] = static_cast<wchar_t>(L'0' + twoDigits[i] % 10);
+    }
+    return DecimalText(year) + tail;
+}
+
 }  // namespace download
+

@@ -24,6 +24,10 @@ constexpr uint32_t kErrorInvalidResponse = 12152;
 constexpr uint32_t kErrorRedirectFailed = 12156;
 // ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR: a redirect from https to http.
 constexpr uint32_t kErrorHttpsToHttp = 12040;
+// ERROR_INTERNET_SEC_CERT_DATE_INVALID: a certificate outside its dates.
+constexpr uint32_t kErrorCertificateDate = 12037;
+// HTTP 407: the proxy wants a user name and password.
+constexpr uint32_t kStatusProxyAuthenticationRequired = 407;
 
 // The longest length an answer may announce: 2^63 - 1 bytes.
 constexpr uint64_t kMaxContentLength = 0x7FFFFFFFFFFFFFFFull;
@@ -39,6 +43,11 @@ struct Timings {
     // and how often.
     uint32_t renameWindowMs = 5000;
     uint32_t renameIntervalMs = 100;
+    // The slowest a body may come: fewer than speedFloorBytes (20 KB)
+    // within any speedWindowMs once it has started ends the attempt as a
+    // stall (0: no floor).
+    uint64_t speedFloorBytes = 20 * 1024;
+    uint32_t speedWindowMs = 60000;
 };
 
 // Platform codes of failures that may pass on a later attempt: the
@@ -119,5 +128,26 @@ std::wstring RangeValidator(const std::wstring& etag, const std::wstring& lastMo
 // The extra request headers of a resumed request, CRLF-terminated; without
 // If-Range when validator is empty.
 std::wstring ResumeHeaders(uint64_t from, const std::wstring& validator);
+
+// Whether a Content-Type names a web page: its media type (before any
+// parameters, blanks around it ignored) is text/html in any case.
+bool IsHtmlType(const std::wstring& contentType);
+
+// Whether a file that starts with these bytes can be a Windows program:
+// its first two bytes are "MZ".
+bool StartsLikeProgram(const uint8_t* bytes, size_t count);
+
+// Bytes as the log shows them: printable ASCII as it is, every other byte
+// as a dot ("MZ..." for a program, "<!DOCTYPE html>.<html>" for a page).
+std::wstring PrintableBytes(const uint8_t* bytes, size_t count);
+
+// Whether a certificate-date failure is this computer's clock rather than
+// the certificate: the clock (localNow, seconds since 1970) is before the
+// launcher's own build time, or it was more than a day ahead of a server's
+// Date header when one was read (clockAhead: local minus server, seconds).
+bool ClockLooksWrong(int64_t localNow, int64_t buildTime, bool hasServerDate, int64_t clockAhead);
+
+// Seconds since 1970 as "YYYY-MM-DD HH:MM:SS UTC", for the log.
+std::wstring UtcText(int64_t seconds);
 
 }  // namespace download

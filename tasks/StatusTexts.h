@@ -22,6 +22,11 @@ constexpr wchar_t kCannotCreate[] = L"无法创建写入文件";
 constexpr wchar_t kWriteError[] = L"写入文件错误,错误代码：";
 constexpr wchar_t kDiskFull[] = L"磁盘空间不足";
 constexpr wchar_t kStopped[] = L"强制退出";
+// A web page (a captive portal's login) or anything else that is no
+// program came where the installer should be.
+constexpr wchar_t kWrongContent[] = L"下载内容无效,网络可能需要登录";
+// A certificate refused for its dates while this computer's clock is wrong.
+constexpr wchar_t kWrongClock[] = L"系统时间不正确,请校准后重试";
 
 // The manifest and the checks before the installer runs.
 constexpr wchar_t kManifestInvalid[] = L"安装信息无效,错误代码：";

@@ -99,6 +99,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
     platform.taskbar = &taskbar;
 
     auto app = std::make_unique<LauncherApp>(platform);
+#ifdef LAUNCHER_SPEED_WINDOW_MS
+    // Test builds only: the minimum speed judged over a short window.
+    download::Timings timings;
+    timings.speedWindowMs = LAUNCHER_SPEED_WINDOW_MS;
+    app->taskManager.SetDownloadTimings(timings);
+#endif
     app->Init();
     app->unattended = unattended;
     ScopedKernelHandle instanceMutex;

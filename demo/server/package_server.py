@@ -15,6 +15,8 @@ the launcher asked for.
                    (with --hold-after, an installer larger than the file)
   --ready FILE     written once the server listens: the port it listens on
                    (--port 0 takes a free one)
+  --content-type T send T as the installer's Content-Type (a captive portal
+                   sends its login page as text/html)
   --etag TAG       send TAG as the installer's ETag and answer "Range:
                    bytes=N-" with the rest (206) when an If-Range is TAG or
                    absent; a ranged answer is never held back
@@ -77,7 +79,7 @@ def make_handler(args, log_lock):
             self.send_response(200)
             if args.etag:
                 self.send_header("ETag", args.etag)
-            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Type", args.content_type)
             self.send_header("Content-Length", str(len(body) if args.length is None else args.length))
             self.send_header("Connection", "close")
             self.end_headers()
@@ -120,6 +122,7 @@ def main():
     parser.add_argument("--rate", type=float)
     parser.add_argument("--not-found", action="store_true")
     parser.add_argument("--length", type=int)
+    parser.add_argument("--content-type", default="application/octet-stream")
     parser.add_argument("--etag")
     args = parser.parse_args()
 

@@ -23,5 +23,10 @@ std::unique_ptr<IHttpSession> WinHttpClient::OpenSession(const std::wstring& use
         error = GetLastError();
         return nullptr;
     }
-    return std::make_unique<WinHttpSession>(ShareInternetHandle(handle));
+    return std::make_unique<WinHttpSession>(ShareInternetHandle(handle), &m_prompt);
+}
+
+void WinHttpClient::SetPromptOwner(WindowHandle owner)
+{
+    m_prompt.owner.store(static_cast<HWND>(owner));
 }

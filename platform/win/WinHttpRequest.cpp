@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/win/InternetHandle.h"
 
 // The outcome of a read, owned jointly by the caller and the thread that
 // makes the calls; the data lands here and is copied out only when the
@@ -20,13 +19,19 @@ struct WinHttpReadResult {
 
 namespace {
 
+// How long a read goes on filling its buffer once it has some bytes: a slow
+// body is handed on at least this often, so the worker sees how fast it
+// comes.
+constexpr DWORD kHandOnMs = 1000;
+
 // Fills the buffer from what the connection has, piece by piece: each call
 // waits only until some bytes are there, so a slow server that still sends
 // is told apart from one that sends nothing.
 void FillFromConnection(WinHttpReadResult& result, DWORD size)
 {
     HINTERNET request = static_cast<HINTERNET>(result.request.get());
-    while (result.count < size) {
+    const DWORD started = GetTickCount();
+    while (result.count < size && (result.count == 0 || GetTickCount() - started < kHandOnMs)) {
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
             result.error = GetLastError();
@@ -65,12 +70,42 @@ DWORD QueryOf(HttpHeader header)
         return HTTP_QUERY_DATE;
     case HttpHeader::ContentLength:
         return HTTP_QUERY_CONTENT_LENGTH;
+    case HttpHeader::ContentType:
+        return HTTP_QUERY_CONTENT_TYPE;
     }
     return HTTP_QUERY_LOCATION;
 }
 
 // Longest header value read; a longer one counts as absent.
 constexpr DWORD kMaxHeaderChars = 8192;
+
+// The most of a 407's own body read away before the request goes out again.
+constexpr DWORD kMaxRefusalBody = 1024 * 1024;
+
+// The system's prompt for a user name and password, for the proxy that
+// answered the request with 407; what is given is set on the request.
+// Without a window to own it, none is shown: a prompt of no window would
+// wait unseen behind the others.
+DWORD SystemProxyPrompt(HWND owner, HINTERNET request)
+{
+    if (owner == nullptr)
+        return ERROR_CANCELLED;
+    return InternetErrorDlg(owner, request, ERROR_INTERNET_INCORRECT_PASSWORD,
+                            FLAGS_ERROR_UI_FILTER_FOR_ERRORS | FLAGS_ERROR_UI_FLAGS_GENERATE_DATA |
+                                FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS,
+                            nullptr);
+}
+
+// One proxy login, owned jointly by the caller and the thread that makes
+// the calls.
+struct ProxyLoginCall {
+    std::shared_ptr<void> request;
+    HWND owner = nullptr;
+    WinProxyPrompt::Ask ask = nullptr;
+    DWORD answer = 0;
+    BOOL sent = FALSE;
+    DWORD error = 0;
+};
 
 }  // namespace
 
@@ -167,4 +202,61 @@ bool WinHttpRequest::Read(void* buffer, uint32_t size, uint32_t& read, uint32_t&
     read = result->count;
     std::memcpy(buffer, result->data.data(), read);
     return true;
+}
+
+// The prompt runs on the helper thread like every other call: a stop ends
+// the wait for the user at once (the prompt is left to close with the
+// process). The 407's body is read away first, so that the request goes
+// out again on its kept-alive connection, which NTLM and Negotiate need.
+IHttpRequest::ProxyLogin WinHttpRequest::AskProxyLogin(uint32_t& error, const std::atomic<bool>& keepGoing,
+                                                       uint32_t stallLimitMs)
+{
+    if (m_prompt == nullptr)
+        return ProxyLogin::Refused;
+    auto call = std::make_shared<ProxyLoginCall>();
+    call->request = m_handle;
+    call->owner = m_prompt->owner.load();
+    call->ask = m_prompt->ask != nullptr ? m_prompt->ask : &SystemProxyPrompt;
+    auto failed = [&error](AbandonableCaller::End end) {
+        error = end == AbandonableCaller::End::Stopped ? kHttpErrorCancelled : kHttpErrorTimeout;
+        return ProxyLogin::Failed;
+    };
+
+    AbandonableCaller::End end = m_caller->Run(
+        [call] {
+            HINTERNET request = static_cast<HINTERNET>(call->request.get());
+            char sink[4096];
+            DWORD got = 0;
+            for (DWORD total = 0; total < kMaxRefusalBody; total += got) {
+                if (!InternetReadFile(request, sink, sizeof(sink), &got) || got == 0)
+                    break;
+            }
+        },
+        keepGoing, stallLimitMs);
+    if (end != AbandonableCaller::End::Done)
+        return failed(end);
+    // No time limit while the user answers.
+    end = m_caller->Run([call] { call->answer = call->ask(call->owner, static_cast<HINTERNET>(call->request.get())); },
+                        keepGoing);
+    if (end != AbandonableCaller::End::Done)
+        return failed(end);
+    if (call->answer != ERROR_INTERNET_FORCE_RETRY)
+        return ProxyLogin::Refused;
+    end = m_caller->Run(
+        [call] {
+            call->sent = HttpSendRequestW(static_cast<HINTERNET>(call->request.get()), nullptr, 0, nullptr, 0);
+            if (!call->sent)
+                call->error = GetLastError();
+        },
+        keepGoing, stallLimitMs);
+    if (end != AbandonableCaller::End::Done)
+        return failed(end);
+    if (!call->sent) {
+        error = call->error;
+        return ProxyLogin::Failed;
+    }
+    // A new answer: nothing of the old one's reads is left over.
+    m_result.reset();
+    m_pendingError = 0;
+    return ProxyLogin::Resent;
 }

@@ -9,9 +9,12 @@ namespace {
 
 // Every download comes from the server and leaves nothing in WinINet's
 // cache (a stale or partial installer there could be handed out again);
-// redirects come back to the worker, which follows a bounded number.
+// redirects come back to the worker, which follows a bounded number. The
+// connection is kept alive: a proxy that asks for the user's Windows logon
+// (NTLM, Negotiate) is answered by WinINet itself only on a kept one.
 constexpr DWORD kOpenFlags = INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD |
-                             INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+                             INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                             INTERNET_FLAG_KEEP_CONNECTION;
 
 // The outcome of one InternetOpenUrlW, owned jointly by the caller and the
 // thread that makes the call. A handle nobody claimed is closed with it.
@@ -47,7 +50,8 @@ std::unique_ptr<IHttpRequest> WinHttpSession::OpenUrl(const std::wstring& url, c
         error = result->error;
         return nullptr;
     }
-    return std::make_unique<WinHttpRequest>(ShareInternetHandle(result->handle.Release(), m_handle), m_caller);
+    return std::make_unique<WinHttpRequest>(ShareInternetHandle(result->handle.Release(), m_handle), m_caller,
+                                            m_prompt);
 }
 
 void WinHttpSession::SetTimeouts(uint32_t stallLimitMs)

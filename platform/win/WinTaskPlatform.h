@@ -8,11 +8,18 @@
 #include "platform/HttpClient.h"
 #include "platform/ProcessRunner.h"
 #include "platform/SignatureVerifier.h"
+#include "platform/win/WinHttpRequest.h"
 
 class WinHttpClient : public IHttpClient {
 public:
     uint32_t AttemptConnect() override;
     std::unique_ptr<IHttpSession> OpenSession(const std::wstring& userAgent, uint32_t& error) override;
+    void SetPromptOwner(WindowHandle owner) override;
+    // In place of the system's prompt for a proxy's password (tests).
+    void SetProxyPrompt(WinProxyPrompt::Ask ask) { m_prompt.ask = ask; }
+
+private:
+    WinProxyPrompt m_prompt;
 };
 
 class WinFileSystem : public IFileSystem {

@@ -650,9 +650,10 @@ def case_resume_after_change(s):
     check_log(temp, [r'download: the partial file in ".*" starts over: file longer than its record'])
 
 
-def nginx(s, www):
+def nginx(s, www, server_extra=""):
     """Debian's nginx serving the folder www on this case's port, with its
-    access log in the case's folder; ended with the case."""
+    access log in the case's folder (and server_extra in its server block);
+    ended with the case."""
     d = os.path.join(s.work, "nginx")
     os.makedirs(os.path.join(d, "tmp"), exist_ok=True)
     os.chmod(s.work, 0o755)  # nginx's workers may run as another user
@@ -674,6 +675,7 @@ http {{
     server {{
         listen 127.0.0.1:{s.port};
         root {www};
+        {server_extra}
     }}
 }}
 """)
@@ -1091,35 +1093,168 @@ def case_length_above_4gib(s):
 
 
 def case_page_as_installer(s):
-    # The server hands out a web page under the installer's name: it is
-    # downloaded whole, the system will not start it (193), and nothing of
-    # it is left in TMP; the log shows how it began.
+    # A captive portal answers the installer's request with its login page
+    # (200, text/html): it is refused at its first bytes with a plain word,
+    # nothing of it is left in TMP and nothing is run; the log shows how it
+    # began.
     _, temp = clean_install_state(s)
-    page = os.path.join(s.work, "moved.html")
+    page = os.path.join(s.work, "login.html")
     with open(page, "wb") as f:
-        f.write(b"<!DOCTYPE html>\r\n<html><head><title>Moved</title></head>"
-                b"<body>The package has moved.</body></html>\r\n")
-    s.server(installer=page)
+        f.write(b"<!DOCTYPE html>\r\n<html><head><title>Hotel Wi-Fi</title></head>"
+                b"<body>Please sign in to continue.</body></html>\r\n")
+    s.server("--content-type", "text/html; charset=utf-8", installer=page)
     launcher = s.launcher()
     window = s.window(TITLE)
     s.click(window, INSTALL_BUTTON)
-    failure = "调用安装程序失败,错误码：193"
+    failure = "下载内容无效,网络可能需要登录"
     wait_for("the failure text", lambda: status_text(s) == failure)
     leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")]
     check(not leftovers, f"left in TMP: {leftovers}")
     s.click(window, CLOSE_BUTTON)
     wait_for("the launcher to exit", lambda: launcher.poll() is not None)
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
-    size = os.path.getsize(page)
     check_log(temp, [
-        rf"status: 下载完毕 \(download: {size} of {size} bytes\)",
-        r"installer: not started, code 193",
-        rf'installer: {size} bytes, starting "<!DOCTYPE html>\.\.<html><head><title>Moved</title></head>'
-        r'<body>Th"; deleted',
-        rf"status: {failure} \(install failed\)",
+        r'download: ".*" sent content type "text/html; charset=utf-8", starting "<!DOCTYPE html>\.\.<html><head>'
+        r'<title>Hotel Wi-Fi</title></head><b": no program; nothing kept',
+        rf"status: {failure} .*",
         r"exit: code 0",
     ])
+    texts = log_texts(temp)
+    check(not any(line.startswith("installer:") for line in texts), f"an installer was started: {texts}")
     check(len(s.requests()) == 1, f"expected one request, got {s.requests()}")
+
+
+def case_trickle(s):
+    # nginx sends half the installer at once, then 1 KB a second: the
+    # launcher built to judge the minimum speed over 3 s (20 KB in that
+    # window) ends the attempt as a stall, and its retry asks for the rest
+    # with Range, which nginx sends at full speed; the game starts.
+    local, temp = clean_install_state(s)
+    installer = os.path.join(s.build, "demo", "pomvel_mini.exe")
+    size = os.path.getsize(installer)
+    www = os.path.join(s.work, "www")
+    os.makedirs(os.path.join(www, "package", "Windows"))
+    shutil.copy(installer, os.path.join(www, "package", "Windows", "pomvel_mini.exe"))
+    for root, dirs, _ in os.walk(s.work):
+        for name in dirs:
+            os.chmod(os.path.join(root, name), 0o755)
+    os.chmod(os.path.join(www, "package", "Windows", "pomvel_mini.exe"), 0o644)
+    access = nginx(s, www, f"limit_rate_after {size // 2}; limit_rate 1k;")
+    launcher = s.launcher(program="launcher_e2e_trickle.exe")
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    with open(access) as f:
+        statuses = [int(m.group(1)) for m in re.finditer(r'"GET /package/Windows/pomvel_mini\.exe HTTP/1\.1" (\d+)',
+                                                          f.read())]
+    check(statuses == [200, 206], f"nginx answered {statuses}")
+    check_log(temp, [
+        rf'request: "{s.url}" direct -> HTTP 200, length {size}, validator .*',
+        r"download: fewer than 20480 bytes in the last 3000 ms",
+        r"retry: 1/5 in \d+ ms after 连接异常,错误代码：12002",
+        rf'request: "{s.url}" direct, resumed from byte \d+ -> HTTP 206, length \d+, validator .*',
+        rf"status: 下载完毕 \(download: {size} of {size} bytes\)",
+        r"installer: exit code 0",
+        r"exit: code 0",
+    ])
+
+
+INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+# The caption of Wine's own prompt for a proxy's password (InternetErrorDlg).
+PROXY_PROMPT = "Enter Network Password"
+PROXY_USER, PROXY_PASSWORD = "player", "hotel-wifi-2026"
+
+
+def proxy_with_password(s):
+    """Debian's tinyproxy on a free port, asking for PROXY_USER and
+    PROXY_PASSWORD (BasicAuth); ended with the case."""
+    d = os.path.join(s.work, "proxy")
+    os.makedirs(d)
+    os.chmod(s.work, 0o755)
+    os.chmod(d, 0o777)  # tinyproxy may run as nobody
+    port = free_port()
+    conf = os.path.join(d, "tinyproxy.conf")
+    user = "User nobody\nGroup nogroup\n" if os.geteuid() == 0 else ""
+    with open(conf, "w") as f:
+        f.write(f"{user}Port {port}\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\nAllow 127.0.0.1\n"
+                f"BasicAuth {PROXY_USER} {PROXY_PASSWORD}\nLogFile \"{d}/tinyproxy.log\"\nLogLevel Info\n")
+    process = subprocess.Popen(["tinyproxy", "-d", "-c", conf], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    s.children.append(process)
+
+    def listening():
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=0.5):
+                return True
+        except OSError:
+            return False
+    wait_for("tinyproxy", listening)
+    return port
+
+
+def set_system_proxy(s, server):
+    """The player's Internet Settings name a proxy (server) or none (None),
+    loopback addresses included, as Windows does with "<-loopback>"."""
+    if server is None:
+        s.run_wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "0", "/f")
+        for name in ("ProxyServer", "ProxyOverride"):
+            s.run_wine("reg", "delete", INTERNET_SETTINGS, "/v", name, "/f", check_rc=False)
+        return
+    s.run_wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "1", "/f")
+    s.run_wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyServer", "/d", server, "/f")
+    s.run_wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyOverride", "/d", "<-loopback>", "/f")
+
+
+def case_proxy_password(s):
+    # The system's proxy asks for a password (tinyproxy's BasicAuth): the
+    # system's own prompt comes up once, over the launcher's window.
+    # Declined, the download fails with 407; given, the download goes
+    # through the proxy and the game starts.
+    local, temp = clean_install_state(s)
+    s.server()
+    port = proxy_with_password(s)
+    set_system_proxy(s, f"127.0.0.1:{port}")
+    try:
+        launcher = s.launcher()
+        window = s.window(TITLE)
+        s.click(window, INSTALL_BUTTON)
+        prompt = s.window(PROXY_PROMPT)
+        s.screenshot("proxy_prompt")
+        subprocess.run(["xdotool", "windowfocus", "--sync", prompt, "key", "Escape"], check=True)
+        failure = "连接不可用,错误代码：407"
+        wait_for("the failure text", lambda: status_text(s) == failure)
+        check(not s.find_window(PROXY_PROMPT), "the prompt came again")
+        s.click(window, CLOSE_BUTTON)
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check_log(temp, [
+            rf'proxy: HTTP 407 at "{s.url}" proxy 127\.0\.0\.1:{port}; the user is asked for the proxy\'s password',
+            r"proxy: no password given",
+            rf"status: {failure} .*",
+        ])
+        check(not s.requests(), f"the server was reached: {s.requests()}")
+
+        launcher = s.launcher()
+        window = s.window(TITLE)
+        s.click(window, INSTALL_BUTTON)
+        prompt = s.window(PROXY_PROMPT)
+        subprocess.run(["xdotool", "windowfocus", "--sync", prompt], check=True)
+        subprocess.run(["xdotool", "type", "--delay", "20", PROXY_USER], check=True)
+        subprocess.run(["xdotool", "key", "Tab"], check=True)
+        subprocess.run(["xdotool", "type", "--delay", "20", PROXY_PASSWORD], check=True)
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+        check_log(temp, [
+            r"proxy: sent again with the password given -> HTTP 200",
+            rf'request: "{s.url}" proxy 127\.0\.0\.1:{port} -> HTTP 200, length \d+, .*',
+            r"installer: exit code 0",
+        ])
+        check(len(s.requests()) == 1, f"expected one request at the server, got {s.requests()}")
+    finally:
+        set_system_proxy(s, None)
 
 
 # --- crash dumps and unattended runs ----------------------------------------
@@ -1335,6 +1470,8 @@ CASES = {
     "unattended_exit_codes": case_unattended_exit_codes,
     "length_above_4gib": case_length_above_4gib,
     "page_as_installer": case_page_as_installer,
+    "trickle": case_trickle,
+    "proxy_password": case_proxy_password,
     "dpi_change": case_dpi_change,
     "accessible": case_accessible,
     "one_instance": case_one_instance,

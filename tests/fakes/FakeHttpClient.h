@@ -51,6 +51,10 @@ public:
         uint64_t bodyOffset = 0;     // where the body starts within the file
         std::vector<Read> reads;     // after the last one, the body has ended
         std::string text;            // the body's bytes, when not the pattern
+        // A 407's prompt for the proxy's password: what the user does. When
+        // the request is sent again, the next scripted response answers it.
+        IHttpRequest::ProxyLogin proxyLogin = IHttpRequest::ProxyLogin::Refused;
+        uint32_t proxyLoginError = 0;
 
         // 200 with a Content-Length and the body in reads of these sizes.
         static Response Ok(uint64_t length, std::vector<uint32_t> readSizes)
@@ -121,13 +125,20 @@ public:
     std::function<void(size_t)> beforeRead;
 
     std::wstring userAgent;
+    std::atomic<int> proxyPrompts{0};
+    WindowHandle promptOwner = nullptr;
     std::atomic<int> openSessions{0};
     std::atomic<int> openRequests{0};
     std::atomic<int> readsStarted{0};
 
-    // The file's byte at offset: a pattern that shows any lost or doubled
-    // chunk.
-    static uint8_t BodyByte(uint64_t offset) { return static_cast<uint8_t>((offset * 7 + offset / 251) & 0xFF); }
+    // The file's byte at offset: "MZ", as a program starts, then a pattern
+    // that shows any lost or doubled chunk.
+    static uint8_t BodyByte(uint64_t offset)
+    {
+        if (offset < 2)
+            return offset == 0 ? 'M' : 'Z';
+        return static_cast<uint8_t>((offset * 7 + offset / 251) & 0xFF);
+    }
 
     // One response: 200 with the body in reads of these sizes.
     void SetBody(uint64_t length, std::vector<uint32_t> readSizes)
@@ -148,6 +159,7 @@ public:
     }
 
     uint32_t AttemptConnect() override { return attemptConnectResult; }
+    void SetPromptOwner(WindowHandle owner) override { promptOwner = owner; }
 
     std::unique_ptr<IHttpSession> OpenSession(const std::wstring& agent, uint32_t& error) override
     {
@@ -174,6 +186,18 @@ private:
             clock->Advance(stallLimit);
         error = kHttpErrorTimeout;
         return false;
+    }
+
+    // The scripted response for the next request, recorded with its
+    // address and headers.
+    Response Next(const std::wstring& url, const std::wstring& headers, uint32_t stallLimit)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const size_t index = m_opened.size();
+        m_opened.push_back(Opened{url, headers, stallLimit});
+        if (responses.empty())
+            return Response();
+        return responses[index < responses.size() ? index : responses.size() - 1];
     }
 
     class Request : public IHttpRequest {
@@ -241,6 +265,21 @@ private:
             return true;
         }
 
+        // A password given is sent with the same request again: recorded
+        // as a request of its own, with "(proxy login)" for headers.
+        ProxyLogin AskProxyLogin(uint32_t& error, const std::atomic<bool>&, uint32_t stallLimit) override
+        {
+            ++m_client.proxyPrompts;
+            const ProxyLogin answer = m_response.proxyLogin;
+            error = m_response.proxyLoginError;
+            if (answer == ProxyLogin::Resent) {
+                m_response = m_client.Next(L"", L"(proxy login)", stallLimit);
+                m_next = 0;
+                m_offset = 0;
+            }
+            return answer;
+        }
+
     private:
         FakeHttpClient& m_client;
         Response m_response;
@@ -256,15 +295,7 @@ private:
         std::unique_ptr<IHttpRequest> OpenUrl(const std::wstring& url, const std::wstring& headers, uint32_t& error,
                                               const std::atomic<bool>& keepGoing, uint32_t stallLimit) override
         {
-            Response response;
-            {
-                std::lock_guard<std::mutex> lock(m_client.m_mutex);
-                const size_t index = m_client.m_opened.size();
-                m_client.m_opened.push_back(Opened{url, headers, stallLimit});
-                if (!m_client.responses.empty())
-                    response = m_client.responses[index < m_client.responses.size() ? index
-                                                                                    : m_client.responses.size() - 1];
-            }
+            Response response = m_client.Next(url, headers, stallLimit);
             if (response.openStalls) {
                 WaitUntilGivenUp(keepGoing, error);
                 return nullptr;

@@ -29,6 +29,7 @@ public:
             return nullptr;
         return std::make_unique<Session>(std::move(session), m_watcher);
     }
+    void SetPromptOwner(WindowHandle owner) override { m_real.SetPromptOwner(owner); }
 
 private:
     class Request : public IHttpRequest {
@@ -49,6 +50,10 @@ private:
             const bool ok = m_real->Read(buffer, size, read, error, keepGoing, stallLimitMs);
             m_watcher.ReadEnded(ok, ok ? read : 0);
             return ok;
+        }
+        ProxyLogin AskProxyLogin(uint32_t& error, const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override
+        {
+            return m_real->AskProxyLogin(error, keepGoing, stallLimitMs);
         }
 
     private:

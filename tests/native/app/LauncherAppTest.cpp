@@ -273,9 +273,10 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
 
 TEST_F(Road, FinishedFileOnDiskStartsTheInstallerOnce)
 {
-    // An empty file is complete at once: Start and Finish are both handled
-    // in the final state, and only the first may continue the road.
-    http.SetBody(0, {});
+    // A file of two bytes ("MZ": the least a program can be) is complete
+    // at once: its events are all handled in the final state, and only the
+    // first may continue the road.
+    http.SetBody(2, {2});
     Start();
     Click(315, 315);
     PumpUntilDone();

@@ -130,6 +130,8 @@ TEST_F(LoggedRoad, InstallerWithRightsOfAnotherAccount)
     processes.elevatedAccount = IProcess::Account::Other;
     RunRoad();
     EXPECT_EQ(processes.PromptOwners(), (std::vector<WindowHandle>{kWindow}));
+    // So does a proxy's prompt for its password, should one come.
+    EXPECT_EQ(http.promptOwner, kWindow);
     EXPECT_TRUE(InOrder(Texts(), {
         "installer: asks for administrator rights (code 740), started again through the shell",
         "installer: started hidden through the shell with administrator rights: "

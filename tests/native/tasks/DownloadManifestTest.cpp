@@ -107,6 +107,9 @@ struct Fixture {
         task.tempName = L"yrfoinstall.tmp";
         task.fileName = L"yrfoinstall.exe";
         task.directory = kDir;
+        // As the launcher sets it: the installer must be a program; the
+        // manifest, which is text, is not judged so.
+        task.runInstaller = true;
         if (withManifest) {
             task.manifestUrl = kManifestUrl;
             task.manifestKey = TestKey();

@@ -18,6 +18,8 @@ for the test program:
     proxied    the file only for requests that came through the proxy
                (they carry a Via header); others get 403
     proxy      tinyproxy
+    authproxy  tinyproxy asking for a password (BasicAuth; user name and
+               password in AUTH_USER and AUTH_PASSWORD below)
     ca         the CA's certificate (DER)
     size       the file's length
     small_disk a folder on the 100 KB disk (absent when none could be mounted)
@@ -212,16 +214,23 @@ http {{
 """
 
 
-def tinyproxy_conf(d, port):
+# The password the proxy on the authproxy port asks for (NetWineTest.cpp
+# gives it).
+AUTH_USER = "player"
+AUTH_PASSWORD = "hotel-wifi-2026"
+
+
+def tinyproxy_conf(d, port, name="tinyproxy", auth=False):
     user = "User nobody\nGroup nogroup\n" if os.geteuid() == 0 else ""
+    basic = f"BasicAuth {AUTH_USER} {AUTH_PASSWORD}\n" if auth else ""
     return f"""{user}Port {port}
 Listen 127.0.0.1
 Timeout 60
 MaxClients 20
 Allow 127.0.0.1
-LogFile "{d}/tinyproxy.log"
+{basic}LogFile "{d}/{name}.log"
 LogLevel Info
-PidFile "{d}/tinyproxy.pid"
+PidFile "{d}/{name}.pid"
 """
 
 
@@ -236,7 +245,8 @@ def start(d):
     for name in os.listdir(d):
         path = os.path.join(d, name)
         os.chmod(path, 0o777 if os.path.isdir(path) else 0o666)
-    ports = {name: free_port() for name in ("http", "https", "selfsigned", "proxied", "proxy", "cut", "closed")}
+    ports = {name: free_port() for name in ("http", "https", "selfsigned", "proxied", "proxy", "authproxy", "cut",
+                                               "closed")}
     key_line = make_manifests(d, ports)
     for root, dirs, names in os.walk(f"{d}/www"):
         for name in dirs + names:
@@ -248,6 +258,9 @@ def start(d):
         f.write(tinyproxy_conf(d, ports["proxy"]))
     subprocess.run(["nginx", "-p", d, "-c", f"{d}/nginx.conf", "-e", f"{d}/nginx-error.log"], check=True)
     subprocess.run(["tinyproxy", "-c", f"{d}/tinyproxy.conf"], check=True)
+    with open(f"{d}/tinyproxy-auth.conf", "w") as f:
+        f.write(tinyproxy_conf(d, ports["authproxy"], "tinyproxy-auth", auth=True))
+    subprocess.run(["tinyproxy", "-c", f"{d}/tinyproxy-auth.conf"], check=True)
     cut = subprocess.Popen([sys.executable, "-c", CUT_SERVER, str(ports["cut"]), str(SIZE), str(CUT)],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     with open(f"{d}/cut.pid", "w") as f:
@@ -274,7 +287,7 @@ def start(d):
 
 
 def stop(d):
-    for name in ("nginx.pid", "tinyproxy.pid", "cut.pid"):
+    for name in ("nginx.pid", "tinyproxy.pid", "tinyproxy-auth.pid", "cut.pid"):
         path = os.path.join(d, name)
         try:
             with open(path) as f:
