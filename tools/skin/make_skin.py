@@ -151,7 +151,10 @@ def save_png(img, path):
 
 def save_jpeg(img, path):
     # No EXIF or comment is written; the same encoder gives the same bytes.
-    img.save(path, "JPEG", quality=85, subsampling=0, optimize=True)
+    # Colour at half the resolution of brightness (4:2:0): the 200 % banner
+    # keeps every edge of the 100 % one in its colour and all of its own in
+    # brightness, for 23 % fewer bytes (a landscape, no text).
+    img.save(path, "JPEG", quality=85, subsampling=2, optimize=True)
 
 
 class Noise1D:
