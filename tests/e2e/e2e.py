@@ -242,6 +242,15 @@ class Session:
             self.run_wine("reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
 
     def close(self):
+        # A game the launcher started is no child of this script: close it
+        # too, or the next case would find its window.
+        deadline = time.monotonic() + 10
+        while (game := self.find_window(GAME_TITLE)) is not None and time.monotonic() < deadline:
+            subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+            try:
+                wait_for("the game to close", lambda: self.find_window(GAME_TITLE) != game, timeout=2)
+            except Failure:
+                pass
         for process in self.children:
             if process.poll() is None:
                 process.send_signal(signal.SIGTERM)
