@@ -35,14 +35,8 @@ bool ChannelMemory::AcceptedSerial(const std::wstring& manifestUrl, uint64_t& se
     if (!Read(kSerialsKey, manifestUrl, text) || text.empty() || text.size() > 20)
         return false;
     uint64_t value = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9')
-            return false;
-        const uint64_t digit = static_cast<uint64_t>(c - L'0');
-        if (value > (UINT64_MAX - digit) / 10)
-            return false;
-        value = value * 10 + digit;
-    }
+    if (!ParseDecimal(text, value))
+        return false;
     serial = value;
     return true;
 }

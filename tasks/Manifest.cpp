@@ -2,34 +2,13 @@
 
 #include <cstring>
 
+#include "platform/DecimalText.h"
 #include "tasks/InstallerPins.h"
 
 namespace {
 
 const char kSignatureName[] = "signature=";
 constexpr size_t kSignatureBytes = 64;
-
-bool IsDigit(wchar_t c)
-{
-    return c >= L'0' && c <= L'9';
-}
-
-// A decimal number of digits alone (no sign, no blanks) that fits 64 bits.
-bool ParseUnsigned(const std::wstring& text, uint64_t& value)
-{
-    if (text.empty())
-        return false;
-    value = 0;
-    for (wchar_t c : text) {
-        if (!IsDigit(c))
-            return false;
-        const uint64_t digit = static_cast<uint64_t>(c - L'0');
-        if (value > (UINT64_MAX - digit) / 10)
-            return false;
-        value = value * 10 + digit;
-    }
-    return true;
-}
 
 bool HasControlCharacter(const std::wstring& text)
 {
@@ -240,7 +219,7 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             result.urls.push_back(value);
         } else if (name == L"serial") {
-            if (hasSerial || !ParseUnsigned(value, result.serial) || result.serial == 0)
+            if (hasSerial || !ParseDecimal(value, result.serial) || result.serial == 0)
                 return false;
             hasSerial = true;
         } else if (name == L"expires") {
@@ -249,7 +228,7 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             hasExpires = true;
         } else if (name == L"size") {
-            if (hasSize || !ParseUnsigned(value, result.size))
+            if (hasSize || !ParseDecimal(value, result.size))
                 return false;
             hasSize = true;
         } else if (name == L"sha256") {

@@ -25,15 +25,7 @@ std::wstring Hex(const std::vector<uint8_t>& bytes)
 // Decimal digits only, no sign, at most 2^63 - 1.
 bool ParseCount(const std::wstring& text, uint64_t& value)
 {
-    if (text.empty() || text.size() > 19)
-        return false;
-    value = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9')
-            return false;
-        value = value * 10 + static_cast<uint64_t>(c - L'0');
-    }
-    return value <= 0x7FFFFFFFFFFFFFFFull;
+    return text.size() <= 19 && ParseDecimal(text, value) && value <= 0x7FFFFFFFFFFFFFFFull;
 }
 
 // The record's text as UTF-16LE bytes, and back.
