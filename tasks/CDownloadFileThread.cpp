@@ -308,8 +308,8 @@ bool CDownloadFileThread::Open(const std::wstring& address, const std::wstring& 
         // a carriage return could start a header of its own.
         const std::wstring next = download::ResolveLocation(url, location);
         if (download::HasControlCharacter(location) || download::HasControlCharacter(next)) {
-            log->Write(L"redirect: \"" + url + L"\" -> HTTP " + DecimalText(status) + L" to \"" +
-                       download::WithControlsEscaped(location) + L"\" refused: control characters");
+            log->Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) +
+                       L" to \"" + download::WithControlsEscaped(location) + L"\" refused: control characters");
             end.message = WithCode(kAddressUnavailable, download::kErrorRedirectFailed);
             return false;
         }
