@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-
 // The outcome of a read, owned jointly by the caller and the thread that
 // makes the calls; the data lands here and is copied out only when the
 // caller still waits for it. `progress` goes up with every piece that
@@ -121,7 +120,6 @@ bool WinHttpRequest::QueryNumber(uint32_t query, uint32_t& value, uint32_t& erro
     value = number;
     return true;
 }
-
 
 bool WinHttpRequest::QueryStatusCode(uint32_t& status, uint32_t& error)
 {
