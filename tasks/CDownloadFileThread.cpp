@@ -825,15 +825,13 @@ bool CDownloadFileThread::TakeManifest(uint8_t* buffer)
         // No manifest to be had. Whoever can block one request must not
         // choose what runs: the configured address serves only when a
         // compiled-in pin vouches for what comes from it.
-        if (task->pins.sha256.empty() && task->pins.signer.empty()) {
-            log->Write(L"manifest: \"" + download::LoggedAddress(url) + L"\" cannot be fetched (" + end.message +
-                       L"); no compiled-in pin vouches for the configured address: nothing downloaded");
-            Fail(end.message);
-            return false;
-        }
+        const bool vouched = !task->pins.sha256.empty() || !task->pins.signer.empty();
         log->Write(L"manifest: \"" + download::LoggedAddress(url) + L"\" cannot be fetched (" + end.message +
-                   L"); the configured address is used under its compiled-in pins");
-        return true;
+                   (vouched ? L"); the configured address is used under its compiled-in pins"
+                            : L"); no compiled-in pin vouches for the configured address: nothing downloaded"));
+        if (!vouched)
+            Fail(end.message);
+        return vouched;
     }
 
     ManifestContext context;
