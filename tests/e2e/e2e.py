@@ -717,14 +717,17 @@ def case_manifest_road(s):
     access = nginx(s, www)
     s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
     manifest_path = os.path.join(www, "manifest", "manifest.txt")
-    for serial, data in ((1, installer), (2, installer + b"\0" * 4096)):
-        name = f"setup-{serial}.exe"
+    config = os.path.join(s.build, "tests", "win", "app", "e2e_manifest_config.ini")
+    for number, data in ((1, installer), (2, installer + b"\0" * 4096)):
+        name = f"setup-{number}.exe"
         with open(os.path.join(www, "files", name), "wb") as f:
             f.write(data)
-        subprocess.run([sys.executable, kit, "sign", "--key", key, "--installer", os.path.join(www, "files", name),
-                        "--url", f"http://127.0.0.1:{s.port}/files/{name}", manifest_path],
-                       check=True, capture_output=True)
-        os.chmod(manifest_path, 0o644)
+        # The kit counts the serials of this key across runs.
+        subprocess.run([sys.executable, kit, "sign", "--key", key, "--config", config, "--installer",
+                        os.path.join(www, "files", name), "--url", f"http://127.0.0.1:{s.port}/files/{name}",
+                        manifest_path], check=True, capture_output=True)
+        with open(manifest_path) as f:
+            serial = re.search(r"^serial=(\d+)$", f.read(), re.M).group(1)
         local, temp = clean_install_state(s)
         launcher = s.launcher(program="launcher_e2e_manifest.exe")
         window = s.window(TITLE)

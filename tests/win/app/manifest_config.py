@@ -3,8 +3,8 @@
 
 Writes the configuration CONFIG (code page 936, CR LF, kept byte for byte)
 with a signed download manifest set up in its section "cver": its address
-on the package server's port (/manifest/manifest.txt) and the public key of
-KEY, a publisher's key that tools/publisher/manifest.py makes first when
+on the package server's port (/manifest/manifest.txt), the channel
+"release" and the public key of KEY, a publisher's key that tools/publisher/manifest.py makes first when
 KEY does not exist yet. The end-to-end case signs its manifests with KEY."""
 import base64
 import os
@@ -22,7 +22,7 @@ with open(config, "rb") as f:
     text = f.read()
 server = re.search(rb"k_comm_url=(http://127\.0\.0\.1:\d+/)", text).group(1)
 lines = (b"k_comm_manifest=" + server + b"manifest/manifest.txt\r\n" +
-         b"k_comm_manifest_key=" + base64.b64encode(der) + b"\r\n")
+         b"k_comm_manifest_key=" + base64.b64encode(der) + b"\r\n" + b"k_comm_channel=release\r\n")
 text = text.replace(b"[cver]\r\n", b"[cver]\r\n" + lines, 1)
 with open(output, "wb") as f:
     f.write(text)

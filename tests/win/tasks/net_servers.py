@@ -140,7 +140,9 @@ def make_manifests(d, ports):
     nginx = f"http://127.0.0.1:{ports['http']}/files/pomvel_mini.exe"
 
     def sign(name, serial, urls, key="manifest.key", expires=None):
-        args = kit + ["sign", "--key", f"{d}/{key}", "--installer", installer, "--serial", str(serial)]
+        # --force: the older and the expired manifest are made on purpose.
+        args = kit + ["sign", "--key", f"{d}/{key}", "--installer", installer, "--serial", str(serial),
+                      "--channel", "release", "--force"]
         for url in urls:
             args += ["--url", url]
         if expires:
