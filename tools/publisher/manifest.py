@@ -21,11 +21,12 @@
         that is not a manifest.
 
     manifest.py verify (--config CONFIG.ini | --key-line BASE64 --channel NAME)
-                       [--accepted-serial N] [--installer SETUP.exe] MANIFEST.txt
+                       [--accepted-serial N] [--date "Sun, 06 Nov 2094 08:49:37 GMT"]
+                       [--installer SETUP.exe] MANIFEST.txt
         Judges the manifest as the launcher does (signature, fields,
         channel, serial against the highest a player accepted, expiry by
-        this computer's clock) and, given the installer, its size and
-        digest.
+        this computer's clock and by the Date of the answer that brought
+        it, when given) and, given the installer, its size and digest.
 
     manifest.py check-live --config CONFIG.ini [--accepted-serial N]
         Fetches the configuration's k_comm_manifest as the launcher does,
@@ -653,8 +654,15 @@ def verify(args):
             raise Stop("give --config with the launcher's configuration, or --key-line with its "
                        "k_comm_manifest_key")
         point = key_line_point(args.key_line)
+    server_now = None
+    if args.date is not None:
+        server_now = parse_http_date(args.date)
+        if server_now is None:
+            raise Stop(f"--date {shown(args.date)} is no HTTP date as servers send it: "
+                       "\"Sun, 06 Nov 2094 08:49:37 GMT\"")
     data = read_file(args.manifest, "the manifest")
-    return verdict(args.manifest, data, point, channel, args.accepted_serial, installer=args.installer)[0]
+    return verdict(args.manifest, data, point, channel, args.accepted_serial, server_now=server_now,
+                   installer=args.installer)[0]
 
 
 class RefuseDowngrade(urllib.request.HTTPRedirectHandler):
@@ -739,6 +747,7 @@ def main(argv):
         if name == "verify":
             p.add_argument("--key-line")
             p.add_argument("--channel")
+            p.add_argument("--date")
             p.add_argument("--installer")
             p.add_argument("manifest")
     try:
