@@ -61,7 +61,9 @@ cmake --build "$BUILD" -j "$(nproc)" --target launcher
 echo "the demo package server: http://127.0.0.1:$PORT"
 
 show_log() {
-  echo "the run's log: $(winepath -u "$(wine cmd /c echo %TMP% | tr -d '\r')" | tr -d '\r')/quillmerex.log"
+  local product
+  product=$(sed -n 's/^LAUNCHER_PRODUCT_NAME:STRING=//p' "$BUILD/CMakeCache.txt")
+  echo "the run's log: $(winepath -u "$(wine cmd /c echo %TMP% | tr -d '\r')" | tr -d '\r')/${product:-quillmerex}.log"
 }
 
 if [ "$HEADLESS" = 0 ]; then
