@@ -122,10 +122,14 @@ def split_manifest(data):
 
 
 def parse_decimal(text):
-    """Digits only, at least one, below 2^64; None otherwise."""
+    """Digits only, at least one, below 2^64 (leading zeros allowed); None
+    otherwise."""
     if not text or any(c < "0" or c > "9" for c in text):
         return None
-    value = int(text)
+    digits_left = text.lstrip("0")
+    if len(digits_left) > 20:
+        return None
+    value = int(digits_left or "0")
     return value if value < SERIAL_LIMIT else None
 
 
@@ -172,7 +176,7 @@ def utc_text(seconds):
 def is_download_address(text):
     """An absolute http or https address with a host, without blanks or
     control characters."""
-    lower = text[:8].lower()
+    lower = "".join(chr(ord(c) + 32) if "A" <= c <= "Z" else c for c in text[:8])
     prefix = 7 if lower.startswith("http://") else 8 if lower.startswith("https://") else 0
     if not prefix or len(text) == prefix or text[prefix] == "/":
         return False
@@ -495,7 +499,7 @@ def write_atomically(path, data, mode):
         raise Stop(f"{path}: cannot be written: {e.strerror}")
 
 
-def earlier_manifest(path, channel):
+def earlier_manifest(path, channel, warnings):
     """The serial of the manifest already at path when it is this channel's
     (or names none), None when there is no file; a file that is not a
     manifest is never written over."""
@@ -512,7 +516,10 @@ def earlier_manifest(path, channel):
         name, _, value = line.partition("=")
         fields.setdefault(name, value)
     serial = parse_decimal(fields.get("serial", ""))
-    return serial if fields.get("channel", channel) == channel else None
+    if fields.get("channel", channel) != channel:
+        warnings.append(f"it replaces the manifest of the channel {shown(fields['channel'])}")
+        return None
+    return serial
 
 
 def sign(args):
@@ -547,7 +554,7 @@ def sign(args):
         raise Stop(f"{args.manifest}: the folder {folder} does not exist")
     state = args.key + ".serials"
     serials = load_serials(state)
-    last = [s for s in (serials.get(channel), earlier_manifest(args.manifest, channel)) if s is not None]
+    last = [s for s in (serials.get(channel), earlier_manifest(args.manifest, channel, warnings)) if s is not None]
     last = max(last) if last else None
     serial = args.serial if args.serial is not None else (last or 0) + 1
     if not 1 <= serial < SERIAL_LIMIT:

@@ -79,6 +79,7 @@ class Judgement(unittest.TestCase):
              None, None, 0),
             ("equal serial", good, 5, None, 0),
             ("serial 2^64 - 1, leading zeros", self.signed(body("serial=018446744073709551615")), None, None, 0),
+            ("thirty leading zeros", self.signed(body("serial=" + "0" * 30 + "5")), None, None, 0),
             ("29 February of a leap year", self.signed(body("expires=2096-02-29T23:59:59Z")), None, None, 0),
             ("capital digits and scheme", self.signed(body(f"sha256={SHA.upper()}", "url=HTTPS://Cdn.example/s")),
              None, None, 0),
