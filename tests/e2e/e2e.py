@@ -27,6 +27,8 @@ import time
 
 from PIL import Image
 
+import manifest_signing
+
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # The port in the address the e2e programs are built with, which a case
 # replaces in its copies of them by a free one.
@@ -44,6 +46,11 @@ CORNER_PIXEL = (0, 0)            # cut off by the rounded corner
 BELOW_PIXEL = (300, 420)         # below the visible 400 rows
 
 TIMEOUT = 60.0
+
+# The channel launcher_e2e_manifest.exe is built for (tests/win/app/
+# manifest_config.py, its CHANNEL), and another one.
+MANIFEST_CHANNEL = "正式服"
+OTHER_CHANNEL = "公测服"
 
 # The window's DPIs under test (the prefix's LogPixels) and the window's
 # size at 96 DPI; everything on the screen is scaled by DPI / 96.
@@ -702,32 +709,46 @@ http {{
     return os.path.join(d, "access.log")
 
 
+def manifest_site(s):
+    """nginx serving the case's www folder (manifest/ and files/) on the
+    case's port, no manifest in it yet, and nothing kept of manifests in the
+    prefix's registry. Returns the folder, the publisher's key, the
+    manifest's path and nginx's access log."""
+    key = os.path.join(s.build, "tests", "win", "e2e_manifest.pem")
+    www = os.path.join(s.work, "www")
+    os.makedirs(os.path.join(www, "manifest"))
+    os.makedirs(os.path.join(www, "files"))
+    access = nginx(s, www)
+    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
+    return www, key, os.path.join(www, "manifest", "manifest.txt"), access
+
+
+def sign_manifest(s, www, key, manifest_path, name, data, serial, channel=MANIFEST_CHANNEL):
+    """The installer data as www/files/name and a manifest for it."""
+    installer = os.path.join(www, "files", name)
+    with open(installer, "wb") as f:
+        f.write(data)
+    manifest_signing.sign(key, installer, [f"http://127.0.0.1:{s.port}/files/{name}"], manifest_path, channel,
+                          serial=serial)
+    os.chmod(manifest_path, 0o644)
+
+
+def requested_paths(access):
+    with open(access) as f:
+        return [line.split('"')[1] for line in f if '"' in line]
+
+
 def case_manifest_road(s):
     # The whole road through a signed manifest served by nginx: the launcher
     # downloads the installer it names (not k_comm_url, which nginx does not
     # serve). Then the publisher puts a changed installer on the server and
     # signs a new manifest for it, and the same launcher installs that one.
-    key = os.path.join(s.build, "tests", "win", "e2e_manifest.pem")
-    kit = os.path.join(ROOT, "tools", "publisher", "manifest.py")
-    www = os.path.join(s.work, "www")
-    os.makedirs(os.path.join(www, "manifest"))
-    os.makedirs(os.path.join(www, "files"))
+    www, key, manifest_path, access = manifest_site(s)
     with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
         installer = f.read()
-    access = nginx(s, www)
-    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
-    manifest_path = os.path.join(www, "manifest", "manifest.txt")
-    config = os.path.join(s.build, "tests", "win", "app", "e2e_manifest_config.ini")
-    for number, data in ((1, installer), (2, installer + b"\0" * 4096)):
-        name = f"setup-{number}.exe"
-        with open(os.path.join(www, "files", name), "wb") as f:
-            f.write(data)
-        # The kit counts the serials of this key across runs.
-        subprocess.run([sys.executable, kit, "sign", "--key", key, "--config", config, "--installer",
-                        os.path.join(www, "files", name), "--url", f"http://127.0.0.1:{s.port}/files/{name}",
-                        manifest_path], check=True, capture_output=True)
-        with open(manifest_path) as f:
-            serial = re.search(r"^serial=(\d+)$", f.read(), re.M).group(1)
+    for serial, data in ((1, installer), (2, installer + b"\0" * 4096)):
+        name = f"setup-{serial}.exe"
+        sign_manifest(s, www, key, manifest_path, name, data, serial)
         local, temp = clean_install_state(s)
         launcher = s.launcher(program="launcher_e2e_manifest.exe")
         window = s.window(TITLE)
@@ -746,10 +767,52 @@ def case_manifest_road(s):
         s.screenshot(f"game_started_{serial}")
         subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
         wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
-    with open(access) as f:
-        paths = [line.split('"')[1] for line in f if '"' in line]
+    paths = requested_paths(access)
     check(paths == ["GET /manifest/manifest.txt HTTP/1.1", "GET /files/setup-1.exe HTTP/1.1",
                     "GET /manifest/manifest.txt HTTP/1.1", "GET /files/setup-2.exe HTTP/1.1"],
+          f"requests at nginx: {paths}")
+
+
+def case_manifest_channel(s):
+    # The launcher with a manifest and no pin of its own for k_comm_url, in
+    # /quiet runs that end with their exit codes. The manifest is missing
+    # (404): the road fails with that text and nothing else is asked for.
+    # Then another channel's manifest, with a higher serial, is refused
+    # with code 5; and the genuine manifest, with a lower serial, still
+    # installs: the other channel's serial was not kept.
+    www, key, manifest_path, access = manifest_site(s)
+    with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
+        installer = f.read()
+    manifest_url = rf"http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt"
+
+    def run(expected, *log_lines):
+        local, temp = clean_install_state(s)
+        launcher = s.launcher(program="launcher_e2e_manifest.exe", args=("/quiet",))
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check(launcher.returncode == expected, f"exit code {launcher.returncode}, not {expected}")
+        check_log(temp, [*log_lines, rf"exit: code {expected}"])
+        return local
+
+    run(2, rf'manifest: "{manifest_url}" direct -> HTTP 404',
+        rf'manifest: "{manifest_url}" cannot be fetched \(连接异常,错误代码：404\); no compiled-in pin vouches '
+        r"for the configured address: nothing downloaded",
+        r"status: 连接异常,错误代码：404 .*")
+    check(requested_paths(access) == ["GET /manifest/manifest.txt HTTP/1.1"],
+          f"requests at nginx after the 404: {requested_paths(access)}")
+
+    sign_manifest(s, www, key, manifest_path, "setup-other.exe", installer + b"\0" * 4096, 9, OTHER_CHANNEL)
+    run(5, rf"manifest: refused, code 5 \(.*highest serial accepted 0 on channel \"{MANIFEST_CHANNEL}\"\); "
+        r"nothing downloaded", r"status: 安装信息无效,错误代码：5 .*")
+
+    sign_manifest(s, www, key, manifest_path, "setup.exe", installer, 2)
+    local = run(0, r'manifest: serial 2 verified; 1 address\(es\), size .*', r"installer: exit code 0",
+                r"game: started, shell result \d+: .*\\Marnholt\\game\.exe")
+    check(os.path.exists(os.path.join(local, "Orvantis", "Marnholt", "game.exe")), "no game installed")
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+    wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
+    paths = requested_paths(access)
+    check(paths == ["GET /manifest/manifest.txt HTTP/1.1"] * 3 + ["GET /files/setup.exe HTTP/1.1"],
           f"requests at nginx: {paths}")
 
 
@@ -1553,6 +1616,7 @@ CASES = {
     "about": case_about,
     "manifest_road": case_manifest_road,
     "local_trial": case_local_trial,
+    "manifest_channel": case_manifest_channel,
     "publisher_skin": case_publisher_skin,
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,
