@@ -288,8 +288,9 @@ TEST_F(ManifestServers, AManifestThatCannotBeFetchedFailsUnlessAPinVouchesForThe
         const std::string configured = "/files/pomvel_mini.exe?configured=" + std::to_string(++number);
         task.url = Url("http", configured);
         task.pins = InstallerPins();
-        if (c.pin == Pin::Sha256)
+        if (c.pin == Pin::Sha256) {
             ASSERT_TRUE(ParseSha256Pin(Wide(g_servers["sha256"]), task.pins.sha256));
+        }
         if (c.pin == Pin::Signer)
             task.pins.signer = L"Orvantis Games";  // checked before the installer runs, not here
         Download(c.manifestUrl);
