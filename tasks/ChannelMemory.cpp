@@ -2,11 +2,12 @@
 
 #include "platform/Registry.h"
 #include "platform/DecimalText.h"
+#include "resources/ProductNames.h"
 
 namespace {
 
-const wchar_t kSerialsKey[] = L"Software\\quillmerex\\Manifests";
-const wchar_t kMirrorsKey[] = L"Software\\quillmerex\\Mirrors";
+const wchar_t kSerialsKey[] = L"Software\\" PRODUCT_NAME L"\\Manifests";
+const wchar_t kMirrorsKey[] = L"Software\\" PRODUCT_NAME L"\\Mirrors";
 constexpr uint32_t kMaxValueBytes = 8192;
 
 // The serial's value name: the manifest's address, a blank, the channel.

@@ -816,6 +816,63 @@ def case_manifest_channel(s):
           f"requests at nginx: {paths}")
 
 
+def case_local_trial(s):
+    # The publisher's local trial of docs/publishers.md, step by step: the
+    # launcher built with the trial configuration (its key made by
+    # manifest.py keygen and checked by check_config.py, see
+    # tests/win/app/trial_config.py), a manifest signed with sign --config
+    # and checked with verify, the demo package server serving it,
+    # check-live holding it, and the launcher installing from it.
+    kit = [sys.executable, os.path.join(ROOT, "tools", "publisher", "manifest.py")]
+    key = os.path.join(s.build, "tests", "win", "e2e_trial.pem")
+    with open(os.path.join(s.build, "tests", "win", "app", "e2e_trial_config.ini"), "rb") as f:
+        built = f.read()
+    # The configuration as this case's copy of the program has it.
+    config = os.path.join(s.work, "trial.ini")
+    with open(config, "wb") as f:
+        f.write(built.replace(f"http://127.0.0.1:{BUILT_PORT}/".encode(), f"http://127.0.0.1:{s.port}/".encode()))
+    manifest = os.path.join(s.work, "trial-manifest.txt")
+    installer = os.path.join(s.build, "demo", "pomvel_mini.exe")
+    size = os.path.getsize(installer)
+    package = "/package/Windows/pomvel_mini.exe"
+
+    def run(*args):
+        result = subprocess.run(kit + list(args), env=s.env, capture_output=True, text=True, timeout=TIMEOUT)
+        check(result.returncode == 0, f"manifest.py {args[0]}: {result.stdout}{result.stderr}")
+        return result.stdout
+
+    run("sign", "--key", key, "--config", config, "--installer", installer,
+        "--url", f"http://127.0.0.1:{s.port}{package}", manifest)
+    run("verify", "--config", config, "--installer", installer, manifest)
+    local, temp = clean_install_state(s)
+    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
+    s.server("--manifest", manifest)
+    live = run("check-live", "--config", config)
+    check(f"the installer is there ({size} bytes)" in live, f"check-live: {live}")
+    launcher = s.launcher(program="launcher_e2e_trial.exe")
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    check_log(temp, [
+        rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest\.txt" direct -> HTTP 200',
+        rf'manifest: serial \d+ verified; 1 address\(es\), size {size}, signer ""',
+        rf'request: "{s.url}" direct -> HTTP 200, length {size}.*',
+        r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest',
+        r"installer: exit code 0",
+        r"game: started, shell result \d+: .*\\Marnholt\\game\.exe",
+    ])
+    # check-live's two requests, then the launcher's.
+    requests = s.requests()
+    check([r["path"] for r in requests] == ["/manifest.txt", package, "/manifest.txt", package],
+          f"requests: {requests}")
+    check(all(r["user_agent"] == "quillmerexDownloader" for r in requests), f"user agents: {requests}")
+    s.screenshot("game_started")
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+    wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
+
+
 def case_window_shape(s):
     launcher = s.launcher()
     window = s.window(TITLE)
@@ -1558,6 +1615,7 @@ CASES = {
     "window_shape": case_window_shape,
     "about": case_about,
     "manifest_road": case_manifest_road,
+    "local_trial": case_local_trial,
     "manifest_channel": case_manifest_channel,
     "publisher_skin": case_publisher_skin,
     "gdiplus_missing": case_gdiplus_missing,
