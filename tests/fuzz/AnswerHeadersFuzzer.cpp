@@ -1,8 +1,10 @@
 // Feeds arbitrary text to the readers of an answer's headers: the lengths
 // (Content-Length), the range of a resumed answer (Content-Range),
 // Retry-After, Date and a redirect's Location. The first byte picks the
-// reader, the rest is the value (for Location: the address that answered, a
-// zero, then the header; for Content-Length: the values, zeros between).
+// reader by its value modulo 5 (the seeds use 'A' Content-Length, 'B'
+// Content-Range, 'C' Retry-After, 'D' Date, 'E' Location), the rest is the
+// value (for Location: the address that answered, a zero, then the header;
+// for Content-Length: the values, zeros between).
 // Each reader is held to a reading of its own written here from the header's
 // grammar with no arithmetic that can overflow, and to what the download
 // relies on: a length or a range that round-trips through its decimal text,

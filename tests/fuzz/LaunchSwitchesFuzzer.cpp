@@ -12,7 +12,6 @@
 
 namespace {
 
-
 bool SameDump(const DumpRequest& a, const DumpRequest& b)
 {
     return a.processId == b.processId && a.threadId == b.threadId && a.exceptionPointers == b.exceptionPointers &&

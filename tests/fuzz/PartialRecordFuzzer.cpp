@@ -21,7 +21,6 @@
 
 namespace {
 
-
 const std::wstring kPath = L"C:\\tmp\\quillmerex-0000000100000001\\yrfoinstall.tmp";
 const std::vector<std::wstring> kAddresses = {L"http://127.0.0.1/package/setup.exe",
                                               L"https://cdn.example/setup.exe"};
