@@ -48,18 +48,33 @@ std::wstring OwnPath()
     }
 }
 
-// The image a process runs, as the system names it: the device path of
-// the file it opened (PROCESS_NAME_NATIVE), after junctions, SUBST drives
-// and mapped drives are resolved, whatever path it was started by. Empty
-// when it cannot be read.
-std::wstring ProcessImage(HANDLE process)
+// The image a process runs, as the system names it (form: 0 for a path
+// with a drive letter, PROCESS_NAME_NATIVE for the device's path): Windows
+// names the file it opened, after junctions, SUBST drives and mapped drives
+// are resolved, whatever path it was started by. Empty when it cannot be
+// read.
+std::wstring ProcessImage(HANDLE process, DWORD form)
 {
     std::wstring path(32768, L'\0');
     DWORD length = static_cast<DWORD>(path.size());
-    if (!QueryFullProcessImageNameW(process, PROCESS_NAME_NATIVE, &path[0], &length))
+    if (!QueryFullProcessImageNameW(process, form, &path[0], &length))
         return std::wstring();
     path.resize(length);
     return path;
+}
+
+// True when both processes run the same program file: their images named
+// by the same call, with a drive letter, or as devices where either has no
+// drive letter's name (a volume mounted without one).
+bool SameImage(HANDLE one, HANDLE other)
+{
+    for (const DWORD form : {DWORD{0}, DWORD{PROCESS_NAME_NATIVE}}) {
+        const std::wstring first = ProcessImage(one, form);
+        const std::wstring second = ProcessImage(other, form);
+        if (!first.empty() && !second.empty())
+            return CompareStringOrdinal(first.c_str(), -1, second.c_str(), -1, TRUE) == CSTR_EQUAL;
+    }
+    return false;
 }
 
 // One crash to report: the thread it happened on and its exception.
@@ -101,7 +116,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers)
     if (first != 0)  // another thread reports its crash and ends the process
         Sleep(INFINITE);
 
-    const CrashReport report{GetCurrentThreadId(), pointers};
+    CrashReport report{GetCurrentThreadId(), pointers};
     const EXCEPTION_RECORD* record = pointers != nullptr ? pointers->ExceptionRecord : nullptr;
     // After a stack overflow this thread has only the stack kept in reserve
     // (GuaranteeOverflowStack): starting the dump writer needs more, so the
@@ -111,7 +126,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers)
     // which this thread itself may take again.
     ScopedKernelHandle reporter;
     if (record != nullptr && record->ExceptionCode == EXCEPTION_STACK_OVERFLOW)
-        reporter.Reset(CreateThread(nullptr, 0, ReportOnThreadOfItsOwn, const_cast<CrashReport*>(&report), 0, nullptr));
+        reporter.Reset(CreateThread(nullptr, 0, ReportOnThreadOfItsOwn, &report, 0, nullptr));
     if (reporter)
         WaitForSingleObject(reporter.Get(), kDumpWaitMs + 10 * 1000);  // its wait for the dump, and its log lines
     else
@@ -244,12 +259,10 @@ int WriteDumpFor(const DumpRequest& request)
     if (!process)
         return static_cast<int>(GetLastError());
     // Only a launcher, this very program, is dumped: both images named by
-    // the same call, so that a path through a junction, a SUBST or a mapped
-    // drive compares as the file it leads to.
-    const std::wstring own = ProcessImage(GetCurrentProcess());
-    const std::wstring image = ProcessImage(process.Get());
-    if (own.empty() || image.empty() ||
-        CompareStringOrdinal(own.c_str(), -1, image.c_str(), -1, TRUE) != CSTR_EQUAL)
+    // the same call, so that a launcher started through a junction, a SUBST
+    // or a mapped drive compares as the file it leads to (the path it was
+    // started by need not be the name the system gives its image).
+    if (!SameImage(GetCurrentProcess(), process.Get()))
         return ERROR_ACCESS_DENIED;
 
     DWORD error = 0;

@@ -6,7 +6,6 @@
 
 #include "platform/DecimalText.h"
 #include "platform/Log.h"
-#include "platform/win/ScopedHandles.h"
 
 // A base class whose constructor calls its own pure virtual function
 // through a function the compiler may not look into (noipa): a real call
@@ -39,16 +38,11 @@ void Announce(ILog* log, const std::wstring& trigger)
     log->Write(L"test: " + trigger + L" on thread " + DecimalText(GetCurrentThreadId()));
 }
 
-void WriteToAddressZero()
-{
-    volatile uintptr_t address = 0;
-    *reinterpret_cast<volatile int*>(address) = 1;
-}
-
 DWORD WINAPI CrashingThread(void* log)
 {
     Announce(static_cast<ILog*>(log), L"/test-crash");
-    WriteToAddressZero();
+    volatile uintptr_t address = 0;
+    *reinterpret_cast<volatile int*>(address) = 1;
     return 0;
 }
 
@@ -65,29 +59,9 @@ __attribute__((noinline)) unsigned Overflow(volatile char* caller)
     return Overflow(page) + page[1];
 }
 
-// The window's own procedure, and the message whose handling crashes.
-ILog* g_log = nullptr;
-WNDPROC g_windowProcedure = nullptr;
-constexpr UINT kCrashMessage = WM_APP + 0x3F0;
-
-LRESULT CALLBACK CrashingWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == kCrashMessage) {
-        Announce(g_log, L"/test-crash-in-sent-message");
-        WriteToAddressZero();
-    }
-    return CallWindowProcW(g_windowProcedure, window, message, wParam, lParam);
-}
-
-DWORD WINAPI SendingThread(void* window)
-{
-    SendMessageW(static_cast<HWND>(window), kCrashMessage, 0, 0);
-    return 0;
-}
-
 }  // namespace
 
-void RunTestTriggers(const std::vector<std::wstring>& switches, ILog* log, HWND window)
+void RunTestTriggers(const std::vector<std::wstring>& switches, ILog* log)
 {
     for (const std::wstring& word : switches) {
         if (word == L"/test-crash") {
@@ -102,12 +76,6 @@ void RunTestTriggers(const std::vector<std::wstring>& switches, ILog* log, HWND 
         } else if (word == L"/test-overflow") {
             Announce(log, word);
             Overflow(nullptr);
-        } else if (word == L"/test-crash-in-sent-message") {
-            // The message arrives once the message loop waits for the next.
-            g_log = log;
-            g_windowProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-                window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CrashingWindowProcedure)));
-            ScopedKernelHandle sender(CreateThread(nullptr, 0, SendingThread, window, 0, nullptr));
         } else if (word == L"/test-hang") {
             Announce(log, word);
             Sleep(20 * 1000);

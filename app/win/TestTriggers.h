@@ -7,17 +7,11 @@
 //   /test-purecall  a pure virtual call on the window's thread
 //   /test-hang      the window's thread sleeps 20 s, then goes on
 //   /test-overflow  a stack overflow on the window's thread
-//   /test-crash-in-sent-message
-//                   an access violation in the window procedure, while it
-//                   handles a message sent by another thread (called back
-//                   by the system inside the message loop's wait)
 // Each logs "test: <switch> on thread <id>" first, so that a test can
 // check which thread the dump names.
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
 class ILog;
 
-void RunTestTriggers(const std::vector<std::wstring>& switches, ILog* log, HWND window);
+void RunTestTriggers(const std::vector<std::wstring>& switches, ILog* log);

@@ -130,7 +130,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
     }
     auto watchdog = std::make_unique<HangWatchdog>(window, log.Log());
 #ifdef QUILLMEREX_TEST_TRIGGERS
-    RunTestTriggers(switches.unknown, log.Log(), window);
+    RunTestTriggers(switches.unknown, log.Log());
 #endif
     if (unattended)
         app->StartInstall();

@@ -1310,10 +1310,12 @@ def free_drive_letter(s):
 def case_crash_dumps(s):
     # Each kind of crash leaves a dump of the launcher, written by a second
     # copy of it, that names the crashing thread; the log says where it
-    # is, and the exit code is 3: on a thread of its own, abort() and a pure
-    # virtual call on the window's thread, a crash in the window procedure
-    # while the system calls it back for a message another thread sent,
-    # and a stack overflow. Then once more from a launcher started through
+    # is, and the exit code is 3: on a thread of its own, abort(), a pure
+    # virtual call and a stack overflow on the window's thread. (A crash in
+    # the window procedure while the system calls it back, for a message
+    # another thread sent or a paint, cannot be shown here: Wine swallows
+    # it, as 64-bit Windows does for a 32-bit program, and has no policy to
+    # turn that off.) Then once more from a launcher started through
     # another drive letter (a link in the prefix's dosdevices, as SUBST
     # makes one): the dump writer knows it for itself all the same.
     # Three dumps dated a day ahead are there before (the clock was wrong
@@ -1329,13 +1331,13 @@ def case_crash_dumps(s):
         os.utime(os.path.join(temp, name), (ahead + i, ahead + i))
     drive = free_drive_letter(s)
     link = os.path.join(s.prefix, "dosdevices", f"{drive}:")
-    os.symlink(os.path.dirname(s.program(TRIGGERS)), link)
     try:
         written = []
-        runs = [(trigger, None) for trigger in ("/test-crash", "/test-abort", "/test-purecall",
-                                                "/test-crash-in-sent-message", "/test-overflow")]
+        runs = [(trigger, None) for trigger in ("/test-crash", "/test-abort", "/test-purecall", "/test-overflow")]
         runs.append(("/test-crash", f"{drive.upper()}:\\{TRIGGERS}"))
         for trigger, exe in runs:
+            if exe:
+                os.symlink(os.path.dirname(s.program(TRIGGERS)), link)
             launcher = s.launcher(program=TRIGGERS, exe=exe, args=(trigger,))
             wait_for("the launcher to end", lambda: launcher.poll() is not None, timeout=150)
             check(launcher.returncode == 3, f"{trigger} {exe}: launcher exit code {launcher.returncode}")
@@ -1354,9 +1356,10 @@ def case_crash_dumps(s):
                   f"{trigger}: the dump's exception {exception} is not the logged one {crash.groups()}")
             written.append(crash.group(4))
     finally:
-        os.remove(link)
+        if os.path.lexists(link):
+            os.remove(link)
     codes = [int(re.search(r"code 0x(\w+)", t).group(1), 16) for t in log_texts(temp) if t.startswith("crash:")]
-    check(codes == [0xC0000005, 0x40000015, 0xE0000001, 0xC0000005, 0xC00000FD, 0xC0000005], f"crash codes {codes}")
+    check(codes == [0xC0000005, 0x40000015, 0xE0000001, 0xC00000FD, 0xC0000005], f"crash codes {codes}")
     check(dumps_in(temp) == sorted([written[-1]] + old[1:] + ["quillmerex-crash-notes.dmp"]),
           f"dumps kept: {dumps_in(temp)}, written {written}")
     clean_dumps(temp)
