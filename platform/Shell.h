@@ -4,10 +4,10 @@
 
 #include "platform/Types.h"
 
-// Whether the shell may show windows of its own while it starts a file: a
-// message box for an error, or its choice of a program for a file that has
-// none. An unattended run lets it show none (nobody may be there to answer
-// it); the failure then comes back as the result alone.
+// Whether the shell may show windows of its own while it starts a file:
+// its message box for an error (SEE_MASK_FLAG_NO_UI when not). An
+// unattended run lets it show none (nobody may be there to answer it); the
+// failure then comes back as the result alone.
 enum class ShellPrompts { Allowed, None };
 
 // The shell's "open" verb.
