@@ -4,6 +4,7 @@
 
 #include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
+#include "tasks/DownloadRules.h"
 
 namespace {
 
@@ -121,7 +122,7 @@ bool PartialDownload::Keep(const std::vector<uint8_t>& pinnedDigest, uint32_t& e
     const std::vector<uint8_t> bytes = Utf16Bytes(RecordText(record));
     // Written beside the record's place and renamed over it: a reader
     // finds the old record or the new one, never half of one.
-    const std::wstring temp = RecordPath() + L".new";
+    const std::wstring temp = RecordPath() + kDraftSuffix;
     std::unique_ptr<IOutputFile> out = files.CreateAlways(temp, error);
     if (!out)
         return false;
@@ -155,6 +156,8 @@ bool PartialDownload::TakeKept(const std::vector<std::wstring>& addresses, const
         refusal = L"pinned digest changed";
     } else if (record.validator.empty()) {
         refusal = L"no validator";
+    } else if (!download::IsRangeValidator(record.validator)) {
+        refusal = L"validator unusable";
     } else if (!files.Find(path, found) || found.size < record.written) {
         refusal = L"file shorter than its record";
     } else if (found.size > record.written) {
