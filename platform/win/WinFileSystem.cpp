@@ -146,9 +146,14 @@ bool WinFileSystem::MakePrivate(const std::wstring& folder, uint32_t& error)
 
 bool WinFileSystem::IsOwnedByUser(const std::wstring& path)
 {
-    // Opened as itself: a junction or symbolic link is looked at, never
-    // followed. Reading its owner needs no right to its contents, and
+    // A junction or symbolic link is looked at, never followed: as its
+    // folder lists it, and opened as itself (Wine shows a link only in
+    // the listing). Reading the owner needs no right to the contents, and
     // stands in nobody's way.
+    WIN32_FIND_DATAW data = {};
+    ScopedFindHandle entry(FindFirstFileW(path.c_str(), &data));
+    if (!entry || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
     ScopedFileHandle file(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
