@@ -33,6 +33,8 @@ namespace {
 
 // A manifest that cannot be checked: no key, or no P-256 public key.
 constexpr uint32_t kUncheckableManifest = 1;
+// A manifest that cannot be this launcher's: no channel configured.
+constexpr uint32_t kNoChannel = static_cast<uint32_t>(ManifestFault::OtherChannel);
 
 // The installer's names while it downloads and once it is whole.
 constexpr wchar_t kInstallerTempName[] = L"yrfoinstall.tmp";
@@ -233,6 +235,16 @@ void LauncherApp::StartInstall()
         SetStatus(status::WithCode(status::kManifestInvalid, kUncheckableManifest));
         m_platform.log->Write(L"status: " + status::WithCode(status::kManifestInvalid, kUncheckableManifest) +
                               L" (k_comm_manifest_key is not a P-256 public key; nothing downloaded)");
+        taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kManifestInvalid));
+        return;
+    }
+    task->manifestChannel = config.GetValue(L"cver", L"k_comm_channel");
+    if (!task->manifestUrl.empty() &&
+        (task->manifestChannel.empty() || download::HasControlCharacter(task->manifestChannel))) {
+        SetStatus(status::WithCode(status::kManifestInvalid, kNoChannel));
+        m_platform.log->Write(L"status: " + status::WithCode(status::kManifestInvalid, kNoChannel) +
+                              L" (k_comm_channel is missing or holds control characters; nothing downloaded)");
         taskbarProgress.Failed();
         EndRoad(OutcomeOfFailure(status::kManifestInvalid));
         return;
