@@ -36,6 +36,10 @@ constexpr uint32_t kUncheckableManifest = 1;
 // A manifest that cannot be this launcher's: no channel configured.
 constexpr uint32_t kNoChannel = static_cast<uint32_t>(ManifestFault::OtherChannel);
 
+// The installer's names while it downloads and once it is whole.
+constexpr wchar_t kInstallerTempName[] = L"yrfoinstall.tmp";
+constexpr wchar_t kInstallerName[] = L"yrfoinstall.exe";
+
 TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
 {
     TaskPlatform tasks;
@@ -75,8 +79,8 @@ void LauncherApp::Init()
     // files would be too old to continue.
     if (m_platform.files != nullptr) {
         const size_t removed = download_folders::RemoveStale(
-            *m_platform.files, ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp),
-            UtcNowSeconds());
+            *m_platform.files, ReadDownloadTemp(*m_platform.environment),
+            download_folders::OwnFileNames(kInstallerTempName, kInstallerName), UtcNowSeconds());
         if (removed != 0)
             m_platform.log->Write(L"start-up: " + DecimalText(removed) + L" download folder(s) older than 7 days removed");
     }
@@ -245,9 +249,9 @@ void LauncherApp::StartInstall()
         EndRoad(OutcomeOfFailure(status::kManifestInvalid));
         return;
     }
-    task->tempName = L"yrfoinstall.tmp";
-    task->fileName = L"yrfoinstall.exe";
-    task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);
+    task->tempName = kInstallerTempName;
+    task->fileName = kInstallerName;
+    task->directory = ReadDownloadTemp(*m_platform.environment);
     // The installer gets a folder of its own in there.
     task->folderRoot = task->directory;
     task->runInstaller = true;

@@ -175,6 +175,25 @@ TEST_F(Clicks, UnsetTmpDownloadsIntoTheSystemTemporaryFolder)
     EXPECT_EQ(app->taskManager.DownloadTasks()[0]->directory, env.tempFolder);
 }
 
+// SYSTEM's TMP is C:\Windows\Temp, where every user may add files and
+// folders: a launcher running as SYSTEM downloads into, and cleans up,
+// SYSTEM's own temporary folder where the system has one.
+TEST_F(Clicks, ALauncherRunningAsSystemUsesSystemsOwnTemporaryFolder)
+{
+    env.variables[L"TMP"] = L"C:\\Windows\\Temp";
+    env.systemTempFolder = L"C:\\Windows\\SystemTemp";
+    const std::wstring old = L"C:\\Windows\\SystemTemp\\quillmerex-00000000000000aa";
+    files.PutDirectory(old);  // written in 2023
+    files.PutFile(old + L"\\yrfoinstall.tmp", {'M', 'Z'});
+    Start();
+    EXPECT_FALSE(files.Exists(old));
+    http.attemptConnectResult = 1;
+    Click(315, 315);
+    ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
+    EXPECT_EQ(app->taskManager.DownloadTasks()[0]->directory, env.systemTempFolder);
+    EXPECT_EQ(app->taskManager.DownloadTasks()[0]->folderRoot, env.systemTempFolder);
+}
+
 TEST_F(Clicks, ReleaseElsewhereIsNoClickButEndsThePress)
 {
     Start();
