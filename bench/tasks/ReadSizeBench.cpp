@@ -4,12 +4,16 @@
 // the buffer piece by piece) with reads of 51,200 bytes, 256 KiB, 1 MiB and
 // 4 MiB, and, for the cost of those classes, through WinINet directly
 // (InternetReadFile of the same sizes on a handle opened with the same
-// flags). Nothing is written: a read loop, as fast as it goes. Each way
-// opens its own session, so each transfer has a new connection.
+// flags), once with plain reads and once filling each read piece by piece
+// as the launcher's request does, on the calling thread (what is left is
+// the cost of the helper thread). Nothing is written: a read loop, as fast
+// as it goes. Each way opens its own session, so each transfer has a new
+// connection.
 //
 // One round: every way once, in an order that turns with the round, so
 // that no way always runs first. Prints one line per transfer,
-//   <way> <read size> <bytes> <seconds> <process CPU seconds>
+//   <way> <read size> <bytes> <seconds> <process CPU seconds> <pieces>
+// (pieces: the WinINet reads made, where the way counts them; 0 where not)
 // for run_read_size_bench.sh, which times curl beside it and sums up.
 //
 //   read_size_bench.exe <url> [round number]
@@ -58,6 +62,7 @@ struct Transfer {
     uint64_t announced = 0;
     double seconds = 0.0;
     double cpuSeconds = 0.0;
+    uint64_t pieces = 0;
 };
 
 // The launcher's own classes, as the download worker uses them.
@@ -101,8 +106,35 @@ Transfer ThroughTheClasses(const std::wstring& url, uint32_t size, std::vector<u
     return t;
 }
 
-// WinINet itself, with the flags the session opens addresses with.
-Transfer ThroughWinInet(const std::wstring& url, uint32_t size, std::vector<uint8_t>& buffer)
+// Fills the buffer as the launcher's request does (WinHttpRequest.cpp,
+// FillFromConnection): what InternetQueryDataAvailable says is there, read
+// piece by piece until the buffer is full, the data ends or a second has
+// passed with some bytes in hand.
+bool FillInPieces(HINTERNET request, uint8_t* buffer, DWORD size, DWORD& count, uint64_t& pieces)
+{
+    count = 0;
+    const DWORD started = GetTickCount();
+    while (count < size && (count == 0 || GetTickCount() - started < 1000)) {
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0))
+            return false;
+        if (available == 0)
+            break;
+        const DWORD want = available < size - count ? available : size - count;
+        DWORD got = 0;
+        if (!InternetReadFile(request, buffer + count, want, &got))
+            return false;
+        if (got == 0)
+            break;
+        count += got;
+        ++pieces;
+    }
+    return true;
+}
+
+// WinINet itself, with the flags the session opens addresses with: plain
+// reads of the size, or each read filled in pieces.
+Transfer ThroughWinInet(const std::wstring& url, uint32_t size, std::vector<uint8_t>& buffer, bool inPieces)
 {
     Transfer t;
     const double cpu = ProcessCpuSeconds();
@@ -125,7 +157,11 @@ Transfer ThroughWinInet(const std::wstring& url, uint32_t size, std::vector<uint
         t.announced = std::wcstoull(length, nullptr, 10);
     for (;;) {
         DWORD read = 0;
-        if (!InternetReadFile(request.Get(), buffer.data(), size, &read)) {
+        const bool ok = inPieces ? FillInPieces(request.Get(), buffer.data(), size, read, t.pieces)
+                                 : InternetReadFile(request.Get(), buffer.data(), size, &read);
+        if (!inPieces)
+            ++t.pieces;
+        if (!ok) {
             std::fprintf(stderr, "a read failed after %llu bytes: %lu\n", static_cast<unsigned long long>(t.bytes),
                          GetLastError());
             return t;
@@ -152,20 +188,22 @@ int wmain(int argc, wchar_t** argv)
     const int round = argc > 2 ? _wtoi(argv[2]) : 0;
     std::vector<uint8_t> buffer(kReadSizes[sizeof(kReadSizes) / sizeof(kReadSizes[0]) - 1]);
 
+    enum class Kind { Classes, Pieces, Plain };
     struct Way {
         const char* name;
         uint32_t size;
-        bool classes;
+        Kind kind;
     };
     std::vector<Way> ways;
     for (uint32_t size : kReadSizes) {
-        ways.push_back({"launcher", size, true});
-        ways.push_back({"wininet", size, false});
+        ways.push_back({"launcher", size, Kind::Classes});
+        ways.push_back({"pieces", size, Kind::Pieces});
+        ways.push_back({"wininet", size, Kind::Plain});
     }
     for (size_t i = 0; i < ways.size(); ++i) {
-        const Way& way = ways[(i + static_cast<size_t>(round) * 3) % ways.size()];
-        const Transfer t =
-            way.classes ? ThroughTheClasses(url, way.size, buffer) : ThroughWinInet(url, way.size, buffer);
+        const Way& way = ways[(i + static_cast<size_t>(round) * 5) % ways.size()];
+        const Transfer t = way.kind == Kind::Classes ? ThroughTheClasses(url, way.size, buffer)
+                                                     : ThroughWinInet(url, way.size, buffer, way.kind == Kind::Pieces);
         if (!t.ok)
             return 1;
         if (t.bytes != t.announced) {
@@ -173,8 +211,8 @@ int wmain(int argc, wchar_t** argv)
                          static_cast<unsigned long long>(t.bytes), static_cast<unsigned long long>(t.announced));
             return 1;
         }
-        std::printf("%s %u %llu %.6f %.6f\n", way.name, way.size, static_cast<unsigned long long>(t.bytes),
-                    t.seconds, t.cpuSeconds);
+        std::printf("%s %u %llu %.6f %.6f %llu\n", way.name, way.size, static_cast<unsigned long long>(t.bytes),
+                    t.seconds, t.cpuSeconds, static_cast<unsigned long long>(t.pieces));
         std::fflush(stdout);
     }
     return 0;
