@@ -18,9 +18,10 @@ namespace download {
 // schedule would bring it back, whenever the server returns after the
 // first pause. The first retry is spread over five eighths of the first
 // pause instead, so that a fleet's first retries put no more than a tenth
-// of it into any 100 ms; the second retry's share is smaller by as much. With the product's schedule retries 1 to 5 come 2 to 3.25, 6 to
-// 7.5, 14 to 17.5, 30 to 37.5 and 60 to 75 s after the first failure:
-// stretches of the timetable that never overlap, in order.
+// of it into any 100 ms; the second retry's share is smaller by as much.
+// With the product's schedule retries 1 to 5 come 2 to 3.25, 6 to 7.5, 14
+// to 17.5, 30 to 37.5 and 60 to 75 s after the first failure: stretches
+// of the timetable that never overlap, in order.
 // A server's Retry-After (cut to kRetryAfterCapMs) gets up to a tenth of
 // it added, so that nobody comes back before the time the server asked
 // for.
