@@ -281,9 +281,9 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
     ASSERT_EQ(processes.CommandLines().size(), 1u);
     // The installer in a folder of its own under TMP (its name from the
     // fake random source), which it runs in and which goes with it.
-    EXPECT_EQ(processes.CommandLines()[0], L"\"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b");
-    EXPECT_EQ(processes.WorkingFolders(), std::vector<std::wstring>{L"C:\\tmp\\quillmerex-ffffffffffffffff"});
-    EXPECT_FALSE(files.Exists(L"C:\\tmp\\quillmerex-ffffffffffffffff"));
+    EXPECT_EQ(processes.CommandLines()[0], L"\"C:\\tmp\\quillmerex-0000000000000000\\yrfoinstall.exe\" -b");
+    EXPECT_EQ(processes.WorkingFolders(), std::vector<std::wstring>{L"C:\\tmp\\quillmerex-0000000000000000"});
+    EXPECT_FALSE(files.Exists(L"C:\\tmp\\quillmerex-0000000000000000"));
     EXPECT_EQ(g_statusLabel->m_text, L"安装完毕");
     EXPECT_EQ(g_percentLabel->m_text, L"100%");
     EXPECT_EQ(g_progressBar->m_fraction, 1.0);
