@@ -242,6 +242,12 @@ void LauncherApp::StartInstall()
         EndRoadWithFailure(m_settings.refusal, m_settings.refusalReason);
         return;
     }
+    m_tasks.AddTask(MakeDownloadTask());
+    m_tasks.StartNextDownload();
+}
+
+std::unique_ptr<DownTask> LauncherApp::MakeDownloadTask() const
+{
     auto task = std::make_unique<DownTask>();
     task->url = m_settings.url;
     task->pins = m_settings.pins;
@@ -255,8 +261,7 @@ void LauncherApp::StartInstall()
     task->folderRoot = task->directory;
     task->runInstaller = true;
     task->installArgs = L"-b";
-    m_tasks.AddTask(std::move(task));
-    m_tasks.StartNextDownload();
+    return task;
 }
 
 void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)

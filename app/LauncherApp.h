@@ -129,6 +129,8 @@ private:
     // Loads the background picture of the set drawn at the window's DPI,
     // or changes its set to that one.
     void ChooseBackground();
+    // The installer's download, from the settings, into TMP.
+    std::unique_ptr<DownTask> MakeDownloadTask() const;
     // The screen's part of a task event: bar, percentage, status line.
     void ShowTaskEvent(const Task& task, TaskState state);
     // The taskbar button's part of a task event.

@@ -217,7 +217,7 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance, bool visible)
 
     // Made at the screen's DPI; a window that lands on a screen of another
     // DPI (per-monitor DPI) is resized to it at once.
-    int32_t dpi = ScreenDpi();
+    const int32_t dpi = ScreenDpi();
     const int width = ScaleByDpi(kScreenWidth, dpi);
     const int height = ScaleByDpi(kScreenHeight, dpi);
     const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - width) / 2;
@@ -229,12 +229,11 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance, bool visible)
         return false;
     AllowMessageFromShell(window, g_taskbarButtonCreated);
     const int32_t windowDpi = WindowDpi(window);
-    if (windowDpi != dpi) {
-        dpi = windowDpi;
-        SetWindowPos(window, nullptr, 0, 0, ScaleByDpi(kScreenWidth, dpi), ScaleByDpi(kScreenHeight, dpi),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    app.AttachWindow(window, dpi);
+    // The application has the window before anything may send it a message.
+    app.AttachWindow(window, windowDpi);
+    if (windowDpi != dpi)
+        SetWindowPos(window, nullptr, 0, 0, ScaleByDpi(kScreenWidth, windowDpi),
+                     ScaleByDpi(kScreenHeight, windowDpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InitializeKeyboardCues(app);
     return true;
 }
