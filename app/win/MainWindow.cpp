@@ -229,7 +229,7 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance, bool visible)
         return false;
     AllowMessageFromShell(window, g_taskbarButtonCreated);
     const int32_t windowDpi = WindowDpi(window);
-    // The application has the window before anything may send it a message.
+    // The application has the window before the resize below sends it messages.
     app.AttachWindow(window, windowDpi);
     if (windowDpi != dpi)
         SetWindowPos(window, nullptr, 0, 0, ScaleByDpi(kScreenWidth, windowDpi),
