@@ -254,6 +254,7 @@ std::unique_ptr<DownTask> LauncherApp::MakeDownloadTask() const
     task->mirrors = m_settings.mirrors;
     task->manifestUrl = m_settings.manifestUrl;
     task->manifestKey = m_settings.manifestKey;
+    task->manifestChannel = m_settings.manifestChannel;
     task->tempName = L"yrfoinstall.tmp";
     task->fileName = L"yrfoinstall.exe";
     task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);

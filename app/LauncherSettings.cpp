@@ -1,6 +1,7 @@
 #include "app/LauncherSettings.h"
 
 #include "config/CIniConfig.h"
+#include "tasks/DownloadRules.h"
 #include "tasks/Manifest.h"
 #include "tasks/StatusTexts.h"
 
@@ -8,6 +9,8 @@ namespace {
 
 // A manifest that cannot be checked: no key, or no P-256 public key.
 constexpr uint32_t kUncheckableManifest = 1;
+// A manifest that cannot be this launcher's: no channel configured.
+constexpr uint32_t kNoChannel = static_cast<uint32_t>(ManifestFault::OtherChannel);
 
 }  // namespace
 
@@ -27,6 +30,7 @@ LauncherSettings ReadLauncherSettings(const CIniConfig& config)
     }
     settings.pins.signer = config.GetValue(L"cver", L"k_comm_signer");
     settings.manifestUrl = config.GetValue(L"cver", L"k_comm_manifest");
+    settings.manifestChannel = config.GetValue(L"cver", L"k_comm_channel");
 
     const std::wstring sha256 = config.GetValue(L"cver", L"k_comm_sha256");
     if (!sha256.empty() && !ParseSha256Pin(sha256, settings.pins.sha256)) {
@@ -38,6 +42,10 @@ LauncherSettings ReadLauncherSettings(const CIniConfig& config)
         settings.manifestKey.clear();
         settings.refusal = status::WithCode(status::kManifestInvalid, kUncheckableManifest);
         settings.refusalReason = L"k_comm_manifest_key is not a P-256 public key; nothing downloaded";
+    } else if (!settings.manifestUrl.empty() &&
+               (settings.manifestChannel.empty() || download::HasControlCharacter(settings.manifestChannel))) {
+        settings.refusal = status::WithCode(status::kManifestInvalid, kNoChannel);
+        settings.refusalReason = L"k_comm_channel is missing or holds control characters; nothing downloaded";
     }
     return settings;
 }

@@ -24,6 +24,7 @@ struct LauncherSettings {
     InstallerPins pins;                 // k_comm_sha256 (as its digest) and k_comm_signer
     std::wstring manifestUrl;           // k_comm_manifest: a signed manifest to fetch first
     std::vector<uint8_t> manifestKey;   // k_comm_manifest_key as its P-256 point, when a manifest is set
+    std::wstring manifestChannel;       // k_comm_channel: the channel a manifest must name
 
     // A value that cannot be used: a click on the install button shows this
     // status text and downloads nothing (the log says why, in refusalReason).
@@ -36,5 +37,6 @@ struct LauncherSettings {
 // road depends on. A pinned digest that is not one is the first refusal:
 // nothing is downloaded that could not be checked; then a manifest whose
 // key is not a P-256 public key: one that could not be checked is never
-// skipped.
+// skipped; then a manifest without a channel (or one with control
+// characters): it could be any channel's.
 LauncherSettings ReadLauncherSettings(const CIniConfig& config);

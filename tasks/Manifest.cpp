@@ -199,7 +199,8 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
         return false;
 
     Manifest result;
-    bool hasSerial = false, hasExpires = false, hasSize = false, hasSha256 = false, hasSigner = false;
+    bool hasSerial = false, hasExpires = false, hasSize = false, hasSha256 = false, hasSigner = false,
+         hasChannel = false;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t lineEnd = text.find(L'\n', pos);
@@ -240,13 +241,18 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             result.signer = value;
             hasSigner = true;
+        } else if (name == L"channel") {
+            if (hasChannel || value.empty() || HasControlCharacter(value))
+                return false;
+            result.channel = value;
+            hasChannel = true;
         } else if (name == L"signature") {
             // Only the last line may be the signature.
             return false;
         }
         // Other names are fields of later versions.
     }
-    if (!hasSerial || !hasExpires || !hasSize || !hasSha256 || result.urls.empty())
+    if (!hasSerial || !hasExpires || !hasSize || !hasSha256 || !hasChannel || result.urls.empty())
         return false;
     manifest = std::move(result);
     return true;

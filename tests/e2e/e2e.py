@@ -27,6 +27,8 @@ import time
 
 from PIL import Image
 
+import manifest_signing
+
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # The port in the address the e2e programs are built with, which a case
 # replaces in its copies of them by a free one.
@@ -44,6 +46,11 @@ CORNER_PIXEL = (0, 0)            # cut off by the rounded corner
 BELOW_PIXEL = (300, 420)         # below the visible 400 rows
 
 TIMEOUT = 60.0
+
+# The channel launcher_e2e_manifest.exe is built for (tests/win/app/
+# manifest_config.py, its CHANNEL), and another one.
+MANIFEST_CHANNEL = "正式服"
+OTHER_CHANNEL = "公测服"
 
 # The window's DPIs under test (the prefix's LogPixels) and the window's
 # size at 96 DPI; everything on the screen is scaled by DPI / 96.
@@ -702,29 +709,46 @@ http {{
     return os.path.join(d, "access.log")
 
 
+def manifest_site(s):
+    """nginx serving the case's www folder (manifest/ and files/) on the
+    case's port, no manifest in it yet, and nothing kept of manifests in the
+    prefix's registry. Returns the folder, the publisher's key, the
+    manifest's path and nginx's access log."""
+    key = os.path.join(s.build, "tests", "win", "e2e_manifest.pem")
+    www = os.path.join(s.work, "www")
+    os.makedirs(os.path.join(www, "manifest"))
+    os.makedirs(os.path.join(www, "files"))
+    access = nginx(s, www)
+    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
+    return www, key, os.path.join(www, "manifest", "manifest.txt"), access
+
+
+def sign_manifest(s, www, key, manifest_path, name, data, serial, channel=MANIFEST_CHANNEL):
+    """The installer data as www/files/name and a manifest for it."""
+    installer = os.path.join(www, "files", name)
+    with open(installer, "wb") as f:
+        f.write(data)
+    manifest_signing.sign(key, installer, [f"http://127.0.0.1:{s.port}/files/{name}"], manifest_path, channel,
+                          serial=serial)
+    os.chmod(manifest_path, 0o644)
+
+
+def requested_paths(access):
+    with open(access) as f:
+        return [line.split('"')[1] for line in f if '"' in line]
+
+
 def case_manifest_road(s):
     # The whole road through a signed manifest served by nginx: the launcher
     # downloads the installer it names (not k_comm_url, which nginx does not
     # serve). Then the publisher puts a changed installer on the server and
     # signs a new manifest for it, and the same launcher installs that one.
-    key = os.path.join(s.build, "tests", "win", "e2e_manifest.pem")
-    kit = os.path.join(ROOT, "tools", "publisher", "manifest.py")
-    www = os.path.join(s.work, "www")
-    os.makedirs(os.path.join(www, "manifest"))
-    os.makedirs(os.path.join(www, "files"))
+    www, key, manifest_path, access = manifest_site(s)
     with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
         installer = f.read()
-    access = nginx(s, www)
-    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
-    manifest_path = os.path.join(www, "manifest", "manifest.txt")
     for serial, data in ((1, installer), (2, installer + b"\0" * 4096)):
         name = f"setup-{serial}.exe"
-        with open(os.path.join(www, "files", name), "wb") as f:
-            f.write(data)
-        subprocess.run([sys.executable, kit, "sign", "--key", key, "--installer", os.path.join(www, "files", name),
-                        "--url", f"http://127.0.0.1:{s.port}/files/{name}", manifest_path],
-                       check=True, capture_output=True)
-        os.chmod(manifest_path, 0o644)
+        sign_manifest(s, www, key, manifest_path, name, data, serial)
         local, temp = clean_install_state(s)
         launcher = s.launcher(program="launcher_e2e_manifest.exe")
         window = s.window(TITLE)
@@ -743,11 +767,110 @@ def case_manifest_road(s):
         s.screenshot(f"game_started_{serial}")
         subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
         wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
-    with open(access) as f:
-        paths = [line.split('"')[1] for line in f if '"' in line]
+    paths = requested_paths(access)
     check(paths == ["GET /manifest/manifest.txt HTTP/1.1", "GET /files/setup-1.exe HTTP/1.1",
                     "GET /manifest/manifest.txt HTTP/1.1", "GET /files/setup-2.exe HTTP/1.1"],
           f"requests at nginx: {paths}")
+
+
+def case_manifest_channel(s):
+    # The launcher with a manifest and no pin of its own for k_comm_url, in
+    # /quiet runs that end with their exit codes. The manifest is missing
+    # (404): the road fails with that text and nothing else is asked for.
+    # Then another channel's manifest, with a higher serial, is refused
+    # with code 5; and the genuine manifest, with a lower serial, still
+    # installs: the other channel's serial was not kept.
+    www, key, manifest_path, access = manifest_site(s)
+    with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
+        installer = f.read()
+    manifest_url = rf"http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt"
+
+    def run(expected, *log_lines):
+        local, temp = clean_install_state(s)
+        launcher = s.launcher(program="launcher_e2e_manifest.exe", args=("/quiet",))
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check(launcher.returncode == expected, f"exit code {launcher.returncode}, not {expected}")
+        check_log(temp, [*log_lines, rf"exit: code {expected}"])
+        return local
+
+    run(2, rf'manifest: "{manifest_url}" direct -> HTTP 404',
+        rf'manifest: "{manifest_url}" cannot be fetched \(连接异常,错误代码：404\); no compiled-in pin vouches '
+        r"for the configured address: nothing downloaded",
+        r"status: 连接异常,错误代码：404 .*")
+    check(requested_paths(access) == ["GET /manifest/manifest.txt HTTP/1.1"],
+          f"requests at nginx after the 404: {requested_paths(access)}")
+
+    sign_manifest(s, www, key, manifest_path, "setup-other.exe", installer + b"\0" * 4096, 9, OTHER_CHANNEL)
+    run(5, rf"manifest: refused, code 5 \(.*highest serial accepted 0 on channel \"{MANIFEST_CHANNEL}\"\); "
+        r"nothing downloaded", r"status: 安装信息无效,错误代码：5 .*")
+
+    sign_manifest(s, www, key, manifest_path, "setup.exe", installer, 2)
+    local = run(0, r'manifest: serial 2 verified; 1 address\(es\), size .*', r"installer: exit code 0",
+                r"game: started, shell result \d+: .*\\Marnholt\\game\.exe")
+    check(os.path.exists(os.path.join(local, "Orvantis", "Marnholt", "game.exe")), "no game installed")
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+    wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
+    paths = requested_paths(access)
+    check(paths == ["GET /manifest/manifest.txt HTTP/1.1"] * 3 + ["GET /files/setup.exe HTTP/1.1"],
+          f"requests at nginx: {paths}")
+
+
+def case_local_trial(s):
+    # The publisher's local trial of docs/publishers.md, step by step: the
+    # launcher built with the trial configuration (its key made by
+    # manifest.py keygen and checked by check_config.py, see
+    # tests/win/app/trial_config.py), a manifest signed with sign --config
+    # and checked with verify, the demo package server serving it,
+    # check-live holding it, and the launcher installing from it.
+    kit = [sys.executable, os.path.join(ROOT, "tools", "publisher", "manifest.py")]
+    key = os.path.join(s.build, "tests", "win", "e2e_trial.pem")
+    with open(os.path.join(s.build, "tests", "win", "app", "e2e_trial_config.ini"), "rb") as f:
+        built = f.read()
+    # The configuration as this case's copy of the program has it.
+    config = os.path.join(s.work, "trial.ini")
+    with open(config, "wb") as f:
+        f.write(built.replace(f"http://127.0.0.1:{BUILT_PORT}/".encode(), f"http://127.0.0.1:{s.port}/".encode()))
+    manifest = os.path.join(s.work, "trial-manifest.txt")
+    installer = os.path.join(s.build, "demo", "pomvel_mini.exe")
+    size = os.path.getsize(installer)
+    package = "/package/Windows/pomvel_mini.exe"
+
+    def run(*args):
+        result = subprocess.run(kit + list(args), env=s.env, capture_output=True, text=True, timeout=TIMEOUT)
+        check(result.returncode == 0, f"manifest.py {args[0]}: {result.stdout}{result.stderr}")
+        return result.stdout
+
+    run("sign", "--key", key, "--config", config, "--installer", installer,
+        "--url", f"http://127.0.0.1:{s.port}{package}", manifest)
+    run("verify", "--config", config, "--installer", installer, manifest)
+    local, temp = clean_install_state(s)
+    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
+    s.server("--manifest", manifest)
+    live = run("check-live", "--config", config)
+    check(f"the installer is there ({size} bytes)" in live, f"check-live: {live}")
+    launcher = s.launcher(program="launcher_e2e_trial.exe")
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    check_log(temp, [
+        rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest\.txt" direct -> HTTP 200',
+        rf'manifest: serial \d+ verified; 1 address\(es\), size {size}, signer ""',
+        rf'request: "{s.url}" direct -> HTTP 200, length {size}.*',
+        r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest',
+        r"installer: exit code 0",
+        r"game: started, shell result \d+: .*\\Marnholt\\game\.exe",
+    ])
+    # check-live's two requests, then the launcher's.
+    requests = s.requests()
+    check([r["path"] for r in requests] == ["/manifest.txt", package, "/manifest.txt", package],
+          f"requests: {requests}")
+    check(all(r["user_agent"] == "quillmerexDownloader" for r in requests), f"user agents: {requests}")
+    s.screenshot("game_started")
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+    wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
 
 
 def case_window_shape(s):
@@ -1492,6 +1615,8 @@ CASES = {
     "window_shape": case_window_shape,
     "about": case_about,
     "manifest_road": case_manifest_road,
+    "local_trial": case_local_trial,
+    "manifest_channel": case_manifest_channel,
     "publisher_skin": case_publisher_skin,
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the download manifest's parser (the signature
 // line, then the fields of the part before it) and checks its promises: the
 // signed part ends where the signature line starts, the signature is 64
-// bytes, a parsed manifest has every field it needs.
+// bytes, a parsed manifest has every field it needs and a channel without
+// control characters.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -35,6 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Require(manifest.serial > 0);
         Require(manifest.sha256.size() == 32);
         Require(!manifest.urls.empty());
+        Require(!manifest.channel.empty());
+        for (wchar_t c : manifest.channel)
+            Require(c >= 0x20 && c != 0x7F);
     }
     return 0;
 }

@@ -28,7 +28,7 @@ TEST(LauncherSettings, EveryKeyIsRead)
         Read("[cver]\nk_comm_url=http://a.example/p.exe\nk_comm_url4=http://d.example/p.exe\n"
              "k_comm_url2=http://b.example/p.exe\nk_comm_url3=http://c.example/p.exe\n"
              "k_comm_sha256=" + kDigest + "\nk_comm_signer=Orvantis Games\n"
-             "k_comm_manifest=https://a.example/m.txt\nk_comm_manifest_key=" + kKey + "\n"
+             "k_comm_manifest=https://a.example/m.txt\nk_comm_manifest_key=" + kKey + "\nk_comm_channel=beta\n"
              "[pack]\nk_name=Orvantis\nk_installAppName=Marnholt\nk_startAppName=game.exe\n"
              "k_installerKey=MarnKey\n");
     EXPECT_EQ(s.gameName, L"Orvantis");
@@ -43,6 +43,7 @@ TEST(LauncherSettings, EveryKeyIsRead)
     EXPECT_EQ(s.pins.signer, L"Orvantis Games");
     EXPECT_EQ(s.manifestUrl, L"https://a.example/m.txt");
     EXPECT_EQ(s.manifestKey.size(), 64u);
+    EXPECT_EQ(s.manifestChannel, L"beta");
     EXPECT_EQ(s.refusal, L"");
 }
 
@@ -59,11 +60,16 @@ TEST(LauncherSettings, TheFirstValueThatCannotBeUsedIsTheRefusal)
         {"a key without a manifest is not read", "k_comm_manifest_key=x\n", L"", L""},
         {"a pin that is no digest", "k_comm_sha256=" + std::string(63, 'a') + "\n", L"安装包校验值无效",
          L"k_comm_sha256"},
-        {"a manifest without a key", "k_comm_manifest=https://a.example/m.txt\n", L"安装信息无效,错误代码：1",
-         L"k_comm_manifest_key"},
+        {"a manifest without a key (or channel): the key first", "k_comm_manifest=https://a.example/m.txt\n",
+         L"安装信息无效,错误代码：1", L"k_comm_manifest_key"},
         {"a manifest with no P-256 key",
          "k_comm_manifest=https://a.example/m.txt\nk_comm_manifest_key=MFkwEwYHKoZIzj0CAQ==\n",
          L"安装信息无效,错误代码：1", L"k_comm_manifest_key"},
+        {"a manifest without a channel", "k_comm_manifest=https://a.example/m.txt\nk_comm_manifest_key=" + kKey + "\n",
+         L"安装信息无效,错误代码：5", L"k_comm_channel"},
+        {"a channel with a control character",
+         "k_comm_manifest=https://a.example/m.txt\nk_comm_manifest_key=" + kKey + "\nk_comm_channel=be\x01ta\n",
+         L"安装信息无效,错误代码：5", L"k_comm_channel"},
         {"both: the pin first", "k_comm_sha256=zz\nk_comm_manifest=https://a.example/m.txt\n", L"安装包校验值无效",
          L"k_comm_sha256"},
     };
@@ -73,7 +79,6 @@ TEST(LauncherSettings, TheFirstValueThatCannotBeUsedIsTheRefusal)
         EXPECT_EQ(s.refusal, c.refusal);
         EXPECT_NE(s.refusalReason.find(c.reasonNames), std::wstring::npos);
         EXPECT_TRUE(s.pins.sha256.empty());
-        EXPECT_TRUE(s.manifestKey.empty());
         EXPECT_EQ(s.url, L"http://a.example/p.exe");
     }
 }
