@@ -367,7 +367,10 @@ void LauncherApp::LaunchGame()
     // The game starts in its own folder, where it finds its data by relative
     // paths, whatever folder the launcher was started from.
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
-    intptr_t result = m_platform.shell->Open(path, folder, Window());
+    // Nobody may be there to answer a window of the shell's in an
+    // unattended run.
+    intptr_t result =
+        m_platform.shell->Open(path, folder, Window(), m_unattended ? ShellPrompts::None : ShellPrompts::Allowed);
     if (result <= 32) {
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.

@@ -31,7 +31,8 @@ bool IsDownloadAddress(const std::wstring& text)
         prefix = 7;
     else if (lower.compare(0, 8, L"https://") == 0)
         prefix = 8;
-    if (prefix == 0 || text.size() == prefix || text[prefix] == L'/')
+    // A host must follow: "https://?x" or "https://#x" names none.
+    if (prefix == 0 || text.size() == prefix || text[prefix] == L'/' || text[prefix] == L'?' || text[prefix] == L'#')
         return false;
     for (wchar_t c : text) {
         if (c <= 0x20 || c == 0x7F)

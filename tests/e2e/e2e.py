@@ -1424,39 +1424,67 @@ def clean_dumps(temp):
         os.remove(os.path.join(temp, name))
 
 
+def free_drive_letter(s):
+    """A drive letter the prefix does not use yet, lower case."""
+    used = set(os.listdir(os.path.join(s.prefix, "dosdevices")))
+    return next(letter for letter in "qrstuvwxy" if f"{letter}:" not in used)
+
+
 def case_crash_dumps(s):
     # Each kind of crash leaves a dump of the launcher, written by a second
     # copy of it, that names the crashing thread; the log says where it
-    # is, and the exit code is 3. Three older dumps are there before: the
-    # newest three stay, and a file that is no dump of the launcher's stays.
+    # is, and the exit code is 3: on a thread of its own, abort(), a pure
+    # virtual call and a stack overflow on the window's thread. (A crash in
+    # the window procedure while the system calls it back, for a message
+    # another thread sent or a paint, cannot be shown here: Wine swallows
+    # it, as 64-bit Windows does for a 32-bit program, and has no policy to
+    # turn that off.) Then once more from a launcher started through
+    # another drive letter (a link in the prefix's dosdevices, as SUBST
+    # makes one): the dump writer knows it for itself all the same.
+    # Three dumps dated a day ahead are there before (the clock was wrong
+    # when they were written): each dump just written stays, with the two
+    # newest others by their files' times; a file that is no dump stays.
     _, temp = clean_install_state(s)
     clean_dumps(temp)
-    old = [f"quillmerex-crash-2000010{i}-000000-000.dmp" for i in range(3)]
-    for name in old + ["quillmerex-crash-notes.dmp"]:
+    ahead = time.time() + 86400
+    old = [time.strftime("quillmerex-crash-%Y%m%d-%H%M%S", time.localtime(ahead)) + f"-00{i}.dmp" for i in range(3)]
+    for i, name in enumerate(old + ["quillmerex-crash-notes.dmp"]):
         with open(os.path.join(temp, name), "wb") as f:
             f.write(b"old")
-    written = []
-    for trigger in ("/test-crash", "/test-abort", "/test-purecall"):
-        launcher = s.launcher(program=TRIGGERS, args=(trigger,))
-        wait_for("the launcher to end", lambda: launcher.poll() is not None, timeout=150)
-        check(launcher.returncode == 3, f"{trigger}: launcher exit code {launcher.returncode}")
-        texts = log_texts(temp)
-        thread = int(next(t for t in reversed(texts) if t.startswith(f"test: {trigger} on thread ")).split()[-1])
-        crash = re.fullmatch(r"crash: code 0x([0-9A-F]{8}), address 0x([0-9A-F]{16}), dump (.*\\)(.*)", texts[-2])
-        check(crash, f"{trigger}: no crash line before the exit: {texts[-3:]}")
-        check(texts[-1] == "exit: code 3", f"{trigger}: last line {texts[-1]!r}")
-        check(DUMP_NAME.match(crash.group(4)), f"dump name {crash.group(4)}")
-        signature, threads, exception = read_minidump(os.path.join(temp, crash.group(4)))
-        check(signature == b"MDMP", f"{trigger}: signature {signature!r}")
-        check(exception is not None, f"{trigger}: the dump has no exception stream")
-        check(exception[0] == thread and thread in threads,
-              f"{trigger}: the dump names thread {exception[0]}, the crash was on {thread} (threads {threads})")
-        check((exception[1], exception[2]) == (int(crash.group(1), 16), int(crash.group(2), 16)),
-              f"{trigger}: the dump's exception {exception} is not the logged one {crash.groups()}")
-        written.append(crash.group(4))
+        os.utime(os.path.join(temp, name), (ahead + i, ahead + i))
+    drive = free_drive_letter(s)
+    link = os.path.join(s.prefix, "dosdevices", f"{drive}:")
+    try:
+        written = []
+        runs = [(trigger, None) for trigger in ("/test-crash", "/test-abort", "/test-purecall", "/test-overflow")]
+        runs.append(("/test-crash", f"{drive.upper()}:\\{TRIGGERS}"))
+        for trigger, exe in runs:
+            if exe:
+                os.symlink(os.path.dirname(s.program(TRIGGERS)), link)
+            launcher = s.launcher(program=TRIGGERS, exe=exe, args=(trigger,))
+            wait_for("the launcher to end", lambda: launcher.poll() is not None, timeout=150)
+            check(launcher.returncode == 3, f"{trigger} {exe}: launcher exit code {launcher.returncode}")
+            texts = log_texts(temp)
+            thread = int(next(t for t in reversed(texts) if t.startswith(f"test: {trigger} on thread ")).split()[-1])
+            crash = re.fullmatch(r"crash: code 0x([0-9A-F]{8}), address 0x([0-9A-F]{16}), dump (.*\\)(.*)", texts[-2])
+            check(crash, f"{trigger} {exe}: no crash line with a dump before the exit: {texts[-3:]}")
+            check(texts[-1] == "exit: code 3", f"{trigger}: last line {texts[-1]!r}")
+            check(DUMP_NAME.match(crash.group(4)), f"dump name {crash.group(4)}")
+            signature, threads, exception = read_minidump(os.path.join(temp, crash.group(4)))
+            check(signature == b"MDMP", f"{trigger}: signature {signature!r}")
+            check(exception is not None, f"{trigger}: the dump has no exception stream")
+            check(exception[0] == thread and thread in threads,
+                  f"{trigger}: the dump names thread {exception[0]}, the crash was on {thread} (threads {threads})")
+            check((exception[1], exception[2]) == (int(crash.group(1), 16), int(crash.group(2), 16)),
+                  f"{trigger}: the dump's exception {exception} is not the logged one {crash.groups()}")
+            written.append(crash.group(4))
+    finally:
+        if os.path.lexists(link):
+            os.remove(link)
     codes = [int(re.search(r"code 0x(\w+)", t).group(1), 16) for t in log_texts(temp) if t.startswith("crash:")]
-    check(codes == [0xC0000005, 0x40000015, 0xE0000001], f"crash codes {codes}")
-    check(dumps_in(temp) == sorted(written + ["quillmerex-crash-notes.dmp"]), f"dumps kept: {dumps_in(temp)}, written {written}")
+    check(codes == [0xC0000005, 0x40000015, 0xE0000001, 0xC00000FD, 0xC0000005], f"crash codes {codes}")
+    check(dumps_in(temp) == sorted([written[-1]] + old[1:] + ["quillmerex-crash-notes.dmp"]),
+          f"dumps kept: {dumps_in(temp)}, written {written}")
     clean_dumps(temp)
 
 

@@ -270,8 +270,20 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
     // In its own folder, owned by the launcher's window.
     EXPECT_EQ(shell.folders, (std::vector<std::wstring>{L"C:\\AppData\\Marnholt"}));
     EXPECT_EQ(shell.owners, (std::vector<WindowHandle>{kWindow}));
+    EXPECT_EQ(shell.prompts, (std::vector<ShellPrompts>{ShellPrompts::Allowed}));
     EXPECT_EQ(windows.destroyed, 1);
     EXPECT_TRUE(app->Tasks().Threads().empty());
+}
+
+TEST_F(Road, AnUnattendedRunStartsTheGameWithNoWindowOfTheShell)
+{
+    Start();
+    app->SetUnattended(true);
+    app->StartInstall();
+    PumpUntilDone();
+    EXPECT_EQ(shell.opened, (std::vector<std::wstring>{kStartProgram}));
+    EXPECT_EQ(shell.prompts, (std::vector<ShellPrompts>{ShellPrompts::None}));
+    EXPECT_EQ(windows.destroyed, 1);
 }
 
 TEST_F(Road, FinishedFileOnDiskStartsTheInstallerOnce)
