@@ -38,7 +38,7 @@ protected:
             if (m.wParam == 0)
                 return;
             const auto* task = reinterpret_cast<const Task*>(m.wParam);
-            if (task->state.load() == TaskState::Failed && app->taskManager.Threads().empty())
+            if (task->state.load() == TaskState::Failed && app->Tasks().Threads().empty())
                 return;
         }
     }
