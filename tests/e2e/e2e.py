@@ -733,7 +733,7 @@ def case_manifest_road(s):
         check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
         check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
         check_log(temp, [
-            rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt" direct -> HTTP 200',
+            rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt" direct -> HTTP 200, length \d+, .*',
             rf'manifest: serial {serial} verified; 1 address\(es\), size {len(data)}, signer ""',
             rf'request: "http://127\.0\.0\.1:{s.port}/files/{name}" direct -> HTTP 200, length {len(data)}.*',
             r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest',
