@@ -10,16 +10,8 @@
 
 #include "platform/native/NativeThreads.h"
 #include "tasks/ChannelMemory.h"
-#include "tasks/CDownloadFileThread.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeRandom.h"
-#include "tests/fakes/FakeConfigPlatform.h"
-#include "tests/fakes/FakeFileSystem.h"
-#include "tests/fakes/FakeFileTrust.h"
-#include "tests/fakes/FakeHttpClient.h"
-#include "tests/fakes/RecordingTaskEventHandler.h"
+#include "tests/fakes/DownloadWorkerFixture.h"
 #include "tests/native/tasks/ManifestText.h"
-#include "tests/native/tasks/SteerableWorker.h"
 
 namespace {
 
@@ -66,47 +58,9 @@ Response ManifestAnswer(const std::vector<uint8_t>& bytes)
     return Response::Text(std::string(bytes.begin(), bytes.end()));
 }
 
-class RecordingLog : public ILog {
-public:
-    void Write(const std::wstring& text) override
+struct Fixture : DownloadWorkerFixture {
+    explicit Fixture(bool withManifest = true) : DownloadWorkerFixture(kUrl, kDir)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.push_back(text);
-    }
-    bool Has(const std::wstring& part) const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (const auto& line : m_lines) {
-            if (line.find(part) != std::wstring::npos)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<std::wstring> m_lines;
-};
-
-using Worker = SteerableWorker<CDownloadFileThread>;
-
-struct Fixture {
-    FakeClock clock;
-    FakeRandom random;
-    FakeHttpClient http;
-    FakeFileSystem files;
-    FakeFileTrust trust;
-    FakeSignatureVerifier verifier;
-    RecordingTaskEventHandler events;
-    RecordingLog log;
-    DownTask task;
-
-    explicit Fixture(bool withManifest = true)
-    {
-        task.url = kUrl;
-        task.tempName = L"yrfoinstall.tmp";
-        task.fileName = L"yrfoinstall.exe";
-        task.directory = kDir;
         // As the launcher sets it: the installer must be a program; the
         // manifest, which is text, is not judged so.
         task.runInstaller = true;
@@ -114,26 +68,7 @@ struct Fixture {
             task.manifestUrl = kManifestUrl;
             task.manifestKey = TestKey();
         }
-        task.state.store(TaskState::Started);
-        http.clock = &clock;
         trust.digests = {kPin};
-    }
-
-    void Run(FakeRegistry& registry)
-    {
-        Worker worker(&task, &events, &http, &files, &trust, &log);
-        worker.SetClock(&clock);
-        worker.SetRandom(&random);
-        worker.SetChannel(&registry, &verifier);
-        worker.Run();
-    }
-
-    std::vector<std::wstring> Urls() const
-    {
-        std::vector<std::wstring> urls;
-        for (const auto& request : http.Requests())
-            urls.push_back(request.url);
-        return urls;
     }
 };
 
@@ -226,7 +161,7 @@ TEST_F(ManifestWorkerTest, AManifestThatCannotBeFetchedLeavesTheConfiguredAddres
         f.Run(registry);
         EXPECT_EQ(f.task.state.load(), TaskState::Finished);
         EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kUrl}));
-        EXPECT_TRUE(f.log.Has(L"manifest: \"" + kManifestUrl + L"\" cannot be fetched (连接异常,错误代码：404)"));
+        EXPECT_TRUE(f.Logged(L"manifest: \"" + kManifestUrl + L"\" cannot be fetched (连接异常,错误代码：404)"));
         EXPECT_FALSE(f.task.pins.hasSize);
     }
     {
@@ -306,7 +241,7 @@ TEST_F(ManifestWorkerTest, RetriesGoRoundTheAddressesAndTheLastGoodComesFirstNex
         EXPECT_EQ(f.task.state.load(), TaskState::Finished);
         EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kMirrorA, kMirrorB, kMirrorC, kMirrorA}));
         EXPECT_EQ(f.clock.Waits().size() >= 3, true);
-        EXPECT_TRUE(f.log.Has(L"attempt: \"" + kMirrorC + L"\""));
+        EXPECT_TRUE(f.Logged(L"attempt: \"" + kMirrorC + L"\""));
     }
     {
         // The address that completed goes first, as long as the list names it.

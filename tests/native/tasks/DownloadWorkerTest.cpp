@@ -10,15 +10,7 @@
 #include <vector>
 
 #include "platform/native/NativeThreads.h"
-#include "tasks/CDownloadFileThread.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeRandom.h"
-#include "tests/fakes/FakeFileSystem.h"
-#include "tests/fakes/FakeFileTrust.h"
-#include "tests/fakes/FakeHttpClient.h"
-#include "tests/fakes/RecordingLog.h"
-#include "tests/fakes/RecordingTaskEventHandler.h"
-#include "tests/native/tasks/SteerableWorker.h"
+#include "tests/fakes/DownloadWorkerFixture.h"
 
 namespace {
 
@@ -41,32 +33,8 @@ std::vector<uint8_t> Body(uint32_t length)
     return body;
 }
 
-using Worker = SteerableWorker<CDownloadFileThread>;
-
-struct Fixture {
-    FakeClock clock;
-    FakeRandom random;
-    FakeHttpClient http;
-    FakeFileSystem files;
-    FakeFileTrust trust;
-    RecordingTaskEventHandler events;
-    DownTask task;
-    std::unique_ptr<Worker> worker;
-
-    Fixture()
-    {
-        task.url = kUrl;
-        task.tempName = L"yrfoinstall.tmp";
-        task.fileName = L"yrfoinstall.exe";
-        task.directory = kDir;
-        task.state.store(TaskState::Started);
-        http.clock = &clock;
-        worker = std::make_unique<Worker>(&task, &events, &http, &files, &trust);
-        worker->SetClock(&clock);
-        worker->SetRandom(&random);
-    }
-
-    size_t RequestCount() const { return http.Requests().size(); }
+struct Fixture : DownloadWorkerFixture {
+    Fixture() : DownloadWorkerFixture(kUrl, kDir) {}
 };
 
 void NoTempFile(Fixture& f)
@@ -82,9 +50,7 @@ void NothingWritten(Fixture& f)
 
 void ExpectHandlesReleased(Fixture& f)
 {
-    EXPECT_EQ(f.http.openRequests.load(), 0);
-    EXPECT_EQ(f.http.openSessions.load(), 0);
-    EXPECT_EQ(f.files.OpenFiles(), 0);
+    EXPECT_TRUE(f.HandlesReleased());
 }
 
 class WorkerTest : public ::testing::Test {
@@ -952,15 +918,12 @@ TEST_F(WorkerTest, RedirectWithAControlCharacterIsRefused)
 
     // Around the value, as WinINet may hand it on: still refused.
     Fixture f;
-    RecordingLog log;
-    Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
-    worker.SetClock(&f.clock);
     f.http.responses = {Response::Redirect(302, L"/a\r\n")};
     f.http.Then(Response::Ok(10, {10}));
-    worker.Run();
+    f.Run();
     EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12156");
     EXPECT_EQ(f.RequestCount(), 1u);
-    EXPECT_EQ(log.Lines(), std::vector<std::wstring>{L"redirect: \"" + kUrl +
+    EXPECT_EQ(f.log.Lines(), std::vector<std::wstring>{L"redirect: \"" + kUrl +
                                                      L"\" -> HTTP 302 to \"/a\\x0D\\x0A\" refused: control characters"});
 
     // The address it came from is part of the resolution.
@@ -1087,19 +1050,14 @@ TEST_F(WorkerTest, WithoutAPinNothingIsHashed)
 TEST_F(WorkerTest, PausesAreDrawnAndTheCountdownShowsThePauseTaken)
 {
     Fixture f;
-    RecordingLog log;
-    Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
-    worker.SetClock(&f.clock);
     // Lowest, middle, highest; then a Retry-After of 3 s with a tenth added.
-    FakeRandom random;
-    random.values = {0, 0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFFu};
-    worker.SetRandom(&random);
+    f.random.values = {0, 0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFFu};
     Response busy = Response::Status(503);
     busy.With(HttpHeader::RetryAfter, L"3");
     f.http.responses = {Response::OpenFailure(12029), Response::OpenFailure(12029), Response::OpenFailure(12029),
                         busy};
     f.http.Then(Response::Ok(10, {10}));
-    worker.Run();
+    f.Run();
 
     EXPECT_EQ(f.task.state.load(), TaskState::Finished);
     // 1 s, 3 s (half of 4 s and half of its other half), 8 s, 3.3 s.
@@ -1107,7 +1065,7 @@ TEST_F(WorkerTest, PausesAreDrawnAndTheCountdownShowsThePauseTaken)
               (std::vector<std::string>{"1:1", "2:3", "2:2", "2:1", "3:8", "3:7", "3:6", "3:5", "3:4", "3:3", "3:2",
                                         "3:1", "4:4", "4:3", "4:2", "4:1"}));
     std::vector<std::wstring> retries;
-    for (const std::wstring& line : log.Lines()) {
+    for (const std::wstring& line : f.log.Lines()) {
         if (line.compare(0, 7, L"retry: ") == 0)
             retries.push_back(line.substr(0, line.find(L" ms") + 3));
     }
@@ -1118,19 +1076,15 @@ TEST_F(WorkerTest, PausesAreDrawnAndTheCountdownShowsThePauseTaken)
 TEST_F(WorkerTest, LogsEveryAnswerEveryRetryAndTheDigest)
 {
     Fixture f;
-    RecordingLog log;
-    Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
-    worker.SetClock(&f.clock);
-    worker.SetRandom(&f.random);
     f.task.pins.sha256 = kPin;
     f.trust.digests = {kPin};
     f.http.responses = {Response::Redirect(302, L"/mirror/setup.exe"), Response::Status(503),
                         Response::Redirect(302, L"/mirror/setup.exe")};
     f.http.Then(Response::Ok(10, {10})).With(HttpHeader::ETag, L"\"v1\"");
-    worker.Run();
+    f.Run();
 
     const std::wstring mirror = L"http://127.0.0.1/mirror/setup.exe";
-    EXPECT_EQ(log.Lines(), (std::vector<std::wstring>{
+    EXPECT_EQ(f.log.Lines(), (std::vector<std::wstring>{
                                L"redirect: \"" + kUrl + L"\" -> HTTP 302 to \"" + mirror + L"\"",
                                L"request: \"" + mirror + L"\" direct -> HTTP 503, length 0, no validator",
                                L"retry: 1/5 in 2000 ms after 连接异常,错误代码：503",

@@ -9,15 +9,8 @@
 #include <vector>
 
 #include "tasks/BuildTime.h"
-#include "tasks/CDownloadFileThread.h"
 #include "tasks/SpeedFloor.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeFileSystem.h"
-#include "tests/fakes/FakeFileTrust.h"
-#include "tests/fakes/FakeHttpClient.h"
-#include "tests/fakes/FakeRandom.h"
-#include "tests/fakes/RecordingLog.h"
-#include "tests/fakes/RecordingTaskEventHandler.h"
+#include "tests/fakes/DownloadWorkerFixture.h"
 
 namespace {
 
@@ -148,59 +141,19 @@ TEST(AnswerRules, ClockIsWrongBeforeTheBuildOrADayAheadOfTheServer)
 int64_t g_wallClock = 0;
 int64_t FakeWallClock() { return g_wallClock; }
 
-struct Fixture {
-    FakeClock clock;
-    FakeRandom random;
-    FakeHttpClient http;
-    FakeFileSystem files;
-    FakeFileTrust trust;
-    RecordingLog log;
-    RecordingTaskEventHandler events;
-    DownTask task;
-    std::unique_ptr<CDownloadFileThread> worker;
-
-    Fixture()
+struct Fixture : DownloadWorkerFixture {
+    Fixture() : DownloadWorkerFixture(kUrl, kDir)
     {
-        task.url = kUrl;
-        task.tempName = L"yrfoinstall.tmp";
-        task.fileName = L"yrfoinstall.exe";
-        task.directory = kDir;
         task.runInstaller = true;
-        task.state.store(TaskState::Started);
-        http.clock = &clock;
         g_wallClock = kBuildTime + 30 * 86400;
-        worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust, &log);
-        worker->SetClock(&clock);
-        worker->SetRandom(&random);
         worker->SetWallClock(&FakeWallClock);
-    }
-
-    void Run() { worker->Run(); }
-
-    std::vector<std::wstring> RequestHeaders() const
-    {
-        std::vector<std::wstring> headers;
-        for (const auto& request : http.Requests())
-            headers.push_back(request.headers);
-        return headers;
-    }
-
-    bool Logged(const std::wstring& part) const
-    {
-        for (const std::wstring& line : log.Lines()) {
-            if (line.find(part) != std::wstring::npos)
-                return true;
-        }
-        return false;
     }
 
     void ExpectNothingKept() const
     {
         EXPECT_FALSE(files.Exists(kTemp));
         EXPECT_FALSE(files.Exists(kFinal));
-        EXPECT_EQ(http.openRequests.load(), 0);
-        EXPECT_EQ(http.openSessions.load(), 0);
-        EXPECT_EQ(files.OpenFiles(), 0);
+        EXPECT_TRUE(HandlesReleased());
     }
 };
 
