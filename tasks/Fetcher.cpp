@@ -153,10 +153,11 @@ FetchEnd Fetcher::Attempt(MirrorList& addresses, IFetchReceiver& receiver, const
     // Only a 200 is the whole answer, and a 206 only the rest that was
     // asked for: a part sent unasked, or an answer with lengths that
     // differ, would be taken for the whole file and run cut off. Such an
-    // answer is invalid, as one without a status line is.
+    // answer is invalid, as one without a status line is, and asking the
+    // same address again would get the same: the next one is asked.
     if ((status != 200 && !(status == 206 && answer.continues)) ||
         answer.reading == download::LengthReading::Conflicting)
-        return FetchEnd::Transient(WithCode(kAddressUnavailable, download::kErrorInvalidResponse));
+        return FetchEnd::Final(WithCode(kAddressUnavailable, download::kErrorInvalidResponse));
 
     if (!receiver.Begin(answer, end))
         return end;
@@ -185,9 +186,9 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
         }
         // An answer without a status line (Wine hands a connection closed
         // without a word on as status 0) is no valid answer at all, as
-        // Windows says at once.
+        // Windows says at once: final for this address.
         if (!m_request->QueryStatusCode(status, error) || status < 100 || status > 999) {
-            end = FetchEnd::Transient(WithCode(kAddressUnavailable, download::kErrorInvalidResponse));
+            end = FetchEnd::Final(WithCode(kAddressUnavailable, download::kErrorInvalidResponse));
             return false;
         }
         m_answered = true;
@@ -249,7 +250,7 @@ bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end
         switch (m_request->AskProxyLogin(error, m_running, m_timings.stallLimitMs)) {
         case IHttpRequest::ProxyLogin::Resent:
             if (!m_request->QueryStatusCode(status, error) || status < 100 || status > 999) {
-                end = FetchEnd::Transient(WithCode(kAddressUnavailable, download::kErrorInvalidResponse));
+                end = FetchEnd::Final(WithCode(kAddressUnavailable, download::kErrorInvalidResponse));
                 return false;
             }
             m_log.Write(L"proxy: sent again with the password given -> HTTP " + DecimalText(status));

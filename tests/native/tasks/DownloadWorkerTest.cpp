@@ -462,20 +462,12 @@ const TransientCase kTransientCases[] = {
     {"ConnectionAborted", [] { return Response::OpenFailure(12030); }},
     {"ConnectionReset", [] { return Response::OpenFailure(12031); }},
     {"SocketReset", [] { return Response::OpenFailure(10054); }},
-    {"InvalidServerResponse", [] { return Response::OpenFailure(12152); }},
     {"NoHeadersWithinTheStallLimit",
      [] {
          Response r;
          r.openTimesOut = true;
          return r;
      }},
-    {"NoStatusLine",
-     [] {
-         Response r;
-         r.statusFails = true;
-         return r;
-     }},
-    {"StatusZero", [] { return Response::Status(0); }},
     {"ResetInTheBody", [] { return FailingRead(10054); }},
     {"AbortedInTheBody", [] { return FailingRead(12030); }},
     {"NoBodyBytesWithinTheStallLimit",
@@ -492,15 +484,6 @@ const TransientCase kTransientCases[] = {
     {"Unavailable503", [] { return Response::Status(503); }},
     {"GatewayTimeout504", [] { return Response::Status(504); }},
     {"RevocationServerUnreachable", [] { return Response::OpenFailure(12057); }},
-    {"TwoDifferentLengths", [] { return WithLengths({L"122880", L"3000"}); }},
-    {"ListOfDifferentLengths", [] { return WithLengths({L"3000, 122880"}); }},
-    {"PartNotAskedFor", [] { return Response::Partial(0, 3000, {1000}); }},
-    {"NoContent204",
-     [] {
-         Response r = Response::Ok(3000, {3000});
-         r.status = 204;
-         return r;
-     }},
 };
 
 class TransientFailure : public WorkerTest, public ::testing::WithParamInterface<TransientCase> {};
@@ -565,43 +548,67 @@ TEST_F(WorkerTest, RetriesFiveTimesOnTheScheduleThenFailsWithTodaysText)
     ExpectHandlesReleased(f);
 }
 
-TEST_F(WorkerTest, AnswerWithoutAStatusFailsAsAnInvalidResponse)
+// Answers that make no sense (no status line, lengths that differ, a part
+// sent unasked, a 2xx other than 200) are the server's: asked again, it
+// would answer the same. Each is final for its address: never read or
+// saved, the next mirror asked at once without a pause, and with no
+// mirror left the download fails with the answer's text.
+Response Invalid(const std::string& kind)
 {
-    Fixture f;
-    f.http.responses = {Response::Status(0)};
-    f.worker->Run();
-
-    EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12152");
-    EXPECT_EQ(f.RequestCount(), 6u);
+    if (kind == "no status line") {
+        Response r;
+        r.statusFails = true;
+        return r;
+    }
+    if (kind == "status 0")
+        return Response::Status(0);
+    if (kind == "12152 at once")
+        return Response::OpenFailure(12152);
+    if (kind == "two lengths")
+        return WithLengths({L"122880", L"3000"});
+    if (kind == "a list of two lengths")
+        return WithLengths({L"3000, 122880"});
+    if (kind == "unasked 206") {
+        Response r = Response::Partial(0, 307200, {kChunk});
+        r.headers[HttpHeader::ContentRange] = L"bytes 0-122879/307200";
+        r.contentLength = 122880;
+        return r;
+    }
+    Response r = Response::Ok(3000, {3000});
+    r.status = kind == "204" ? 204 : 202;
+    return r;
 }
 
-// Answers that would be taken for the whole file when they are not (a
-// part sent unasked, lengths that differ, a 2xx other than 200) are
-// invalid: tried again like any invalid answer, and never read or saved.
-TEST_F(WorkerTest, InvalidAnswersAreNeverSaved)
-{
-    Response partOnly = Response::Partial(0, 307200, {kChunk});
-    partOnly.headers[HttpHeader::ContentRange] = L"bytes 0-122879/307200";
-    partOnly.contentLength = 122880;
-    Response accepted = Response::Ok(307200, {kChunk});
-    accepted.status = 202;
-    const std::vector<std::pair<const char*, Response>> answers = {
-        {"two lengths", WithLengths({L"122880", L"307200"})},
-        {"unasked 206", partOnly},
-        {"202", accepted},
-    };
-    for (const auto& answer : answers) {
-        SCOPED_TRACE(answer.first);
-        Fixture f;
-        f.http.responses = {answer.second};
-        f.worker->Run();
+const char* const kInvalidAnswers[] = {"no status line", "status 0",    "12152 at once", "two lengths",
+                                       "a list of two lengths", "unasked 206", "204",           "202"};
 
-        EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12152");
-        EXPECT_EQ(f.RequestCount(), 6u);
-        EXPECT_EQ(f.http.readsStarted.load(), 0);
-        EXPECT_EQ(f.events.Operations().find("start"), std::string::npos) << f.events.Operations();
-        NothingWritten(f);
-        ExpectHandlesReleased(f);
+TEST_F(WorkerTest, AnInvalidAnswerIsFinalForItsAddress)
+{
+    for (const char* kind : kInvalidAnswers) {
+        SCOPED_TRACE(kind);
+        Fixture only;
+        only.http.responses = {Invalid(kind)};
+        only.Run();
+        EXPECT_EQ(only.task.message, L"连接不可用,错误代码：12152");
+        EXPECT_EQ(only.RequestCount(), 1u);
+        EXPECT_TRUE(only.clock.Waits().empty());
+        EXPECT_EQ(only.http.readsStarted.load(), 0);
+        EXPECT_EQ(only.events.Operations(), "error");
+        NothingWritten(only);
+        ExpectHandlesReleased(only);
+
+        Fixture mirrored;
+        const std::wstring mirror = L"http://127.0.0.2/package/Windows/pomvel_mini.exe";
+        mirrored.task.mirrors = {mirror};
+        mirrored.http.responses = {Invalid(kind), Response::Ok(3000, {3000})};
+        mirrored.Run();
+        EXPECT_EQ(mirrored.task.state.load(), TaskState::Finished);
+        EXPECT_EQ(mirrored.Urls(), (std::vector<std::wstring>{kUrl, mirror}));
+        EXPECT_TRUE(mirrored.events.Countdown().empty());
+        EXPECT_TRUE(mirrored.clock.Waits().empty());
+        EXPECT_EQ(mirrored.files.Content(kFinal), Body(3000));
+        EXPECT_TRUE(mirrored.Logged(L"download: \"连接不可用,错误代码：12152\" is final for this address; next \"" +
+                                    mirror + L"\""));
     }
 }
 
