@@ -62,9 +62,6 @@ std::wstring CDownloadFileThread::TempPath() const
 
 bool CDownloadFileThread::Run()
 {
-    // The chunks are paced 10 ms apart: the system's timer must end a pause
-    // that finely while the download runs.
-    FinePauses finePauses(*clock);
     if (http->AttemptConnect() != 0) {
         Fail(kNoConnection);
         return false;

@@ -290,10 +290,15 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
         m_request->QueryHeader(HttpHeader::ContentType, contentType);
     ContentCheck check(expect, contentType);
     uint8_t* buffer = m_buffer.data();
+    // The chunks are paced 10 ms apart: from the first chunk to the body's
+    // end, on any way it ends, the pauses between them wait on a fine
+    // timer of this transfer's own. No retry's pause and no prompt comes
+    // while it lives.
+    std::unique_ptr<IFineTimer> fine;
     for (;;) {
         if (!m_running.load())
             return FetchEnd::Stopped();
-        if (!first && !WaitForChunkSlot(startedUs))
+        if (!first && !WaitForChunkSlot(*fine, startedUs))
             return FetchEnd::Stopped();
         first = false;
         startedUs = m_clock->NowUs();
@@ -303,6 +308,8 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
             return end;
         if (n == 0)
             break;
+        if (!fine)
+            fine = m_clock->FineTimer();
         if (check.Add(buffer, n) == ContentCheck::Verdict::Page)
             return WrongContent(receiver, contentType, check);
         floor.Add(m_clock->NowMs(), n);
@@ -326,13 +333,13 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
 // within the spacing instead of adding to it. A chunk that starts late
 // (a slow read, a late wake-up) moves the next one on with it: the time
 // lost is not made up with chunks closer together.
-bool Fetcher::WaitForChunkSlot(uint64_t previousStartUs)
+bool Fetcher::WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs)
 {
     const uint64_t dueUs = previousStartUs + kChunkSpacingMs * 1000ull;
     const uint64_t nowUs = m_clock->NowUs();
     if (nowUs >= dueUs)
         return m_running.load();
-    return m_clock->WaitUs(dueUs - nowUs, m_running);
+    return fine.WaitUs(dueUs - nowUs, m_running);
 }
 
 bool Fetcher::ReadChunk(uint32_t& n, FetchEnd& end)

@@ -24,6 +24,7 @@ struct DownTask;
 class CTaskEventHandler;
 class CThread;
 class IClock;
+class IFineTimer;
 class IHttpClient;
 class IHttpRequest;
 class IHttpSession;
@@ -87,9 +88,9 @@ private:
     // Reads the next chunk (n is 0 at the end). False when the read failed
     // or the worker was stopped; end then says how the attempt ends.
     bool ReadChunk(uint32_t& n, FetchEnd& end);
-    // Waits until kChunkSpacingMs after previousStartUs (the clock's
-    // NowUs). False when the worker was stopped meanwhile.
-    bool WaitForChunkSlot(uint64_t previousStartUs);
+    // Waits on fine until kChunkSpacingMs after previousStartUs (the
+    // clock's NowUs). False when the worker was stopped meanwhile.
+    bool WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs);
     // Waits out the pause before retry k, reporting the countdown. False
     // when the worker was stopped meanwhile.
     bool PauseBeforeRetry(uint32_t k, uint32_t pauseMs);

@@ -126,6 +126,8 @@ public:
 
     std::wstring userAgent;
     std::atomic<int> proxyPrompts{0};
+    // The clock's fine timers alive at each prompt (when clock is set).
+    std::vector<int> fineAtPrompts;
     WindowHandle promptOwner = nullptr;
     std::atomic<int> openSessions{0};
     std::atomic<int> openRequests{0};
@@ -270,6 +272,8 @@ private:
         ProxyLogin AskProxyLogin(uint32_t& error, const std::atomic<bool>&, uint32_t stallLimit) override
         {
             ++m_client.proxyPrompts;
+            if (m_client.clock != nullptr)
+                m_client.fineAtPrompts.push_back(m_client.clock->finePauses.load());
             const ProxyLogin answer = m_response.proxyLogin;
             error = m_response.proxyLoginError;
             if (answer == ProxyLogin::Resent) {

@@ -3,7 +3,9 @@
 // and a clock that moves only when the worker waits.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include <functional>
 #include <string>
@@ -841,6 +843,113 @@ TEST_F(WorkerTest, ResumedRequestThatFindsTheFileGoneFails)
     EXPECT_EQ(f.task.message, L"连接异常,错误代码：404");
     EXPECT_EQ(f.RequestCount(), 2u);
     NoTempFile(f);
+}
+
+// --- The fine timer: only while an answer's bytes move ----------------------
+
+// Each body asks for a fine timer at its first chunk and gives it back at
+// its end: none is held through a retry's pause, the rename's waits or a
+// prompt for the proxy's password.
+TEST_F(WorkerTest, AFineTimerIsHeldOnlyWhileBytesMove)
+{
+    struct FineCase {
+        const char* name;
+        std::function<void(Fixture&)> arrange;
+        int timers;  // bodies that got as far as a chunk
+    };
+    const FineCase cases[] = {
+        {"a reset mid-body, then the rest",
+         [](Fixture& f) {
+             f.http.responses = {CutAfterOneChunk(L"\"v1\"", L"")};
+             f.http.Then(Response::Partial(kChunk, kLength, {kChunk, kChunk}));
+         },
+         2},
+        {"a reset, then a proxy's prompt, then the rest",
+         [](Fixture& f) {
+             f.http.responses = {CutAfterOneChunk(L"\"v1\"", L"")};
+             Response wants = Response::Status(407);
+             wants.proxyLogin = IHttpRequest::ProxyLogin::Resent;
+             f.http.Then(wants);
+             f.http.Then(Response::Partial(kChunk, kLength, {kChunk, kChunk}));
+         },
+         2},
+        {"a rename held up by a lock",
+         [](Fixture& f) {
+             f.http.SetBody(10, {10});
+             f.files.moveErrors = {32, 32};
+         },
+         1},
+        {"an empty body", [](Fixture& f) { f.http.SetBody(0, {}); }, 0},
+    };
+    for (const FineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        c.arrange(f);
+        f.Run();
+        EXPECT_EQ(f.task.state.load(), TaskState::Finished) << std::string(f.task.message.begin(), f.task.message.end());
+        EXPECT_EQ(f.clock.fineTimersMade.load(), c.timers);
+        for (int alive : f.clock.FineAtWaitsUs())
+            EXPECT_EQ(alive, 1);
+        for (int alive : f.clock.FineAtWaits())
+            EXPECT_EQ(alive, 0);
+        for (int alive : f.http.fineAtPrompts)
+            EXPECT_EQ(alive, 0);
+        EXPECT_EQ(f.clock.finePauses.load(), 0);
+    }
+}
+
+// Two workers on one clock, the second's transfer beginning and ending
+// inside the first's: each waits on its own timer, the second's end leaves
+// the first's in force, and each gives back its own.
+TEST_F(WorkerTest, EachWorkerOwnsItsFineTimer)
+{
+    Fixture first;
+    Fixture second;
+    second.worker->SetClock(&first.clock);
+    second.http.clock = &first.clock;
+    first.http.SetBody(3 * kChunk, {kChunk, kChunk, kChunk});
+    second.http.SetBody(2 * kChunk, {kChunk, kChunk});
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool firstHolds = false;
+    bool secondDone = false;
+    first.http.beforeRead = [&](size_t index) {
+        if (index != 1)
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        firstHolds = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return secondDone; });
+    };
+    std::thread firstRun([&] { first.Run(); });
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return firstHolds; });
+    }
+    const size_t before = first.clock.FineAtWaitsUs().size();
+    second.Run();
+    const std::vector<int> during = first.clock.FineAtWaitsUs();
+    const int afterSecond = first.clock.finePauses.load();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        secondDone = true;
+    }
+    changed.notify_all();
+    firstRun.join();
+
+    EXPECT_EQ(first.task.state.load(), TaskState::Finished);
+    EXPECT_EQ(second.task.state.load(), TaskState::Finished);
+    // The second's pauses, with both timers alive; then the first's own,
+    // still alive after the second gave its back.
+    ASSERT_EQ(during.size(), before + 2);
+    EXPECT_EQ(during[before], 2);
+    EXPECT_EQ(during[before + 1], 2);
+    EXPECT_EQ(afterSecond, 1);
+    const std::vector<int> all = first.clock.FineAtWaitsUs();
+    for (size_t i = during.size(); i < all.size(); ++i)
+        EXPECT_EQ(all[i], 1) << i;
+    EXPECT_EQ(first.clock.fineTimersMade.load(), 2);
+    EXPECT_EQ(first.clock.finePauses.load(), 0);
 }
 
 // --- Redirects: followed by the worker, ten at most -------------------------
