@@ -199,8 +199,19 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
             m_serverDate = dated;
             m_clockAhead = m_wallClock() - dated;
         }
-        if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
-            return false;
+        if (status == download::kStatusProxyAuthenticationRequired) {
+            // The prompt is for a proxy's password only: a server reached
+            // directly that asks for one (in words of its own choosing) is
+            // given none, and its answer is invalid for this address.
+            if (!m_request->ThroughProxy()) {
+                m_log.Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(url) + L"\" " + m_session->Route() +
+                            L" came from the server, not a proxy; no password is asked");
+                end = FetchEnd::Final(WithCode(kConnectionError, status));
+                return false;
+            }
+            if (!PassProxy(url, status, end))
+                return false;
+        }
         if (!download::IsRedirectStatus(status)) {
             m_currentUrl = url;
             return true;
@@ -242,6 +253,12 @@ bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end
     // The system has already offered the user's own logon where the proxy
     // takes one. Every address goes through the same proxy: a refusal
     // ends the whole download.
+    if (!m_proxyLoginAsked && !m_request->CanAskProxyLogin()) {
+        // A run that shows nothing waits on nobody.
+        m_proxyLoginAsked = true;
+        m_log.Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(url) + L"\" " + m_session->Route() +
+                    L"; a password is needed, and no prompt can be shown in this run");
+    }
     if (!m_proxyLoginAsked) {
         m_proxyLoginAsked = true;
         m_log.Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(url) + L"\" " + m_session->Route() +

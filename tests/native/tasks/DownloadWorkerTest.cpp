@@ -869,6 +869,7 @@ TEST_F(WorkerTest, AFineTimerIsHeldOnlyWhileBytesMove)
              f.http.responses = {CutAfterOneChunk(L"\"v1\"", L"")};
              Response wants = Response::Status(407);
              wants.proxyLogin = IHttpRequest::ProxyLogin::Resent;
+             wants.throughProxy = true;
              f.http.Then(wants);
              f.http.Then(Response::Partial(kChunk, kLength, {kChunk, kChunk}));
          },
