@@ -369,12 +369,15 @@ namespace {
 
 // The manifest's answer as it comes: its bytes, read up to one beyond the
 // most a manifest may hold (such a one is refused as malformed), and the
-// Date it was sent with.
+// Date it was sent with. A body that ends before its announced length
+// broke off: tried again, not judged.
 class ManifestAnswer : public IFetchReceiver {
 public:
     bool Begin(const FetchAnswer& answer, FetchEnd&) override
     {
         bytes.clear();
+        hasLength = answer.reading == download::LengthReading::Valid;
+        length = answer.length;
         hasDate = answer.hasDate;
         serverNow = answer.date;
         return true;
@@ -387,10 +390,17 @@ public:
         end = FetchEnd::Done();
         return false;
     }
-    FetchEnd Finish() override { return FetchEnd::Done(); }
+    FetchEnd Finish() override
+    {
+        if (hasLength && bytes.size() < length)
+            return FetchEnd::Transient(WithCode(kConnectionError, kHttpErrorConnectionAborted));
+        return FetchEnd::Done();
+    }
     void Drop() override { bytes.clear(); }
 
     std::vector<uint8_t> bytes;
+    bool hasLength = false;
+    uint64_t length = 0;
     bool hasDate = false;
     int64_t serverNow = 0;
 };
@@ -402,7 +412,11 @@ bool CDownloadFileThread::TakeManifest()
     const std::wstring& url = task->manifestUrl;
     ManifestAnswer answer;
     MirrorList manifestAddress({url}, std::wstring());
+    // The same rules as the installer's, a page judged as a text, and a
+    // deadline for a body that may hold no more than 64 KB.
     FetchOrder order;
+    order.expect = ContentCheck::Expect::Text;
+    order.bodyDeadlineMs = timings.manifestBodyMs;
     order.subject = L"manifest";
     const FetchEnd end = fetcher.Fetch(manifestAddress, answer, order);
     if (!end.Is(FetchEnd::Kind::Done)) {

@@ -48,6 +48,9 @@ struct Timings {
     // stall (0: no floor).
     uint64_t speedFloorBytes = 20 * 1024;
     uint32_t speedWindowMs = 60000;
+    // The longest the manifest's body (at most 64 KB) may take from its
+    // answer; later, the attempt ends as a stall.
+    uint32_t manifestBodyMs = 60000;
 };
 
 // Platform codes of failures that may pass on a later attempt: the

@@ -312,6 +312,9 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
     // timer of this transfer's own. No retry's pause and no prompt comes
     // while it lives.
     std::unique_ptr<IFineTimer> fine;
+    // A body with a deadline: no read waits past it, and a chunk that
+    // comes after it ends the attempt as a stall.
+    const uint64_t deadlineMs = m_clock->NowMs() + order.bodyDeadlineMs;
     for (;;) {
         if (!m_running.load())
             return FetchEnd::Stopped();
@@ -319,16 +322,28 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
             return FetchEnd::Stopped();
         first = false;
         startedUs = m_clock->NowUs();
+        uint32_t stallLimitMs = m_timings.stallLimitMs;
+        if (order.bodyDeadlineMs != 0) {
+            const uint64_t nowMs = m_clock->NowMs();
+            const uint64_t leftMs = deadlineMs > nowMs ? deadlineMs - nowMs : 0;
+            if (leftMs == 0) {
+                m_log.Write(L"download: the " + std::wstring(order.subject) + L"'s body did not end within " +
+                            DecimalText(order.bodyDeadlineMs) + L" ms");
+                return FetchEnd::Transient(WithCode(kConnectionError, kHttpErrorTimeout));
+            }
+            if (stallLimitMs == 0 || leftMs < stallLimitMs)
+                stallLimitMs = static_cast<uint32_t>(leftMs);
+        }
         uint32_t n = 0;
         FetchEnd end = FetchEnd::Done();
-        if (!ReadChunk(n, end))
+        if (!ReadChunk(stallLimitMs, n, end))
             return end;
         if (n == 0)
             break;
         if (!fine)
             fine = m_clock->FineTimer();
         if (check.Add(buffer, n) == ContentCheck::Verdict::Page)
-            return WrongContent(receiver, contentType, check);
+            return WrongContent(receiver, expect, contentType, check);
         floor.Add(m_clock->NowMs(), n);
         if (!receiver.Take(buffer, n, end))
             return end;
@@ -340,7 +355,7 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
         }
     }
     if (check.AtEnd() == ContentCheck::Verdict::Page)
-        return WrongContent(receiver, contentType, check);
+        return WrongContent(receiver, expect, contentType, check);
     m_request.reset();
     return receiver.Finish();
 }
@@ -359,10 +374,10 @@ bool Fetcher::WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs)
     return fine.WaitUs(dueUs - nowUs, m_running);
 }
 
-bool Fetcher::ReadChunk(uint32_t& n, FetchEnd& end)
+bool Fetcher::ReadChunk(uint32_t stallLimitMs, uint32_t& n, FetchEnd& end)
 {
     uint32_t error = 0;
-    if (m_request->Read(m_buffer.data(), kBufferSize, n, error, m_running, m_timings.stallLimitMs))
+    if (m_request->Read(m_buffer.data(), kBufferSize, n, error, m_running, stallLimitMs))
         return true;
     if (!m_running.load()) {
         end = FetchEnd::Stopped();
@@ -373,13 +388,15 @@ bool Fetcher::ReadChunk(uint32_t& n, FetchEnd& end)
     return false;
 }
 
-FetchEnd Fetcher::WrongContent(IFetchReceiver& receiver, const std::wstring& contentType, const ContentCheck& check)
+FetchEnd Fetcher::WrongContent(IFetchReceiver& receiver, ContentCheck::Expect expect, const std::wstring& contentType,
+                               const ContentCheck& check)
 {
     m_log.Write(L"download: \"" + download::LoggedAddress(m_currentUrl) + L"\" sent " +
                 (contentType.empty() ? std::wstring(L"no content type") :
                                        L"content type \"" + download::WithControlsEscaped(contentType) + L"\"") +
                 L", starting \"" + download::PrintableBytes(check.Start(), check.StartCount()) +
-                L"\": no program; nothing kept");
+                (expect == ContentCheck::Expect::Program ? L"\": no program" : L"\": a web page") +
+                L"; nothing kept");
     // Another address may serve it, from byte 0: a byte of this answer
     // that came alone before the verdict is no part of it. A captive
     // portal answers for every address, each after its first chunk.

@@ -34,6 +34,8 @@ class IRandom;
 struct FetchOrder {
     // What the answer must be (a continuation is never judged).
     ContentCheck::Expect expect = ContentCheck::Expect::Anything;
+    // The longest the body may take from its answer (0: no limit).
+    uint32_t bodyDeadlineMs = 0;
     // The word the log gives its answers ("request", "manifest").
     const wchar_t* subject = L"request";
 };
@@ -87,7 +89,7 @@ private:
     FetchEnd Body(IFetchReceiver& receiver, const FetchOrder& order, bool continues);
     // Reads the next chunk (n is 0 at the end). False when the read failed
     // or the worker was stopped; end then says how the attempt ends.
-    bool ReadChunk(uint32_t& n, FetchEnd& end);
+    bool ReadChunk(uint32_t stallLimitMs, uint32_t& n, FetchEnd& end);
     // Waits on fine until kChunkSpacingMs after previousStartUs (the
     // clock's NowUs). False when the worker was stopped meanwhile.
     bool WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs);
@@ -96,7 +98,8 @@ private:
     bool PauseBeforeRetry(uint32_t k, uint32_t pauseMs);
     // The answer is a web page, or no program where one should be: logs
     // what came and has the receiver drop it.
-    FetchEnd WrongContent(IFetchReceiver& receiver, const std::wstring& contentType, const ContentCheck& check);
+    FetchEnd WrongContent(IFetchReceiver& receiver, ContentCheck::Expect expect, const std::wstring& contentType,
+                          const ContentCheck& check);
     // Whether a certificate-date failure (12037) is this computer's clock;
     // logs the times compared when it is.
     bool ClockIsWrong();

@@ -10,6 +10,7 @@
 
 #include "platform/native/NativeThreads.h"
 #include "tasks/ChannelMemory.h"
+#include "tasks/ContentCheck.h"
 #include "tests/fakes/DownloadWorkerFixture.h"
 #include "tests/native/tasks/ManifestText.h"
 
@@ -297,6 +298,125 @@ TEST_F(ManifestWorkerTest, APartialFileGoesOnAtTheNextAddress)
             headers.push_back(request.headers);
         EXPECT_EQ(headers, c.headers) << c.what;
         EXPECT_EQ(f.Urls()[2], kMirrorB) << c.what;
+    }
+}
+
+// --- The manifest's fetch obeys the installer's rules -----------------------
+
+// The manifest as it is signed, in reads of the sizes given.
+Response ManifestInReads(const std::vector<uint8_t>& manifest, std::vector<uint32_t> reads)
+{
+    Response r = ManifestAnswer(manifest);
+    r.reads.clear();
+    for (uint32_t size : reads)
+        r.reads.push_back(FakeHttpClient::Data(size));
+    return r;
+}
+
+// A manifest that trickles (below the minimum speed), or comes steadily but
+// not within its deadline, or breaks off before its length: the attempt
+// ends and is tried again; the next answer, whole, is the one verified.
+TEST_F(ManifestWorkerTest, ASlowOrBrokenManifestIsTriedAgain)
+{
+    const std::vector<uint8_t> manifest = Signed(ManifestFields(9));
+    const uint32_t size = static_cast<uint32_t>(manifest.size());
+    struct Case {
+        const char* name;
+        Response first;
+        uint32_t msPerRead;  // the clock's move before each read after the first
+        std::wstring logged;
+        uint64_t endedWithinMs;  // the first attempt's end, from its answer
+    };
+    // 5 bytes every 5 s: 60 bytes a minute. 1,000 bytes every 2 s: 30,000
+    // a minute (above the floor), of a 64,000-byte body (past 60 s).
+    const Case cases[] = {
+        {"trickle", ManifestInReads(manifest, std::vector<uint32_t>(size / 5, 5)), 5000,
+         L"download: fewer than 20480 bytes in the last 60000 ms", 62000},
+        {"past its deadline", Response::Ok(64000, std::vector<uint32_t>(64, 1000)), 2000, L"download: the manifest's body did not end within 60000 ms", 62000},
+        {"broken off", ManifestInReads(manifest, {size / 2}), 0,
+         L"retry: 1/5 in 2000 ms after 连接异常,错误代码：12030 (manifest)", 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeRegistry memory;
+        Fixture f;
+        f.http.responses = {c.first, ManifestAnswer(manifest), Response::Ok(kLength, {kChunk, kChunk, kChunk})};
+        uint64_t firstAnswerMs = 0;
+        uint64_t firstEndMs = 0;
+        f.http.beforeRead = [&f, &c, &firstAnswerMs](size_t index) {
+            if (f.http.Requests().size() != 1)
+                return;
+            if (index == 0)
+                firstAnswerMs = f.clock.NowMs();
+            else
+                f.clock.Advance(c.msPerRead);
+        };
+        f.clock.onWait = [&f, &firstEndMs](uint32_t) {
+            if (firstEndMs == 0)
+                firstEndMs = f.clock.NowMs();
+        };
+        f.Run(memory);
+
+        EXPECT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+        EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kManifestUrl, kMirrorA}));
+        EXPECT_TRUE(f.Logged(c.logged));
+        EXPECT_LE(firstEndMs - firstAnswerMs, c.endedWithinMs);
+        EXPECT_EQ(AcceptedSerial(memory), 9u);
+    }
+}
+
+// Behind a captive portal every address answers with its sign-in page:
+// the manifest's is known for a page by what it says, and the road shows
+// the sign-in hint; nothing of it is checked or kept.
+TEST_F(ManifestWorkerTest, APortalPageInPlaceOfTheManifestShowsTheSignInHint)
+{
+    Fixture f;
+    Response page = Response::Text("\xEF\xBB\xBF\r\n  <!DOCTYPE html><html><body>Sign in</body></html>");
+    page.headers[HttpHeader::ContentType] = L"text/html";
+    f.http.responses = {page};
+    f.Run(registry);
+
+    EXPECT_EQ(f.task.message, L"下载内容无效,网络可能需要登录");
+    EXPECT_TRUE(f.Logged(L"download: \"" + kManifestUrl + L"\" sent content type \"text/html\", starting \"..."
+                         L"..  <!DOCTYPE html><html><body>Sign in</body></html>\": a web page; nothing kept"));
+    EXPECT_EQ(f.verifier.calls, 0);
+    EXPECT_FALSE(f.files.Exists(kTemp));
+    EXPECT_FALSE(f.files.Exists(kFinal));
+    EXPECT_TRUE(f.HandlesReleased());
+}
+
+TEST(ContentCheck, JudgesAProgramAndATextByTheirFirstBytes)
+{
+    using Expect = ContentCheck::Expect;
+    using Verdict = ContentCheck::Verdict;
+    struct Case {
+        const char* name;
+        Expect expect;
+        const wchar_t* type;
+        std::vector<std::string> chunks;
+        Verdict verdict;  // after the last chunk, or at the end
+    };
+    const Case cases[] = {
+        {"program", Expect::Program, L"application/octet-stream", {"MZ\x90"}, Verdict::Sound},
+        {"program split", Expect::Program, L"", {"M", "Z"}, Verdict::Sound},
+        {"program of one byte", Expect::Program, L"", {"M"}, Verdict::Page},
+        {"page as a program", Expect::Program, L"text/html", {"MZ"}, Verdict::Page},
+        {"zip as a program", Expect::Program, L"", {"PK"}, Verdict::Page},
+        {"manifest", Expect::Text, L"text/plain", {"serial=9\n"}, Verdict::Sound},
+        {"manifest sent as html", Expect::Text, L"text/html", {"serial=9\n"}, Verdict::Sound},
+        {"manifest with a mark", Expect::Text, L"", {"\xEF\xBB\xBFserial=9"}, Verdict::Sound},
+        {"page", Expect::Text, L"", {"<html>"}, Verdict::Page},
+        {"page after blanks, split", Expect::Text, L"", {"\xEF\xBB", "\xBF \r\n\t", "<"}, Verdict::Page},
+        {"blanks only", Expect::Text, L"", {" \r\n"}, Verdict::Sound},
+        {"empty text", Expect::Text, L"", {}, Verdict::Sound},
+        {"anything", Expect::Anything, L"text/html", {"<html>"}, Verdict::Sound},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ContentCheck check(c.expect, c.type);
+        for (const std::string& chunk : c.chunks)
+            check.Add(reinterpret_cast<const uint8_t*>(chunk.data()), static_cast<uint32_t>(chunk.size()));
+        EXPECT_EQ(check.AtEnd(), c.verdict);
     }
 }
 

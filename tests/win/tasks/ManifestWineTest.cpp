@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -103,18 +104,27 @@ protected:
             worker->Stop();
     }
 
-    void Download(const std::wstring& manifestUrl)
+    // Short pauses; the rules are the same.
+    static download::Timings ShortTimings()
+    {
+        download::Timings timings;
+        timings.stallLimitMs = 5000;
+        for (uint32_t& pause : timings.pausesMs)
+            pause = 100;
+        return timings;
+    }
+    void StartDownload(const std::wstring& manifestUrl, const download::Timings& timings = ShortTimings())
     {
         task.manifestUrl = manifestUrl;
         task.manifestKey = key;
         worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust);
         worker->SetChannel(&registry, &verifier);
-        download::Timings timings;
-        timings.stallLimitMs = 5000;
-        for (uint32_t& pause : timings.pausesMs)
-            pause = 100;
         worker->SetTimings(timings);
         ASSERT_TRUE(worker->Start());
+    }
+    void Download(const std::wstring& manifestUrl)
+    {
+        StartDownload(manifestUrl);
         ASSERT_TRUE(events.WaitForFinal(std::chrono::seconds(60)));
         worker->Stop();
     }
@@ -244,6 +254,24 @@ TEST_F(ManifestServers, AMirrorResettingMidBodyIsContinuedByTheNextWithARange)
     const size_t sent = std::stoul(log.substr(status + 6));
     EXPECT_GE(sent, size - 100000);
     EXPECT_LE(sent, size - 100000 + CDownloadFileThread::kBufferSize);
+}
+
+// nginx sends the manifest at 10 bytes a second, each second's bytes on
+// time: the stall limit never ends it, the minimum speed does. Judged here
+// over 2 s (20 KB in that window), the attempt ends within about that
+// window after the answer came, and the retry's countdown starts.
+TEST_F(ManifestServers, ATrickledManifestEndsItsAttemptWithinTheSpeedWindow)
+{
+    download::Timings timings = ShortTimings();
+    timings.speedWindowMs = 2000;
+    const auto before = std::chrono::steady_clock::now();
+    StartDownload(Url("http", "/slow/manifests/good.txt"), timings);
+    ASSERT_TRUE(events.WaitForState(TaskState::Retrying, std::chrono::seconds(30)));
+    const auto took = std::chrono::steady_clock::now() - before;
+    worker->Stop();
+    EXPECT_GE(took, std::chrono::milliseconds(2000));
+    // The window, a read's hand-on of at most a second, and some slack.
+    EXPECT_LT(took, std::chrono::milliseconds(4500));
 }
 
 TEST_F(ManifestServers, AnUnreachableManifestLeavesTheConfiguredAddress)
