@@ -192,26 +192,9 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
             return false;
         }
         m_answered = true;
-        std::wstring date;
-        int64_t dated = 0;
-        if (m_request->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, dated)) {
-            m_hasServerDate = true;
-            m_serverDate = dated;
-            m_clockAhead = m_wallClock() - dated;
-        }
-        if (status == download::kStatusProxyAuthenticationRequired) {
-            // The prompt is for a proxy's password only: a server reached
-            // directly that asks for one (in words of its own choosing) is
-            // given none, and its answer is invalid for this address.
-            if (!m_request->ThroughProxy()) {
-                m_log.Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(url) + L"\" " + m_session->Route() +
-                            L" came from the server, not a proxy; no password is asked");
-                end = FetchEnd::Final(WithCode(kConnectionError, status));
-                return false;
-            }
-            if (!PassProxy(url, status, end))
-                return false;
-        }
+        NoteServerDate();
+        if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
+            return false;
         if (!download::IsRedirectStatus(status)) {
             m_currentUrl = url;
             return true;
@@ -248,8 +231,28 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
     }
 }
 
+void Fetcher::NoteServerDate()
+{
+    std::wstring date;
+    int64_t dated = 0;
+    if (m_request->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, dated)) {
+        m_hasServerDate = true;
+        m_serverDate = dated;
+        m_clockAhead = m_wallClock() - dated;
+    }
+}
+
 bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end)
 {
+    // The prompt is for a proxy's password only: a server reached directly
+    // that asks for one (in words of its own choosing) is given none, and
+    // its answer is invalid for this address.
+    if (!m_request->ThroughProxy()) {
+        m_log.Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(url) + L"\" " + m_session->Route() +
+                    L" came from the server, not a proxy; no password is asked");
+        end = FetchEnd::Final(WithCode(kConnectionError, status));
+        return false;
+    }
     // The system has already offered the user's own logon where the proxy
     // takes one. Every address goes through the same proxy: a refusal
     // ends the whole download.
@@ -322,20 +325,11 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
             return FetchEnd::Stopped();
         first = false;
         startedUs = m_clock->NowUs();
-        uint32_t stallLimitMs = m_timings.stallLimitMs;
-        if (order.bodyDeadlineMs != 0) {
-            const uint64_t nowMs = m_clock->NowMs();
-            const uint64_t leftMs = deadlineMs > nowMs ? deadlineMs - nowMs : 0;
-            if (leftMs == 0) {
-                m_log.Write(L"download: the " + std::wstring(order.subject) + L"'s body did not end within " +
-                            DecimalText(order.bodyDeadlineMs) + L" ms");
-                return FetchEnd::Transient(WithCode(kConnectionError, kHttpErrorTimeout));
-            }
-            if (stallLimitMs == 0 || leftMs < stallLimitMs)
-                stallLimitMs = static_cast<uint32_t>(leftMs);
-        }
-        uint32_t n = 0;
+        uint32_t stallLimitMs = 0;
         FetchEnd end = FetchEnd::Done();
+        if (!ReadLimit(order, deadlineMs, stallLimitMs, end))
+            return end;
+        uint32_t n = 0;
         if (!ReadChunk(stallLimitMs, n, end))
             return end;
         if (n == 0)
@@ -358,6 +352,24 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
         return WrongContent(receiver, expect, contentType, check);
     m_request.reset();
     return receiver.Finish();
+}
+
+bool Fetcher::ReadLimit(const FetchOrder& order, uint64_t deadlineMs, uint32_t& stallLimitMs, FetchEnd& end)
+{
+    stallLimitMs = m_timings.stallLimitMs;
+    if (order.bodyDeadlineMs == 0)
+        return true;
+    const uint64_t nowMs = m_clock->NowMs();
+    const uint64_t leftMs = deadlineMs > nowMs ? deadlineMs - nowMs : 0;
+    if (leftMs == 0) {
+        m_log.Write(L"download: the " + std::wstring(order.subject) + L"'s body did not end within " +
+                    DecimalText(order.bodyDeadlineMs) + L" ms");
+        end = FetchEnd::Transient(WithCode(kConnectionError, kHttpErrorTimeout));
+        return false;
+    }
+    if (stallLimitMs == 0 || leftMs < stallLimitMs)
+        stallLimitMs = static_cast<uint32_t>(leftMs);
+    return true;
 }
 
 // Chunks start kChunkSpacingMs apart at the least, counted from the start of

@@ -81,10 +81,16 @@ private:
     // redirects: true with m_request open and status set; false and end
     // when there is no answer to read.
     bool Open(const std::wstring& address, const std::wstring& headers, uint32_t& status, FetchEnd& end);
-    // After a 407: the user is asked for the proxy's password, once in
-    // the download. True when the request went through after all (status
-    // is then its new one); false with end set otherwise.
+    // Keeps the open answer's Date, for a certificate-date verdict.
+    void NoteServerDate();
+    // After a 407: a proxy's asks the user for its password, once in the
+    // download (a server's own is invalid). True when the request went
+    // through after all (status is then its new one); false with end set
+    // otherwise.
     bool PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end);
+    // The longest the next read may wait: the stall limit, or less when
+    // the body's deadline comes sooner. False with end once it has passed.
+    bool ReadLimit(const FetchOrder& order, uint64_t deadlineMs, uint32_t& stallLimitMs, FetchEnd& end);
     // Reads the body chunk by chunk into the receiver.
     FetchEnd Body(IFetchReceiver& receiver, const FetchOrder& order, bool continues);
     // Reads the next chunk (n is 0 at the end). False when the read failed
