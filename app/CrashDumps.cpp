@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/DecimalText.h"
+#include "platform/ExceptionPolicy.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -61,22 +62,34 @@ bool IsCrashDumpName(const std::wstring& name)
     return true;
 }
 
-void KeepNewestDumps(IFileSystem& files, const std::wstring& folder, int keep)
+void KeepNewestDumps(IFileSystem& files, const std::wstring& folder, const std::wstring& written, int keep)
 {
     std::vector<FoundFile> found;
     files.List(folder + L"\\" + kPrefix + L"*", found);
-    std::vector<std::wstring> dumps;
+    std::vector<FoundFile> others;
     for (const FoundFile& file : found) {
-        if (IsCrashDumpName(file.name))
-            dumps.push_back(file.name);
+        if (IsCrashDumpName(file.name) && file.name != written)
+            others.push_back(file);
     }
-    // The oldest first, one by one: a name's order is its age.
-    const size_t kept = static_cast<size_t>(std::max(keep, 0));
-    while (dumps.size() > kept) {
-        const auto oldest = std::min_element(dumps.begin(), dumps.end());
-        files.Delete(folder + L"\\" + *oldest);
-        dumps.erase(oldest);
-    }
+    // The newest first: by time, and between dumps of one second by name.
+    std::sort(others.begin(), others.end(), [](const FoundFile& a, const FoundFile& b) {
+        return a.lastWriteSeconds != b.lastWriteSeconds ? a.lastWriteSeconds > b.lastWriteSeconds : a.name > b.name;
+    });
+    const size_t kept = keep > 1 ? static_cast<size_t>(keep - 1) : 0;
+    for (size_t i = kept; i < others.size(); ++i)
+        files.Delete(folder + L"\\" + others[i].name);
+}
+
+std::wstring LetCallbackCrashesThrough(IExceptionPolicy& policy)
+{
+    uint32_t flags = 0;
+    if (!policy.Read(flags) || (flags & kCallbackFilterEnabled) == 0)
+        return std::wstring();
+    uint32_t error = 0;
+    if (!policy.Write(flags & ~kCallbackFilterEnabled, error))
+        return L"start-up: the system's filter of crashes in window callbacks cannot be turned off (code " +
+               DecimalText(error) + L"); such a crash may leave no dump";
+    return L"start-up: the system's filter of crashes in window callbacks turned off";
 }
 
 std::wstring HexDigits(uint64_t value, int digits)

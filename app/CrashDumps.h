@@ -2,13 +2,13 @@
 // The launcher's minidumps in the TMP folder, and the log lines that name
 // them. A dump is called quillmerex-crash-<date>-<time>.dmp, the date as
 // YYYYMMDD and the local time as HHMMSS-mmm (to the millisecond, so that a
-// hang's dump and a crash's right after it keep apart); the names have one
-// width, so that their order is their age.
+// hang's dump and a crash's right after it keep apart).
 #include <cstdint>
 #include <string>
 
 #include "platform/LocalClock.h"
 
+class IExceptionPolicy;
 class IFileSystem;
 
 // The dump's file name for a dump written at time.
@@ -18,10 +18,22 @@ std::wstring CrashDumpName(const LocalTime& time);
 // other characters.
 bool IsCrashDumpName(const std::wstring& name);
 
-// The newest keep dumps in folder stay; older ones are deleted. Files that
-// merely match the wildcard without being a dump's name are left alone.
+// Called once the dump written (its file name) is in folder: it and the
+// keep - 1 newest others stay, older ones are deleted. Age is the files' last
+// write time, not their names: a name carries the local time of its day,
+// which a clock set back or a daylight-saving fall-back puts behind older
+// dumps. The dump just written is never deleted, whatever its time. Files
+// that merely match the wildcard without being a dump's name are left alone.
 constexpr int kDumpsKept = 3;
-void KeepNewestDumps(IFileSystem& files, const std::wstring& folder, int keep = kDumpsKept);
+void KeepNewestDumps(IFileSystem& files, const std::wstring& folder, const std::wstring& written,
+                     int keep = kDumpsKept);
+
+// Turns off the system's filter that swallows exceptions raised in window
+// procedures called back from the kernel (platform/ExceptionPolicy.h), so
+// that a crash while painting or handling a sent message reaches the crash
+// handlers as any other crash does. Returns the log's line: empty where
+// there is nothing to say (the system has no such filter, or it is off).
+std::wstring LetCallbackCrashesThrough(IExceptionPolicy& policy);
 
 // value in upper-case hexadecimal, at least digits digits, without "0x".
 std::wstring HexDigits(uint64_t value, int digits);

@@ -33,6 +33,8 @@ namespace {
 
 // A manifest that cannot be checked: no key, or no P-256 public key.
 constexpr uint32_t kUncheckableManifest = 1;
+// A manifest that cannot be this launcher's: no channel configured.
+constexpr uint32_t kNoChannel = static_cast<uint32_t>(ManifestFault::OtherChannel);
 
 TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
 {
@@ -233,6 +235,16 @@ void LauncherApp::StartInstall()
         EndRoad(OutcomeOfFailure(status::kManifestInvalid));
         return;
     }
+    task->manifestChannel = config.GetValue(L"cver", L"k_comm_channel");
+    if (!task->manifestUrl.empty() &&
+        (task->manifestChannel.empty() || download::HasControlCharacter(task->manifestChannel))) {
+        SetStatus(status::WithCode(status::kManifestInvalid, kNoChannel));
+        m_platform.log->Write(L"status: " + status::WithCode(status::kManifestInvalid, kNoChannel) +
+                              L" (k_comm_channel is missing or holds control characters; nothing downloaded)");
+        taskbarProgress.Failed();
+        EndRoad(OutcomeOfFailure(status::kManifestInvalid));
+        return;
+    }
     task->tempName = L"yrfoinstall.tmp";
     task->fileName = L"yrfoinstall.exe";
     task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);
@@ -365,7 +377,10 @@ void LauncherApp::LaunchGame()
     // The game starts in its own folder, where it finds its data by relative
     // paths, whatever folder the launcher was started from.
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
-    intptr_t result = m_platform.shell->Open(path, folder, Window());
+    // Nobody may be there to answer a window of the shell's in an
+    // unattended run.
+    intptr_t result =
+        m_platform.shell->Open(path, folder, Window(), unattended ? ShellPrompts::None : ShellPrompts::Allowed);
     if (result <= 32) {
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.

@@ -4,14 +4,16 @@
 #include <string>
 
 #include "platform/Log.h"
+#include "resources/ProductNames.h"
 
 class ILocalClock;
 class ILogFiles;
 class IAppendFile;
 
-// The log file quillmerex.log in a folder (the launcher's TMP folder), kept
-// across runs: each run appends. At opening, a file above 1 MB is renamed to
-// quillmerex.1.log (replacing the one before) and a new one is begun.
+// The log file <product name>.log (quillmerex.log unless the publisher named
+// the product) in a folder (the launcher's TMP folder), kept across runs:
+// each run appends. At opening, a file above 1 MB is renamed to
+// <product name>.1.log (replacing the one before) and a new one is begun.
 //
 // Lines go out in one append each, without a lock: Open runs before any
 // worker exists and nothing changes afterwards. A log that cannot be opened
@@ -19,8 +21,8 @@ class IAppendFile;
 class CFileLog : public ILog {
 public:
     static constexpr uint64_t kRotateAbove = 1024 * 1024;
-    static constexpr wchar_t kFileName[] = L"quillmerex.log";
-    static constexpr wchar_t kOldFileName[] = L"quillmerex.1.log";
+    static constexpr wchar_t kFileName[] = PRODUCT_NAME L".log";
+    static constexpr wchar_t kOldFileName[] = PRODUCT_NAME L".1.log";
 
     CFileLog(ILocalClock& clock, ILogFiles& files);
     ~CFileLog() override;

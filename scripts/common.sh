@@ -6,7 +6,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PACKAGES="cmake make g++ googletest libgtest-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
 wine wine32:i386 wine64 \
 xvfb xauth xdotool imagemagick fonts-wqy-microhei fonts-liberation fonts-wine \
-python3 python3-pil curl clang libclang-rt-14-dev nginx tinyproxy openssl osslsigncode"
+python3 python3-pil curl clang libclang-rt-14-dev nginx tinyproxy openssl libssl-dev osslsigncode"
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

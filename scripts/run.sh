@@ -9,6 +9,11 @@
 #
 # Options for CMake go after the command, for example a publisher's skin and
 # names: bash scripts/run.sh -DLAUNCHER_SKIN=/path/skin -DLAUNCHER_PRODUCT_NAME=Starfall
+#
+# For a publisher's local trial (docs/publishers.md) the environment names
+# what the server serves: DEMO_PORT its port (default: a free one),
+# DEMO_INSTALLER another installer than the demo's, DEMO_MANIFEST a signed
+# download manifest, served at /manifest.txt.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -44,11 +49,11 @@ prepare_prefix "$BUILD/wineprefix"
 
 # The demo installer, sent slowly enough that the progress bar can be seen,
 # from a loopback port that is free now.
-INSTALLER="$BUILD/demo/pomvel_mini.exe"
+INSTALLER="${DEMO_INSTALLER:-$BUILD/demo/pomvel_mini.exe}"
 SIZE=$(stat -c %s "$INSTALLER")
 rm -f "$BUILD/server.ready"
-python3 "$ROOT/demo/server/package_server.py" --port 0 --file "$INSTALLER" \
-  --rate $((SIZE / 4)) --ready "$BUILD/server.ready" &
+python3 "$ROOT/demo/server/package_server.py" --port "${DEMO_PORT:-0}" --file "$INSTALLER" \
+  --rate $((SIZE / 4)) --ready "$BUILD/server.ready" ${DEMO_MANIFEST:+--manifest "$DEMO_MANIFEST"} &
 SERVER_PID=$!
 for _ in $(seq 1 100); do [ -s "$BUILD/server.ready" ] && break; sleep 0.1; done
 [ -s "$BUILD/server.ready" ] || { echo "the demo package server did not start" >&2; exit 1; }
@@ -61,7 +66,9 @@ cmake --build "$BUILD" -j "$(nproc)" --target launcher
 echo "the demo package server: http://127.0.0.1:$PORT"
 
 show_log() {
-  echo "the run's log: $(winepath -u "$(wine cmd /c echo %TMP% | tr -d '\r')" | tr -d '\r')/quillmerex.log"
+  local product
+  product=$(sed -n 's/^LAUNCHER_PRODUCT_NAME:STRING=//p' "$BUILD/CMakeCache.txt")
+  echo "the run's log: $(winepath -u "$(wine cmd /c echo %TMP% | tr -d '\r')" | tr -d '\r')/${product:-quillmerex}.log"
 }
 
 if [ "$HEADLESS" = 0 ]; then

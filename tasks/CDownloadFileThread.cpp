@@ -8,6 +8,7 @@
 #include "platform/HttpClient.h"
 #include "platform/Random.h"
 #include "platform/WallClock.h"
+#include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/DownloadFolders.h"
 #include "platform/DecimalText.h"
@@ -27,6 +28,7 @@ using status::kNoConnection;
 using status::kNoSession;
 using status::kStopped;
 using status::kWriteError;
+using status::kWrongClock;
 using status::WithCode;
 
 // Windows errors of a file that another program holds open.
@@ -424,32 +426,48 @@ bool CDownloadFileThread::TakeManifest()
             Fail(kStopped);
             return false;
         }
-        // No manifest to be had: the configured address and pins serve.
+        // No manifest to be had. Whoever can block one request must not
+        // choose what runs: the configured address serves only when a
+        // compiled-in pin vouches for what comes from it.
+        const bool vouched = !task->pins.sha256.empty() || !task->pins.signer.empty();
         log->Write(L"manifest: \"" + download::LoggedAddress(url) + L"\" cannot be fetched (" + end.Message() +
-                   L"); the configured address is used");
-        return true;
+                   (vouched ? L"); the configured address is used under its compiled-in pins"
+                            : L"); no compiled-in pin vouches for the configured address: nothing downloaded"));
+        if (!vouched)
+            Fail(end.Message());
+        return vouched;
     }
     const std::vector<uint8_t>& bytes = answer.bytes;
 
     ManifestContext context;
     context.publicPoint = task->manifestKey;
-    context.hasAcceptedSerial = memory.AcceptedSerial(url, context.acceptedSerial);
+    context.channel = task->manifestChannel;
+    context.hasAcceptedSerial = memory.AcceptedSerial(url, task->manifestChannel, context.acceptedSerial);
     context.localNow = wallClock();
     context.hasServerNow = answer.hasDate;
     context.serverNow = answer.serverNow;
+    context.buildTime = kBuildTime;
     Manifest manifest;
     uint32_t verifierError = 0;
     const ManifestFault fault = verifier == nullptr ? ManifestFault::BadSignature
                                                     : CheckManifest(bytes, context, *verifier, manifest, verifierError);
+    if (fault == ManifestFault::WrongClock) {
+        log->Write(L"manifest: refused as expired while this computer's clock says " +
+                   download::UtcText(context.localNow) + L"; the launcher was built " + download::UtcText(kBuildTime) +
+                   L"; nothing downloaded");
+        Fail(kWrongClock);
+        return false;
+    }
     if (fault != ManifestFault::None) {
         const uint32_t code = static_cast<uint32_t>(fault);
         log->Write(L"manifest: refused, code " + DecimalText(code) + L" (signature check " +
                    DecimalText(verifierError) + L", highest serial accepted " + DecimalText(context.acceptedSerial) +
-                   L"); nothing downloaded");
+                   L" on channel \"" + download::WithControlsEscaped(task->manifestChannel) +
+                   L"\"); nothing downloaded");
         Fail(WithCode(kManifestInvalid, code));
         return false;
     }
-    memory.Accept(url, manifest.serial);
+    memory.Accept(url, task->manifestChannel, manifest.serial);
     log->Write(L"manifest: serial " + DecimalText(manifest.serial) + L" verified; " +
                DecimalText(manifest.urls.size()) + L" address(es), size " + DecimalText(manifest.size) + L", signer \"" +
                manifest.signer + L"\"");

@@ -2,12 +2,20 @@
 
 #include "platform/Registry.h"
 #include "platform/DecimalText.h"
+#include "resources/ProductNames.h"
 
 namespace {
 
-const wchar_t kSerialsKey[] = L"Software\\quillmerex\\Manifests";
-const wchar_t kMirrorsKey[] = L"Software\\quillmerex\\Mirrors";
+const wchar_t kSerialsKey[] = L"Software\\" PRODUCT_NAME L"\\Manifests";
+const wchar_t kMirrorsKey[] = L"Software\\" PRODUCT_NAME L"\\Mirrors";
 constexpr uint32_t kMaxValueBytes = 8192;
+
+// The serial's value name: the manifest's address, a blank, the channel.
+// An address holds no blank, so each pair has a name of its own.
+std::wstring SerialName(const std::wstring& manifestUrl, const std::wstring& channel)
+{
+    return manifestUrl + L" " + channel;
+}
 
 }  // namespace
 
@@ -29,10 +37,10 @@ bool ChannelMemory::Read(const wchar_t* subKey, const std::wstring& name, std::w
     return true;
 }
 
-bool ChannelMemory::AcceptedSerial(const std::wstring& manifestUrl, uint64_t& serial)
+bool ChannelMemory::AcceptedSerial(const std::wstring& manifestUrl, const std::wstring& channel, uint64_t& serial)
 {
     std::wstring text;
-    if (!Read(kSerialsKey, manifestUrl, text) || text.empty() || text.size() > 20)
+    if (!Read(kSerialsKey, SerialName(manifestUrl, channel), text) || text.empty() || text.size() > 20)
         return false;
     uint64_t value = 0;
     if (!ParseDecimal(text, value))
@@ -41,22 +49,22 @@ bool ChannelMemory::AcceptedSerial(const std::wstring& manifestUrl, uint64_t& se
     return true;
 }
 
-void ChannelMemory::Accept(const std::wstring& manifestUrl, uint64_t serial)
+void ChannelMemory::Accept(const std::wstring& manifestUrl, const std::wstring& channel, uint64_t serial)
 {
     uint64_t kept = 0;
-    if (m_registry == nullptr || (AcceptedSerial(manifestUrl, kept) && kept >= serial))
+    if (m_registry == nullptr || (AcceptedSerial(manifestUrl, channel, kept) && kept >= serial))
         return;
-    m_registry->SetUserString(kSerialsKey, manifestUrl, DecimalText(serial));
+    m_registry->SetUserString(kSerialsKey, SerialName(manifestUrl, channel), DecimalText(serial));
 }
 
-std::wstring ChannelMemory::LastGoodAddress(const std::wstring& channel)
+std::wstring ChannelMemory::LastGoodAddress(const std::wstring& list)
 {
     std::wstring url;
-    return Read(kMirrorsKey, channel, url) ? url : std::wstring();
+    return Read(kMirrorsKey, list, url) ? url : std::wstring();
 }
 
-void ChannelMemory::RememberGoodAddress(const std::wstring& channel, const std::wstring& url)
+void ChannelMemory::RememberGoodAddress(const std::wstring& list, const std::wstring& url)
 {
     if (m_registry != nullptr)
-        m_registry->SetUserString(kMirrorsKey, channel, url);
+        m_registry->SetUserString(kMirrorsKey, list, url);
 }

@@ -262,8 +262,10 @@ std::wstring WithControlsEscaped(const std::wstring& text)
 
 std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location)
 {
+    // The base's fragment is no part of the address that answered (it is
+    // never sent); left in, it would end up before a reference's query.
     UrlParts from;
-    if (!SplitAbsolute(base, from))
+    if (!SplitAbsolute(base.substr(0, base.find(L'#')), from))
         return std::wstring();
     std::wstring reference = Trimmed(location);
     const size_t hash = reference.find(L'#');

@@ -31,7 +31,8 @@ bool IsDownloadAddress(const std::wstring& text)
         prefix = 7;
     else if (lower.compare(0, 8, L"https://") == 0)
         prefix = 8;
-    if (prefix == 0 || text.size() == prefix || text[prefix] == L'/')
+    // A host must follow: "https://?x" or "https://#x" names none.
+    if (prefix == 0 || text.size() == prefix || text[prefix] == L'/' || text[prefix] == L'?' || text[prefix] == L'#')
         return false;
     for (wchar_t c : text) {
         if (c <= 0x20 || c == 0x7F)
@@ -199,7 +200,8 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
         return false;
 
     Manifest result;
-    bool hasSerial = false, hasExpires = false, hasSize = false, hasSha256 = false, hasSigner = false;
+    bool hasSerial = false, hasExpires = false, hasSize = false, hasSha256 = false, hasSigner = false,
+         hasChannel = false;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t lineEnd = text.find(L'\n', pos);
@@ -240,13 +242,18 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             result.signer = value;
             hasSigner = true;
+        } else if (name == L"channel") {
+            if (hasChannel || value.empty() || HasControlCharacter(value))
+                return false;
+            result.channel = value;
+            hasChannel = true;
         } else if (name == L"signature") {
             // Only the last line may be the signature.
             return false;
         }
         // Other names are fields of later versions.
     }
-    if (!hasSerial || !hasExpires || !hasSize || !hasSha256 || result.urls.empty())
+    if (!hasSerial || !hasExpires || !hasSize || !hasSha256 || !hasChannel || result.urls.empty())
         return false;
     manifest = std::move(result);
     return true;

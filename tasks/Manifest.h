@@ -11,6 +11,7 @@
 //     signer=<Authenticode signer's common name>     (optional)
 //     url=https://cdn-a.example/setup.exe            (one or more, in order)
 //     url=https://cdn-b.example/setup.exe
+//     channel=release                                 (the launcher's channel)
 //     signature=<base64 of the 64-byte r||s ECDSA P-256 signature>
 //
 // The signature covers SHA-256 of every byte before the signature line.
@@ -27,13 +28,16 @@ constexpr size_t kMaxManifestBytes = 64 * 1024;
 
 // The refusal codes shown after "安装信息无效,错误代码：", in the order the
 // rules are checked: the signature line, the signature, the fields, the
-// serial, the expiry.
+// channel, the serial, the expiry. WrongClock is no code: an expiry that
+// this computer's clock cannot judge is shown as the clock's fault.
 enum class ManifestFault : uint32_t {
     None = 0,
     BadSignature = 1,
     OlderSerial = 2,
     Expired = 3,
     Malformed = 4,
+    OtherChannel = 5,
+    WrongClock = 0x100,
 };
 
 struct Manifest {
@@ -43,6 +47,7 @@ struct Manifest {
     std::vector<uint8_t> sha256;  // 32 bytes
     std::wstring signer;          // empty when the manifest names none
     std::vector<std::wstring> urls;
+    std::wstring channel;  // which launchers it is for: their k_comm_channel
 };
 
 // Finds the signature line: the last line, "signature=" and the base64 of

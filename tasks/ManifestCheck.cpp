@@ -16,12 +16,17 @@ ManifestFault CheckManifest(const std::vector<uint8_t>& bytes, const ManifestCon
     Manifest parsed;
     if (!ParseManifestFields(bytes.data(), signedLength, parsed))
         return ManifestFault::Malformed;
+    // Another game's or channel's manifest signed with the same key: its
+    // serial is of another count and must not touch this one's.
+    if (parsed.channel != context.channel)
+        return ManifestFault::OtherChannel;
     if (context.hasAcceptedSerial && parsed.serial < context.acceptedSerial)
         return ManifestFault::OlderSerial;
-    const bool expiredHere = context.localNow >= parsed.expires;
-    const bool expiredThere = !context.hasServerNow || context.serverNow >= parsed.expires;
-    if (expiredHere && expiredThere)
-        return ManifestFault::Expired;
+    const bool expired = context.localNow >= parsed.expires ||
+                         (context.hasServerNow && context.serverNow >= parsed.expires) ||
+                         context.buildTime >= parsed.expires;
+    if (expired)
+        return context.localNow < context.buildTime ? ManifestFault::WrongClock : ManifestFault::Expired;
     manifest = std::move(parsed);
     return ManifestFault::None;
 }

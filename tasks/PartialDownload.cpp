@@ -4,6 +4,7 @@
 
 #include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
+#include "tasks/DownloadRules.h"
 
 namespace {
 
@@ -155,6 +156,11 @@ bool PartialDownload::TakeKept(const std::vector<std::wstring>& addresses, const
         refusal = L"pinned digest changed";
     } else if (record.validator.empty()) {
         refusal = L"no validator";
+    } else if (download::RangeValidator(record.validator, record.validator) != record.validator ||
+               download::HasControlCharacter(record.source)) {
+        // The validator goes back into If-Range and the address into the
+        // log: both pass the checks an answer's do.
+        refusal = L"validator or address unusable";
     } else if (!files.Find(path, found) || found.size < record.written) {
         refusal = L"file shorter than its record";
     } else if (found.size > record.written) {

@@ -78,11 +78,13 @@ struct DownTask : Task {
     // Further addresses of the same file, tried after url in this order.
     std::vector<std::wstring> mirrors;
     // A signed manifest to fetch first, when the configuration names one,
-    // and the publisher's key (its P-256 public point, X then Y). A
-    // verified manifest's addresses, size, digest and signer replace url,
-    // mirrors and pins.
+    // the publisher's key (its P-256 public point, X then Y) and this
+    // launcher's channel, which the manifest must name. A verified
+    // manifest's addresses, size, digest and signer replace url, mirrors
+    // and pins.
     std::wstring manifestUrl;
     std::vector<uint8_t> manifestKey;
+    std::wstring manifestChannel;
 };
 
 // Run one program hidden and wait for its exit code.

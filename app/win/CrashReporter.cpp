@@ -11,6 +11,8 @@
 #include "platform/Log.h"
 #include "platform/win/ScopedHandles.h"
 #include "platform/win/SystemLibrary.h"
+#include "platform/win/ThreadStack.h"
+#include "platform/win/WinExceptionPolicy.h"
 #include "platform/win/WinTaskPlatform.h"
 #include "platform/win/WinPlatform.h"
 
@@ -46,14 +48,63 @@ std::wstring OwnPath()
     }
 }
 
-std::wstring ProcessImage(HANDLE process)
+// The image a process runs, as the system names it (form: 0 for a path
+// with a drive letter, PROCESS_NAME_NATIVE for the device's path): Windows
+// names the file it opened, after junctions, SUBST drives and mapped drives
+// are resolved, whatever path it was started by. Empty when it cannot be
+// read.
+std::wstring ProcessImage(HANDLE process, DWORD form)
 {
     std::wstring path(32768, L'\0');
     DWORD length = static_cast<DWORD>(path.size());
-    if (!QueryFullProcessImageNameW(process, 0, &path[0], &length))
+    if (!QueryFullProcessImageNameW(process, form, &path[0], &length))
         return std::wstring();
     path.resize(length);
     return path;
+}
+
+// True when both processes run the same program file: their images named
+// by the same call, with a drive letter, or as devices where either has no
+// drive letter's name (a volume mounted without one).
+bool SameImage(HANDLE one, HANDLE other)
+{
+    for (const DWORD form : {DWORD{0}, DWORD{PROCESS_NAME_NATIVE}}) {
+        const std::wstring first = ProcessImage(one, form);
+        const std::wstring second = ProcessImage(other, form);
+        if (!first.empty() && !second.empty())
+            return CompareStringOrdinal(first.c_str(), -1, second.c_str(), -1, TRUE) == CSTR_EQUAL;
+    }
+    return false;
+}
+
+// One crash to report: the thread it happened on and its exception.
+struct CrashReport {
+    DWORD thread;
+    EXCEPTION_POINTERS* pointers;
+};
+
+// Writes the crash's dump and its log lines.
+void Report(const CrashReport& report)
+{
+    const EXCEPTION_RECORD* record = report.pointers != nullptr ? report.pointers->ExceptionRecord : nullptr;
+    const DWORD code = record != nullptr ? record->ExceptionCode : 0;
+    const uint64_t address = record != nullptr ? reinterpret_cast<uintptr_t>(record->ExceptionAddress) : 0;
+    std::wstring path;
+    DWORD error = 0;
+    const bool written = RequestDump(report.thread, report.pointers, path, error);
+    ILog* log = g_crashLog;
+    if (log != nullptr) {
+        log->Write(CrashLine(code, address, static_cast<int>(sizeof(void*) * 2), written, path, error));
+        log->Write(L"exit: code " + DecimalText(kCrashExitCode));
+    }
+}
+
+DWORD WINAPI ReportOnThreadOfItsOwn(void* report)
+{
+    // This thread reports now: a crash of its own ends the process at once.
+    InterlockedExchange(&g_crashingThread, static_cast<LONG>(GetCurrentThreadId()));
+    Report(*static_cast<const CrashReport*>(report));
+    return 0;
 }
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers)
@@ -65,17 +116,21 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers)
     if (first != 0)  // another thread reports its crash and ends the process
         Sleep(INFINITE);
 
+    CrashReport report{GetCurrentThreadId(), pointers};
     const EXCEPTION_RECORD* record = pointers != nullptr ? pointers->ExceptionRecord : nullptr;
-    const DWORD code = record != nullptr ? record->ExceptionCode : 0;
-    const uint64_t address = record != nullptr ? reinterpret_cast<uintptr_t>(record->ExceptionAddress) : 0;
-    std::wstring path;
-    DWORD error = 0;
-    const bool written = RequestDump(GetCurrentThreadId(), pointers, path, error);
-    ILog* log = g_crashLog;
-    if (log != nullptr) {
-        log->Write(CrashLine(code, address, static_cast<int>(sizeof(void*) * 2), written, path, error));
-        log->Write(L"exit: code " + DecimalText(kCrashExitCode));
-    }
+    // After a stack overflow this thread has only the stack kept in reserve
+    // (GuaranteeOverflowStack): starting the dump writer needs more, so the
+    // report is made on a new thread, with a whole stack, while this one
+    // waits. Only then: after another crash the new thread could wait
+    // forever for a lock this thread holds (the heap's, the loader's),
+    // which this thread itself may take again.
+    ScopedKernelHandle reporter;
+    if (record != nullptr && record->ExceptionCode == EXCEPTION_STACK_OVERFLOW)
+        reporter.Reset(CreateThread(nullptr, 0, ReportOnThreadOfItsOwn, &report, 0, nullptr));
+    if (reporter)
+        WaitForSingleObject(reporter.Get(), kDumpWaitMs + 10 * 1000);  // its wait for the dump, and its log lines
+    else
+        Report(report);
     TerminateProcess(GetCurrentProcess(), kCrashExitCode);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -128,7 +183,16 @@ void (*volatile g_pureCallHandler)() = nullptr;
 
 CrashHandlers::CrashHandlers(ILog* log)
 {
+    GuaranteeOverflowStack();
     g_crashLog = log;
+    // A crash in a window procedure (painting, a DPI change, a screen
+    // reader's question, the hang watchdog's message) must reach the
+    // handler below, which a 64-bit Windows keeps from a 32-bit program
+    // unless told otherwise.
+    WinExceptionPolicy policy;
+    const std::wstring line = LetCallbackCrashesThrough(policy);
+    if (!line.empty() && log != nullptr)
+        log->Write(line);
     g_pureCallHandler = __cxa_pure_virtual;
     SetUnhandledExceptionFilter(OnUnhandledException);
     // The runtime's abort shows a message box ("abnormal program
@@ -194,11 +258,11 @@ int WriteDumpFor(const DumpRequest& request)
         OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, request.processId));
     if (!process)
         return static_cast<int>(GetLastError());
-    // Only a launcher, this very program, is dumped.
-    const std::wstring own = OwnPath();
-    const std::wstring image = ProcessImage(process.Get());
-    if (own.empty() || image.empty() ||
-        CompareStringOrdinal(own.c_str(), -1, image.c_str(), -1, TRUE) != CSTR_EQUAL)
+    // Only a launcher, this very program, is dumped: both images named by
+    // the same call, so that a launcher started through a junction, a SUBST
+    // or a mapped drive compares as the file it leads to (the path it was
+    // started by need not be the name the system gives its image).
+    if (!SameImage(GetCurrentProcess(), process.Get()))
         return ERROR_ACCESS_DENIED;
 
     DWORD error = 0;
@@ -236,6 +300,6 @@ int WriteDumpFor(const DumpRequest& request)
         return writeError != 0 ? static_cast<int>(writeError) : ERROR_GEN_FAILURE;
     }
     WinFileSystem files;
-    KeepNewestDumps(files, folder);
+    KeepNewestDumps(files, folder, request.fileName);
     return 0;
 }

@@ -26,9 +26,14 @@ constexpr DWORD kAbortExceptionCode = 0x40000015;
 // What a pure virtual call is reported as (an application's own code).
 constexpr DWORD kPureCallExceptionCode = 0xE0000001;
 
-// The handlers for the whole process, set for as long as the object lives.
-// log is written to from the crashing thread and must outlive the object;
-// after it, a crash still writes its dump and ends with code 3, unlogged.
+// The handlers for the whole process, set for as long as the object lives;
+// made first thing on the main thread. They also take every crash the
+// system would otherwise keep from them: the stack a stack overflow's
+// report needs is kept in reserve on this thread (and on every thread the
+// program makes), and the filter that swallows crashes in window
+// procedures called back from the kernel is turned off (logged). log is
+// written to from the crashing thread and must outlive the object; after
+// it, a crash still writes its dump and ends with code 3, unlogged.
 class CrashHandlers {
 public:
     explicit CrashHandlers(ILog* log);

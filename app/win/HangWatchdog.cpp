@@ -5,6 +5,7 @@
 #include "app/CrashDumps.h"
 #include "app/win/CrashReporter.h"
 #include "platform/Log.h"
+#include "platform/win/ThreadStack.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ HangWatchdog::~HangWatchdog()
 
 DWORD WINAPI HangWatchdog::Run(void* self)
 {
+    GuaranteeOverflowStack();
     static_cast<HangWatchdog*>(self)->Watch();
     return 0;
 }

@@ -6,8 +6,8 @@
 #include "log/CFileLog.h"
 #include "platform/win/WinLogPlatform.h"
 
-// The log of one run of the launcher: quillmerex.log in the TMP folder (the
-// folder the installer is downloaded to), or the file a deployment named
+// The log of one run of the launcher: <product name>.log in the TMP folder
+// (the folder the installer is downloaded to), or the file a deployment named
 // (/log=), opened first thing so that even a failed start-up is recorded,
 // beginning with the program's and the system's version and ending with
 // the exit code. A named file that cannot be opened leaves the log in TMP,

@@ -46,6 +46,19 @@ DWORD WINAPI CrashingThread(void* log)
     return 0;
 }
 
+// Calls itself with a page of stack each time until the stack is gone (the
+// limit only keeps the compiler from calling the recursion endless).
+volatile unsigned g_depthLimit = 0xFFFFFFFF;
+
+__attribute__((noinline)) unsigned Overflow(volatile char* caller)
+{
+    volatile char page[4096];
+    page[0] = caller != nullptr ? caller[0] : 0;
+    if (--g_depthLimit == 0)
+        return page[0];
+    return Overflow(page) + page[1];
+}
+
 }  // namespace
 
 void RunTestTriggers(const std::vector<std::wstring>& switches, ILog* log)
@@ -60,6 +73,9 @@ void RunTestTriggers(const std::vector<std::wstring>& switches, ILog* log)
         } else if (word == L"/test-purecall") {
             Announce(log, word);
             PureDerived object;
+        } else if (word == L"/test-overflow") {
+            Announce(log, word);
+            Overflow(nullptr);
         } else if (word == L"/test-hang") {
             Announce(log, word);
             Sleep(20 * 1000);

@@ -6,6 +6,7 @@
 //   /test-abort     abort() on the window's thread
 //   /test-purecall  a pure virtual call on the window's thread
 //   /test-hang      the window's thread sleeps 20 s, then goes on
+//   /test-overflow  a stack overflow on the window's thread
 // Each logs "test: <switch> on thread <id>" first, so that a test can
 // check which thread the dump names.
 #include <string>

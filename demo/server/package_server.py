@@ -2,9 +2,16 @@
 """The demo package server: serves the game's installer on the loopback.
 
 GET /package/Windows/pomvel_mini.exe answers with the installer file and its
-Content-Length; every other path is 404. Each request is appended to the log
+Content-Length; with --manifest, GET /manifest.txt (or --manifest-path)
+answers with that signed download manifest, read again at every request so
+that a manifest signed anew is served at once; every other path is 404.
+Every answer carries a Date header. Each request is appended to the log
 (one JSON object per line: method, path, user agent) so tests can check what
 the launcher asked for.
+
+  --manifest FILE  serve FILE (a manifest that tools/publisher/manifest.py
+                   signed) as the launcher's k_comm_manifest
+  --manifest-path P  the path it is served at (default /manifest.txt)
 
   --hold-after N   send N bytes of the body, then wait until the file named
                    by --release exists before sending the rest (lets a test
@@ -52,6 +59,9 @@ def make_handler(args, log_lock):
 
         def do_GET(self):
             self.record()
+            if args.manifest and self.path == args.manifest_path:
+                self.send_manifest()
+                return
             if self.path != PACKAGE_PATH or args.not_found:
                 body = b"not found"
                 self.send_response(404)
@@ -84,6 +94,20 @@ def make_handler(args, log_lock):
             self.send_header("Connection", "close")
             self.end_headers()
             self.send_body(body)
+
+        def send_manifest(self):
+            try:
+                with open(args.manifest, "rb") as f:
+                    body = f.read()
+                self.send_response(200)
+                self.send_header("Content-Type", "text/plain; charset=utf-8")
+            except OSError:
+                body = b"not found"
+                self.send_response(404)
+            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(body)
 
         def send_body(self, body, hold=True):
             sent = 0
@@ -124,6 +148,8 @@ def main():
     parser.add_argument("--length", type=int)
     parser.add_argument("--content-type", default="application/octet-stream")
     parser.add_argument("--etag")
+    parser.add_argument("--manifest")
+    parser.add_argument("--manifest-path", default="/manifest.txt")
     args = parser.parse_args()
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), make_handler(args, threading.Lock()))
@@ -134,6 +160,8 @@ def main():
             ready.write(f"{port}\n")
         os.replace(args.ready + ".new", args.ready)
     print(f"package server on http://127.0.0.1:{port}{PACKAGE_PATH}", flush=True)
+    if args.manifest:
+        print(f"manifest on http://127.0.0.1:{port}{args.manifest_path}", flush=True)
     try:
         server.serve_forever()
     except KeyboardInterrupt:

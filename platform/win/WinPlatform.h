@@ -48,5 +48,6 @@ public:
 
 class WinShell : public IShell {
 public:
-    intptr_t Open(const std::wstring& path, const std::wstring& folder, WindowHandle owner) override;
+    intptr_t Open(const std::wstring& path, const std::wstring& folder, WindowHandle owner,
+                  ShellPrompts prompts) override;
 };

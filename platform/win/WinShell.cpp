@@ -5,7 +5,8 @@
 #include "platform/win/ScopedHandles.h"
 #include "platform/win/SystemLibrary.h"
 
-intptr_t WinShell::Open(const std::wstring& path, const std::wstring& folder, WindowHandle owner)
+intptr_t WinShell::Open(const std::wstring& path, const std::wstring& folder, WindowHandle owner,
+                        ShellPrompts prompts)
 {
     // shell32 is loaded at first use, from the system folder; without it
     // the start fails as the shell reports a missing DLL.
@@ -17,7 +18,7 @@ intptr_t WinShell::Open(const std::wstring& path, const std::wstring& folder, Wi
     ScopedComApartment com = EnterComApartment(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOASYNC;
+    info.fMask = SEE_MASK_NOASYNC | (prompts == ShellPrompts::None ? SEE_MASK_FLAG_NO_UI : 0);
     info.hwnd = static_cast<HWND>(owner);
     info.lpVerb = L"open";
     info.lpFile = path.c_str();

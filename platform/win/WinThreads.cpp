@@ -7,6 +7,7 @@
 
 #include "platform/Threads.h"
 #include "platform/win/ScopedHandles.h"
+#include "platform/win/ThreadStack.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ struct StartBlock {
 
 DWORD WINAPI ThreadProc(void* block)
 {
+    GuaranteeOverflowStack();
     const StartBlock start = *static_cast<StartBlock*>(block);
     delete static_cast<StartBlock*>(block);
     return start.routine(start.parameter);

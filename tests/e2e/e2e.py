@@ -27,6 +27,8 @@ import time
 
 from PIL import Image
 
+import manifest_signing
+
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # The port in the address the e2e programs are built with, which a case
 # replaces in its copies of them by a free one.
@@ -44,6 +46,11 @@ CORNER_PIXEL = (0, 0)            # cut off by the rounded corner
 BELOW_PIXEL = (300, 420)         # below the visible 400 rows
 
 TIMEOUT = 60.0
+
+# The channel launcher_e2e_manifest.exe is built for (tests/win/app/
+# manifest_config.py, its CHANNEL), and another one.
+MANIFEST_CHANNEL = "正式服"
+OTHER_CHANNEL = "公测服"
 
 # The window's DPIs under test (the prefix's LogPixels) and the window's
 # size at 96 DPI; everything on the screen is scaled by DPI / 96.
@@ -702,29 +709,46 @@ http {{
     return os.path.join(d, "access.log")
 
 
+def manifest_site(s):
+    """nginx serving the case's www folder (manifest/ and files/) on the
+    case's port, no manifest in it yet, and nothing kept of manifests in the
+    prefix's registry. Returns the folder, the publisher's key, the
+    manifest's path and nginx's access log."""
+    key = os.path.join(s.build, "tests", "win", "e2e_manifest.pem")
+    www = os.path.join(s.work, "www")
+    os.makedirs(os.path.join(www, "manifest"))
+    os.makedirs(os.path.join(www, "files"))
+    access = nginx(s, www)
+    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
+    return www, key, os.path.join(www, "manifest", "manifest.txt"), access
+
+
+def sign_manifest(s, www, key, manifest_path, name, data, serial, channel=MANIFEST_CHANNEL):
+    """The installer data as www/files/name and a manifest for it."""
+    installer = os.path.join(www, "files", name)
+    with open(installer, "wb") as f:
+        f.write(data)
+    manifest_signing.sign(key, installer, [f"http://127.0.0.1:{s.port}/files/{name}"], manifest_path, channel,
+                          serial=serial)
+    os.chmod(manifest_path, 0o644)
+
+
+def requested_paths(access):
+    with open(access) as f:
+        return [line.split('"')[1] for line in f if '"' in line]
+
+
 def case_manifest_road(s):
     # The whole road through a signed manifest served by nginx: the launcher
     # downloads the installer it names (not k_comm_url, which nginx does not
     # serve). Then the publisher puts a changed installer on the server and
     # signs a new manifest for it, and the same launcher installs that one.
-    key = os.path.join(s.build, "tests", "win", "e2e_manifest.pem")
-    kit = os.path.join(ROOT, "tools", "publisher", "manifest.py")
-    www = os.path.join(s.work, "www")
-    os.makedirs(os.path.join(www, "manifest"))
-    os.makedirs(os.path.join(www, "files"))
+    www, key, manifest_path, access = manifest_site(s)
     with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
         installer = f.read()
-    access = nginx(s, www)
-    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
-    manifest_path = os.path.join(www, "manifest", "manifest.txt")
     for serial, data in ((1, installer), (2, installer + b"\0" * 4096)):
         name = f"setup-{serial}.exe"
-        with open(os.path.join(www, "files", name), "wb") as f:
-            f.write(data)
-        subprocess.run([sys.executable, kit, "sign", "--key", key, "--installer", os.path.join(www, "files", name),
-                        "--url", f"http://127.0.0.1:{s.port}/files/{name}", manifest_path],
-                       check=True, capture_output=True)
-        os.chmod(manifest_path, 0o644)
+        sign_manifest(s, www, key, manifest_path, name, data, serial)
         local, temp = clean_install_state(s)
         launcher = s.launcher(program="launcher_e2e_manifest.exe")
         window = s.window(TITLE)
@@ -743,11 +767,110 @@ def case_manifest_road(s):
         s.screenshot(f"game_started_{serial}")
         subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
         wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
-    with open(access) as f:
-        paths = [line.split('"')[1] for line in f if '"' in line]
+    paths = requested_paths(access)
     check(paths == ["GET /manifest/manifest.txt HTTP/1.1", "GET /files/setup-1.exe HTTP/1.1",
                     "GET /manifest/manifest.txt HTTP/1.1", "GET /files/setup-2.exe HTTP/1.1"],
           f"requests at nginx: {paths}")
+
+
+def case_manifest_channel(s):
+    # The launcher with a manifest and no pin of its own for k_comm_url, in
+    # /quiet runs that end with their exit codes. The manifest is missing
+    # (404): the road fails with that text and nothing else is asked for.
+    # Then another channel's manifest, with a higher serial, is refused
+    # with code 5; and the genuine manifest, with a lower serial, still
+    # installs: the other channel's serial was not kept.
+    www, key, manifest_path, access = manifest_site(s)
+    with open(os.path.join(s.build, "demo", "pomvel_mini.exe"), "rb") as f:
+        installer = f.read()
+    manifest_url = rf"http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt"
+
+    def run(expected, *log_lines):
+        local, temp = clean_install_state(s)
+        launcher = s.launcher(program="launcher_e2e_manifest.exe", args=("/quiet",))
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check(launcher.returncode == expected, f"exit code {launcher.returncode}, not {expected}")
+        check_log(temp, [*log_lines, rf"exit: code {expected}"])
+        return local
+
+    run(2, rf'manifest: "{manifest_url}" direct -> HTTP 404',
+        rf'manifest: "{manifest_url}" cannot be fetched \(连接异常,错误代码：404\); no compiled-in pin vouches '
+        r"for the configured address: nothing downloaded",
+        r"status: 连接异常,错误代码：404 .*")
+    check(requested_paths(access) == ["GET /manifest/manifest.txt HTTP/1.1"],
+          f"requests at nginx after the 404: {requested_paths(access)}")
+
+    sign_manifest(s, www, key, manifest_path, "setup-other.exe", installer + b"\0" * 4096, 9, OTHER_CHANNEL)
+    run(5, rf"manifest: refused, code 5 \(.*highest serial accepted 0 on channel \"{MANIFEST_CHANNEL}\"\); "
+        r"nothing downloaded", r"status: 安装信息无效,错误代码：5 .*")
+
+    sign_manifest(s, www, key, manifest_path, "setup.exe", installer, 2)
+    local = run(0, r'manifest: serial 2 verified; 1 address\(es\), size .*', r"installer: exit code 0",
+                r"game: started, shell result \d+: .*\\Marnholt\\game\.exe")
+    check(os.path.exists(os.path.join(local, "Orvantis", "Marnholt", "game.exe")), "no game installed")
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+    wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
+    paths = requested_paths(access)
+    check(paths == ["GET /manifest/manifest.txt HTTP/1.1"] * 3 + ["GET /files/setup.exe HTTP/1.1"],
+          f"requests at nginx: {paths}")
+
+
+def case_local_trial(s):
+    # The publisher's local trial of docs/publishers.md, step by step: the
+    # launcher built with the trial configuration (its key made by
+    # manifest.py keygen and checked by check_config.py, see
+    # tests/win/app/trial_config.py), a manifest signed with sign --config
+    # and checked with verify, the demo package server serving it,
+    # check-live holding it, and the launcher installing from it.
+    kit = [sys.executable, os.path.join(ROOT, "tools", "publisher", "manifest.py")]
+    key = os.path.join(s.build, "tests", "win", "e2e_trial.pem")
+    with open(os.path.join(s.build, "tests", "win", "app", "e2e_trial_config.ini"), "rb") as f:
+        built = f.read()
+    # The configuration as this case's copy of the program has it.
+    config = os.path.join(s.work, "trial.ini")
+    with open(config, "wb") as f:
+        f.write(built.replace(f"http://127.0.0.1:{BUILT_PORT}/".encode(), f"http://127.0.0.1:{s.port}/".encode()))
+    manifest = os.path.join(s.work, "trial-manifest.txt")
+    installer = os.path.join(s.build, "demo", "pomvel_mini.exe")
+    size = os.path.getsize(installer)
+    package = "/package/Windows/pomvel_mini.exe"
+
+    def run(*args):
+        result = subprocess.run(kit + list(args), env=s.env, capture_output=True, text=True, timeout=TIMEOUT)
+        check(result.returncode == 0, f"manifest.py {args[0]}: {result.stdout}{result.stderr}")
+        return result.stdout
+
+    run("sign", "--key", key, "--config", config, "--installer", installer,
+        "--url", f"http://127.0.0.1:{s.port}{package}", manifest)
+    run("verify", "--config", config, "--installer", installer, manifest)
+    local, temp = clean_install_state(s)
+    s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
+    s.server("--manifest", manifest)
+    live = run("check-live", "--config", config)
+    check(f"the installer is there ({size} bytes)" in live, f"check-live: {live}")
+    launcher = s.launcher(program="launcher_e2e_trial.exe")
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
+    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    check_log(temp, [
+        rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest\.txt" direct -> HTTP 200',
+        rf'manifest: serial \d+ verified; 1 address\(es\), size {size}, signer ""',
+        rf'request: "{s.url}" direct -> HTTP 200, length {size}.*',
+        r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest',
+        r"installer: exit code 0",
+        r"game: started, shell result \d+: .*\\Marnholt\\game\.exe",
+    ])
+    # check-live's two requests, then the launcher's.
+    requests = s.requests()
+    check([r["path"] for r in requests] == ["/manifest.txt", package, "/manifest.txt", package],
+          f"requests: {requests}")
+    check(all(r["user_agent"] == "quillmerexDownloader" for r in requests), f"user agents: {requests}")
+    s.screenshot("game_started")
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+    wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
 
 
 def case_window_shape(s):
@@ -1322,39 +1445,67 @@ def clean_dumps(temp):
         os.remove(os.path.join(temp, name))
 
 
+def free_drive_letter(s):
+    """A drive letter the prefix does not use yet, lower case."""
+    used = set(os.listdir(os.path.join(s.prefix, "dosdevices")))
+    return next(letter for letter in "qrstuvwxy" if f"{letter}:" not in used)
+
+
 def case_crash_dumps(s):
     # Each kind of crash leaves a dump of the launcher, written by a second
     # copy of it, that names the crashing thread; the log says where it
-    # is, and the exit code is 3. Three older dumps are there before: the
-    # newest three stay, and a file that is no dump of the launcher's stays.
+    # is, and the exit code is 3: on a thread of its own, abort(), a pure
+    # virtual call and a stack overflow on the window's thread. (A crash in
+    # the window procedure while the system calls it back, for a message
+    # another thread sent or a paint, cannot be shown here: Wine swallows
+    # it, as 64-bit Windows does for a 32-bit program, and has no policy to
+    # turn that off.) Then once more from a launcher started through
+    # another drive letter (a link in the prefix's dosdevices, as SUBST
+    # makes one): the dump writer knows it for itself all the same.
+    # Three dumps dated a day ahead are there before (the clock was wrong
+    # when they were written): each dump just written stays, with the two
+    # newest others by their files' times; a file that is no dump stays.
     _, temp = clean_install_state(s)
     clean_dumps(temp)
-    old = [f"quillmerex-crash-2000010{i}-000000-000.dmp" for i in range(3)]
-    for name in old + ["quillmerex-crash-notes.dmp"]:
+    ahead = time.time() + 86400
+    old = [time.strftime("quillmerex-crash-%Y%m%d-%H%M%S", time.localtime(ahead)) + f"-00{i}.dmp" for i in range(3)]
+    for i, name in enumerate(old + ["quillmerex-crash-notes.dmp"]):
         with open(os.path.join(temp, name), "wb") as f:
             f.write(b"old")
-    written = []
-    for trigger in ("/test-crash", "/test-abort", "/test-purecall"):
-        launcher = s.launcher(program=TRIGGERS, args=(trigger,))
-        wait_for("the launcher to end", lambda: launcher.poll() is not None, timeout=150)
-        check(launcher.returncode == 3, f"{trigger}: launcher exit code {launcher.returncode}")
-        texts = log_texts(temp)
-        thread = int(next(t for t in reversed(texts) if t.startswith(f"test: {trigger} on thread ")).split()[-1])
-        crash = re.fullmatch(r"crash: code 0x([0-9A-F]{8}), address 0x([0-9A-F]{16}), dump (.*\\)(.*)", texts[-2])
-        check(crash, f"{trigger}: no crash line before the exit: {texts[-3:]}")
-        check(texts[-1] == "exit: code 3", f"{trigger}: last line {texts[-1]!r}")
-        check(DUMP_NAME.match(crash.group(4)), f"dump name {crash.group(4)}")
-        signature, threads, exception = read_minidump(os.path.join(temp, crash.group(4)))
-        check(signature == b"MDMP", f"{trigger}: signature {signature!r}")
-        check(exception is not None, f"{trigger}: the dump has no exception stream")
-        check(exception[0] == thread and thread in threads,
-              f"{trigger}: the dump names thread {exception[0]}, the crash was on {thread} (threads {threads})")
-        check((exception[1], exception[2]) == (int(crash.group(1), 16), int(crash.group(2), 16)),
-              f"{trigger}: the dump's exception {exception} is not the logged one {crash.groups()}")
-        written.append(crash.group(4))
+        os.utime(os.path.join(temp, name), (ahead + i, ahead + i))
+    drive = free_drive_letter(s)
+    link = os.path.join(s.prefix, "dosdevices", f"{drive}:")
+    try:
+        written = []
+        runs = [(trigger, None) for trigger in ("/test-crash", "/test-abort", "/test-purecall", "/test-overflow")]
+        runs.append(("/test-crash", f"{drive.upper()}:\\{TRIGGERS}"))
+        for trigger, exe in runs:
+            if exe:
+                os.symlink(os.path.dirname(s.program(TRIGGERS)), link)
+            launcher = s.launcher(program=TRIGGERS, exe=exe, args=(trigger,))
+            wait_for("the launcher to end", lambda: launcher.poll() is not None, timeout=150)
+            check(launcher.returncode == 3, f"{trigger} {exe}: launcher exit code {launcher.returncode}")
+            texts = log_texts(temp)
+            thread = int(next(t for t in reversed(texts) if t.startswith(f"test: {trigger} on thread ")).split()[-1])
+            crash = re.fullmatch(r"crash: code 0x([0-9A-F]{8}), address 0x([0-9A-F]{16}), dump (.*\\)(.*)", texts[-2])
+            check(crash, f"{trigger} {exe}: no crash line with a dump before the exit: {texts[-3:]}")
+            check(texts[-1] == "exit: code 3", f"{trigger}: last line {texts[-1]!r}")
+            check(DUMP_NAME.match(crash.group(4)), f"dump name {crash.group(4)}")
+            signature, threads, exception = read_minidump(os.path.join(temp, crash.group(4)))
+            check(signature == b"MDMP", f"{trigger}: signature {signature!r}")
+            check(exception is not None, f"{trigger}: the dump has no exception stream")
+            check(exception[0] == thread and thread in threads,
+                  f"{trigger}: the dump names thread {exception[0]}, the crash was on {thread} (threads {threads})")
+            check((exception[1], exception[2]) == (int(crash.group(1), 16), int(crash.group(2), 16)),
+                  f"{trigger}: the dump's exception {exception} is not the logged one {crash.groups()}")
+            written.append(crash.group(4))
+    finally:
+        if os.path.lexists(link):
+            os.remove(link)
     codes = [int(re.search(r"code 0x(\w+)", t).group(1), 16) for t in log_texts(temp) if t.startswith("crash:")]
-    check(codes == [0xC0000005, 0x40000015, 0xE0000001], f"crash codes {codes}")
-    check(dumps_in(temp) == sorted(written + ["quillmerex-crash-notes.dmp"]), f"dumps kept: {dumps_in(temp)}, written {written}")
+    check(codes == [0xC0000005, 0x40000015, 0xE0000001, 0xC00000FD, 0xC0000005], f"crash codes {codes}")
+    check(dumps_in(temp) == sorted([written[-1]] + old[1:] + ["quillmerex-crash-notes.dmp"]),
+          f"dumps kept: {dumps_in(temp)}, written {written}")
     clean_dumps(temp)
 
 
@@ -1513,6 +1664,8 @@ CASES = {
     "window_shape": case_window_shape,
     "about": case_about,
     "manifest_road": case_manifest_road,
+    "local_trial": case_local_trial,
+    "manifest_channel": case_manifest_channel,
     "publisher_skin": case_publisher_skin,
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,

@@ -70,12 +70,15 @@ public:
     std::vector<std::wstring> opened;
     std::vector<std::wstring> folders;
     std::vector<WindowHandle> owners;
+    std::vector<ShellPrompts> prompts;
 
-    intptr_t Open(const std::wstring& path, const std::wstring& folder, WindowHandle owner) override
+    intptr_t Open(const std::wstring& path, const std::wstring& folder, WindowHandle owner,
+                  ShellPrompts allowed) override
     {
         opened.push_back(path);
         folders.push_back(folder);
         owners.push_back(owner);
+        prompts.push_back(allowed);
         return result;
     }
 };

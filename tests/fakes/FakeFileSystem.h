@@ -150,7 +150,7 @@ public:
             error = createFails ? createError : kErrorFileNotFound;
             return nullptr;
         }
-        size = it->second.data.size();
+        size = it->second.reportedSize != UINT64_MAX ? it->second.reportedSize : it->second.data.size();
         m_appended.push_back(path);
         ++m_openFiles;
         return std::make_unique<File>(*this, path);

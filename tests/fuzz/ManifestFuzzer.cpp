@@ -1,11 +1,13 @@
 // Feeds arbitrary bytes to the download manifest's parser (the signature
 // line, then the fields of the part before it) and checks its promises: the
 // signed part ends where the signature line starts, the signature is 64
-// bytes, a parsed manifest has every field it needs.
+// bytes, a parsed manifest has every field it needs, a channel without
+// control characters and only addresses the download can request.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "tasks/DownloadRules.h"
 #include "tasks/Manifest.h"
 
 namespace {
@@ -35,6 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Require(manifest.serial > 0);
         Require(manifest.sha256.size() == 32);
         Require(!manifest.urls.empty());
+        Require(!manifest.channel.empty());
+        Require(!download::HasControlCharacter(manifest.channel));
+        // Every address is one the download can request: http or https
+        // with a host, nothing that could end the request line.
+        for (const std::wstring& url : manifest.urls) {
+            Require(!download::HasControlCharacter(url) && url.find(L' ') == std::wstring::npos);
+            Require(!download::ResolveLocation(url, std::wstring()).empty());
+        }
+        Require(!download::HasControlCharacter(manifest.signer));
     }
     return 0;
 }

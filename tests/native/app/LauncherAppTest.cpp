@@ -77,37 +77,42 @@ TEST_F(Clicks, PinsInTheConfigurationGoWithTheDownloadAndAnInvalidDigestStopsAtT
     }
 }
 
-TEST_F(Clicks, MirrorsAndTheManifestGoWithTheDownloadAndAManifestWithoutAKeyStopsAtTheClick)
+TEST_F(Clicks, MirrorsAndTheManifestGoWithTheDownloadAndAManifestWithoutAKeyOrChannelStopsAtTheClick)
 {
     const std::string base =
         "[cver]\r\nk_comm_url=http://packages.example/x.exe\r\nk_comm_url3=https://m3.example/x.exe\r\n"
         "k_comm_url2=https://m2.example/x.exe\r\nk_comm_manifest=https://packages.example/m.txt\r\n";
+    const std::string key = "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEM6mlL/QUeaQ+t/R2Z4jROmPgvL98zZfh3N7J8Iw127LNRetU3irt1IwY"
+                            "eumgY88OYdwaANNsz4ygx4oWnp4XNA==";
     struct KeyCase {
         const char* name;
         std::string key;
-        bool downloads;
+        std::string channel;
+        const wchar_t* refusal;  // null when it downloads
     };
     const KeyCase cases[] = {
-        {"a P-256 key", "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEM6mlL/QUeaQ+t/R2Z4jROmPgvL98zZfh3N7J8Iw127LNRetU3irt1IwY"
-                        "eumgY88OYdwaANNsz4ygx4oWnp4XNA==", true},
-        {"no key", "", false},
-        {"not a key", "MFkwEwYHKoZIzj0CAQ==", false},
+        {"a P-256 key and a channel", key, "\xd5\xfd\xca\xbd\xb7\xfe", nullptr},  // "正式服" in code page 936
+        {"no key", "", "beta", L"安装信息无效,错误代码：1"},
+        {"not a key", "MFkwEwYHKoZIzj0CAQ==", "beta", L"安装信息无效,错误代码：1"},
+        {"no channel", key, "", L"安装信息无效,错误代码：5"},
+        {"a control character in the channel", key, "be\x01ta", L"安装信息无效,错误代码：5"},
     };
     for (const KeyCase& c : cases) {
         SCOPED_TRACE(c.name);
-        resources.Put(2020, 201, base + "k_comm_manifest_key=" + c.key + "\r\n");
+        resources.Put(2020, 201, base + "k_comm_manifest_key=" + c.key + "\r\nk_comm_channel=" + c.channel + "\r\n");
         Start();
         http.attemptConnectResult = 1;
         Click(315, 315);
-        if (c.downloads) {
+        if (c.refusal == nullptr) {
             ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
             const DownTask& task = *app->taskManager.DownloadTasks()[0];
             EXPECT_EQ(task.mirrors, (std::vector<std::wstring>{L"https://m2.example/x.exe", L"https://m3.example/x.exe"}));
             EXPECT_EQ(task.manifestUrl, L"https://packages.example/m.txt");
             EXPECT_EQ(task.manifestKey.size(), 64u);
+            EXPECT_EQ(task.manifestChannel, L"正式服");
         } else {
             EXPECT_TRUE(app->taskManager.DownloadTasks().empty());
-            EXPECT_EQ(g_statusLabel->m_text, L"安装信息无效,错误代码：1");
+            EXPECT_EQ(g_statusLabel->m_text, c.refusal);
         }
         app.reset();
     }
@@ -267,8 +272,20 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
     // In its own folder, owned by the launcher's window.
     EXPECT_EQ(shell.folders, (std::vector<std::wstring>{L"C:\\AppData\\Marnholt"}));
     EXPECT_EQ(shell.owners, (std::vector<WindowHandle>{kWindow}));
+    EXPECT_EQ(shell.prompts, (std::vector<ShellPrompts>{ShellPrompts::Allowed}));
     EXPECT_EQ(windows.destroyed, 1);
     EXPECT_TRUE(app->taskManager.Threads().empty());
+}
+
+TEST_F(Road, AnUnattendedRunStartsTheGameWithNoWindowOfTheShell)
+{
+    Start();
+    app->unattended = true;
+    app->StartInstall();
+    PumpUntilDone();
+    EXPECT_EQ(shell.opened, (std::vector<std::wstring>{kStartProgram}));
+    EXPECT_EQ(shell.prompts, (std::vector<ShellPrompts>{ShellPrompts::None}));
+    EXPECT_EQ(windows.destroyed, 1);
 }
 
 TEST_F(Road, FinishedFileOnDiskStartsTheInstallerOnce)

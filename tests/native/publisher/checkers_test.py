@@ -4,6 +4,7 @@ findings line by line, and the skin checker's one message per file."""
 import os
 import shutil
 import struct
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -24,6 +25,8 @@ P384 = (b"MHYwEAYHKoZIzj0CAQYFK4EEACIDYgAELlE+qvXbJKMcCiaXY7XdR0iKoDs2l6XVhgpjNZ
 GOOD = (b"[cver]\r\nk_comm_url=https://packages.example/package/Windows/setup.exe\r\n"
         b"[pack]\r\nk_name=" + NAME + b"\r\nk_installAppName=Marnholt\r\n"
         b"k_startAppName=game.exe\r\nk_installerKey=Marnholt\r\n")
+MANIFEST = GOOD.replace(b"[pack]", b"k_comm_manifest=https://cdn.example/m.txt\r\nk_comm_manifest_key=" + KEY +
+                        b"\r\nk_comm_channel=live\r\n[pack]")
 
 
 def findings(data):
@@ -63,21 +66,49 @@ class ConfigurationChecker(unittest.TestCase):
             ("good hash", GOOD.replace(b"[pack]", b"k_comm_sha256=" + b"aB" * 32 + b"\r\n[pack]"), None),
             ("short hash", GOOD.replace(b"[pack]", b"k_comm_sha256=abc\r\n[pack]"),
              "c.ini:3: error: k_comm_sha256 must be the installer's SHA-256, 64 hexadecimal digits"),
-            ("hash in another section", GOOD + b"k_comm_sha256=abc\r\n", None),
+            ("hash in another section", GOOD + b"k_comm_sha256=abc\r\n",
+             "c.ini:8: warning: k_comm_sha256 stands in [pack]; the launcher reads it only from [cver]"),
             ("signer", GOOD.replace(b"[pack]", b"k_comm_signer=Northwind Games Ltd\r\n[pack]"), None),
             ("empty signer", GOOD.replace(b"[pack]", b"k_comm_signer=\r\n[pack]"), "c.ini:3: error: k_comm_signer is empty"),
-            ("manifest and key", GOOD.replace(b"[pack]", b"k_comm_manifest=https://cdn.example/m.txt\r\n"
-                                                          b"k_comm_manifest_key=" + KEY + b"\r\n[pack]"), None),
-            ("manifest without key", GOOD.replace(b"[pack]", b"k_comm_manifest=https://cdn.example/m.txt\r\n[pack]"),
+            ("manifest without a pin", MANIFEST, "c.ini:3: note: when the manifest cannot be fetched (a 404, a "
+             "blocked request, no network), the download fails and nothing is taken from k_comm_url"),
+            ("manifest with a pin", MANIFEST.replace(b"[pack]", b"k_comm_signer=Northwind\r\n[pack]"),
+             "c.ini:3: note: when the manifest cannot be fetched (a 404, a blocked request, no network), the "
+             "launcher downloads k_comm_url instead, checked against k_comm_signer"),
+            ("manifest without key", MANIFEST.replace(b"k_comm_manifest_key=" + KEY + b"\r\n", b""),
              "c.ini:3: error: k_comm_manifest needs k_comm_manifest_key"),
-            ("key of another curve", GOOD.replace(b"[pack]", b"k_comm_manifest=https://cdn.example/m.txt\r\n"
-                                                              b"k_comm_manifest_key=" + P384 + b"\r\n[pack]"),
+            ("manifest without channel", MANIFEST.replace(b"k_comm_channel=live\r\n", b""),
+             "c.ini:3: error: k_comm_manifest needs k_comm_channel"),
+            ("a tab in the channel", MANIFEST.replace(b"=live", b"=li\tve"),
+             "c.ini:5: error: k_comm_channel holds a control character"),
+            ("channel alone", GOOD.replace(b"[pack]", b"k_comm_channel=live\r\n[pack]"),
+             "c.ini:3: warning: k_comm_channel has no effect"),
+            ("key of another curve", MANIFEST.replace(KEY, P384),
+             "c.ini:4: error: k_comm_manifest_key is not a P-256 public key"),
+            ("key off the curve", MANIFEST.replace(KEY, KEY[:-8] + b"AAAAAA=="),
              "c.ini:4: error: k_comm_manifest_key is not a P-256 public key"),
             ("key alone", GOOD.replace(b"[pack]", b"k_comm_manifest_key=" + KEY + b"\r\n[pack]"),
              "c.ini:3: warning: k_comm_manifest_key has no effect"),
-            ("manifest not an address", GOOD.replace(b"[pack]", b"k_comm_manifest=m.txt\r\n"
-                                                                 b"k_comm_manifest_key=" + KEY + b"\r\n[pack]"),
+            ("manifest not an address", MANIFEST.replace(b"https://cdn.example/m.txt", b"m.txt"),
              'c.ini:3: error: k_comm_manifest is not an absolute http or https address: "m.txt"'),
+            ("a blank in the address", GOOD.replace(b"/setup.exe", b"/set up.exe"),
+             'c.ini:2: error: k_comm_url holds a blank or a control character'),
+            ("a tab in a mirror", GOOD.replace(b"[pack]", b"k_comm_url2=https://m.example/\ts.exe\r\n[pack]"),
+             'c.ini:3: error: k_comm_url2 holds a blank or a control character'),
+            ("an http mirror", GOOD.replace(b"[pack]", b"k_comm_url2=http://m.example/s.exe\r\n[pack]"),
+             "c.ini:3: warning: k_comm_url2 uses http"),
+            ("manifest keys under [pack]", GOOD + b"k_comm_manifest=https://cdn.example/m.txt\r\n",
+             "c.ini:8: warning: k_comm_manifest stands in [pack]; the launcher reads it only from [cver]"),
+            ("a name under [cver]", GOOD.replace(b"[pack]", b"k_installerKey=Marnholt\r\n[pack]"),
+             "c.ini:3: warning: k_installerKey stands in [cver]; the launcher reads it only from [pack]"),
+            ("a misspelt key", GOOD.replace(b"[pack]", b"k_comm_sha265=" + b"ab" * 32 + b"\r\n[pack]"),
+             "c.ini:3: warning: k_comm_sha265 is no key the launcher reads; did you mean k_comm_sha256?"),
+            ("a capital letter", GOOD.replace(b"k_name=", b"K_name=") + b"k_name=x\r\n",
+             "c.ini:4: warning: K_name is no key the launcher reads; did you mean k_name?"),
+            ("an unknown key", GOOD + b"k_homepage=https://x.example\r\n",
+             "c.ini:8: warning: k_homepage is no key the launcher reads; it is ignored"),
+            ("a misspelt section", GOOD.replace(b"[pack]", b"[Pack]") + b"[pack]" + GOOD.split(b"[pack]")[1],
+             "c.ini:3: warning: section [Pack] is not one the launcher reads; did you mean [pack]?"),
             ("mirror", GOOD.replace(b"[pack]", b"k_comm_url2=https://mirror.example/s.exe\r\n[pack]"), None),
             ("mirror not an address", GOOD.replace(b"[pack]", b"k_comm_url3=mirror/s.exe\r\n[pack]"),
              'c.ini:3: error: k_comm_url3 is not an absolute http or https address'),
@@ -96,6 +127,16 @@ class ConfigurationChecker(unittest.TestCase):
                     continue
                 self.assertTrue(any(line.startswith(expected) for line in text), text)
                 self.assertEqual(errors > 0, ": error: " in expected, text)
+
+    def test_the_command_line(self):
+        script = os.path.join(ROOT, "tools", "publisher", "check_config.py")
+        for args, code, expected in ((["--help"], 0, "usage: check_config.py"),
+                                     ([os.path.join(ROOT, "no-such.ini")], 2, "no-such.ini: error: cannot be read"),
+                                     ([], 2, "the following arguments are required")):
+            result = subprocess.run([sys.executable, script, *args], capture_output=True, text=True)
+            self.assertEqual(result.returncode, code, result.stderr)
+            self.assertIn(expected, result.stdout + result.stderr)
+            self.assertNotIn("Traceback", result.stderr)
 
     def test_a_line_break_inside_a_character_does_not_end_the_line(self):
         # 0xB0 0x0A is one two-byte unit to the launcher: the key after it

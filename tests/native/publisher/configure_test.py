@@ -13,7 +13,10 @@ import shutil
 import subprocess
 import sys
 
-# case -> (what to prepare, expected to succeed, texts the output must hold)
+DEFAULT_NAMES = ('Launcher names: product "quillmerex", description "奥凡蒂斯 下载安装器", log file quillmerex.log, '
+                 'registry key HKEY_CURRENT_USER\\Software\\quillmerex')
+# case -> (what to prepare, expected to succeed, texts the output must hold,
+#          and texts files of the build folder must hold)
 CASES = {
     "missing_picture": ("skin without 228.png", False, ["228.png: error: missing (the progress fill)"]),
     "unusable_size": ("skin whose background is the banner", False,
@@ -22,8 +25,15 @@ CASES = {
                        ["config.ini:10: error: this line is UTF-8 text, not code page 936 (GBK)"]),
     "empty_configuration": ("empty configuration", False,
                             ["empty_config.ini:1: error: no section [cver]: k_comm_url is missing"]),
-    "check_off": ("empty configuration, LAUNCHER_CHECK_CONFIG=OFF", True, []),
+    "check_off": ("empty configuration, LAUNCHER_CHECK_CONFIG=OFF", True, [DEFAULT_NAMES],
+                  {"generated/resources/ProductNames.h": '#define PRODUCT_NAME L"quillmerex"'}),
     "bad_version": ("LAUNCHER_VERSION=2.x", False, ["LAUNCHER_VERSION must be one to four numbers"]),
+    "product_name": ("LAUNCHER_PRODUCT_NAME=星落 Online", True,
+                     ['Launcher names: product "星落 Online", description "星落 Online 下载安装器", log file '
+                      '星落 Online.log, registry key HKEY_CURRENT_USER\\Software\\星落 Online'],
+                     {"generated/resources/ProductNames.h": '#define PRODUCT_NAME L"星落 Online"'}),
+    "bad_product_name": ("LAUNCHER_PRODUCT_NAME=Starfall/2", False,
+                         ["LAUNCHER_PRODUCT_NAME names the log file and a registry key"]),
 }
 
 
@@ -49,6 +59,8 @@ def prepare(case, source, work):
             options.append("-DLAUNCHER_CHECK_CONFIG=OFF")
     elif case == "bad_version":
         options.append("-DLAUNCHER_VERSION=2.x")
+    elif case in ("product_name", "bad_product_name"):
+        options.append("-DLAUNCHER_PRODUCT_NAME=" + CASES[case][0].split("=", 1)[1])
     return options
 
 
@@ -59,7 +71,7 @@ def main():
     parser.add_argument("--cmake", required=True)
     parser.add_argument("--work", required=True)
     args = parser.parse_args()
-    what, succeeds, texts = CASES[args.case]
+    what, succeeds, texts, files = (CASES[args.case] + ({},))[:4]
     work = os.path.join(args.work, args.case)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
@@ -73,6 +85,11 @@ def main():
         if (result.returncode == 0) != succeeds:
             problems.append(f"configure {'failed' if succeeds else 'went through'} (exit {result.returncode})")
         problems += [f"no {text!r} in the output" for text in texts if text not in output]
+        for name, text in files.items():
+            path = os.path.join(work, "build", name)
+            with open(path, encoding="utf-8") if os.path.exists(path) else open(os.devnull) as f:
+                if text not in f.read():
+                    problems.append(f"no {text!r} in {name}")
         if problems:
             print(f"{args.case} ({what}): " + "; ".join(problems))
             print(result.stdout + result.stderr)

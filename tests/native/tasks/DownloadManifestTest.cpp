@@ -1,7 +1,8 @@
 // The download worker with a signed manifest: verified before anything is
-// downloaded, refused with its code, skipped for the configured address
-// when it cannot be fetched; its addresses tried in turn, the last good one
-// first, a partial file continued on another address.
+// downloaded, refused with its code; when it cannot be fetched, the
+// configured address serves only under a compiled-in pin; its addresses
+// tried in turn, the last good one first, a partial file continued on
+// another address.
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -9,9 +10,11 @@
 #include <vector>
 
 #include "platform/native/NativeThreads.h"
+#include "tasks/BuildTime.h"
 #include "tasks/ChannelMemory.h"
 #include "tasks/ContentCheck.h"
 #include "tests/fakes/DownloadWorkerFixture.h"
+#include "tasks/DownloadRules.h"
 #include "tests/native/tasks/ManifestText.h"
 
 namespace {
@@ -20,6 +23,7 @@ using Response = FakeHttpClient::Response;
 
 const std::wstring kUrl = L"http://127.0.0.1/package/Windows/pomvel_mini.exe";
 const std::wstring kManifestUrl = L"https://127.0.0.1/channel/manifest.txt";
+const std::wstring kChannel = L"release";
 const std::wstring kMirrorA = L"https://a.example/setup.exe";
 const std::wstring kMirrorB = L"https://b.example/setup.exe";
 const std::wstring kMirrorC = L"http://c.example/setup.exe";
@@ -46,13 +50,35 @@ std::string Narrow(const std::wstring& text)
     return std::string(text.begin(), text.end());
 }
 
+// channel: the manifest's channel line, none when empty.
 std::string ManifestFields(uint64_t serial, const std::string& expires = "2099-01-01T00:00:00Z",
-                           uint32_t size = kLength)
+                           const std::string& channel = "release")
 {
-    return "serial=" + std::to_string(serial) + "\nexpires=" + expires + "\nsize=" + std::to_string(size) +
-           "\nsha256=" + kPinHex + "\nsigner=Example Games\nurl=" + Narrow(kMirrorA) + "\nurl=" + Narrow(kMirrorB) +
-           "\nurl=" + Narrow(kMirrorC) + "\n";
+    return "serial=" + std::to_string(serial) + "\nexpires=" + expires + "\nsize=" + std::to_string(kLength) +
+           "\nsha256=" + kPinHex + "\nsigner=Example Games\n" + (channel.empty() ? "" : "channel=" + channel + "\n") +
+           "url=" + Narrow(kMirrorA) + "\nurl=" + Narrow(kMirrorB) + "\nurl=" + Narrow(kMirrorC) + "\n";
 }
+
+// seconds as a manifest writes them: "YYYY-MM-DDTHH:MM:SSZ".
+std::string ManifestTime(int64_t seconds)
+{
+    std::string text = Narrow(download::UtcText(seconds)).substr(0, 19);
+    text[10] = 'T';
+    return text + "Z";
+}
+
+// seconds as an HTTP Date header.
+std::wstring HttpDate(int64_t seconds)
+{
+    static const wchar_t* const kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
+                                             L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
+    const std::wstring t = download::UtcText(seconds);
+    return L"Mon, " + t.substr(8, 2) + L" " + kMonths[std::stoi(t.substr(5, 2)) - 1] + L" " + t.substr(0, 4) + L" " +
+           t.substr(11, 8) + L" GMT";
+}
+
+int64_t g_wallClock = 0;
+int64_t FakeWallClock() { return g_wallClock; }
 
 Response ManifestAnswer(const std::vector<uint8_t>& bytes)
 {
@@ -68,8 +94,19 @@ struct Fixture : DownloadWorkerFixture {
         if (withManifest) {
             task.manifestUrl = kManifestUrl;
             task.manifestKey = TestKey();
+            task.manifestChannel = kChannel;
         }
         trust.digests = {kPin};
+    }
+
+    // wallClock: this computer's calendar clock, when not the system's.
+    void Run(FakeRegistry& shared, int64_t wallClock = 0)
+    {
+        if (wallClock != 0) {
+            g_wallClock = wallClock;
+            worker->SetWallClock(&FakeWallClock);
+        }
+        DownloadWorkerFixture::Run(shared);
     }
 };
 
@@ -83,7 +120,7 @@ protected:
 uint64_t AcceptedSerial(FakeRegistry& registry)
 {
     uint64_t serial = 0;
-    return ChannelMemory(&registry).AcceptedSerial(kManifestUrl, serial) ? serial : 0;
+    return ChannelMemory(&registry).AcceptedSerial(kManifestUrl, kChannel, serial) ? serial : 0;
 }
 
 TEST_F(ManifestWorkerTest, AVerifiedManifestNamesWhatIsDownloaded)
@@ -121,13 +158,18 @@ TEST_F(ManifestWorkerTest, ARefusedManifestShowsItsCodeAndNothingIsDownloaded)
         {"another key", Signed(ManifestFields(9), "\n", 2), 0, L"安装信息无效,错误代码：1"},
         {"an older serial", Signed(ManifestFields(9)), 10, L"安装信息无效,错误代码：2"},
         {"expired", Signed(ManifestFields(9, "2001-01-01T00:00:00Z")), 0, L"安装信息无效,错误代码：3"},
+        // Another channel's manifest, however high its serial, changes
+        // nothing kept for this one.
+        {"another channel", Signed(ManifestFields(90, "2099-01-01T00:00:00Z", "beta")), 5,
+         L"安装信息无效,错误代码：5"},
+        {"no channel", Signed(ManifestFields(9, "2099-01-01T00:00:00Z", "")), 0, L"安装信息无效,错误代码：4"},
         {"no signature", std::vector<uint8_t>(fields.begin(), fields.end()), 0,
          L"安装信息无效,错误代码：4"},
     };
     for (const Case& c : cases) {
         FakeRegistry memory;
         if (c.acceptedBefore != 0)
-            ChannelMemory(&memory).Accept(kManifestUrl, c.acceptedBefore);
+            ChannelMemory(&memory).Accept(kManifestUrl, kChannel, c.acceptedBefore);
         Fixture f;
         f.http.responses = {ManifestAnswer(c.manifest)};
         f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
@@ -142,43 +184,113 @@ TEST_F(ManifestWorkerTest, ARefusedManifestShowsItsCodeAndNothingIsDownloaded)
     }
 }
 
-TEST_F(ManifestWorkerTest, AWrongClockAloneDoesNotRefuseAManifest)
+TEST_F(ManifestWorkerTest, TheAnswersDateCanOnlyRefuseAndAClockBeforeTheBuildIsNamed)
 {
-    // Expired by this computer's clock, valid by the server's Date.
-    Fixture f;
-    f.http.responses = {ManifestAnswer(Signed(ManifestFields(9, "2001-01-01T00:00:00Z")))};
-    f.http.responses[0].With(HttpHeader::Date, L"Sat, 30 Dec 2000 12:00:00 GMT");
-    f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
-    f.Run(registry);
-    EXPECT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+    const int64_t day = 86400;
+    const int64_t now = kBuildTime + 30 * day;
+    const std::wstring expired = L"安装信息无效,错误代码：3";
+    const std::wstring wrongClock = L"系统时间不正确,请校准后重试";
+    struct Case {
+        const char* what;
+        int64_t expires;
+        int64_t date;  // of the manifest's answer; 0 for none
+        int64_t wallClock;
+        std::wstring message;  // empty when it is taken
+    };
+    const std::vector<Case> cases = {
+        {"a replayed manifest with its old Date", kBuildTime - day, kBuildTime - 2 * day, now, expired},
+        {"expired by the Date alone", now + day, now + 2 * day, now, expired},
+        {"valid by both", now + day, now, now, L""},
+        {"valid, without a Date", now + day, 0, now, L""},
+        {"a clock before the build, expired by the Date", now + day, now + 2 * day, kBuildTime - 365 * day,
+         wrongClock},
+        {"a clock before the build, expired before the build", kBuildTime - day, 0, kBuildTime - 365 * day,
+         wrongClock},
+        {"a clock before the build, still valid", now + day, now, kBuildTime - 365 * day, L""},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry memory;
+        Fixture f;
+        f.http.responses = {ManifestAnswer(Signed(ManifestFields(9, ManifestTime(c.expires))))};
+        if (c.date != 0)
+            f.http.responses[0].With(HttpHeader::Date, HttpDate(c.date));
+        f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+        f.Run(memory, c.wallClock);
+
+        if (c.message.empty()) {
+            EXPECT_EQ(f.task.state.load(), TaskState::Finished) << c.what << ": " << Narrow(f.task.message);
+            EXPECT_EQ(AcceptedSerial(memory), 9u) << c.what;
+            continue;
+        }
+        EXPECT_EQ(f.task.state.load(), TaskState::Failed) << c.what;
+        EXPECT_EQ(f.task.message, c.message) << c.what;
+        EXPECT_EQ(f.Urls(), std::vector<std::wstring>{kManifestUrl}) << c.what;
+        EXPECT_EQ(AcceptedSerial(memory), 0u) << c.what;
+        if (c.message == wrongClock) {
+            EXPECT_TRUE(f.Logged(L"manifest: refused as expired while this computer's clock says " +
+                                  download::UtcText(c.wallClock) + L"; the launcher was built " +
+                                  download::UtcText(kBuildTime)))
+                << c.what;
+        }
+    }
 }
 
-TEST_F(ManifestWorkerTest, AManifestThatCannotBeFetchedLeavesTheConfiguredAddress)
+TEST_F(ManifestWorkerTest, AManifestThatCannotBeFetchedFailsUnlessACompiledPinVouchesForTheConfiguredAddress)
 {
-    {
-        Fixture f;
-        f.http.responses = {Response::Status(404)};
-        f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
-        f.Run(registry);
-        EXPECT_EQ(f.task.state.load(), TaskState::Finished);
-        EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kUrl}));
-        EXPECT_TRUE(f.Logged(L"manifest: \"" + kManifestUrl + L"\" cannot be fetched (连接异常,错误代码：404)"));
-        EXPECT_FALSE(f.task.pins.hasSize);
+    Response declined407 = Response::Status(407);
+    declined407.proxyLogin = IHttpRequest::ProxyLogin::Refused;
+    declined407.throughProxy = true;
+    struct Failure {
+        const char* what;
+        std::vector<Response> answers;  // of the manifest's requests
+        std::wstring message;
+    };
+    const std::vector<Failure> failures = {
+        {"404", {Response::Status(404)}, L"连接异常,错误代码：404"},
+        {"a certificate error", {Response::OpenFailure(12045)}, L"连接不可用,错误代码：12045"},
+        {"six resets", std::vector<Response>(6, Response::OpenFailure(12031)), L"连接不可用,错误代码：12031"},
+        {"a declined 407", {declined407}, L"连接不可用,错误代码：407"},
+    };
+    enum class Pin { None, Sha256, Signer };
+    for (const Failure& failure : failures) {
+        for (Pin pin : {Pin::None, Pin::Sha256, Pin::Signer}) {
+            SCOPED_TRACE(std::string(failure.what) + (pin == Pin::None     ? ", no pin"
+                                                     : pin == Pin::Sha256 ? ", a pinned digest"
+                                                                          : ", a pinned signer"));
+            FakeRegistry memory;
+            Fixture f;
+            if (pin == Pin::Sha256)
+                f.task.pins.sha256 = kPin;
+            if (pin == Pin::Signer)
+                f.task.pins.signer = L"Example Games";
+            f.http.responses = failure.answers;
+            f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+            f.Run(memory);
+
+            const std::vector<std::wstring> manifestOnly(failure.answers.size(), kManifestUrl);
+            const std::wstring cannot = L"manifest: \"" + kManifestUrl + L"\" cannot be fetched (" + failure.message;
+            if (pin == Pin::None) {
+                EXPECT_EQ(f.task.state.load(), TaskState::Failed);
+                EXPECT_EQ(f.task.message, failure.message);
+                EXPECT_EQ(f.Urls(), manifestOnly);  // nothing asked of the configured address
+                EXPECT_TRUE(f.files.Created().empty());
+                EXPECT_TRUE(f.Logged(cannot + L"); no compiled-in pin vouches for the configured address: "
+                                               L"nothing downloaded"));
+            } else {
+                EXPECT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+                std::vector<std::wstring> urls = manifestOnly;
+                urls.push_back(kUrl);
+                EXPECT_EQ(f.Urls(), urls);
+                EXPECT_EQ(f.files.Content(kFinal), Body(kLength));
+                EXPECT_FALSE(f.task.pins.hasSize);
+                EXPECT_TRUE(f.Logged(cannot + L"); the configured address is used under its compiled-in pins"));
+            }
+            // The manifest is tried as the installer is: the resets with
+            // the countdown between them.
+            EXPECT_EQ(f.events.Countdown().empty(), failure.answers.size() == 1);
+            EXPECT_EQ(AcceptedSerial(memory), 0u);
+        }
     }
-    {
-        // Tried as the installer is, with the countdown, then given up.
-        Fixture f;
-        f.http.responses = {Response::OpenFailure(12029), Response::OpenFailure(12029), Response::OpenFailure(12029),
-                            Response::OpenFailure(12029), Response::OpenFailure(12029), Response::OpenFailure(12029),
-                            Response::Ok(kLength, {kChunk, kChunk, kChunk})};
-        f.Run(registry);
-        EXPECT_EQ(f.task.state.load(), TaskState::Finished);
-        ASSERT_EQ(f.Urls().size(), 7u);
-        EXPECT_EQ(f.Urls()[5], kManifestUrl);
-        EXPECT_EQ(f.Urls()[6], kUrl);
-        EXPECT_EQ(f.events.Countdown().front(), "1:2");
-    }
-    EXPECT_EQ(AcceptedSerial(registry), 0u);
 }
 
 TEST_F(ManifestWorkerTest, AFinalFailureMovesToTheNextAddressAtOnce)

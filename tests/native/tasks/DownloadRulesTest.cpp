@@ -190,6 +190,10 @@ TEST(DownloadRules, LocationIsResolvedAgainstTheAddressThatAnswered)
     for (const auto& c : cases)
         EXPECT_EQ(ResolveLocation(base, c.location), c.resolved) << std::wstring(c.location).size();
     EXPECT_EQ(ResolveLocation(L"not an address", L"/x.exe"), L"");
+    // The fragment of the address asked is never sent: it is not part of
+    // the base (left in, it stood before the query and cut it off).
+    EXPECT_EQ(ResolveLocation(L"http://a.example/b#part", L"?q=2"), L"http://a.example/b?q=2");
+    EXPECT_EQ(ResolveLocation(L"http://a.example#part", L""), L"http://a.example/");
     EXPECT_TRUE(IsHttps(L"HTTPS://a/b"));
     EXPECT_FALSE(IsHttps(L"http://a/b"));
 }

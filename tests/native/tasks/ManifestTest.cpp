@@ -1,7 +1,7 @@
 // The download manifest: its parser as a table, the order of the rules a
-// fetched manifest must pass (signature line, signature, fields, serial,
-// expiry), the times it reads, the publisher's key, the mirror order and
-// what is kept under HKEY_CURRENT_USER.
+// fetched manifest must pass (signature line, signature, fields, channel,
+// serial, expiry), the times it reads, the publisher's key, the mirror
+// order and what is kept under HKEY_CURRENT_USER.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,18 +20,24 @@ namespace {
 const std::string kDigest = "00112233445566778899aabbccddeeff00112233445566778899AABBCCDDEEFF";
 // 2030-01-01T00:00:00Z
 constexpr int64_t k2030 = 1893456000;
+constexpr int64_t kDay = 86400;
 
 std::string Fields(const std::string& eol = "\n")
 {
     return "serial=7" + eol + "expires=2030-01-01T00:00:00Z" + eol + "size=1048576" + eol + "sha256=" + kDigest +
-           eol + "url=https://a.example/setup.exe" + eol + "url=http://b.example:8080/setup.exe" + eol;
+           eol + "url=https://a.example/setup.exe" + eol + "channel=beta" + eol + "url=http://b.example:8080/setup.exe" +
+           eol;
 }
 
+// A launcher of channel "beta" built a year before the manifest expires,
+// on a computer whose clock says a day before.
 ManifestContext Context()
 {
     ManifestContext context;
     context.publicPoint = TestKey();
-    context.localNow = k2030 - 86400;
+    context.channel = L"beta";
+    context.localNow = k2030 - kDay;
+    context.buildTime = k2030 - 365 * kDay;
     return context;
 }
 
@@ -61,7 +67,7 @@ TEST(ManifestTest, AGoodManifestGivesItsFields)
 {
     for (const std::string& eol : {std::string("\n"), std::string("\r\n")}) {
         Manifest manifest;
-        ASSERT_EQ(Check(Signed(Fields(eol) + "signer=Example Games Ltd" + eol + "channel=beta" + eol, eol),
+        ASSERT_EQ(Check(Signed(Fields(eol) + "signer=Example Games Ltd" + eol + "later=ignored" + eol, eol),
                         Context(), manifest),
                   ManifestFault::None);
         EXPECT_EQ(manifest.serial, 7u);
@@ -71,6 +77,7 @@ TEST(ManifestTest, AGoodManifestGivesItsFields)
         EXPECT_EQ(manifest.sha256[1], 0x11);
         EXPECT_EQ(manifest.sha256[31], 0xFF);
         EXPECT_EQ(manifest.signer, L"Example Games Ltd");
+        EXPECT_EQ(manifest.channel, L"beta");
         EXPECT_EQ(manifest.urls, (std::vector<std::wstring>{L"https://a.example/setup.exe",
                                                              L"http://b.example:8080/setup.exe"}));
     }
@@ -126,6 +133,10 @@ TEST(ManifestTest, EachBrokenRuleGivesItsCode)
         {"a blank in an address", Signed(Replace(good, "setup.exe\n", "set up.exe\n")), ManifestFault::Malformed},
         {"an address without a host", Signed(Replace(good, "https://a.example/", "https:///")),
          ManifestFault::Malformed},
+        {"an address with a query and no host", Signed(Replace(good, "https://a.example/", "https://?")),
+         ManifestFault::Malformed},
+        {"an address with a fragment and no host", Signed(Replace(good, "https://a.example/", "https://#")),
+         ManifestFault::Malformed},
         {"an empty signer", Signed(good + "signer=\n"), ManifestFault::Malformed},
         {"a line without =", Signed(good + "hello\n"), ManifestFault::Malformed},
         {"a blank line", Signed(good + "\n"), ManifestFault::Malformed},
@@ -136,41 +147,77 @@ TEST(ManifestTest, EachBrokenRuleGivesItsCode)
         {"the digest twice", Signed(good + "sha256=" + kDigest + "\n"), ManifestFault::Malformed},
         {"the signer twice", Signed(good + "signer=A\nsigner=A\n"), ManifestFault::Malformed},
         {"a signature line inside", Signed(good + "signature=AAAA\n"), ManifestFault::Malformed},
+        {"no channel", Signed(Replace(good, "channel=beta\n", "")), ManifestFault::Malformed},
+        {"an empty channel", Signed(Replace(good, "channel=beta", "channel=")), ManifestFault::Malformed},
+        {"the channel twice", Signed(good + "channel=beta\n"), ManifestFault::Malformed},
+        {"a tab in the channel", Signed(Replace(good, "channel=beta", "channel=be\tta")), ManifestFault::Malformed},
+        {"another channel", Signed(Replace(good, "channel=beta", "channel=stable")), ManifestFault::OtherChannel},
+        {"the channel in other case", Signed(Replace(good, "channel=beta", "channel=Beta")),
+         ManifestFault::OtherChannel},
+        {"the channel with a blank after it", Signed(Replace(good, "channel=beta", "channel=beta ")),
+         ManifestFault::OtherChannel},
+        {"another channel and a missing field", Signed(Replace(Replace(good, "channel=beta", "channel=stable"),
+                                                               "size=1048576\n", "")),
+         ManifestFault::Malformed},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Check(c.bytes), c.fault) << c.what;
 }
 
-TEST(ManifestTest, SerialAndExpiryRules)
+TEST(ManifestTest, ChannelSerialAndExpiryRules)
 {
     struct Case {
         const char* what;
+        const char* channel;
         bool hasAccepted;
         uint64_t accepted;
         int64_t localNow;
         bool hasDate;
         int64_t serverNow;
+        int64_t buildTime;
         ManifestFault fault;
     };
     const int64_t before = k2030 - 1;
+    const int64_t built = k2030 - 365 * kDay;
+    const int64_t ahead = k2030 + 3 * 365 * kDay;
     const std::vector<Case> cases = {
-        {"first manifest of this address", false, 0, before, false, 0, ManifestFault::None},
-        {"a higher serial", true, 6, before, true, before, ManifestFault::None},
-        {"the same serial again", true, 7, before, true, before, ManifestFault::None},
-        {"an older serial", true, 8, before, true, before, ManifestFault::OlderSerial},
-        {"an older serial that has also expired", true, 8, k2030 + 5, false, 0, ManifestFault::OlderSerial},
-        {"expired by the clock, no Date", false, 0, k2030, false, 0, ManifestFault::Expired},
-        {"expired by the clock and the Date", false, 0, k2030 + 5, true, k2030 + 5, ManifestFault::Expired},
-        {"a clock years ahead, a good Date", false, 0, k2030 + 3 * 365 * 86400, true, before, ManifestFault::None},
-        {"a good clock, a Date past the expiry", false, 0, before, true, k2030 + 5, ManifestFault::None},
+        {"first manifest of this address", "beta", false, 0, before, false, 0, built, ManifestFault::None},
+        {"a higher serial", "beta", true, 6, before, true, before, built, ManifestFault::None},
+        {"the same serial again", "beta", true, 7, before, true, before, built, ManifestFault::None},
+        {"an older serial", "beta", true, 8, before, true, before, built, ManifestFault::OlderSerial},
+        {"an older serial that has also expired", "beta", true, 8, k2030 + 5, false, 0, built,
+         ManifestFault::OlderSerial},
+        {"another channel with an older serial", "stable", true, 8, before, false, 0, built,
+         ManifestFault::OtherChannel},
+        {"a launcher without a channel", "", false, 0, before, false, 0, built, ManifestFault::OtherChannel},
+        // Any witness of the time may call it expired; none can rescue it.
+        {"expired by the clock, no Date", "beta", false, 0, k2030, false, 0, built, ManifestFault::Expired},
+        {"expired by the clock and the Date", "beta", false, 0, k2030 + 5, true, k2030 + 5, built,
+         ManifestFault::Expired},
+        {"expired by the clock, a replayed old Date", "beta", false, 0, k2030 + 5, true, before, built,
+         ManifestFault::Expired},
+        {"a clock years ahead, a good Date", "beta", false, 0, ahead, true, before, built, ManifestFault::Expired},
+        {"a good clock, a Date past the expiry", "beta", false, 0, before, true, k2030 + 5, built,
+         ManifestFault::Expired},
+        {"a good clock, built after the expiry", "beta", false, 0, k2030 + 5 * kDay, false, 0, k2030 + kDay,
+         ManifestFault::Expired},
+        // A clock before the build is wrong: it is named, not the manifest.
+        {"a clock before the build, a Date past the expiry", "beta", false, 0, built - 1, true, k2030 + 5, built,
+         ManifestFault::WrongClock},
+        {"a clock before the build, built after the expiry", "beta", false, 0, k2030 - kDay, false, 0, k2030 + kDay,
+         ManifestFault::WrongClock},
+        {"a clock before the build, the manifest still valid", "beta", false, 0, built - 365 * kDay, true, before,
+         built, ManifestFault::None},
     };
     for (const Case& c : cases) {
         ManifestContext context = Context();
+        context.channel = std::wstring(c.channel, c.channel + std::char_traits<char>::length(c.channel));
         context.hasAcceptedSerial = c.hasAccepted;
         context.acceptedSerial = c.accepted;
         context.localNow = c.localNow;
         context.hasServerNow = c.hasDate;
         context.serverNow = c.serverNow;
+        context.buildTime = c.buildTime;
         Manifest manifest;
         EXPECT_EQ(Check(Signed(Fields()), context, manifest), c.fault) << c.what;
     }
@@ -244,21 +291,28 @@ TEST(MirrorListTest, TheLastGoodAddressComesFirstWhenListed)
     EXPECT_EQ(MirrorList({L"a", L"b"}, L"gone").Current(), L"a");
 }
 
-TEST(ChannelMemoryTest, KeepsTheHighestSerialAndTheLastGoodAddress)
+TEST(ChannelMemoryTest, KeepsTheHighestSerialPerChannelAndTheLastGoodAddress)
 {
     FakeRegistry registry;
     ChannelMemory memory(&registry);
     uint64_t serial = 0;
-    EXPECT_FALSE(memory.AcceptedSerial(L"https://m.example/a", serial));
-    memory.Accept(L"https://m.example/a", 18446744073709551615ull);
-    memory.Accept(L"https://m.example/b", 5);
-    memory.Accept(L"https://m.example/b", 3);
-    ASSERT_TRUE(memory.AcceptedSerial(L"https://m.example/a", serial));
+    EXPECT_FALSE(memory.AcceptedSerial(L"https://m.example/a", L"beta", serial));
+    memory.Accept(L"https://m.example/a", L"beta", 18446744073709551615ull);
+    memory.Accept(L"https://m.example/b", L"beta", 5);
+    memory.Accept(L"https://m.example/b", L"beta", 3);
+    ASSERT_TRUE(memory.AcceptedSerial(L"https://m.example/a", L"beta", serial));
     EXPECT_EQ(serial, 18446744073709551615ull);
-    ASSERT_TRUE(memory.AcceptedSerial(L"https://m.example/b", serial));
+    ASSERT_TRUE(memory.AcceptedSerial(L"https://m.example/b", L"beta", serial));
     EXPECT_EQ(serial, 5u);
-    registry.PutString(L"Software\\quillmerex\\Manifests", L"https://m.example/c", L"12x");
-    EXPECT_FALSE(memory.AcceptedSerial(L"https://m.example/c", serial));
+    // Each channel counts on its own, at the same address too.
+    EXPECT_FALSE(memory.AcceptedSerial(L"https://m.example/b", L"stable", serial));
+    memory.Accept(L"https://m.example/b", L"stable", 2);
+    ASSERT_TRUE(memory.AcceptedSerial(L"https://m.example/b", L"stable", serial));
+    EXPECT_EQ(serial, 2u);
+    ASSERT_TRUE(memory.AcceptedSerial(L"https://m.example/b", L"beta", serial));
+    EXPECT_EQ(serial, 5u);
+    registry.PutString(L"Software\\quillmerex\\Manifests", L"https://m.example/c beta", L"12x");
+    EXPECT_FALSE(memory.AcceptedSerial(L"https://m.example/c", L"beta", serial));
 
     EXPECT_EQ(memory.LastGoodAddress(L"https://m.example/a"), L"");
     memory.RememberGoodAddress(L"https://m.example/a", L"https://mirror2.example/setup.exe");

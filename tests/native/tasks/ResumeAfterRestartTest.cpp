@@ -203,6 +203,12 @@ TEST_F(ResumeAfterRestart, EveryMismatchStartsOverAndRemovesBoth)
          kUrl},
         {"file gone", [](ResumeAfterRestart& t) { t.disk->Delete(Partial(kFirst)); }, kUrl},
         {"validator missing", [](ResumeAfterRestart& t) { t.EditRecord(L"validator=\"v1\"", L"validator="); }, kUrl},
+        // What no answer's ETag could be: it would add a header of its own
+        // to the request.
+        {"validator with a carriage return",
+         [](ResumeAfterRestart& t) { t.EditRecord(L"validator=\"v1\"", L"validator=\"v1\"\rX-Evil: 1"); }, kUrl},
+        {"address with a control character",
+         [](ResumeAfterRestart& t) { t.EditRecord(L"\nsource=" + kUrl, L"\nsource=" + kUrl + L"\x1B[2J"); }, kUrl},
         {"record corrupt", [](ResumeAfterRestart& t) { t.disk->PutFile(Record(kFirst), {0x71, 0x00, 0x0A}); }, kUrl},
         {"record cut short", [](ResumeAfterRestart& t) { t.EditRecord(L"\nsha256=\n", L"\n"); }, kUrl},
         {"count not a number", [](ResumeAfterRestart& t) { t.EditRecord(L"written=102400", L"written=-1"); }, kUrl},

@@ -1,8 +1,9 @@
-// The download manifest on the real platform: keys and manifests made with
-// openssl by the publisher's kit (tools/publisher/manifest.py, run by
-// net_servers.py), served by Debian's nginx, verified with CNG, the serial
-// kept in this prefix's registry; a mirror of the script's own that resets
-// the connection mid-body, and nginx continuing the file with a Range.
+// The download manifest on the real platform: keys made by the publisher's
+// kit, manifests signed with openssl (both by net_servers.py), served by
+// Debian's nginx, verified with CNG, the serial kept in this prefix's
+// registry; a mirror of the script's own that resets the connection
+// mid-body, and nginx continuing the file with a Range; a replayed answer
+// with an old Date from the tests' own loopback server.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,8 +20,10 @@
 #include "platform/win/WinTaskPlatform.h"
 #include "tasks/ChannelMemory.h"
 #include "tasks/CDownloadFileThread.h"
+#include "tasks/InstallerPins.h"
 #include "tasks/Manifest.h"
 #include "tests/fakes/RecordingTaskEventHandler.h"
+#include "tests/win/tasks/LoopbackServer.h"
 #include "tests/win/tasks/TempFolder.h"
 
 namespace {
@@ -84,6 +87,12 @@ std::string Narrow(const std::wstring& text)
     return std::string(text.begin(), text.end());
 }
 
+// nginx's access log: one line per request, with its request line.
+std::string AccessLog()
+{
+    return TempFolder::ReadFile(g_serversFolder + L"\\nginx-access.log");
+}
+
 class ManifestServers : public ::testing::Test {
 protected:
     void SetUp() override
@@ -92,6 +101,7 @@ protected:
             GTEST_SKIP() << "QMX_NET_SERVERS names no servers (run through CTest)";
         size = std::stoul(g_servers["size"]);
         ASSERT_TRUE(ParseP256PublicKey(Wide(g_servers["manifest_key"]), key));
+        channel = Wide(g_servers["manifest_channel"]);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\quillmerex");
         task.tempName = L"yrfoinstall.tmp";
         task.fileName = L"yrfoinstall.exe";
@@ -119,6 +129,7 @@ protected:
     {
         task.manifestUrl = manifestUrl;
         task.manifestKey = key;
+        task.manifestChannel = channel;
         worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust);
         worker->SetChannel(&registry, &verifier);
         worker->SetTimings(timings);
@@ -139,11 +150,12 @@ protected:
     uint64_t AcceptedSerial(const char* name)
     {
         uint64_t serial = 0;
-        return ChannelMemory(&registry).AcceptedSerial(ManifestUrl(name), serial) ? serial : 0;
+        return ChannelMemory(&registry).AcceptedSerial(ManifestUrl(name), channel, serial) ? serial : 0;
     }
 
     size_t size = 0;
     std::vector<uint8_t> key;
+    std::wstring channel;
     TempFolder folder;
     WinHttpClient http;
     WinFileSystem files;
@@ -199,11 +211,14 @@ TEST_F(ManifestServers, RefusedManifestsShowTheirCodeAndNothingIsDownloaded)
         {"otherkey", 0, L"安装信息无效,错误代码：1"},
         {"older", 10, L"安装信息无效,错误代码：2"},
         {"expired", 0, L"安装信息无效,错误代码：3"},
+        // Serial 50 for channel "beta": refused, and this channel's serial
+        // stays as it was.
+        {"otherchannel", 5, L"安装信息无效,错误代码：5"},
     };
     for (const Case& c : cases) {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\quillmerex");
         if (c.acceptedBefore != 0)
-            ChannelMemory(&registry).Accept(ManifestUrl(c.name), c.acceptedBefore);
+            ChannelMemory(&registry).Accept(ManifestUrl(c.name), channel, c.acceptedBefore);
         events.Clear();
         task.state.store(TaskState::Started);
         Download(ManifestUrl(c.name));
@@ -286,9 +301,9 @@ private:
 
 // nginx sends the manifest's headers and first bytes at once, then 5
 // bytes a second, each second's bytes on time: the stall limit never ends
-// it, the minimum speed does. Judged here
-// over 2 s (20 KB in that window), the attempt ends within about that
-// window after the answer came, and the retry's countdown starts.
+// it, the minimum speed does. Judged here over 2 s (20 KB in that window),
+// the attempt ends within about that window after the answer came, and the
+// retry's countdown starts.
 TEST_F(ManifestServers, ATrickledManifestEndsItsAttemptWithinTheSpeedWindow)
 {
     download::Timings timings = ShortTimings();
@@ -296,6 +311,7 @@ TEST_F(ManifestServers, ATrickledManifestEndsItsAttemptWithinTheSpeedWindow)
     AnswerClock answer;
     task.manifestUrl = Url("http", "/slow/manifests/good.txt");
     task.manifestKey = key;
+    task.manifestChannel = channel;
     worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust, &answer);
     worker->SetChannel(&registry, &verifier);
     worker->SetTimings(timings);
@@ -308,11 +324,75 @@ TEST_F(ManifestServers, ATrickledManifestEndsItsAttemptWithinTheSpeedWindow)
     EXPECT_LT(took, std::chrono::milliseconds(4000)) << answer.Lines();
 }
 
-TEST_F(ManifestServers, AnUnreachableManifestLeavesTheConfiguredAddress)
+// Whoever can block the manifest's request must not choose what runs: the
+// configured address is asked only when a compiled-in pin vouches for it.
+TEST_F(ManifestServers, AManifestThatCannotBeFetchedFailsUnlessAPinVouchesForTheConfiguredAddress)
 {
-    Download(Wide("http://127.0.0.1:" + g_servers["closed"] + "/manifest.txt"));
-    ExpectTheFile();
-    EXPECT_FALSE(task.pins.hasSize);
+    enum class Pin { None, Sha256, Signer };
+    struct Case {
+        const char* what;
+        std::wstring manifestUrl;
+        Pin pin;
+        const wchar_t* message;  // null when the configured address serves
+    };
+    const std::wstring closed = Wide("http://127.0.0.1:" + g_servers["closed"] + "/manifest.txt");
+    const Case cases[] = {
+        {"a 404, no pin", ManifestUrl("missing"), Pin::None, L"连接异常,错误代码：404"},
+        {"a 404, a pinned signer", ManifestUrl("missing"), Pin::Signer, nullptr},
+        {"nothing listening, no pin", closed, Pin::None, L"连接不可用,错误代码：12029"},
+        {"nothing listening, a pinned digest", closed, Pin::Sha256, nullptr},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        events.Clear();
+        task.state.store(TaskState::Started);
+        // An address of its own for each case, to find in nginx's log.
+        const std::string configured = "/files/pomvel_mini.exe?configured=" + std::to_string(++number);
+        task.url = Url("http", configured);
+        task.pins = InstallerPins();
+        if (c.pin == Pin::Sha256) {
+            ASSERT_TRUE(ParseSha256Pin(Wide(g_servers["sha256"]), task.pins.sha256));
+        }
+        if (c.pin == Pin::Signer)
+            task.pins.signer = L"Orvantis Games";  // checked before the installer runs, not here
+        Download(c.manifestUrl);
+        const bool asked = AccessLog().find("GET " + configured + " ") != std::string::npos;
+        if (c.message == nullptr) {
+            ExpectTheFile();
+            EXPECT_TRUE(asked);
+            EXPECT_FALSE(task.pins.hasSize);
+        } else {
+            EXPECT_EQ(task.state.load(), TaskState::Failed);
+            EXPECT_EQ(task.message, c.message);
+            EXPECT_FALSE(asked) << "the configured address was asked";
+            EXPECT_FALSE(TempFolder::Exists(folder.File(L"yrfoinstall.tmp")));
+            EXPECT_FALSE(TempFolder::Exists(folder.File(L"yrfoinstall.exe")));
+        }
+        DeleteFileW(folder.File(L"yrfoinstall.exe").c_str());
+    }
+}
+
+// A man in the middle plays back an expired manifest with the answer's old
+// Date: the Date cannot make it valid again.
+TEST_F(ManifestServers, AReplayedExpiredManifestWithItsOldDateIsRefused)
+{
+    const std::string expired = TempFolder::ReadFile(g_serversFolder + L"\\www\\manifests\\expired.txt");
+    ASSERT_FALSE(expired.empty());
+    LoopbackServer replay;
+    LoopbackServer::Reply reply;
+    reply.head = "HTTP/1.1 200 OK\r\nDate: Sat, 30 Dec 2000 12:00:00 GMT\r\nContent-Length: " +
+                 std::to_string(expired.size()) + "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n";
+    reply.body = expired;
+    ASSERT_TRUE(replay.Start(reply));
+    task.url = Url("http", "/files/pomvel_mini.exe?replayed");
+    Download(replay.Url());
+    EXPECT_EQ(task.state.load(), TaskState::Failed);
+    EXPECT_EQ(task.message, L"安装信息无效,错误代码：3");
+    EXPECT_EQ(replay.Requests().size(), 1u);
+    EXPECT_EQ(AccessLog().find("?replayed"), std::string::npos) << "downloaded after all";
+    uint64_t serial = 0;
+    EXPECT_FALSE(ChannelMemory(&registry).AcceptedSerial(replay.Url(), channel, serial));
 }
 
 }  // namespace

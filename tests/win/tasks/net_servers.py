@@ -25,15 +25,19 @@ for the test program:
                password in AUTH_USER and AUTH_PASSWORD below)
     ca         the CA's certificate (DER)
     size       the file's length
+    sha256     the file's SHA-256
     small_disk a folder on the 100 KB disk (absent when none could be mounted)
     cut        a server of this script's own that answers every GET with the
                file's headers and its first CUT bytes, then resets the
                connection (a mirror failing mid-body)
     manifest_key  the publisher's key line (k_comm_manifest_key), made by
-               tools/publisher/manifest.py with openssl; the manifests it
-               signed lie in nginx's /files/manifests/ (see make_manifests)
+               tools/publisher/manifest.py with openssl; the manifests
+               signed with it lie in nginx's /files/manifests/ (see
+               make_manifests)
+    manifest_channel  the channel those manifests are for (k_comm_channel)
     closed     a port where nothing listens
 """
+import hashlib
 import os
 import shutil
 import signal
@@ -46,6 +50,10 @@ SIZE = 300000
 HOPS = 11
 CUT = 100000
 KIT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools", "publisher", "manifest.py")
+CHANNEL = "release"
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "e2e"))
+import manifest_signing  # noqa: E402
 
 CUT_SERVER = r"""
 import socket, struct, sys, time
@@ -129,11 +137,13 @@ def body():
 
 
 def make_manifests(d, ports):
-    """Keys and manifests, as a publisher makes them, for the manifest tests:
-    good (serial 5, the file on nginx), changed (good with one byte of its
-    address changed), older (serial 4), expired (2001), otherkey (signed
-    with another key), mirrors (a missing file, then the file), resume (the
-    cutting server, then nginx). Returns the key line."""
+    """Keys (made by the publisher's kit) and manifests for the manifest
+    tests, all for CHANNEL unless named otherwise: good (serial 5, the file
+    on nginx), changed (good with one byte of its address changed), older
+    (serial 4), expired (2001), otherkey (signed with another key),
+    otherchannel (serial 50, channel "beta"), mirrors (a missing file, then
+    the file), resume (the cutting server, then nginx). Returns the key
+    line."""
     kit = [sys.executable, KIT]
     line = subprocess.run(kit + ["keygen", f"{d}/manifest.key"], check=True, capture_output=True,
                           text=True).stdout.strip()
@@ -142,13 +152,9 @@ def make_manifests(d, ports):
     installer = f"{d}/www/pomvel_mini.exe"
     nginx = f"http://127.0.0.1:{ports['http']}/files/pomvel_mini.exe"
 
-    def sign(name, serial, urls, key="manifest.key", expires=None):
-        args = kit + ["sign", "--key", f"{d}/{key}", "--installer", installer, "--serial", str(serial)]
-        for url in urls:
-            args += ["--url", url]
-        if expires:
-            args += ["--expires", expires]
-        subprocess.run(args + [f"{d}/www/manifests/{name}.txt"], check=True, capture_output=True)
+    def sign(name, serial, urls, key="manifest.key", expires=None, channel=CHANNEL):
+        manifest_signing.sign(f"{d}/{key}", installer, urls, f"{d}/www/manifests/{name}.txt", channel,
+                              serial=serial, expires=expires)
 
     sign("good", 5, [nginx])
     with open(f"{d}/www/manifests/good.txt", "rb") as f:
@@ -158,6 +164,7 @@ def make_manifests(d, ports):
     sign("older", 4, [nginx])
     sign("expired", 6, [nginx], expires="2001-01-01T00:00:00Z")
     sign("otherkey", 5, [nginx], key="other.key")
+    sign("otherchannel", 50, [nginx], channel="beta")
     sign("mirrors", 7, [f"http://127.0.0.1:{ports['http']}/files/missing.exe", nginx])
     sign("resume", 8, [f"http://127.0.0.1:{ports['cut']}/pomvel_mini.exe", nginx])
     return line.split("=", 1)[1]
@@ -280,7 +287,8 @@ def start(d):
             sys.exit(f"{name} does not listen on {port}")
 
     lines = [f"{name}={port}" for name, port in ports.items()]
-    lines += [f"ca={windows_path(d + '/ca.der')}", f"size={SIZE}", f"manifest_key={key_line}"]
+    lines += [f"ca={windows_path(d + '/ca.der')}", f"size={SIZE}", f"sha256={hashlib.sha256(body()).hexdigest()}",
+              f"manifest_key={key_line}", f"manifest_channel={CHANNEL}"]
     small = f"{d}/small-disk"
     os.makedirs(small, exist_ok=True)
     mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=100k", "tmpfs", small],
