@@ -1,6 +1,22 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
+
+// A timer of one owner's own for short pauses: its WaitUs ends within about
+// a millisecond of its end even where the system's timer otherwise ticks
+// far more coarsely (Windows: every 15.6 ms). A finer timer costs the
+// whole system power, so it is asked for only while it is needed (a
+// download asks for one while an answer's bytes move) and given back by
+// destroying it. Each owner's timer is its own: one owner's end leaves
+// another's as it was.
+class IFineTimer {
+public:
+    virtual ~IFineTimer() = default;
+
+    // As IClock::WaitUs, ending as close after its end as the timer allows.
+    virtual bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) = 0;
+};
 
 // Time for the download worker's pauses and deadlines: a monotonic clock
 // and a pause that a stop ends at once. Tests put a fake clock in its
@@ -25,24 +41,8 @@ public:
     // as soon as keepGoing is found clear; true after the full pause.
     virtual bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) = 0;
 
-    // Between these two calls (in pairs, from the same thread) WaitUs ends
-    // within about a millisecond of its end even where the system's timer
-    // otherwise ticks far more coarsely (Windows: every 15.6 ms). Asked for
-    // only while it is needed: a finer timer costs the whole system power.
-    virtual void BeginFinePauses() {}
-    virtual void EndFinePauses() {}
-};
-
-// Fine pauses for as long as it lives.
-class FinePauses {
-public:
-    explicit FinePauses(IClock& clock) : m_clock(clock) { m_clock.BeginFinePauses(); }
-    ~FinePauses() { m_clock.EndFinePauses(); }
-    FinePauses(const FinePauses&) = delete;
-    FinePauses& operator=(const FinePauses&) = delete;
-
-private:
-    IClock& m_clock;
+    // A fine timer for the caller alone (see IFineTimer).
+    virtual std::unique_ptr<IFineTimer> FineTimer() = 0;
 };
 
 // The platform's clock (bound at link time, like the thread seam).

@@ -34,6 +34,16 @@ public:
     virtual bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error,
                       const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) = 0;
 
+    // Whether the request went out through a proxy; false when it went
+    // straight to the server (a 407 then is the server's own, not a
+    // proxy's).
+    virtual bool ThroughProxy() { return false; }
+
+    // Whether AskProxyLogin would put a prompt to the user: there is one,
+    // a window owns it, and the run shows prompts (a run that shows
+    // nothing has none).
+    virtual bool CanAskProxyLogin() { return false; }
+
     // After a 407 that the system could not answer by itself (with the
     // user's own Windows logon, where the proxy takes it): asks the user
     // for the proxy's user name and password with the system's own prompt,

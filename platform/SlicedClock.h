@@ -1,4 +1,6 @@
 #pragma once
+#include <memory>
+
 #include "platform/Clock.h"
 
 // The pauses of a system clock, shared by the platforms' clocks: a pause
@@ -14,6 +16,17 @@ public:
 
     bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) override
     {
+        return WaitSliced(microseconds, keepGoing, [this](uint64_t slice) { SleepUs(slice); });
+    }
+
+    // Where the platform's own pauses are fine already: a timer that
+    // pauses as WaitUs does.
+    std::unique_ptr<IFineTimer> FineTimer() override { return std::make_unique<PlainTimer>(*this); }
+
+    // A pause of microseconds slept in slices by sleep(slice).
+    template <typename Sleep>
+    bool WaitSliced(uint64_t microseconds, const std::atomic<bool>& keepGoing, Sleep sleep)
+    {
         const uint64_t end = NowUs() + microseconds;
         for (;;) {
             if (!keepGoing.load())
@@ -22,7 +35,7 @@ public:
             if (now >= end)
                 return true;
             const uint64_t left = end - now;
-            SleepUs(left < kSliceUs ? left : kSliceUs);
+            sleep(left < kSliceUs ? left : kSliceUs);
         }
     }
 
@@ -31,5 +44,17 @@ protected:
     virtual void SleepUs(uint64_t microseconds) = 0;
 
 private:
+    class PlainTimer : public IFineTimer {
+    public:
+        explicit PlainTimer(SlicedClock& clock) : m_clock(clock) {}
+        bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) override
+        {
+            return m_clock.WaitUs(microseconds, keepGoing);
+        }
+
+    private:
+        SlicedClock& m_clock;
+    };
+
     static constexpr uint64_t kSliceUs = 10000;
 };

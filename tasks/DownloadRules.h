@@ -48,12 +48,15 @@ struct Timings {
     // stall (0: no floor).
     uint64_t speedFloorBytes = 20 * 1024;
     uint32_t speedWindowMs = 60000;
+    // The longest the manifest's body (at most 64 KB) may take from its
+    // answer; later, the attempt ends as a stall.
+    uint32_t manifestBodyMs = 60000;
 };
 
 // Platform codes of failures that may pass on a later attempt: the
-// connection could not be made, was aborted or reset, timed out, the
-// answer made no sense, or the server that tells whether a certificate was
-// revoked could not be reached (12057). A name that does not resolve
+// connection could not be made, was aborted or reset, timed out, or the
+// server that tells whether a certificate was revoked could not be reached
+// (12057). An answer that made no sense (12152) is the server's: final. A name that does not resolve
 // (12007) and a lost network (12163) are what a dropping network gives
 // too: they may pass once a server has answered in this download, and are
 // final before (a wrong address, no network at all). Other certificate

@@ -74,6 +74,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
     WinWindowSystem windows;
     WinShell shell;
     WinHttpClient http;
+    // Nobody would see a prompt of the hidden window, and the run would
+    // wait on it for good.
+    if (quiet)
+        http.ShowNoPrompts();
     WinFileSystem files;
     WinProcessRunner processes;
     WinFileTrust trust;

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,17 +85,27 @@ public:
         return SystemClock().Wait(milliseconds, keepGoing);
     }
     uint64_t NowUs() override { return m_log.lastNowUs = SystemClock().NowUs(); }
-    void BeginFinePauses() override { SystemClock().BeginFinePauses(); }
-    void EndFinePauses() override { SystemClock().EndFinePauses(); }
     bool WaitUs(uint64_t microseconds, const std::atomic<bool>& keepGoing) override
     {
+        return SystemClock().WaitUs(microseconds, keepGoing);
+    }
+    std::unique_ptr<IFineTimer> FineTimer() override
+    {
         if (!m_plainPause)
-            return SystemClock().WaitUs(microseconds, keepGoing);
-        Sleep(10);
-        return keepGoing.load();
+            return SystemClock().FineTimer();
+        return std::make_unique<PlainPause>();
     }
 
 private:
+    class PlainPause : public IFineTimer {
+    public:
+        bool WaitUs(uint64_t, const std::atomic<bool>& keepGoing) override
+        {
+            Sleep(10);
+            return keepGoing.load();
+        }
+    };
+
     ReadLog& m_log;
     bool m_plainPause;
 };

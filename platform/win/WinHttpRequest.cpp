@@ -202,6 +202,24 @@ bool WinHttpRequest::Read(void* buffer, uint32_t size, uint32_t& read, uint32_t&
     return true;
 }
 
+// WinINet says of each request whether it went through a proxy (the
+// system's settings may send some addresses direct). A request it says
+// nothing of counts as direct: no prompt for a password goes up for it.
+bool WinHttpRequest::ThroughProxy()
+{
+    DWORD flags = 0;
+    DWORD size = sizeof(flags);
+    if (!InternetQueryOptionW(static_cast<HINTERNET>(m_handle.get()), INTERNET_OPTION_REQUEST_FLAGS, &flags, &size))
+        return false;
+    return (flags & INTERNET_REQFLAG_VIA_PROXY) != 0;
+}
+
+bool WinHttpRequest::CanAskProxyLogin()
+{
+    return m_prompt != nullptr && !m_prompt->never.load() &&
+           (m_prompt->ask != nullptr || m_prompt->owner.load() != nullptr);
+}
+
 // The prompt runs on the helper thread like every other call: a stop ends
 // the wait for the user at once (the prompt is left to close with the
 // process). The 407's body is read away first, so that the request goes
@@ -209,7 +227,7 @@ bool WinHttpRequest::Read(void* buffer, uint32_t size, uint32_t& read, uint32_t&
 IHttpRequest::ProxyLogin WinHttpRequest::AskProxyLogin(uint32_t& error, const std::atomic<bool>& keepGoing,
                                                        uint32_t stallLimitMs)
 {
-    if (m_prompt == nullptr)
+    if (!CanAskProxyLogin())
         return ProxyLogin::Refused;
     auto call = std::make_shared<ProxyLoginCall>();
     call->request = m_handle;

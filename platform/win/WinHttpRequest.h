@@ -17,6 +17,8 @@ struct WinProxyPrompt {
     using Ask = DWORD (*)(HWND owner, HINTERNET request);
     std::atomic<HWND> owner{nullptr};
     Ask ask = nullptr;
+    // A run that shows nothing (/quiet) asks nobody, whatever owns it.
+    std::atomic<bool> never{false};
 };
 
 // A WinINet URL handle, shared like the session's (see WinHttpSession). Its
@@ -35,6 +37,8 @@ public:
     bool QueryHeaderValues(HttpHeader header, std::vector<std::wstring>& values) override;
     bool Read(void* buffer, uint32_t size, uint32_t& read, uint32_t& error, const std::atomic<bool>& keepGoing,
               uint32_t stallLimitMs) override;
+    bool ThroughProxy() override;
+    bool CanAskProxyLogin() override;
     ProxyLogin AskProxyLogin(uint32_t& error, const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override;
 
 private:

@@ -17,6 +17,10 @@ public:
     void SetPromptOwner(WindowHandle owner) override;
     // In place of the system's prompt for a proxy's password (tests).
     void SetProxyPrompt(WinProxyPrompt::Ask ask) { m_prompt.ask = ask; }
+    // For a run that shows nothing (/quiet): no prompt ever goes up, even
+    // with a window (hidden) to own it; a proxy that wants a password
+    // refuses the download.
+    void ShowNoPrompts() { m_prompt.never.store(true); }
 
 private:
     WinProxyPrompt m_prompt;

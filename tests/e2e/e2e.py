@@ -757,7 +757,7 @@ def case_manifest_road(s):
         check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
         check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
         check_log(temp, [
-            rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt" direct -> HTTP 200',
+            rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt" direct -> HTTP 200, length \d+, .*',
             rf'manifest: serial {serial} verified; 1 address\(es\), size {len(data)}, signer ""',
             rf'request: "http://127\.0\.0\.1:{s.port}/files/{name}" direct -> HTTP 200, length {len(data)}.*',
             r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest',
@@ -1343,7 +1343,8 @@ def case_proxy_password(s):
     # The system's proxy asks for a password (tinyproxy's BasicAuth): the
     # system's own prompt comes up once, over the launcher's window.
     # Declined, the download fails with 407; given, the download goes
-    # through the proxy and the game starts.
+    # through the proxy and the game starts. A /quiet run shows no prompt
+    # and ends with exit code 2.
     local, temp = clean_install_state(s)
     s.server()
     port = proxy_with_password(s)
@@ -1385,6 +1386,26 @@ def case_proxy_password(s):
             r"installer: exit code 0",
         ])
         check(len(s.requests()) == 1, f"expected one request at the server, got {s.requests()}")
+
+        # /quiet: nobody is there to answer a prompt. The run shows no window
+        # and no prompt, waits on nothing, and ends with the network's exit
+        # code, its log saying that the proxy wants a password.
+        launcher = s.launcher(args=("/quiet",))
+        seen = set()
+
+        def ended():
+            seen.update(title for title in (TITLE, PROXY_PROMPT) if s.find_window(title))
+            return launcher.poll() is not None
+        wait_for("the /quiet run to end", ended)
+        check(launcher.returncode == 2, f"/quiet: launcher exit code {launcher.returncode}")
+        check(not seen, f"/quiet showed {sorted(seen)}")
+        check_log(temp, [
+            rf'proxy: HTTP 407 at "{s.url}" proxy 127\.0\.0\.1:{port}; a password is needed, and no prompt can be '
+            r"shown in this run",
+            rf"status: {failure} .*",
+            r"exit: code 2",
+        ])
+        check(len(s.requests()) == 1, f"/quiet reached the server: {s.requests()}")
     finally:
         set_system_proxy(s, None)
 

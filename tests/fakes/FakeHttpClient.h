@@ -54,6 +54,7 @@ public:
         // A 407's prompt for the proxy's password: what the user does. When
         // the request is sent again, the next scripted response answers it.
         IHttpRequest::ProxyLogin proxyLogin = IHttpRequest::ProxyLogin::Refused;
+        bool throughProxy = false;  // the request went through a proxy
         uint32_t proxyLoginError = 0;
 
         // 200 with a Content-Length and the body in reads of these sizes.
@@ -126,6 +127,10 @@ public:
 
     std::wstring userAgent;
     std::atomic<int> proxyPrompts{0};
+    bool promptsShown = true;  // false: a run that shows no prompt
+    std::wstring route = L"direct";  // what the session's Route says
+    // The clock's fine timers alive at each prompt (when clock is set).
+    std::vector<int> fineAtPrompts;
     WindowHandle promptOwner = nullptr;
     std::atomic<int> openSessions{0};
     std::atomic<int> openRequests{0};
@@ -265,11 +270,16 @@ private:
             return true;
         }
 
+        bool ThroughProxy() override { return m_response.throughProxy; }
+        bool CanAskProxyLogin() override { return m_client.promptsShown; }
+
         // A password given is sent with the same request again: recorded
         // as a request of its own, with "(proxy login)" for headers.
         ProxyLogin AskProxyLogin(uint32_t& error, const std::atomic<bool>&, uint32_t stallLimit) override
         {
             ++m_client.proxyPrompts;
+            if (m_client.clock != nullptr)
+                m_client.fineAtPrompts.push_back(m_client.clock->finePauses.load());
             const ProxyLogin answer = m_response.proxyLogin;
             error = m_response.proxyLoginError;
             if (answer == ProxyLogin::Resent) {
@@ -310,6 +320,8 @@ private:
             }
             return std::make_unique<Request>(m_client, response);
         }
+
+        std::wstring Route() override { return m_client.route; }
 
     private:
         FakeHttpClient& m_client;

@@ -51,6 +51,8 @@ private:
             m_watcher.ReadEnded(ok, ok ? read : 0);
             return ok;
         }
+        bool ThroughProxy() override { return m_real->ThroughProxy(); }
+        bool CanAskProxyLogin() override { return m_real->CanAskProxyLogin(); }
         ProxyLogin AskProxyLogin(uint32_t& error, const std::atomic<bool>& keepGoing, uint32_t stallLimitMs) override
         {
             return m_real->AskProxyLogin(error, keepGoing, stallLimitMs);

@@ -62,6 +62,18 @@ public:
         std::unique_lock<std::mutex> lock(m_mutex);
         return m_changed.wait_for(lock, timeout, [this] { return !m_events.empty(); });
     }
+    // Waits for a report made in state; false if none came in time.
+    bool WaitForState(TaskState state, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [this, state] {
+            for (const Event& event : m_events) {
+                if (event.state == state)
+                    return true;
+            }
+            return false;
+        });
+    }
     // Waits for a finish or an error report; false if none came in time.
     bool WaitForFinal(std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {

@@ -12,17 +12,10 @@
 #include "platform/native/NativeThreads.h"
 #include "tasks/BuildTime.h"
 #include "tasks/ChannelMemory.h"
-#include "tasks/CDownloadFileThread.h"
+#include "tasks/ContentCheck.h"
+#include "tests/fakes/DownloadWorkerFixture.h"
 #include "tasks/DownloadRules.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeRandom.h"
-#include "tests/fakes/FakeConfigPlatform.h"
-#include "tests/fakes/FakeFileSystem.h"
-#include "tests/fakes/FakeFileTrust.h"
-#include "tests/fakes/FakeHttpClient.h"
-#include "tests/fakes/RecordingTaskEventHandler.h"
 #include "tests/native/tasks/ManifestText.h"
-#include "tests/native/tasks/SteerableWorker.h"
 
 namespace {
 
@@ -92,47 +85,9 @@ Response ManifestAnswer(const std::vector<uint8_t>& bytes)
     return Response::Text(std::string(bytes.begin(), bytes.end()));
 }
 
-class RecordingLog : public ILog {
-public:
-    void Write(const std::wstring& text) override
+struct Fixture : DownloadWorkerFixture {
+    explicit Fixture(bool withManifest = true) : DownloadWorkerFixture(kUrl, kDir)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.push_back(text);
-    }
-    bool Has(const std::wstring& part) const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (const auto& line : m_lines) {
-            if (line.find(part) != std::wstring::npos)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<std::wstring> m_lines;
-};
-
-using Worker = SteerableWorker<CDownloadFileThread>;
-
-struct Fixture {
-    FakeClock clock;
-    FakeRandom random;
-    FakeHttpClient http;
-    FakeFileSystem files;
-    FakeFileTrust trust;
-    FakeSignatureVerifier verifier;
-    RecordingTaskEventHandler events;
-    RecordingLog log;
-    DownTask task;
-
-    explicit Fixture(bool withManifest = true)
-    {
-        task.url = kUrl;
-        task.tempName = L"yrfoinstall.tmp";
-        task.fileName = L"yrfoinstall.exe";
-        task.directory = kDir;
         // As the launcher sets it: the installer must be a program; the
         // manifest, which is text, is not judged so.
         task.runInstaller = true;
@@ -141,31 +96,17 @@ struct Fixture {
             task.manifestKey = TestKey();
             task.manifestChannel = kChannel;
         }
-        task.state.store(TaskState::Started);
-        http.clock = &clock;
         trust.digests = {kPin};
     }
 
     // wallClock: this computer's calendar clock, when not the system's.
-    void Run(FakeRegistry& registry, int64_t wallClock = 0)
+    void Run(FakeRegistry& shared, int64_t wallClock = 0)
     {
-        Worker worker(&task, &events, &http, &files, &trust, &log);
-        worker.SetClock(&clock);
-        worker.SetRandom(&random);
-        worker.SetChannel(&registry, &verifier);
         if (wallClock != 0) {
             g_wallClock = wallClock;
-            worker.SetWallClock(&FakeWallClock);
+            worker->SetWallClock(&FakeWallClock);
         }
-        worker.Run();
-    }
-
-    std::vector<std::wstring> Urls() const
-    {
-        std::vector<std::wstring> urls;
-        for (const auto& request : http.Requests())
-            urls.push_back(request.url);
-        return urls;
+        DownloadWorkerFixture::Run(shared);
     }
 };
 
@@ -286,7 +227,7 @@ TEST_F(ManifestWorkerTest, TheAnswersDateCanOnlyRefuseAndAClockBeforeTheBuildIsN
         EXPECT_EQ(f.Urls(), std::vector<std::wstring>{kManifestUrl}) << c.what;
         EXPECT_EQ(AcceptedSerial(memory), 0u) << c.what;
         if (c.message == wrongClock) {
-            EXPECT_TRUE(f.log.Has(L"manifest: refused as expired while this computer's clock says " +
+            EXPECT_TRUE(f.Logged(L"manifest: refused as expired while this computer's clock says " +
                                   download::UtcText(c.wallClock) + L"; the launcher was built " +
                                   download::UtcText(kBuildTime)))
                 << c.what;
@@ -298,6 +239,7 @@ TEST_F(ManifestWorkerTest, AManifestThatCannotBeFetchedFailsUnlessACompiledPinVo
 {
     Response declined407 = Response::Status(407);
     declined407.proxyLogin = IHttpRequest::ProxyLogin::Refused;
+    declined407.throughProxy = true;
     struct Failure {
         const char* what;
         std::vector<Response> answers;  // of the manifest's requests
@@ -332,7 +274,7 @@ TEST_F(ManifestWorkerTest, AManifestThatCannotBeFetchedFailsUnlessACompiledPinVo
                 EXPECT_EQ(f.task.message, failure.message);
                 EXPECT_EQ(f.Urls(), manifestOnly);  // nothing asked of the configured address
                 EXPECT_TRUE(f.files.Created().empty());
-                EXPECT_TRUE(f.log.Has(cannot + L"); no compiled-in pin vouches for the configured address: "
+                EXPECT_TRUE(f.Logged(cannot + L"); no compiled-in pin vouches for the configured address: "
                                                L"nothing downloaded"));
             } else {
                 EXPECT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
@@ -341,7 +283,7 @@ TEST_F(ManifestWorkerTest, AManifestThatCannotBeFetchedFailsUnlessACompiledPinVo
                 EXPECT_EQ(f.Urls(), urls);
                 EXPECT_EQ(f.files.Content(kFinal), Body(kLength));
                 EXPECT_FALSE(f.task.pins.hasSize);
-                EXPECT_TRUE(f.log.Has(cannot + L"); the configured address is used under its compiled-in pins"));
+                EXPECT_TRUE(f.Logged(cannot + L"); the configured address is used under its compiled-in pins"));
             }
             // The manifest is tried as the installer is: the resets with
             // the countdown between them.
@@ -412,7 +354,7 @@ TEST_F(ManifestWorkerTest, RetriesGoRoundTheAddressesAndTheLastGoodComesFirstNex
         EXPECT_EQ(f.task.state.load(), TaskState::Finished);
         EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kMirrorA, kMirrorB, kMirrorC, kMirrorA}));
         EXPECT_EQ(f.clock.Waits().size() >= 3, true);
-        EXPECT_TRUE(f.log.Has(L"attempt: \"" + kMirrorC + L"\""));
+        EXPECT_TRUE(f.Logged(L"attempt: \"" + kMirrorC + L"\""));
     }
     {
         // The address that completed goes first, as long as the list names it.
@@ -468,6 +410,125 @@ TEST_F(ManifestWorkerTest, APartialFileGoesOnAtTheNextAddress)
             headers.push_back(request.headers);
         EXPECT_EQ(headers, c.headers) << c.what;
         EXPECT_EQ(f.Urls()[2], kMirrorB) << c.what;
+    }
+}
+
+// --- The manifest's fetch obeys the installer's rules -----------------------
+
+// The manifest as it is signed, in reads of the sizes given.
+Response ManifestInReads(const std::vector<uint8_t>& manifest, std::vector<uint32_t> reads)
+{
+    Response r = ManifestAnswer(manifest);
+    r.reads.clear();
+    for (uint32_t size : reads)
+        r.reads.push_back(FakeHttpClient::Data(size));
+    return r;
+}
+
+// A manifest that trickles (below the minimum speed), or comes steadily but
+// not within its deadline, or breaks off before its length: the attempt
+// ends and is tried again; the next answer, whole, is the one verified.
+TEST_F(ManifestWorkerTest, ASlowOrBrokenManifestIsTriedAgain)
+{
+    const std::vector<uint8_t> manifest = Signed(ManifestFields(9));
+    const uint32_t size = static_cast<uint32_t>(manifest.size());
+    struct Case {
+        const char* name;
+        Response first;
+        uint32_t msPerRead;  // the clock's move before each read after the first
+        std::wstring logged;
+        uint64_t endedWithinMs;  // the first attempt's end, from its answer
+    };
+    // 5 bytes every 5 s: 60 bytes a minute. 1,000 bytes every 2 s: 30,000
+    // a minute (above the floor), of a 64,000-byte body (past 60 s).
+    const Case cases[] = {
+        {"trickle", ManifestInReads(manifest, std::vector<uint32_t>(size / 5, 5)), 5000,
+         L"download: fewer than 20480 bytes in the last 60000 ms", 62000},
+        {"past its deadline", Response::Ok(64000, std::vector<uint32_t>(64, 1000)), 2000, L"download: the manifest's body did not end within 60000 ms", 62000},
+        {"broken off", ManifestInReads(manifest, {size / 2}), 0,
+         L"retry: 1/5 in 2000 ms after 连接异常,错误代码：12030 (manifest)", 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeRegistry memory;
+        Fixture f;
+        f.http.responses = {c.first, ManifestAnswer(manifest), Response::Ok(kLength, {kChunk, kChunk, kChunk})};
+        uint64_t firstAnswerMs = 0;
+        uint64_t firstEndMs = 0;
+        f.http.beforeRead = [&f, &c, &firstAnswerMs](size_t index) {
+            if (f.http.Requests().size() != 1)
+                return;
+            if (index == 0)
+                firstAnswerMs = f.clock.NowMs();
+            else
+                f.clock.Advance(c.msPerRead);
+        };
+        f.clock.onWait = [&f, &firstEndMs](uint32_t) {
+            if (firstEndMs == 0)
+                firstEndMs = f.clock.NowMs();
+        };
+        f.Run(memory);
+
+        EXPECT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+        EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kManifestUrl, kMirrorA}));
+        EXPECT_TRUE(f.Logged(c.logged));
+        EXPECT_LE(firstEndMs - firstAnswerMs, c.endedWithinMs);
+        EXPECT_EQ(AcceptedSerial(memory), 9u);
+    }
+}
+
+// Behind a captive portal every address answers with its sign-in page:
+// the manifest's is known for a page by what it says, and the road shows
+// the sign-in hint; nothing of it is checked or kept.
+TEST_F(ManifestWorkerTest, APortalPageInPlaceOfTheManifestShowsTheSignInHint)
+{
+    Fixture f;
+    Response page = Response::Text("\xEF\xBB\xBF\r\n  <!DOCTYPE html><html><body>Sign in</body></html>");
+    page.headers[HttpHeader::ContentType] = L"text/html";
+    f.http.responses = {page};
+    f.Run(registry);
+
+    EXPECT_EQ(f.task.message, L"下载内容无效,网络可能需要登录");
+    EXPECT_TRUE(f.Logged(L"download: \"" + kManifestUrl + L"\" sent content type \"text/html\", starting \"..."
+                         L"..  <!DOCTYPE html><html><body>Sign in</body></html>\": a web page; nothing kept"));
+    EXPECT_EQ(f.verifier.calls, 0);
+    EXPECT_FALSE(f.files.Exists(kTemp));
+    EXPECT_FALSE(f.files.Exists(kFinal));
+    EXPECT_TRUE(f.HandlesReleased());
+}
+
+TEST(ContentCheck, JudgesAProgramAndATextByTheirFirstBytes)
+{
+    using Expect = ContentCheck::Expect;
+    using Verdict = ContentCheck::Verdict;
+    struct Case {
+        const char* name;
+        Expect expect;
+        const wchar_t* type;
+        std::vector<std::string> chunks;
+        Verdict verdict;  // after the last chunk, or at the end
+    };
+    const Case cases[] = {
+        {"program", Expect::Program, L"application/octet-stream", {"MZ\x90"}, Verdict::Sound},
+        {"program split", Expect::Program, L"", {"M", "Z"}, Verdict::Sound},
+        {"program of one byte", Expect::Program, L"", {"M"}, Verdict::Page},
+        {"page as a program", Expect::Program, L"text/html", {"MZ"}, Verdict::Page},
+        {"zip as a program", Expect::Program, L"", {"PK"}, Verdict::Page},
+        {"manifest", Expect::Text, L"text/plain", {"serial=9\n"}, Verdict::Sound},
+        {"manifest sent as html", Expect::Text, L"text/html", {"serial=9\n"}, Verdict::Sound},
+        {"manifest with a mark", Expect::Text, L"", {"\xEF\xBB\xBFserial=9"}, Verdict::Sound},
+        {"page", Expect::Text, L"", {"<html>"}, Verdict::Page},
+        {"page after blanks, split", Expect::Text, L"", {"\xEF\xBB", "\xBF \r\n\t", "<"}, Verdict::Page},
+        {"blanks only", Expect::Text, L"", {" \r\n"}, Verdict::Sound},
+        {"empty text", Expect::Text, L"", {}, Verdict::Sound},
+        {"anything", Expect::Anything, L"text/html", {"<html>"}, Verdict::Sound},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ContentCheck check(c.expect, c.type);
+        for (const std::string& chunk : c.chunks)
+            check.Add(reinterpret_cast<const uint8_t*>(chunk.data()), static_cast<uint32_t>(chunk.size()));
+        EXPECT_EQ(check.AtEnd(), c.verdict);
     }
 }
 

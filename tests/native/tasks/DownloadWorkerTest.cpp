@@ -3,22 +3,16 @@
 // and a clock that moves only when the worker waits.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/native/NativeThreads.h"
-#include "tasks/CDownloadFileThread.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeRandom.h"
-#include "tests/fakes/FakeFileSystem.h"
-#include "tests/fakes/FakeFileTrust.h"
-#include "tests/fakes/FakeHttpClient.h"
-#include "tests/fakes/RecordingLog.h"
-#include "tests/fakes/RecordingTaskEventHandler.h"
-#include "tests/native/tasks/SteerableWorker.h"
+#include "tests/fakes/DownloadWorkerFixture.h"
 
 namespace {
 
@@ -41,32 +35,8 @@ std::vector<uint8_t> Body(uint32_t length)
     return body;
 }
 
-using Worker = SteerableWorker<CDownloadFileThread>;
-
-struct Fixture {
-    FakeClock clock;
-    FakeRandom random;
-    FakeHttpClient http;
-    FakeFileSystem files;
-    FakeFileTrust trust;
-    RecordingTaskEventHandler events;
-    DownTask task;
-    std::unique_ptr<Worker> worker;
-
-    Fixture()
-    {
-        task.url = kUrl;
-        task.tempName = L"yrfoinstall.tmp";
-        task.fileName = L"yrfoinstall.exe";
-        task.directory = kDir;
-        task.state.store(TaskState::Started);
-        http.clock = &clock;
-        worker = std::make_unique<Worker>(&task, &events, &http, &files, &trust);
-        worker->SetClock(&clock);
-        worker->SetRandom(&random);
-    }
-
-    size_t RequestCount() const { return http.Requests().size(); }
+struct Fixture : DownloadWorkerFixture {
+    Fixture() : DownloadWorkerFixture(kUrl, kDir) {}
 };
 
 void NoTempFile(Fixture& f)
@@ -82,9 +52,7 @@ void NothingWritten(Fixture& f)
 
 void ExpectHandlesReleased(Fixture& f)
 {
-    EXPECT_EQ(f.http.openRequests.load(), 0);
-    EXPECT_EQ(f.http.openSessions.load(), 0);
-    EXPECT_EQ(f.files.OpenFiles(), 0);
+    EXPECT_TRUE(f.HandlesReleased());
 }
 
 class WorkerTest : public ::testing::Test {
@@ -496,20 +464,12 @@ const TransientCase kTransientCases[] = {
     {"ConnectionAborted", [] { return Response::OpenFailure(12030); }},
     {"ConnectionReset", [] { return Response::OpenFailure(12031); }},
     {"SocketReset", [] { return Response::OpenFailure(10054); }},
-    {"InvalidServerResponse", [] { return Response::OpenFailure(12152); }},
     {"NoHeadersWithinTheStallLimit",
      [] {
          Response r;
          r.openTimesOut = true;
          return r;
      }},
-    {"NoStatusLine",
-     [] {
-         Response r;
-         r.statusFails = true;
-         return r;
-     }},
-    {"StatusZero", [] { return Response::Status(0); }},
     {"ResetInTheBody", [] { return FailingRead(10054); }},
     {"AbortedInTheBody", [] { return FailingRead(12030); }},
     {"NoBodyBytesWithinTheStallLimit",
@@ -526,15 +486,6 @@ const TransientCase kTransientCases[] = {
     {"Unavailable503", [] { return Response::Status(503); }},
     {"GatewayTimeout504", [] { return Response::Status(504); }},
     {"RevocationServerUnreachable", [] { return Response::OpenFailure(12057); }},
-    {"TwoDifferentLengths", [] { return WithLengths({L"122880", L"3000"}); }},
-    {"ListOfDifferentLengths", [] { return WithLengths({L"3000, 122880"}); }},
-    {"PartNotAskedFor", [] { return Response::Partial(0, 3000, {1000}); }},
-    {"NoContent204",
-     [] {
-         Response r = Response::Ok(3000, {3000});
-         r.status = 204;
-         return r;
-     }},
 };
 
 class TransientFailure : public WorkerTest, public ::testing::WithParamInterface<TransientCase> {};
@@ -599,43 +550,67 @@ TEST_F(WorkerTest, RetriesFiveTimesOnTheScheduleThenFailsWithTodaysText)
     ExpectHandlesReleased(f);
 }
 
-TEST_F(WorkerTest, AnswerWithoutAStatusFailsAsAnInvalidResponse)
+// Answers that make no sense (no status line, lengths that differ, a part
+// sent unasked, a 2xx other than 200) are the server's: asked again, it
+// would answer the same. Each is final for its address: never read or
+// saved, the next mirror asked at once without a pause, and with no
+// mirror left the download fails with the answer's text.
+Response Invalid(const std::string& kind)
 {
-    Fixture f;
-    f.http.responses = {Response::Status(0)};
-    f.worker->Run();
-
-    EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12152");
-    EXPECT_EQ(f.RequestCount(), 6u);
+    if (kind == "no status line") {
+        Response r;
+        r.statusFails = true;
+        return r;
+    }
+    if (kind == "status 0")
+        return Response::Status(0);
+    if (kind == "12152 at once")
+        return Response::OpenFailure(12152);
+    if (kind == "two lengths")
+        return WithLengths({L"122880", L"3000"});
+    if (kind == "a list of two lengths")
+        return WithLengths({L"3000, 122880"});
+    if (kind == "unasked 206") {
+        Response r = Response::Partial(0, 307200, {kChunk});
+        r.headers[HttpHeader::ContentRange] = L"bytes 0-122879/307200";
+        r.contentLength = 122880;
+        return r;
+    }
+    Response r = Response::Ok(3000, {3000});
+    r.status = kind == "204" ? 204 : 202;
+    return r;
 }
 
-// Answers that would be taken for the whole file when they are not (a
-// part sent unasked, lengths that differ, a 2xx other than 200) are
-// invalid: tried again like any invalid answer, and never read or saved.
-TEST_F(WorkerTest, InvalidAnswersAreNeverSaved)
-{
-    Response partOnly = Response::Partial(0, 307200, {kChunk});
-    partOnly.headers[HttpHeader::ContentRange] = L"bytes 0-122879/307200";
-    partOnly.contentLength = 122880;
-    Response accepted = Response::Ok(307200, {kChunk});
-    accepted.status = 202;
-    const std::vector<std::pair<const char*, Response>> answers = {
-        {"two lengths", WithLengths({L"122880", L"307200"})},
-        {"unasked 206", partOnly},
-        {"202", accepted},
-    };
-    for (const auto& answer : answers) {
-        SCOPED_TRACE(answer.first);
-        Fixture f;
-        f.http.responses = {answer.second};
-        f.worker->Run();
+const char* const kInvalidAnswers[] = {"no status line", "status 0",    "12152 at once", "two lengths",
+                                       "a list of two lengths", "unasked 206", "204",           "202"};
 
-        EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12152");
-        EXPECT_EQ(f.RequestCount(), 6u);
-        EXPECT_EQ(f.http.readsStarted.load(), 0);
-        EXPECT_EQ(f.events.Operations().find("start"), std::string::npos) << f.events.Operations();
-        NothingWritten(f);
-        ExpectHandlesReleased(f);
+TEST_F(WorkerTest, AnInvalidAnswerIsFinalForItsAddress)
+{
+    for (const char* kind : kInvalidAnswers) {
+        SCOPED_TRACE(kind);
+        Fixture only;
+        only.http.responses = {Invalid(kind)};
+        only.Run();
+        EXPECT_EQ(only.task.message, L"连接不可用,错误代码：12152");
+        EXPECT_EQ(only.RequestCount(), 1u);
+        EXPECT_TRUE(only.clock.Waits().empty());
+        EXPECT_EQ(only.http.readsStarted.load(), 0);
+        EXPECT_EQ(only.events.Operations(), "error");
+        NothingWritten(only);
+        ExpectHandlesReleased(only);
+
+        Fixture mirrored;
+        const std::wstring mirror = L"http://127.0.0.2/package/Windows/pomvel_mini.exe";
+        mirrored.task.mirrors = {mirror};
+        mirrored.http.responses = {Invalid(kind), Response::Ok(3000, {3000})};
+        mirrored.Run();
+        EXPECT_EQ(mirrored.task.state.load(), TaskState::Finished);
+        EXPECT_EQ(mirrored.Urls(), (std::vector<std::wstring>{kUrl, mirror}));
+        EXPECT_TRUE(mirrored.events.Countdown().empty());
+        EXPECT_TRUE(mirrored.clock.Waits().empty());
+        EXPECT_EQ(mirrored.files.Content(kFinal), Body(3000));
+        EXPECT_TRUE(mirrored.Logged(L"download: \"连接不可用,错误代码：12152\" is final for this address; next \"" +
+                                    mirror + L"\""));
     }
 }
 
@@ -870,6 +845,114 @@ TEST_F(WorkerTest, ResumedRequestThatFindsTheFileGoneFails)
     NoTempFile(f);
 }
 
+// --- The fine timer: only while an answer's bytes move ----------------------
+
+// Each body asks for a fine timer at its first chunk and gives it back at
+// its end: none is held through a retry's pause, the rename's waits or a
+// prompt for the proxy's password.
+TEST_F(WorkerTest, AFineTimerIsHeldOnlyWhileBytesMove)
+{
+    struct FineCase {
+        const char* name;
+        std::function<void(Fixture&)> arrange;
+        int timers;  // bodies that got as far as a chunk
+    };
+    const FineCase cases[] = {
+        {"a reset mid-body, then the rest",
+         [](Fixture& f) {
+             f.http.responses = {CutAfterOneChunk(L"\"v1\"", L"")};
+             f.http.Then(Response::Partial(kChunk, kLength, {kChunk, kChunk}));
+         },
+         2},
+        {"a reset, then a proxy's prompt, then the rest",
+         [](Fixture& f) {
+             f.http.responses = {CutAfterOneChunk(L"\"v1\"", L"")};
+             Response wants = Response::Status(407);
+             wants.proxyLogin = IHttpRequest::ProxyLogin::Resent;
+             wants.throughProxy = true;
+             f.http.Then(wants);
+             f.http.Then(Response::Partial(kChunk, kLength, {kChunk, kChunk}));
+         },
+         2},
+        {"a rename held up by a lock",
+         [](Fixture& f) {
+             f.http.SetBody(10, {10});
+             f.files.moveErrors = {32, 32};
+         },
+         1},
+        {"an empty body", [](Fixture& f) { f.http.SetBody(0, {}); }, 0},
+    };
+    for (const FineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        c.arrange(f);
+        f.Run();
+        EXPECT_EQ(f.task.state.load(), TaskState::Finished) << std::string(f.task.message.begin(), f.task.message.end());
+        EXPECT_EQ(f.clock.fineTimersMade.load(), c.timers);
+        for (int alive : f.clock.FineAtWaitsUs())
+            EXPECT_EQ(alive, 1);
+        for (int alive : f.clock.FineAtWaits())
+            EXPECT_EQ(alive, 0);
+        for (int alive : f.http.fineAtPrompts)
+            EXPECT_EQ(alive, 0);
+        EXPECT_EQ(f.clock.finePauses.load(), 0);
+    }
+}
+
+// Two workers on one clock, the second's transfer beginning and ending
+// inside the first's: each waits on its own timer, the second's end leaves
+// the first's in force, and each gives back its own.
+TEST_F(WorkerTest, EachWorkerOwnsItsFineTimer)
+{
+    Fixture first;
+    Fixture second;
+    second.worker->SetClock(&first.clock);
+    second.http.clock = &first.clock;
+    first.http.SetBody(3 * kChunk, {kChunk, kChunk, kChunk});
+    second.http.SetBody(2 * kChunk, {kChunk, kChunk});
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool firstHolds = false;
+    bool secondDone = false;
+    first.http.beforeRead = [&](size_t index) {
+        if (index != 1)
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        firstHolds = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return secondDone; });
+    };
+    std::thread firstRun([&] { first.Run(); });
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return firstHolds; });
+    }
+    const size_t before = first.clock.FineAtWaitsUs().size();
+    second.Run();
+    const std::vector<int> during = first.clock.FineAtWaitsUs();
+    const int afterSecond = first.clock.finePauses.load();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        secondDone = true;
+    }
+    changed.notify_all();
+    firstRun.join();
+
+    EXPECT_EQ(first.task.state.load(), TaskState::Finished);
+    EXPECT_EQ(second.task.state.load(), TaskState::Finished);
+    // The second's pauses, with both timers alive; then the first's own,
+    // still alive after the second gave its back.
+    ASSERT_EQ(during.size(), before + 2);
+    EXPECT_EQ(during[before], 2);
+    EXPECT_EQ(during[before + 1], 2);
+    EXPECT_EQ(afterSecond, 1);
+    const std::vector<int> all = first.clock.FineAtWaitsUs();
+    for (size_t i = during.size(); i < all.size(); ++i)
+        EXPECT_EQ(all[i], 1) << i;
+    EXPECT_EQ(first.clock.fineTimersMade.load(), 2);
+    EXPECT_EQ(first.clock.finePauses.load(), 0);
+}
+
 // --- Redirects: followed by the worker, ten at most -------------------------
 
 TEST_F(WorkerTest, FollowsTenRedirectsResolvedAgainstEachAddress)
@@ -952,15 +1035,12 @@ TEST_F(WorkerTest, RedirectWithAControlCharacterIsRefused)
 
     // Around the value, as WinINet may hand it on: still refused.
     Fixture f;
-    RecordingLog log;
-    Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
-    worker.SetClock(&f.clock);
     f.http.responses = {Response::Redirect(302, L"/a\r\n")};
     f.http.Then(Response::Ok(10, {10}));
-    worker.Run();
+    f.Run();
     EXPECT_EQ(f.task.message, L"连接不可用,错误代码：12156");
     EXPECT_EQ(f.RequestCount(), 1u);
-    EXPECT_EQ(log.Lines(), std::vector<std::wstring>{L"redirect: \"" + kUrl +
+    EXPECT_EQ(f.log.Lines(), std::vector<std::wstring>{L"redirect: \"" + kUrl +
                                                      L"\" -> HTTP 302 to \"/a\\x0D\\x0A\" refused: control characters"});
 
     // The address it came from is part of the resolution.
@@ -1086,19 +1166,14 @@ TEST_F(WorkerTest, WithoutAPinNothingIsHashed)
 TEST_F(WorkerTest, PausesAreDrawnAndTheCountdownShowsThePauseTaken)
 {
     Fixture f;
-    RecordingLog log;
-    Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
-    worker.SetClock(&f.clock);
     // Lowest, middle, highest; then a Retry-After of 3 s with a tenth added.
-    FakeRandom random;
-    random.values = {0, 0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFFu};
-    worker.SetRandom(&random);
+    f.random.values = {0, 0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFFu};
     Response busy = Response::Status(503);
     busy.With(HttpHeader::RetryAfter, L"3");
     f.http.responses = {Response::OpenFailure(12029), Response::OpenFailure(12029), Response::OpenFailure(12029),
                         busy};
     f.http.Then(Response::Ok(10, {10}));
-    worker.Run();
+    f.Run();
 
     EXPECT_EQ(f.task.state.load(), TaskState::Finished);
     // 2 s, 4.125 s (4 s and half of its 250 ms share), 10 s (8 s and its
@@ -1107,7 +1182,7 @@ TEST_F(WorkerTest, PausesAreDrawnAndTheCountdownShowsThePauseTaken)
               (std::vector<std::string>{"1:2", "1:1", "2:5", "2:4", "2:3", "2:2", "2:1", "3:10", "3:9", "3:8", "3:7",
                                         "3:6", "3:5", "3:4", "3:3", "3:2", "3:1", "4:4", "4:3", "4:2", "4:1"}));
     std::vector<std::wstring> retries;
-    for (const std::wstring& line : log.Lines()) {
+    for (const std::wstring& line : f.log.Lines()) {
         if (line.compare(0, 7, L"retry: ") == 0)
             retries.push_back(line.substr(0, line.find(L" ms") + 3));
     }
@@ -1118,19 +1193,15 @@ TEST_F(WorkerTest, PausesAreDrawnAndTheCountdownShowsThePauseTaken)
 TEST_F(WorkerTest, LogsEveryAnswerEveryRetryAndTheDigest)
 {
     Fixture f;
-    RecordingLog log;
-    Worker worker(&f.task, &f.events, &f.http, &f.files, &f.trust, &log);
-    worker.SetClock(&f.clock);
-    worker.SetRandom(&f.random);
     f.task.pins.sha256 = kPin;
     f.trust.digests = {kPin};
     f.http.responses = {Response::Redirect(302, L"/mirror/setup.exe"), Response::Status(503),
                         Response::Redirect(302, L"/mirror/setup.exe")};
     f.http.Then(Response::Ok(10, {10})).With(HttpHeader::ETag, L"\"v1\"");
-    worker.Run();
+    f.Run();
 
     const std::wstring mirror = L"http://127.0.0.1/mirror/setup.exe";
-    EXPECT_EQ(log.Lines(), (std::vector<std::wstring>{
+    EXPECT_EQ(f.log.Lines(), (std::vector<std::wstring>{
                                L"redirect: \"" + kUrl + L"\" -> HTTP 302 to \"" + mirror + L"\"",
                                L"request: \"" + mirror + L"\" direct -> HTTP 503, length 0, no validator",
                                L"retry: 1/5 in 2000 ms after 连接异常,错误代码：503",

@@ -13,7 +13,7 @@
 #include "tests/fakes/FakeProcessRunner.h"
 #include "tests/fakes/RecordingLog.h"
 #include "tests/fakes/RecordingTaskEventHandler.h"
-#include "tests/native/tasks/SteerableWorker.h"
+#include "tests/fakes/SteerableWorker.h"
 
 namespace {
 

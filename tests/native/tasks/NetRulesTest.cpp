@@ -9,15 +9,8 @@
 #include <vector>
 
 #include "tasks/BuildTime.h"
-#include "tasks/CDownloadFileThread.h"
 #include "tasks/SpeedFloor.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeFileSystem.h"
-#include "tests/fakes/FakeFileTrust.h"
-#include "tests/fakes/FakeHttpClient.h"
-#include "tests/fakes/FakeRandom.h"
-#include "tests/fakes/RecordingLog.h"
-#include "tests/fakes/RecordingTaskEventHandler.h"
+#include "tests/fakes/DownloadWorkerFixture.h"
 
 namespace {
 
@@ -148,59 +141,19 @@ TEST(AnswerRules, ClockIsWrongBeforeTheBuildOrADayAheadOfTheServer)
 int64_t g_wallClock = 0;
 int64_t FakeWallClock() { return g_wallClock; }
 
-struct Fixture {
-    FakeClock clock;
-    FakeRandom random;
-    FakeHttpClient http;
-    FakeFileSystem files;
-    FakeFileTrust trust;
-    RecordingLog log;
-    RecordingTaskEventHandler events;
-    DownTask task;
-    std::unique_ptr<CDownloadFileThread> worker;
-
-    Fixture()
+struct Fixture : DownloadWorkerFixture {
+    Fixture() : DownloadWorkerFixture(kUrl, kDir)
     {
-        task.url = kUrl;
-        task.tempName = L"yrfoinstall.tmp";
-        task.fileName = L"yrfoinstall.exe";
-        task.directory = kDir;
         task.runInstaller = true;
-        task.state.store(TaskState::Started);
-        http.clock = &clock;
         g_wallClock = kBuildTime + 30 * 86400;
-        worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust, &log);
-        worker->SetClock(&clock);
-        worker->SetRandom(&random);
         worker->SetWallClock(&FakeWallClock);
-    }
-
-    void Run() { worker->Run(); }
-
-    std::vector<std::wstring> RequestHeaders() const
-    {
-        std::vector<std::wstring> headers;
-        for (const auto& request : http.Requests())
-            headers.push_back(request.headers);
-        return headers;
-    }
-
-    bool Logged(const std::wstring& part) const
-    {
-        for (const std::wstring& line : log.Lines()) {
-            if (line.find(part) != std::wstring::npos)
-                return true;
-        }
-        return false;
     }
 
     void ExpectNothingKept() const
     {
         EXPECT_FALSE(files.Exists(kTemp));
         EXPECT_FALSE(files.Exists(kFinal));
-        EXPECT_EQ(http.openRequests.load(), 0);
-        EXPECT_EQ(http.openSessions.load(), 0);
-        EXPECT_EQ(files.OpenFiles(), 0);
+        EXPECT_TRUE(HandlesReleased());
     }
 };
 
@@ -430,16 +383,24 @@ TEST(WrongClock, CertificateDateFailureNamesTheClockWhenItIsWrong)
 
 // --- A proxy that asks for a password ----------------------------------------
 
+const wchar_t kProxyRoute[] = L"proxy 127.0.0.9:3128";
+
+// A proxy's 407, the user answering its prompt this way.
 Response ProxyWants(ProxyLogin answer)
 {
     Response r = Response::Status(407);
     r.proxyLogin = answer;
+    r.throughProxy = true;
     return r;
 }
 
+struct ProxyFixture : Fixture {
+    ProxyFixture() { http.route = kProxyRoute; }
+};
+
 TEST(ProxyPassword, TheUserIsAskedOnceAndThePasswordGoesWithTheSameRequest)
 {
-    Fixture f;
+    ProxyFixture f;
     f.http.responses = {ProxyWants(ProxyLogin::Resent), Response::Ok(1000, {1000})};
     f.Run();
 
@@ -447,7 +408,8 @@ TEST(ProxyPassword, TheUserIsAskedOnceAndThePasswordGoesWithTheSameRequest)
     EXPECT_EQ(f.files.Content(kFinal), Body(1000));
     EXPECT_EQ(f.http.proxyPrompts.load(), 1);
     EXPECT_EQ(f.RequestHeaders(), (std::vector<std::wstring>{L"", L"(proxy login)"}));
-    EXPECT_TRUE(f.Logged(L"proxy: HTTP 407 at \"" + kUrl + L"\" direct; the user is asked for the proxy's password"));
+    EXPECT_TRUE(f.Logged(L"proxy: HTTP 407 at \"" + kUrl + L"\" " + kProxyRoute +
+                         L"; the user is asked for the proxy's password"));
     EXPECT_TRUE(f.Logged(L"proxy: sent again with the password given -> HTTP 200"));
 }
 
@@ -464,7 +426,7 @@ TEST(ProxyPassword, RefusedOrNotTakenFailsWith407AndIsNotTriedAgain)
     };
     for (const ProxyCase& c : cases) {
         SCOPED_TRACE(c.name);
-        Fixture f;
+        ProxyFixture f;
         f.task.mirrors = {kMirror};  // the same proxy stands before every address
         f.http.responses = c.responses;
         f.Run();
@@ -479,7 +441,7 @@ TEST(ProxyPassword, RefusedOrNotTakenFailsWith407AndIsNotTriedAgain)
 
 TEST(ProxyPassword, AResendThatBreaksIsTriedAgainWithoutAskingTwice)
 {
-    Fixture f;
+    ProxyFixture f;
     Response wants = ProxyWants(ProxyLogin::Failed);
     wants.proxyLoginError = 12030;
     // The retry finds the proxy satisfied (the system keeps the password
@@ -490,6 +452,62 @@ TEST(ProxyPassword, AResendThatBreaksIsTriedAgainWithoutAskingTwice)
     EXPECT_EQ(f.task.state.load(), TaskState::Finished);
     EXPECT_EQ(f.http.proxyPrompts.load(), 1);
     EXPECT_TRUE(f.Logged(L"retry: 1/5 in 2000 ms after 连接不可用,错误代码：12030"));
+}
+
+// A run that shows nothing (/quiet) has no prompt: the proxy's 407 fails
+// the download at once, for every address, and the log says a password is
+// needed.
+TEST(ProxyPassword, ARunWithoutPromptsFailsWith407AndSaysAPasswordIsNeeded)
+{
+    ProxyFixture f;
+    f.http.promptsShown = false;
+    f.task.mirrors = {kMirror};
+    f.http.responses = {ProxyWants(ProxyLogin::Resent), Response::Ok(1000, {1000})};
+    f.Run();
+
+    EXPECT_EQ(f.task.message, L"连接不可用,错误代码：407");
+    EXPECT_EQ(f.http.proxyPrompts.load(), 0);
+    EXPECT_EQ(f.http.Requests().size(), 1u);
+    EXPECT_TRUE(f.events.Countdown().empty());
+    EXPECT_TRUE(f.Logged(L"proxy: HTTP 407 at \"" + kUrl + L"\" " + kProxyRoute +
+                         L"; a password is needed, and no prompt can be shown in this run"));
+    f.ExpectNothingKept();
+}
+
+// A 407 on a request that went straight to the server is the server's own
+// (asking for a password in words of its choosing): nobody is asked, and
+// the answer is invalid for that address. The next mirror is asked at
+// once; without one the download fails with the server's answer.
+TEST(ProxyPassword, A407WithoutAProxyAsksNobodyAndMovesOn)
+{
+    Response server = Response::Status(407);
+    server.proxyLogin = ProxyLogin::Resent;  // what a prompt would have done
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> mirrors;
+        TaskState state;
+        std::wstring message;
+        size_t requests;
+    };
+    const Case cases[] = {
+        {"OnlyAddress", {}, TaskState::Failed, L"连接异常,错误代码：407", 1},
+        {"WithAMirror", {kMirror}, TaskState::Finished, L"", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.task.mirrors = c.mirrors;
+        f.http.responses = {server, Response::Ok(1000, {1000})};
+        f.Run();
+
+        EXPECT_EQ(f.task.state.load(), c.state);
+        EXPECT_EQ(f.task.message, c.message);
+        EXPECT_EQ(f.http.proxyPrompts.load(), 0);
+        EXPECT_EQ(f.http.Requests().size(), c.requests);
+        EXPECT_TRUE(f.events.Countdown().empty());
+        EXPECT_TRUE(f.Logged(L"proxy: HTTP 407 at \"" + kUrl +
+                             L"\" direct came from the server, not a proxy; no password is asked"));
+    }
 }
 
 }  // namespace

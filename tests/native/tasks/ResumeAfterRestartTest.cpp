@@ -10,20 +10,12 @@
 #include <vector>
 
 #include "platform/native/NativeThreads.h"
-#include "tasks/CDownloadFileThread.h"
 #include "tasks/DownloadFolders.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeFileSystem.h"
-#include "tests/fakes/FakeFileTrust.h"
-#include "tests/fakes/FakeHttpClient.h"
-#include "tests/fakes/FakeRandom.h"
-#include "tests/fakes/RecordingTaskEventHandler.h"
-#include "tests/native/tasks/SteerableWorker.h"
+#include "tests/fakes/DownloadWorkerFixture.h"
 
 namespace {
 
 using Response = FakeHttpClient::Response;
-using Worker = SteerableWorker<CDownloadFileThread>;
 
 const std::wstring kUrl = L"http://127.0.0.1/package/Windows/pomvel_mini.exe";
 const std::wstring kRoot = L"C:\\tmp";
@@ -44,29 +36,14 @@ std::vector<uint8_t> Body(uint32_t from, uint32_t length)
 
 void NoSleep(uint32_t) {}
 
-// One run of the launcher's download: a task with its folder under kRoot.
-struct LauncherRun {
-    FakeClock clock;
-    FakeRandom random;
-    FakeHttpClient http;
-    FakeFileTrust trust;
-    RecordingTaskEventHandler events;
-    DownTask task;
-    std::unique_ptr<Worker> worker;
-
-    LauncherRun(FakeFileSystem& files, uint32_t name, const std::wstring& url = kUrl)
+// One run of the launcher's download: a task with its folder under kRoot,
+// on the disk the runs share.
+struct LauncherRun : DownloadWorkerFixture {
+    LauncherRun(FakeFileSystem& disk, uint32_t name, const std::wstring& url = kUrl)
+        : DownloadWorkerFixture(url, kRoot, &disk)
     {
-        task.url = url;
-        task.tempName = L"yrfoinstall.tmp";
-        task.fileName = L"yrfoinstall.exe";
-        task.directory = kRoot;
         task.folderRoot = kRoot;
-        task.state.store(TaskState::Started);
-        http.clock = &clock;
         random.values = {name};
-        worker = std::make_unique<Worker>(&task, &events, &http, &files, &trust);
-        worker->SetClock(&clock);
-        worker->SetRandom(&random);
     }
 
     std::wstring Headers(size_t i) const { return http.Requests().at(i).headers; }

@@ -235,23 +235,25 @@ INSTANTIATE_TEST_SUITE_P(
                       return reply;
                   },
                   "error", L"连接不可用,错误代码：12002", 6, 5},
-        ReplyCase{"AlwaysClosesWithoutAnswer",
+        // No status line is no answer: invalid, final for the address.
+        ReplyCase{"ClosesWithoutAnswer",
                   [] {
                       LoopbackServer::Reply reply;
                       reply.closeAtOnce = true;
                       return reply;
                   },
-                  "error", L"连接不可用,错误代码：12152", 6, 5},
+                  "error", L"连接不可用,错误代码：12152", 1, 0},
         ReplyCase{"RedirectToItself", [] { return RedirectTo("/package/Windows/pomvel_mini.exe"); }, "error",
                   L"连接不可用,错误代码：12156", 11, 0},
         ReplyCase{"ZeroLength", [] { return LoopbackServer::Ok(""); }, "finish", L"", 1, 0},
         // Answers that would pass for the whole file when they are not:
-        // invalid, tried again like any invalid answer, never saved.
+        // invalid, final for the address (the next mirror would be asked
+        // at once), never saved.
         ReplyCase{"TwoDifferentLengths",
                   [] { return Answer("200 OK", "Content-Length: 122880\r\nContent-Length: 307200\r\n"); },
-                  "error", L"连接不可用,错误代码：12152", 6, 5},
+                  "error", L"连接不可用,错误代码：12152", 1, 0},
         ReplyCase{"ListOfDifferentLengths", [] { return Answer("200 OK", "Content-Length: 122880, 307200\r\n"); },
-                  "error", L"连接不可用,错误代码：12152", 6, 5},
+                  "error", L"连接不可用,错误代码：12152", 1, 0},
         ReplyCase{"PartNotAskedFor",
                   [] {
                       auto reply = Answer("206 Partial Content",
@@ -259,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
                       reply.bodyBytes = 122880;
                       return reply;
                   },
-                  "error", L"连接不可用,错误代码：12152", 6, 5},
+                  "error", L"连接不可用,错误代码：12152", 1, 0},
         ReplyCase{"TwoEqualLengths",
                   [] { return Answer("200 OK", "Content-Length: 307200\r\nContent-Length: 307200\r\n"); },
                   "finish", L"", 1, 0},
@@ -349,13 +351,6 @@ INSTANTIATE_TEST_SUITE_P(
                          return reply;
                      },
                      false},
-        RecoveryCase{"ClosedWithoutAnswer",
-                     [](const std::string&) {
-                         LoopbackServer::Reply reply;
-                         reply.closeAtOnce = true;
-                         return reply;
-                     },
-                     false},
         RecoveryCase{"ServerErrorOnce",
                      [](const std::string&) { return LoopbackServer::WithStatus("500 Internal Server Error", "x"); },
                      false}),
@@ -384,6 +379,28 @@ TEST_F(DownloadOnWindows, RetryAfterOfA503IsWaitedOut)
     // A second, although this test's own pauses are a tenth of that.
     EXPECT_GE(Clock::now() - before, std::chrono::milliseconds(990));
     EXPECT_EQ(server.Requests().size(), 2u);
+}
+
+// Two lengths from mirror a: that address is out at once, and mirror b
+// serves the whole file without a pause or a countdown.
+TEST_F(DownloadOnWindows, AnInvalidAnswerMovesToTheNextMirrorAtOnce)
+{
+    const std::string body = Body(70000);
+    ASSERT_TRUE(server.Start([body](const std::string& request, size_t) {
+        if (request.rfind("GET /b/", 0) == 0)
+            return LoopbackServer::Ok(body);
+        return Answer("200 OK", "Content-Length: 122880\r\nContent-Length: 307200\r\n");
+    }));
+    task.mirrors = {L"http://127.0.0.1:" + std::to_wstring(server.Port()) + L"/b/pomvel_mini.exe"};
+    Download(server.Url());
+
+    EXPECT_EQ(task.state.load(), TaskState::Finished) << Utf8(task.message);
+    EXPECT_TRUE(TempFolder::ReadFile(FinalPath()) == body);
+    EXPECT_TRUE(events.Countdown().empty());
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].rfind("GET /package/", 0), 0u) << requests[0];
+    EXPECT_EQ(requests[1].rfind("GET /b/", 0), 0u) << requests[1];
 }
 
 TEST_F(DownloadOnWindows, RedirectIsFollowedToAnotherPath)

@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -113,19 +116,28 @@ protected:
             worker->Stop();
     }
 
-    void Download(const std::wstring& manifestUrl)
+    // Short pauses; the rules are the same.
+    static download::Timings ShortTimings()
+    {
+        download::Timings timings;
+        timings.stallLimitMs = 5000;
+        for (uint32_t& pause : timings.pausesMs)
+            pause = 100;
+        return timings;
+    }
+    void StartDownload(const std::wstring& manifestUrl, const download::Timings& timings = ShortTimings())
     {
         task.manifestUrl = manifestUrl;
         task.manifestKey = key;
         task.manifestChannel = channel;
         worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust);
         worker->SetChannel(&registry, &verifier);
-        download::Timings timings;
-        timings.stallLimitMs = 5000;
-        for (uint32_t& pause : timings.pausesMs)
-            pause = 100;
         worker->SetTimings(timings);
         ASSERT_TRUE(worker->Start());
+    }
+    void Download(const std::wstring& manifestUrl)
+    {
+        StartDownload(manifestUrl);
         ASSERT_TRUE(events.WaitForFinal(std::chrono::seconds(60)));
         worker->Stop();
     }
@@ -259,6 +271,57 @@ TEST_F(ManifestServers, AMirrorResettingMidBodyIsContinuedByTheNextWithARange)
     const size_t sent = std::stoul(log.substr(status + 6));
     EXPECT_GE(sent, size - 100000);
     EXPECT_LE(sent, size - 100000 + CDownloadFileThread::kBufferSize);
+}
+
+// The moment the worker logged the manifest's answer.
+class AnswerClock : public ILog {
+public:
+    void Write(const std::wstring& text) override
+    {
+        if (text.compare(0, 10, L"manifest: ") == 0 && text.find(L"-> HTTP 200") != std::wstring::npos)
+            m_answered.store(std::chrono::steady_clock::now().time_since_epoch().count());
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lines += Narrow(text) + "\n";
+    }
+    std::string Lines() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_lines;
+    }
+    std::chrono::steady_clock::time_point Answered() const
+    {
+        return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_answered.load()));
+    }
+
+private:
+    std::atomic<std::chrono::steady_clock::rep> m_answered{0};
+    mutable std::mutex m_mutex;
+    std::string m_lines;
+};
+
+// nginx sends the manifest's headers and first bytes at once, then 5
+// bytes a second, each second's bytes on time: the stall limit never ends
+// it, the minimum speed does. Judged here over 2 s (20 KB in that window),
+// the attempt ends within about that window after the answer came, and the
+// retry's countdown starts.
+TEST_F(ManifestServers, ATrickledManifestEndsItsAttemptWithinTheSpeedWindow)
+{
+    download::Timings timings = ShortTimings();
+    timings.speedWindowMs = 2000;
+    AnswerClock answer;
+    task.manifestUrl = Url("http", "/slow/manifests/good.txt");
+    task.manifestKey = key;
+    task.manifestChannel = channel;
+    worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust, &answer);
+    worker->SetChannel(&registry, &verifier);
+    worker->SetTimings(timings);
+    ASSERT_TRUE(worker->Start());
+    ASSERT_TRUE(events.WaitForState(TaskState::Retrying, std::chrono::seconds(30))) << answer.Lines();
+    const auto took = std::chrono::steady_clock::now() - answer.Answered();
+    worker->Stop();
+    EXPECT_GE(took, std::chrono::milliseconds(2000)) << answer.Lines();
+    // The window, a read's hand-on of at most a second, and some slack.
+    EXPECT_LT(took, std::chrono::milliseconds(4000)) << answer.Lines();
 }
 
 // Whoever can block the manifest's request must not choose what runs: the

@@ -340,6 +340,27 @@ TEST_F(RealServers, ProxyPasswordDeclinedOrWrongFailsAtOnce)
     }
 }
 
+// A 407 from a server reached directly (nginx's own, asking for a password
+// in a realm of its choosing) is no proxy's: nobody is asked, and the
+// address is out at once. With a mirror, the mirror serves without a
+// pause; without one, the download fails with the server's answer.
+TEST_F(RealServers, A407FromAServerReachedDirectlyAsksNothing)
+{
+    g_answer = PromptAnswer{0, L"player", L"hotel-wifi-2026"};
+    http.SetProxyPrompt(&AnswerLikeAUser);
+    Download(Url("http", "http", "/ask407"));
+    ExpectFailedAtOnce(L"连接异常,错误代码：407");
+
+    task.mirrors = {Url("http", "http", "/files/pomvel_mini.exe")};
+    task.ResetState();
+    events.Clear();
+    Download(Url("http", "http", "/ask407"));
+    ExpectTheFile();
+    for (const auto& event : events.Events())
+        EXPECT_NE(event.state, TaskState::Retrying) << "a countdown before the mirror";
+    EXPECT_EQ(g_answer.asked, 0);
+}
+
 // A 100 KB disk and a 300 KB file: refused before anything is written.
 TEST_F(RealServers, DiskTooSmallIsRefusedAtOnce)
 {

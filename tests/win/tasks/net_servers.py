@@ -12,7 +12,10 @@ and writes servers.txt, one "name=value" a line, with Windows paths (Z:)
 for the test program:
 
     http       nginx: /files/pomvel_mini.exe (ranges, ETag), /moved (302 to
-               it), /loop (302 to itself), /hopN (N redirects to it)
+               it), /loop (302 to itself), /hopN (N redirects to it),
+               /slow/... what /files/ holds, its first 400 bytes (headers
+               included) at once, then 5 bytes a second, /ask407
+               a 407 asking for a password (a server, not a proxy)
     https      the same file over TLS with the CA's certificate
     selfsigned the same file over TLS with the self-signed certificate
     proxied    the file only for requests that came through the proxy
@@ -175,6 +178,11 @@ def nginx_conf(d, ports):
         location /files/ {{ alias {d}/www/; }}
         location = /moved {{ return 302 /files/pomvel_mini.exe; }}
         location = /loop {{ return 302 /loop; }}
+        location /slow/ {{ alias {d}/www/; limit_rate_after 400; limit_rate 5; }}
+        location = /ask407 {{
+            add_header Proxy-Authenticate 'Basic realm="Sign in to pay for the download"' always;
+            return 407;
+        }}
 {hops}"""
     return f"""daemon on;
 worker_processes 1;
