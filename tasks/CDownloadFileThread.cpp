@@ -443,15 +443,19 @@ bool CDownloadFileThread::TakeManifest()
             Fail(end.Message());
         return vouched;
     }
-    const std::vector<uint8_t>& bytes = answer.bytes;
+    return ApplyManifest(answer.bytes, answer.hasDate, answer.serverNow);
+}
 
+bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool hasDate, int64_t serverNow)
+{
+    const std::wstring& url = task->manifestUrl;
     ManifestContext context;
     context.publicPoint = task->manifestKey;
     context.channel = task->manifestChannel;
     context.hasAcceptedSerial = memory.AcceptedSerial(url, task->manifestChannel, context.acceptedSerial);
     context.localNow = wallClock();
-    context.hasServerNow = answer.hasDate;
-    context.serverNow = answer.serverNow;
+    context.hasServerNow = hasDate;
+    context.serverNow = serverNow;
     context.buildTime = kBuildTime;
     Manifest manifest;
     uint32_t verifierError = 0;

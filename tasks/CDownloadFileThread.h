@@ -35,8 +35,9 @@ class ISignatureVerifier;
 //
 // A task with a manifest address fetches the signed manifest first (same
 // network rules), and downloads by its addresses, size and digest once it
-// is verified; a refused one fails the task, one that cannot be fetched
-// leaves the configured address in force.
+// is verified; a refused one fails the task, and one that cannot be
+// fetched fails it too unless a compiled-in pin vouches for the configured
+// address.
 class CDownloadFileThread : public CThread, private IFetchReceiver {
 public:
     static constexpr uint32_t kBufferSize = Fetcher::kBufferSize;
@@ -125,6 +126,10 @@ private:
     // False, with the failure reported, when it is refused or the worker
     // was stopped.
     bool TakeManifest();
+    // Checks the manifest's bytes (sent with the server's Date, when it
+    // had one) and applies a verified one to the task. False, with the
+    // failure reported, when it is refused.
+    bool ApplyManifest(const std::vector<uint8_t>& bytes, bool hasDate, int64_t serverNow);
 
     std::wstring FinalPath() const;
     std::wstring TempPath() const;
