@@ -189,9 +189,9 @@ TEST_F(Clicks, ALauncherRunningAsSystemUsesSystemsOwnTemporaryFolder)
     EXPECT_FALSE(files.Exists(old));
     http.attemptConnectResult = 1;
     Click(315, 315);
-    ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
-    EXPECT_EQ(app->taskManager.DownloadTasks()[0]->directory, env.systemTempFolder);
-    EXPECT_EQ(app->taskManager.DownloadTasks()[0]->folderRoot, env.systemTempFolder);
+    ASSERT_EQ(app->Tasks().DownloadTasks().size(), 1u);
+    EXPECT_EQ(app->Tasks().DownloadTasks()[0]->directory, env.systemTempFolder);
+    EXPECT_EQ(app->Tasks().DownloadTasks()[0]->folderRoot, env.systemTempFolder);
 }
 
 TEST_F(Clicks, ReleaseElsewhereIsNoClickButEndsThePress)
