@@ -793,7 +793,7 @@ def case_manifest_channel(s):
         check_log(temp, [*log_lines, rf"exit: code {expected}"])
         return local
 
-    run(2, rf'manifest: "{manifest_url}" direct -> HTTP 404',
+    run(2, rf'manifest: "{manifest_url}" direct -> HTTP 404, length \d+, .*',
         rf'manifest: "{manifest_url}" cannot be fetched \(连接异常,错误代码：404\); no compiled-in pin vouches '
         r"for the configured address: nothing downloaded",
         r"status: 连接异常,错误代码：404 .*")
@@ -856,7 +856,7 @@ def case_local_trial(s):
     check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
     check_log(temp, [
-        rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest\.txt" direct -> HTTP 200',
+        rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest\.txt" direct -> HTTP 200, length \d+, .*',
         rf'manifest: serial \d+ verified; 1 address\(es\), size {size}, signer ""',
         rf'request: "{s.url}" direct -> HTTP 200, length {size}.*',
         r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest',
