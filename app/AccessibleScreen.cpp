@@ -2,9 +2,11 @@
 
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
+#include "ui/CImage.h"
+#include "ui/CImageBtn.h"
 #include "ui/CLabel.h"
 #include "ui/CNormalBtn.h"
-#include "ui/CPane.h"
+#include "ui/CProgress.h"
 
 namespace {
 
@@ -33,43 +35,26 @@ AccessibleItem Button(const CUIBase* element, std::wstring name)
 std::vector<AccessibleItem> AccessibleItems(const LauncherApp& app)
 {
     std::vector<AccessibleItem> items;
-    if (!app.rootPane || app.rootPane->m_children.size() != kSlotCount)
+    if (app.Screen() == nullptr)
         return items;
-    const auto& children = app.rootPane->m_children;
-    auto label = [&children](ScreenSlot slot) { return static_cast<const CLabel*>(children[slot].get()); };
-    for (size_t slot = 0; slot < kSlotCount; ++slot) {
-        const CUIBase* element = children[slot].get();
-        if (!element->m_visible)
-            continue;
-        switch (slot) {
-        case kSlotName:
-            items.push_back(Item(element, AccessibleRole::StaticText, label(kSlotName)->m_text));
-            break;
-        case kSlotClose:
-            items.push_back(Button(element, L"关闭"));
-            break;
-        case kSlotMinimize:
-            items.push_back(Button(element, L"最小化"));
-            break;
-        case kSlotBanner:
-            items.push_back(Item(element, AccessibleRole::Graphic, app.config.GetValue(L"pack", L"k_name")));
-            break;
-        case kSlotInstall:
-            items.push_back(Button(element, static_cast<const CNormalBtn*>(element)->m_text));
-            break;
-        case kSlotProgress: {
-            AccessibleItem bar = Item(element, AccessibleRole::ProgressBar, L"下载进度");
-            bar.value = label(kSlotPercent)->m_text;
-            items.push_back(std::move(bar));
-            break;
-        }
-        case kSlotStatus:
-            items.push_back(Item(element, AccessibleRole::StaticText, label(kSlotStatus)->m_text));
-            break;
-        default:  // the emblem is decoration; the percentage is the bar's value
-            break;
-        }
+    // The emblem is decoration; the percentage is the bar's value.
+    if (g_nameLabel->m_visible)
+        items.push_back(Item(g_nameLabel, AccessibleRole::StaticText, g_nameLabel->m_text));
+    if (g_closeButton->m_visible)
+        items.push_back(Button(g_closeButton, L"关闭"));
+    if (g_minimizeButton->m_visible)
+        items.push_back(Button(g_minimizeButton, L"最小化"));
+    if (g_bannerImage->m_visible)
+        items.push_back(Item(g_bannerImage, AccessibleRole::Graphic, app.Settings().gameName));
+    if (g_installButton->m_visible)
+        items.push_back(Button(g_installButton, g_installButton->m_text));
+    if (g_progressBar->m_visible) {
+        AccessibleItem bar = Item(g_progressBar, AccessibleRole::ProgressBar, L"下载进度");
+        bar.value = g_percentLabel->m_text;
+        items.push_back(std::move(bar));
     }
+    if (g_statusLabel->m_visible)
+        items.push_back(Item(g_statusLabel, AccessibleRole::StaticText, g_statusLabel->m_text));
     return items;
 }
 

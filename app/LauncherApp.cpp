@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "app/AccessibleScreen.h"
+#include "app/LauncherSettings.h"
 #include "app/ScreenLayout.h"
 #include "app/TaskEventView.h"
+#include "config/CIniConfig.h"
 #include "config/FolderVariable.h"
 #include "config/InstallDetection.h"
 #include "platform/DecimalText.h"
@@ -17,7 +19,6 @@
 #include "platform/WindowSystem.h"
 #include "tasks/DownloadFolders.h"
 #include "tasks/DownloadRules.h"
-#include "tasks/Manifest.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
 #include "ui/CLabel.h"
@@ -31,10 +32,9 @@ LauncherApp* g_app = nullptr;
 
 namespace {
 
-// A manifest that cannot be checked: no key, or no P-256 public key.
-constexpr uint32_t kUncheckableManifest = 1;
-// A manifest that cannot be this launcher's: no channel configured.
-constexpr uint32_t kNoChannel = static_cast<uint32_t>(ManifestFault::OtherChannel);
+// The installer's names while it downloads and once it is whole.
+constexpr wchar_t kInstallerTempName[] = L"yrfoinstall.tmp";
+constexpr wchar_t kInstallerName[] = L"yrfoinstall.exe";
 
 TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
 {
@@ -51,12 +51,30 @@ TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster
     return tasks;
 }
 
+// What the log adds to a task's final status text: what a download had
+// moved, or that the installation failed.
+std::wstring OutcomeDetail(const Task& task, TaskState state)
+{
+    if (task.type == TaskType::Download) {
+        const auto& download = static_cast<const DownTask&>(task);
+        return (state == TaskState::Failed ? L"download failed after " : L"download: ") +
+               DecimalText(download.downloadedSize.load()) + L" of " + DecimalText(download.totalSize.load()) +
+               L" bytes";
+    }
+    return state == TaskState::Failed ? L"install failed" : L"";
+}
+
+bool IsFinal(TaskState state)
+{
+    return state == TaskState::Finished || state == TaskState::Failed;
+}
+
 }  // namespace
 
 LauncherApp::LauncherApp(const Platform& platform)
     : m_platform(platform),
       m_poster(*this, platform.windows),
-      taskManager(MakeTaskPlatform(platform, &m_poster))
+      m_tasks(MakeTaskPlatform(platform, &m_poster))
 {
 }
 
@@ -75,8 +93,8 @@ void LauncherApp::Init()
     // files would be too old to continue.
     if (m_platform.files != nullptr) {
         const size_t removed = download_folders::RemoveStale(
-            *m_platform.files, ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp),
-            UtcNowSeconds());
+            *m_platform.files, ReadDownloadTemp(*m_platform.environment),
+            download_folders::OwnFileNames(kInstallerTempName, kInstallerName), UtcNowSeconds());
         if (removed != 0)
             m_platform.log->Write(L"start-up: " + DecimalText(removed) + L" download folder(s) older than 7 days removed");
     }
@@ -84,85 +102,101 @@ void LauncherApp::Init()
 
 void LauncherApp::LoadConfiguration()
 {
-    baseDir = ReadFolderVariable(*m_platform.environment, L"APPDATA",
-                                 IEnvironment::Folder::RoamingAppData);
+    m_baseDir = ReadFolderVariable(*m_platform.environment, L"APPDATA", IEnvironment::Folder::RoamingAppData);
 
     std::vector<uint8_t> bytes;
+    CIniConfig config;
     const bool found = m_platform.resources->Load(kResourceType, kConfigResourceId, bytes);
     if (found)
         config.Parse(bytes.data(), bytes.size());
+    m_settings = ReadLauncherSettings(config);
 
-    installAppName = config.GetValue(L"pack", L"k_installAppName");
-    startAppName = config.GetValue(L"pack", L"k_startAppName");
-    installerKey = config.GetValue(L"pack", L"k_installerKey");
     // The configuration's address and names, and nothing of the
     // environment: the log is meant to be sent to support.
-    m_platform.log->Write(
-        found ? L"configuration: url \"" + download::LoggedAddress(config.GetValue(L"cver", L"k_comm_url")) +
-                    L"\", name \"" +
-                    config.GetValue(L"pack", L"k_name") + L"\", install folder \"" + installAppName +
-                    L"\", start program \"" + startAppName + L"\", registry key \"" + installerKey + L"\""
-              : L"configuration: none in the program");
+    const LauncherSettings& s = m_settings;
+    m_platform.log->Write(found ? L"configuration: url \"" + download::LoggedAddress(s.url) + L"\", name \"" +
+                                      s.gameName + L"\", install folder \"" + s.installAppName +
+                                      L"\", start program \"" + s.startAppName + L"\", registry key \"" +
+                                      s.installerKey + L"\""
+                                : L"configuration: none in the program");
     DetectInstall();
 }
 
 void LauncherApp::DetectInstall()
 {
-    DetectInstallRoot(*m_platform.registry, installerKey, installAppName, baseDir);
+    DetectInstallRoot(*m_platform.registry, m_settings.installerKey, m_settings.installAppName, m_baseDir);
 }
 
 WindowHandle LauncherApp::Window()
 {
-    WindowHandle window = hwnd.load();
+    WindowHandle window = m_window.load();
     if (window != nullptr && m_platform.windows->IsWindow(window))
         return window;
-    hwnd.store(nullptr);
+    m_window.store(nullptr);
     return nullptr;
+}
+
+void LauncherApp::AttachWindow(WindowHandle window, int32_t dpi)
+{
+    m_window.store(window);
+    m_dpi = dpi;
+    ChooseBackground();
+}
+
+void LauncherApp::ChooseBackground()
+{
+    if (!m_background) {
+        m_background = std::make_unique<CResImage>();
+        m_background->LoadForDpi(kImageBackground, m_dpi);
+    } else {
+        m_background->SelectForDpi(m_dpi);
+    }
 }
 
 void LauncherApp::BuildScreen()
 {
-    rootPane = BuildLauncherScreen(Window(), *m_platform.windows, config.GetValue(L"pack", L"k_name"), dpi);
+    m_rootPane = BuildLauncherScreen(Window(), *m_platform.windows, m_settings.gameName, m_dpi);
     if (g_installButton != nullptr)
-        g_installButton->m_focusCue = keyboardCues;
+        g_installButton->m_focusCue = m_keyboardCues;
 }
 
-void LauncherApp::SetDpi(int32_t newDpi)
+void LauncherApp::SetDpi(int32_t dpi)
 {
-    dpi = newDpi;
-    if (background)
-        background->SelectForDpi(dpi);
+    m_dpi = dpi;
+    ChooseBackground();
     WindowHandle window = Window();
-    if (rootPane)
-        LayOutLauncherScreen(*rootPane, window, *m_platform.windows, dpi);
+    if (m_rootPane)
+        LayOutLauncherScreen(*m_rootPane, window, *m_platform.windows, m_dpi);
     if (window != nullptr)
         m_platform.windows->InvalidateRect(window, nullptr, true);
 }
 
 void LauncherApp::Release()
 {
-    taskManager.StopAll();
+    m_tasks.StopAll();
     // A worker stopped here (the window closed mid-download) ends its task
     // without a message the window could still handle: its outcome is
     // logged here, as every other ending is when its event comes.
-    for (const auto& task : taskManager.DownloadTasks())
-        LogOutcomeOnce(*task);
-    for (const auto& task : taskManager.InstallTasks())
-        LogOutcomeOnce(*task);
-    pressed = released = hovered = nullptr;
+    for (const auto& task : m_tasks.DownloadTasks())
+        LogUnreportedEnd(*task);
+    for (const auto& task : m_tasks.InstallTasks())
+        LogUnreportedEnd(*task);
+    m_pointer = PointerState();
     ClearScreenGlobals();
-    rootPane.reset();
-    config = CIniConfig();
-    installerKey.clear();
-    startAppName.clear();
-    installAppName.clear();
-    baseDir.clear();
-    background.reset();
+    m_rootPane.reset();
+    m_settings = LauncherSettings();
+    m_baseDir.clear();
+    m_background.reset();
+}
+
+int LauncherApp::ExitCode(int loopCode) const
+{
+    return RunExitCode(m_unattended, m_roadEnd.has_value(), m_roadEnd.value_or(RoadOutcome::GameStarted), loopCode);
 }
 
 std::wstring LauncherApp::StartProgramPath() const
 {
-    return baseDir + L"\\" + installAppName + L"\\" + startAppName;
+    return m_baseDir + L"\\" + m_settings.installAppName + L"\\" + m_settings.startAppName;
 }
 
 void LauncherApp::NotifyAccessible(AccessibleEvent event, const CUIBase* element)
@@ -183,6 +217,11 @@ void LauncherApp::SetStatus(const std::wstring& text)
     NotifyAccessible(AccessibleEvent::NameChange, g_statusLabel);
 }
 
+void LauncherApp::LogStatus(const std::wstring& text, const std::wstring& why)
+{
+    m_platform.log->Write(L"status: " + text + (why.empty() ? std::wstring() : L" (" + why + L")"));
+}
+
 void LauncherApp::StartInstall()
 {
     if (g_installButton == nullptr)
@@ -196,64 +235,38 @@ void LauncherApp::StartInstall()
     m_platform.http->SetPromptOwner(window);
     m_platform.windows->InvalidateRect(window, nullptr, true);
     m_platform.windows->UpdateWindow(window);
-    m_platform.log->Write(L"status: " + g_statusLabel->m_text + L" (install button clicked)");
+    LogStatus(g_statusLabel->m_text, L"install button clicked");
     // The install button left the screen; the bar and the status came.
     NotifyAccessible(AccessibleEvent::Reorder, nullptr);
-    taskbarProgress.Connecting();
+    m_taskbar.Connecting();
 
-    // A pinned digest that is not one is the publisher's mistake: nothing
-    // is downloaded that could not be checked.
-    InstallerPins pins;
-    const std::wstring sha256 = config.GetValue(L"cver", L"k_comm_sha256");
-    if (!sha256.empty() && !ParseSha256Pin(sha256, pins.sha256)) {
-        SetStatus(status::kInvalidPin);
-        m_platform.log->Write(L"status: " + std::wstring(status::kInvalidPin) +
-                              L" (k_comm_sha256 is not 64 hexadecimal digits; nothing downloaded)");
-        taskbarProgress.Failed();
-        EndRoad(OutcomeOfFailure(status::kInvalidPin));
+    // A value the settings refused at start-up stops the road here, with
+    // nothing downloaded.
+    if (!m_settings.refusal.empty()) {
+        EndRoadWithFailure(m_settings.refusal, m_settings.refusalReason);
         return;
     }
-    pins.signer = config.GetValue(L"cver", L"k_comm_signer");
+    m_tasks.AddTask(MakeDownloadTask());
+    m_tasks.StartNextDownload();
+}
 
+std::unique_ptr<DownTask> LauncherApp::MakeDownloadTask() const
+{
     auto task = std::make_unique<DownTask>();
-    task->url = config.GetValue(L"cver", L"k_comm_url");
-    task->pins = pins;
-    for (const wchar_t* key : {L"k_comm_url2", L"k_comm_url3", L"k_comm_url4"}) {
-        const std::wstring mirror = config.GetValue(L"cver", key);
-        if (!mirror.empty())
-            task->mirrors.push_back(mirror);
-    }
-    // A signed manifest names the installer when the publisher set one up;
-    // one that could not be checked is never skipped.
-    task->manifestUrl = config.GetValue(L"cver", L"k_comm_manifest");
-    if (!task->manifestUrl.empty() &&
-        !ParseP256PublicKey(config.GetValue(L"cver", L"k_comm_manifest_key"), task->manifestKey)) {
-        SetStatus(status::WithCode(status::kManifestInvalid, kUncheckableManifest));
-        m_platform.log->Write(L"status: " + status::WithCode(status::kManifestInvalid, kUncheckableManifest) +
-                              L" (k_comm_manifest_key is not a P-256 public key; nothing downloaded)");
-        taskbarProgress.Failed();
-        EndRoad(OutcomeOfFailure(status::kManifestInvalid));
-        return;
-    }
-    task->manifestChannel = config.GetValue(L"cver", L"k_comm_channel");
-    if (!task->manifestUrl.empty() &&
-        (task->manifestChannel.empty() || download::HasControlCharacter(task->manifestChannel))) {
-        SetStatus(status::WithCode(status::kManifestInvalid, kNoChannel));
-        m_platform.log->Write(L"status: " + status::WithCode(status::kManifestInvalid, kNoChannel) +
-                              L" (k_comm_channel is missing or holds control characters; nothing downloaded)");
-        taskbarProgress.Failed();
-        EndRoad(OutcomeOfFailure(status::kManifestInvalid));
-        return;
-    }
-    task->tempName = L"yrfoinstall.tmp";
-    task->fileName = L"yrfoinstall.exe";
-    task->directory = ReadFolderVariable(*m_platform.environment, L"TMP", IEnvironment::Folder::Temp);
+    task->url = m_settings.url;
+    task->pins = m_settings.pins;
+    task->mirrors = m_settings.mirrors;
+    task->manifestUrl = m_settings.manifestUrl;
+    task->manifestKey = m_settings.manifestKey;
+    task->manifestChannel = m_settings.manifestChannel;
+    task->tempName = kInstallerTempName;
+    task->fileName = kInstallerName;
+    task->directory = ReadDownloadTemp(*m_platform.environment);
     // The installer gets a folder of its own in there.
     task->folderRoot = task->directory;
     task->runInstaller = true;
     task->installArgs = L"-b";
-    taskManager.AddTask(std::move(task));
-    taskManager.StartNextDownload();
+    return task;
 }
 
 void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
@@ -264,71 +277,57 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
     }
     Task* task = reinterpret_cast<Task*>(wParam);
     const TaskState state = task->state.load();
-    UpdateTaskbar(*task, state);
-    if (g_statusLabel != nullptr) {
-        ScreenUpdate update = ScreenUpdateFor(*task, state);
-        if (update.setFraction) {
-            g_progressBar->m_fraction = update.fraction;
-            g_progressBar->Invalidate();
-        }
-        if (update.setPercent)
-            g_percentLabel->SetText(true, false, update.percent);
-        if (update.setFraction || update.setPercent)
-            NotifyAccessible(AccessibleEvent::ValueChange, g_progressBar);
-        if (update.setStatus)
-            SetStatus(update.status);
+    // A failure is shown where the road ends, below.
+    if (state != TaskState::Failed) {
+        UpdateTaskbar(*task, state);
+        ShowTaskEvent(*task, state);
+    }
+    if (!IsFinal(state)) {
+        if (state == TaskState::Started && task->type != TaskType::Download)
+            LogStatus(ScreenUpdateFor(*task, state).status, L"");
+        return;
     }
 
     // A task's last two events can both be handled in its final state; the
-    // first removes the worker and continues the road, a later one changes
-    // nothing (its worker may be gone, and its address another worker's).
-    if (state == TaskState::Finished || state == TaskState::Failed) {
-        if (lParam == 0 || task->finalHandled)
-            return;
-        task->finalHandled = true;
-        taskManager.RemoveWorker(reinterpret_cast<CThread*>(lParam));
-        LogOutcome(*task, state);
-        if (state == TaskState::Finished)
-            taskManager.ContinueAfter(task);
-        else
-            EndRoad(OutcomeOfFailure(task->message));
-    } else if (state == TaskState::Started && task->type != TaskType::Download) {
-        m_platform.log->Write(L"status: " + ScreenUpdateFor(*task, state).status);
+    // first removes the worker and continues or ends the road, a later one
+    // changes nothing (its worker may be gone, and its address another
+    // worker's).
+    if (lParam == 0 || task->finalHandled)
+        return;
+    task->finalHandled = true;
+    m_tasks.RemoveWorker(reinterpret_cast<CThread*>(lParam));
+    if (state == TaskState::Finished) {
+        LogStatus(ScreenUpdateFor(*task, state).status, OutcomeDetail(*task, state));
+        m_tasks.ContinueAfter(task);
+    } else {
+        EndRoadWithFailure(task->message, OutcomeDetail(*task, state));
     }
 }
 
-void LauncherApp::LogOutcomeOnce(const Task& task)
+void LauncherApp::ShowTaskEvent(const Task& task, TaskState state)
+{
+    if (g_statusLabel == nullptr)
+        return;
+    ScreenUpdate update = ScreenUpdateFor(task, state);
+    if (update.setFraction) {
+        g_progressBar->m_fraction = update.fraction;
+        g_progressBar->Invalidate();
+    }
+    if (update.setPercent)
+        g_percentLabel->SetText(true, false, update.percent);
+    if (update.setFraction || update.setPercent)
+        NotifyAccessible(AccessibleEvent::ValueChange, g_progressBar);
+    if (update.setStatus)
+        SetStatus(update.status);
+}
+
+void LauncherApp::LogUnreportedEnd(Task& task)
 {
     const TaskState state = task.state.load();
-    if (state != TaskState::Finished && state != TaskState::Failed)
+    if (!IsFinal(state) || task.finalHandled)
         return;
-    for (const Task* logged : m_loggedOutcomes) {
-        if (logged == &task)
-            return;
-    }
-    LogOutcome(task, state);
-}
-
-// A task's final text, once per task, with what a download had moved.
-void LauncherApp::LogOutcome(const Task& task, TaskState state)
-{
-    m_loggedOutcomes.push_back(&task);
-    std::wstring text = L"status: " + ScreenUpdateFor(task, state).status;
-    if (task.type == TaskType::Download) {
-        const auto& download = static_cast<const DownTask&>(task);
-        text += (state == TaskState::Failed ? L" (download failed after " : L" (download: ") +
-                DecimalText(download.downloadedSize.load()) + L" of " + DecimalText(download.totalSize.load()) +
-                L" bytes)";
-    } else if (state == TaskState::Failed) {
-        text += L" (install failed)";
-    }
-    m_platform.log->Write(text);
-}
-
-void LauncherApp::ShowStatus(const std::wstring& text)
-{
-    m_platform.log->Write(L"status: " + text);
-    SetStatus(text);
+    task.finalHandled = true;
+    LogStatus(ScreenUpdateFor(task, state).status, OutcomeDetail(task, state));
 }
 
 void LauncherApp::UpdateTaskbar(const Task& task, TaskState state)
@@ -337,20 +336,17 @@ void LauncherApp::UpdateTaskbar(const Task& task, TaskState state)
     case TaskState::Downloading:
         if (task.type == TaskType::Download) {
             const auto& download = static_cast<const DownTask&>(task);
-            taskbarProgress.Progress(download.downloadedSize.load(), download.totalSize.load());
+            m_taskbar.Progress(download.downloadedSize.load(), download.totalSize.load());
         }
         break;
     case TaskState::Started:
         // The installer runs: no value to show.
         if (task.type == TaskType::Install)
-            taskbarProgress.Working();
+            m_taskbar.Working();
         break;
     case TaskState::Finished:
         // The installer runs next, or the game starts next.
-        taskbarProgress.Working();
-        break;
-    case TaskState::Failed:
-        taskbarProgress.Failed();
+        m_taskbar.Working();
         break;
     default:
         break;
@@ -359,7 +355,7 @@ void LauncherApp::UpdateTaskbar(const Task& task, TaskState state)
 
 void LauncherApp::OnTaskbarButtonCreated()
 {
-    taskbarProgress.Connect(m_platform.taskbar, Window());
+    m_taskbar.Connect(m_platform.taskbar, Window());
 }
 
 void LauncherApp::LaunchGame()
@@ -369,9 +365,7 @@ void LauncherApp::LaunchGame()
     uint32_t attributes = 0;
     if (!m_platform.files->GetAttributes(path, attributes) || (attributes & kFileAttributeDirectory)) {
         m_platform.log->Write(L"game: no start program at " + path);
-        ShowStatus(status::kNoStartProgram);
-        taskbarProgress.Failed();
-        EndRoad(OutcomeOfFailure(status::kNoStartProgram));
+        EndRoadWithFailure(status::kNoStartProgram, L"");
         return;
     }
     // The game starts in its own folder, where it finds its data by relative
@@ -380,68 +374,68 @@ void LauncherApp::LaunchGame()
     // Nobody may be there to answer a window of the shell's in an
     // unattended run.
     intptr_t result =
-        m_platform.shell->Open(path, folder, Window(), unattended ? ShellPrompts::None : ShellPrompts::Allowed);
+        m_platform.shell->Open(path, folder, Window(), m_unattended ? ShellPrompts::None : ShellPrompts::Allowed);
     if (result <= 32) {
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.
         m_platform.log->Write(L"game: not started, shell result " + DecimalText(result) + L": " + path);
-        ShowStatus(status::WithCode(status::kGameNotStarted, static_cast<uint32_t>(result)));
-        taskbarProgress.Failed();
-        EndRoad(OutcomeOfFailure(status::kGameNotStarted));
+        EndRoadWithFailure(status::WithCode(status::kGameNotStarted, static_cast<uint32_t>(result)), L"");
         return;
     }
     m_platform.log->Write(L"game: started, shell result " + DecimalText(result) + L": " + path);
-    taskbarProgress.Finished();
-    roadEnded = true;
-    roadOutcome = RoadOutcome::GameStarted;
+    m_taskbar.Finished();
+    m_roadEnd = RoadOutcome::GameStarted;
     m_platform.windows->DestroyWindow(Window());
 }
 
-void LauncherApp::EndRoad(RoadOutcome outcome)
+void LauncherApp::EndRoadWithFailure(const std::wstring& text, const std::wstring& why)
 {
-    roadEnded = true;
-    roadOutcome = outcome;
-    if (unattended)
+    LogStatus(text, why);
+    SetStatus(text);
+    m_taskbar.Failed();
+    m_roadEnd = OutcomeOfFailure(text);
+    // Nobody is there to read the status line of an unattended run.
+    if (m_unattended)
         m_platform.windows->DestroyWindow(Window());
 }
 
 void LauncherApp::OnMouseMove(int32_t x, int32_t y)
 {
-    if (!rootPane)
+    if (!m_rootPane)
         return;
-    CUIBase* old = hovered;
-    hovered = nullptr;
-    rootPane->HitTest(x, y, &hovered);
-    if (hovered == old)
+    CUIBase* old = m_pointer.hovered;
+    m_pointer.hovered = nullptr;
+    m_rootPane->HitTest(x, y, &m_pointer.hovered);
+    if (m_pointer.hovered == old)
         return;
     if (old != nullptr)
         old->OnMouseLeave();
-    if (hovered != nullptr)
-        hovered->OnMouseEnter();
+    if (m_pointer.hovered != nullptr)
+        m_pointer.hovered->OnMouseEnter();
 }
 
 bool LauncherApp::OnLButtonDown(int32_t x, int32_t y)
 {
-    if (rootPane) {
-        pressed = nullptr;
-        rootPane->HitTest(x, y, &pressed);
-        if (pressed != nullptr)
-            pressed->OnMouseDown();
+    if (m_rootPane) {
+        m_pointer.pressed = nullptr;
+        m_rootPane->HitTest(x, y, &m_pointer.pressed);
+        if (m_pointer.pressed != nullptr)
+            m_pointer.pressed->OnMouseDown();
     }
-    return pressed == nullptr;
+    return m_pointer.pressed == nullptr;
 }
 
 void LauncherApp::OnLButtonUp(int32_t x, int32_t y)
 {
-    if (!rootPane)
+    if (!m_rootPane)
         return;
-    released = nullptr;
-    rootPane->HitTest(x, y, &released);
-    if (released != nullptr && released == pressed)
+    CUIBase* released = nullptr;
+    m_rootPane->HitTest(x, y, &released);
+    if (released != nullptr && released == m_pointer.pressed)
         Activate(released->m_id);
-    if (pressed != nullptr) {
-        pressed->OnMouseUp();
-        pressed = nullptr;
+    if (m_pointer.pressed != nullptr) {
+        m_pointer.pressed->OnMouseUp();
+        m_pointer.pressed = nullptr;
     }
 }
 
@@ -474,7 +468,7 @@ bool LauncherApp::OnKeyDown(uint32_t key)
 
 void LauncherApp::SetKeyboardCues(bool show)
 {
-    keyboardCues = show;
+    m_keyboardCues = show;
     if (g_installButton != nullptr && g_installButton->m_focusCue != show) {
         g_installButton->m_focusCue = show;
         g_installButton->Invalidate();
@@ -483,21 +477,21 @@ void LauncherApp::SetKeyboardCues(bool show)
 
 void LauncherApp::OnMouseLeave()
 {
-    if (hovered != nullptr) {
-        hovered->OnMouseLeave();
-        hovered = nullptr;
+    if (m_pointer.hovered != nullptr) {
+        m_pointer.hovered->OnMouseLeave();
+        m_pointer.hovered = nullptr;
     }
-    pressed = nullptr;
+    m_pointer.pressed = nullptr;
 }
 
 void LauncherApp::Paint(DeviceContext dc)
 {
-    if (background) {
+    if (m_background) {
         int32_t width = 0;
         int32_t height = 0;
-        background->GetDesignSize(width, height);
-        background->Draw(dc, ScaleRectByDpi(Rect{0, 0, width, height}, dpi));
+        m_background->GetDesignSize(width, height);
+        m_background->Draw(dc, ScaleRectByDpi(Rect{0, 0, width, height}, m_dpi));
     }
-    if (rootPane)
-        rootPane->Draw(dc);
+    if (m_rootPane)
+        m_rootPane->Draw(dc);
 }

@@ -2,13 +2,13 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "app/AppTaskEventPoster.h"
+#include "app/LauncherSettings.h"
 #include "app/RoadOutcome.h"
 #include "app/TaskbarProgress.h"
-#include "config/CIniConfig.h"
 #include "platform/Platform.h"
 #include "platform/Types.h"
 #include "tasks/CTaskManger.h"
@@ -19,21 +19,23 @@ class CUIBase;
 class CResImage;
 enum class AccessibleEvent;
 
-// Element ids the window acts on.
-constexpr int32_t ID_CLOSE = 0;
-constexpr int32_t ID_MINIMIZE = 1;
-constexpr int32_t ID_INSTALL = 2;
-constexpr int32_t ID_PICTURE = 3;
-
 // Keys the window acts on (virtual-key codes).
 constexpr uint32_t kKeyReturn = 0x0D;
 constexpr uint32_t kKeySpace = 0x20;
 
-// The one application object: configuration and paths, the screen's element
-// tree and pointer state, the task manager, and the launcher flow that runs
-// from the install button to the start of the game. Everything here runs on
-// the main (window) thread, except the window-handle accessor, which the
-// task manager's event posting also calls from worker threads.
+// The elements under the pointer (not owned): the one it is over, and the
+// one that took the last left-button press until its release.
+struct PointerState {
+    CUIBase* hovered = nullptr;
+    CUIBase* pressed = nullptr;
+};
+
+// The one application object: the settings and the install's place, the
+// screen's element tree, background and pointer state, the task manager,
+// and the launcher flow that runs from the install button to the start of
+// the game. Everything here runs on the main (window) thread, except the
+// window-handle accessor, which the task manager's event posting also
+// calls from worker threads.
 class LauncherApp {
 public:
     explicit LauncherApp(const Platform& platform);
@@ -41,33 +43,57 @@ public:
     LauncherApp(const LauncherApp&) = delete;
     LauncherApp& operator=(const LauncherApp&) = delete;
 
-    // Start-up: publishes g_app, reads the configuration and the
-    // environment, and detects the install.
+    // Start-up: publishes g_app, reads the settings and the environment,
+    // and detects the install.
     void Init();
-    void LoadConfiguration();
+    // Asks the registry again where the game is installed.
     void DetectInstall();
+    const LauncherSettings& Settings() const { return m_settings; }
+
+    // An unattended run (/passive, /quiet) closes the window at the end of
+    // the road, whichever way it ended.
+    void SetUnattended(bool unattended) { m_unattended = unattended; }
+    // Test builds only: the download's timings.
+    void SetDownloadTimings(const download::Timings& timings) { m_tasks.SetDownloadTimings(timings); }
 
     // The main window if the handle still names a window; otherwise the
     // handle is cleared and null is returned.
     WindowHandle Window();
+    // The main window exists, made at dpi: the application draws into it
+    // from now on, with the background picture of the set drawn at dpi.
+    void AttachWindow(WindowHandle window, int32_t dpi);
 
     // Creates the screen's element tree (once the window exists), laid out
-    // for dpi.
+    // for the window's DPI.
     void BuildScreen();
 
     // The window's DPI changed (its size already follows): the background
     // and the screen take the pictures, rectangles, lines and fonts of the
     // new DPI, and the whole window is repainted.
-    void SetDpi(int32_t newDpi);
+    void SetDpi(int32_t dpi);
+    int32_t Dpi() const { return m_dpi; }
 
-    // Stops every worker, then frees the screen, the configuration, the
-    // names and the background image.
+    // The root of the screen's element tree; null until it is built.
+    const CPane* Screen() const { return m_rootPane.get(); }
+    // The background picture, of the set drawn at the window's DPI; null
+    // until the window exists.
+    const CResImage* Background() const { return m_background.get(); }
+    const PointerState& Pointer() const { return m_pointer; }
+    const CTaskManger& Tasks() const { return m_tasks; }
+
+    // Stops every worker, then frees the screen, the settings and the
+    // background image.
     void Release();
 
     // Launcher flow.
     void StartInstall();
     void OnTaskEvent(uintptr_t wParam, uintptr_t lParam);
     void LaunchGame();
+    // How the road ended; empty while it goes on (or never started).
+    std::optional<RoadOutcome> RoadEnd() const { return m_roadEnd; }
+    // The process's exit code once the message loop ended with loopCode
+    // (see RunExitCode).
+    int ExitCode(int loopCode) const;
 
     // Mouse input from the window, in client coordinates.
     void OnMouseMove(int32_t x, int32_t y);
@@ -89,44 +115,35 @@ public:
     // The keyboard cues of the window changed: the install button shows its
     // focus outline while show is true.
     void SetKeyboardCues(bool show);
+    bool KeyboardCues() const { return m_keyboardCues; }
 
     // Paints the background image and the element tree onto dc.
     void Paint(DeviceContext dc);
 
-    // baseDir\installAppName\startAppName.
+    // The game's start program: the install root, the install folder, the
+    // start program's name.
     std::wstring StartProgramPath() const;
 
-    std::atomic<WindowHandle> hwnd{nullptr};
-    std::wstring className;
-    std::unique_ptr<CPane> rootPane;
-    CUIBase* pressed = nullptr;   // not owned
-    CUIBase* released = nullptr;  // not owned
-    CUIBase* hovered = nullptr;   // not owned
-    std::unique_ptr<CResImage> background;
-    int32_t dpi = kBaseDpi;     // the window's DPI; the screen is laid out for it
-    bool keyboardCues = false;  // whether the focus outline shows
-    std::wstring baseDir;
-    std::wstring installAppName;
-    std::wstring startAppName;
-    std::wstring installerKey;
-    // An unattended run (/passive, /quiet) closes the window at the end of
-    // the road, whichever way it ended.
-    bool unattended = false;
-    // Set once the road has ended: the game started, or a failure that
-    // stops it (a retry does not), with how it ended.
-    bool roadEnded = false;
-    RoadOutcome roadOutcome = RoadOutcome::GameStarted;
-
 private:
-    // The road ended this way; an unattended run closes its window.
-    void EndRoad(RoadOutcome outcome);
-    void LogOutcome(const Task& task, TaskState state);
-    // The outcome of a task that has ended, unless it was logged already.
-    void LogOutcomeOnce(const Task& task);
-    // Sets the status line as SetStatus does, and logs it.
-    void ShowStatus(const std::wstring& text);
+    void LoadConfiguration();
+    // Loads the background picture of the set drawn at the window's DPI,
+    // or changes its set to that one.
+    void ChooseBackground();
+    // The installer's download, from the settings, into TMP.
+    std::unique_ptr<DownTask> MakeDownloadTask() const;
+    // The screen's part of a task event: bar, percentage, status line.
+    void ShowTaskEvent(const Task& task, TaskState state);
     // The taskbar button's part of a task event.
     void UpdateTaskbar(const Task& task, TaskState state);
+    // The road ended with this failure: the log says it (with why, when
+    // given), the status line shows it, the taskbar button shows the failed
+    // state, and the road ends as the text says.
+    void EndRoadWithFailure(const std::wstring& text, const std::wstring& why);
+    // Logs the end of a task that no event reported (its worker was
+    // stopped at shutdown).
+    void LogUnreportedEnd(Task& task);
+    // A "status:" line of the log: what the status line shows, and why.
+    void LogStatus(const std::wstring& text, const std::wstring& why);
     // Sets the status line and tells screen readers its name changed.
     void SetStatus(const std::wstring& text);
     // Tells screen readers that element (the client area when null)
@@ -137,13 +154,25 @@ private:
     // until the manager has stopped them, so the poster must outlive it.
     Platform m_platform;
     AppTaskEventPoster m_poster;
-    // Tasks whose outcome the log has (records of the task manager).
-    std::vector<const Task*> m_loggedOutcomes;
+    CTaskManger m_tasks;
 
-public:
-    CTaskManger taskManager;
-    CIniConfig config;
-    TaskbarProgress taskbarProgress;
+    LauncherSettings m_settings;
+    // The install root: at first the APPDATA folder, then what each
+    // DetectInstall that finds the game says.
+    std::wstring m_baseDir;
+
+    std::atomic<WindowHandle> m_window{nullptr};
+    int32_t m_dpi = kBaseDpi;  // the window's DPI; the screen is laid out for it
+    std::unique_ptr<CResImage> m_background;
+    std::unique_ptr<CPane> m_rootPane;
+    PointerState m_pointer;
+    bool m_keyboardCues = false;  // whether the focus outline shows
+    TaskbarProgress m_taskbar;
+
+    bool m_unattended = false;
+    // Set once the road has ended: the game started, or a failure that
+    // stops it (a retry does not).
+    std::optional<RoadOutcome> m_roadEnd;
 };
 
 // The application object, set by Init.

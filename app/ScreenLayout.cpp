@@ -10,6 +10,11 @@
 #include "ui/CPane.h"
 #include "ui/CProgress.h"
 
+CImage* g_symbolImage = nullptr;
+CLabel* g_nameLabel = nullptr;
+CImageBtn* g_closeButton = nullptr;
+CImageBtn* g_minimizeButton = nullptr;
+CImage* g_bannerImage = nullptr;
 CNormalBtn* g_installButton = nullptr;
 CProgress* g_progressBar = nullptr;
 CLabel* g_percentLabel = nullptr;
@@ -49,55 +54,51 @@ std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& w
     root->m_id = -1;
     const TextStyle nameStyle = NameStyle();
 
-    Add(*root, std::make_unique<CImage>(window, kImageSymbol, dpi));
+    g_symbolImage = Add(*root, std::make_unique<CImage>(window, kImageSymbol, dpi));
 
     auto name = std::make_unique<CLabel>(window);
     name->SetText(false, false, gameName);
     name->SetTextStyle(nameStyle);
-    Add(*root, std::move(name));
+    g_nameLabel = Add(*root, std::move(name));
 
-    auto close = std::make_unique<CImageBtn>(window, kImageClose, 0, dpi);
+    auto close = std::make_unique<CImageBtn>(window, kImageClose, ID_CLOSE, dpi);
     close->m_eraseBkgnd = true;
-    Add(*root, std::move(close));
+    g_closeButton = Add(*root, std::move(close));
 
-    auto minimize = std::make_unique<CImageBtn>(window, kImageMinimize, 1, dpi);
+    auto minimize = std::make_unique<CImageBtn>(window, kImageMinimize, ID_MINIMIZE, dpi);
     minimize->m_eraseBkgnd = true;
-    Add(*root, std::move(minimize));
+    g_minimizeButton = Add(*root, std::move(minimize));
 
     auto banner = std::make_unique<CImage>(window, kImageBanner, dpi);
-    banner->m_id = 3;
-    Add(*root, std::move(banner));
+    banner->m_id = ID_PICTURE;
+    g_bannerImage = Add(*root, std::move(banner));
 
     auto install = std::make_unique<CNormalBtn>(window);
     install->m_text = L"立即安装";
-    install->m_id = 2;
+    install->m_id = ID_INSTALL;
     install->m_eraseBkgnd = true;
-    g_installButton = install.get();
     ApplyInstallButtonStyle(install.get());
     install->m_onStateChanged = ApplyInstallButtonStyle;
-    Add(*root, std::move(install));
+    g_installButton = Add(*root, std::move(install));
 
     auto progress = std::make_unique<CProgress>(window, kImageTrack, kImageBar, dpi);
     progress->m_fraction = 0.0;
-    g_progressBar = progress.get();
     progress->m_visible = false;
-    Add(*root, std::move(progress));
+    g_progressBar = Add(*root, std::move(progress));
 
     auto percent = std::make_unique<CLabel>(window);
-    g_percentLabel = percent.get();
     percent->SetText(false, false, L"0%");
     percent->SetTextStyle(nameStyle);
     percent->m_visible = false;
-    Add(*root, std::move(percent));
+    g_percentLabel = Add(*root, std::move(percent));
 
     auto status = std::make_unique<CLabel>(window);
-    g_statusLabel = status.get();
     status->SetText(false, false, status::kStarting);
     TextStyle statusStyle = nameStyle;
     statusStyle.size = 8;
     status->SetTextStyle(statusStyle);
     status->m_visible = false;
-    Add(*root, std::move(status));
+    g_statusLabel = Add(*root, std::move(status));
 
     LayOutLauncherScreen(*root, window, windows, dpi);
     return root;
@@ -105,7 +106,7 @@ std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& w
 
 void LayOutLauncherScreen(CPane& root, WindowHandle window, IWindowSystem& windows, int32_t dpi)
 {
-    if (root.m_children.size() != kSlotCount)
+    if (g_statusLabel == nullptr || g_statusLabel->m_parent != &root)
         return;
     root.SetDpi(dpi);
     Rect client;
@@ -114,36 +115,35 @@ void LayOutLauncherScreen(CPane& root, WindowHandle window, IWindowSystem& windo
     // Everything below is in 96 DPI pixels, as designed; each rectangle is
     // scaled once, edge by edge, when it is stored.
     const int32_t cw = UnscaleByDpi(root.m_rect.Width(), dpi);
-    auto element = [&root](ScreenSlot slot) { return root.m_children[slot].get(); };
-    auto place = [&](ScreenSlot slot, const Rect& design) { element(slot)->m_rect = ScaleRectByDpi(design, dpi); };
+    auto place = [dpi](CUIBase* element, const Rect& design) { element->m_rect = ScaleRectByDpi(design, dpi); };
     int32_t w = 0;
     int32_t h = 0;
 
-    static_cast<CImage*>(element(kSlotSymbol))->m_image.GetDesignSize(w, h);
-    place(kSlotSymbol, Rect{20, 16, 20 + w, 16 + h});
+    g_symbolImage->m_image.GetDesignSize(w, h);
+    place(g_symbolImage, Rect{20, 16, 20 + w, 16 + h});
 
-    place(kSlotName, Rect{38, 12, 188, 28});
+    place(g_nameLabel, Rect{38, 12, 188, 28});
 
-    static_cast<CImageBtn*>(element(kSlotClose))->m_image.GetDesignSize(w, h);
+    g_closeButton->m_image.GetDesignSize(w, h);
     const Rect close{cw - 16 - w / 4, 8, cw - 16, h + 8};
-    place(kSlotClose, close);
+    place(g_closeButton, close);
 
-    static_cast<CImageBtn*>(element(kSlotMinimize))->m_image.GetDesignSize(w, h);
-    place(kSlotMinimize, Rect{close.left - 2 - w / 4, 8, close.left - 2, h + 8});
+    g_minimizeButton->m_image.GetDesignSize(w, h);
+    place(g_minimizeButton, Rect{close.left - 2 - w / 4, 8, close.left - 2, h + 8});
 
-    static_cast<CImage*>(element(kSlotBanner))->m_image.GetDesignSize(w, h);
+    g_bannerImage->m_image.GetDesignSize(w, h);
     const int32_t bannerLeft = (cw - w) / 2;
-    place(kSlotBanner, Rect{bannerLeft, 40, bannerLeft + w, 40 + h});
+    place(g_bannerImage, Rect{bannerLeft, 40, bannerLeft + w, 40 + h});
 
     const int32_t installLeft = (cw - 176) / 2;
-    place(kSlotInstall, Rect{installLeft, 288, installLeft + 176, 342});
+    place(g_installButton, Rect{installLeft, 288, installLeft + 176, 342});
 
-    static_cast<CProgress*>(element(kSlotProgress))->m_track.GetDesignSize(w, h);
+    g_progressBar->m_track.GetDesignSize(w, h);
     const int32_t trackWidth = w;
-    place(kSlotProgress, Rect{66, 328, 66 + w, 328 + h});
+    place(g_progressBar, Rect{66, 328, 66 + w, 328 + h});
 
-    place(kSlotPercent, Rect{trackWidth + 78, 322, trackWidth + 118, 338});
-    place(kSlotStatus, Rect{66, 342, 466, 358});
+    place(g_percentLabel, Rect{trackWidth + 78, 322, trackWidth + 118, 338});
+    place(g_statusLabel, Rect{66, 342, 466, 358});
 }
 
 std::vector<uint16_t> SkinPictureIds(int32_t dpi)
@@ -159,6 +159,11 @@ std::vector<uint16_t> SkinPictureIds(int32_t dpi)
 
 void ClearScreenGlobals()
 {
+    g_symbolImage = nullptr;
+    g_nameLabel = nullptr;
+    g_closeButton = nullptr;
+    g_minimizeButton = nullptr;
+    g_bannerImage = nullptr;
     g_installButton = nullptr;
     g_progressBar = nullptr;
     g_percentLabel = nullptr;

@@ -7,14 +7,30 @@
 #include "ui/Dpi.h"
 
 class CBtn;
+class CImage;
+class CImageBtn;
 class CLabel;
 class CNormalBtn;
 class CPane;
 class CProgress;
 class IWindowSystem;
 
-// The four elements the launcher flow changes, published by the screen
-// builder; null until the screen exists. Not owned: the root pane owns them.
+// Element ids: what a click on the element does (negative ids are never hit).
+constexpr int32_t ID_CLOSE = 0;
+constexpr int32_t ID_MINIMIZE = 1;
+constexpr int32_t ID_INSTALL = 2;
+constexpr int32_t ID_PICTURE = 3;  // the banner: no action
+
+// The screen's elements, in the order the screen builder adds them to the
+// root pane, published by the builder; null until the screen exists. Not
+// owned: the root pane owns them. They are the one way to reach an element:
+// the launcher flow changes the last four, the layout places every one and
+// the screen reader lists them.
+extern CImage* g_symbolImage;
+extern CLabel* g_nameLabel;
+extern CImageBtn* g_closeButton;
+extern CImageBtn* g_minimizeButton;
+extern CImage* g_bannerImage;
 extern CNormalBtn* g_installButton;
 extern CProgress* g_progressBar;
 extern CLabel* g_percentLabel;
@@ -37,28 +53,15 @@ std::vector<uint16_t> SkinPictureIds(int32_t dpi);
 constexpr int32_t kScreenWidth = 630;
 constexpr int32_t kScreenHeight = 453;
 
-// The root pane's children, in the order the screen builder adds them.
-enum ScreenSlot : size_t {
-    kSlotSymbol,
-    kSlotName,
-    kSlotClose,
-    kSlotMinimize,
-    kSlotBanner,
-    kSlotInstall,
-    kSlotProgress,
-    kSlotPercent,
-    kSlotStatus,
-    kSlotCount
-};
-
 // Builds the launcher's element tree for the window: symbol, game name,
 // close and minimise buttons, banner, install button, and the hidden
 // progress bar, percentage and status line, laid out for dpi (see
-// LayOutLauncherScreen). Publishes the four globals.
+// LayOutLauncherScreen). Publishes the element globals.
 std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& windows,
                                            const std::wstring& gameName, int32_t dpi = kBaseDpi);
 
-// Lays the built screen out for dpi: the root pane takes the window's
+// Lays the published screen out for dpi (nothing when none is published;
+// root is the pane that holds it): the root pane takes the window's
 // client rectangle, every element its 96 DPI rectangle with each edge
 // scaled by dpi / 96, and draws its lines, text and pictures for dpi.
 // Requests no repaint.

@@ -8,3 +8,9 @@ std::wstring ReadFolderVariable(IEnvironment& env, const std::wstring& name,
         return value;
     return env.KnownFolder(fallback);
 }
+
+std::wstring ReadDownloadTemp(IEnvironment& env)
+{
+    const std::wstring systemOnly = env.KnownFolder(IEnvironment::Folder::SystemTemp);
+    return systemOnly.empty() ? ReadFolderVariable(env, L"TMP", IEnvironment::Folder::Temp) : systemOnly;
+}

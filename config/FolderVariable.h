@@ -9,3 +9,10 @@
 // the root of a drive by accident.
 std::wstring ReadFolderVariable(IEnvironment& env, const std::wstring& name,
                                 IEnvironment::Folder fallback);
+
+// The temporary folder the installer is downloaded into: TMP, as
+// ReadFolderVariable reads it, except for a program running as SYSTEM (a
+// deployment tool's unattended install), whose TMP is C:\Windows\Temp,
+// where every user may add files and folders: it uses the temporary
+// folder of SYSTEM alone where the system has one.
+std::wstring ReadDownloadTemp(IEnvironment& env);

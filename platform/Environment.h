@@ -4,7 +4,10 @@
 // Environment variables and the system's standard folders.
 class IEnvironment {
 public:
-    enum class Folder { Temp, RoamingAppData };
+    // SystemTemp: the temporary folder of SYSTEM alone (that no other
+    // account may open), for a program running as SYSTEM on a system that
+    // has one; empty for every other account and on older systems.
+    enum class Folder { Temp, RoamingAppData, SystemTemp };
 
     virtual ~IEnvironment() = default;
 
@@ -13,6 +16,7 @@ public:
     virtual bool ReadVariable(const std::wstring& name, std::wstring& value) = 0;
 
     // The folder the system keeps for that purpose for the current user
-    // (the temporary directory, the roaming application-data folder).
+    // (the temporary directory, the roaming application-data folder, the
+    // temporary directory of SYSTEM).
     virtual std::wstring KnownFolder(Folder folder) = 0;
 };

@@ -8,6 +8,9 @@
 
 // FILE_ATTRIBUTE_DIRECTORY.
 constexpr uint32_t kFileAttributeDirectory = 0x10;
+// FILE_ATTRIBUTE_REPARSE_POINT: a junction, a symbolic link or another
+// entry that the system may send somewhere else when it is opened.
+constexpr uint32_t kFileAttributeReparsePoint = 0x400;
 
 // What a search by name tells about one entry.
 struct FoundFile {
@@ -48,9 +51,23 @@ public:
     // size is its length. Null and the platform's code on failure.
     virtual std::unique_ptr<IOutputFile> OpenToAppend(const std::wstring& path, uint64_t& size, uint32_t& error) = 0;
 
-    // Creates a folder (CreateDirectoryW); false and the platform's code on
-    // failure (183 when something of that name exists).
-    virtual bool CreateFolder(const std::wstring& path, uint32_t& error) = 0;
+    // Creates a folder that only the user this program runs as, SYSTEM and
+    // the Administrators may open: that user its owner, their full control
+    // inherited by everything made inside, nothing inherited from the
+    // folder above. False and the platform's code on failure (183 when
+    // something of that name exists).
+    virtual bool CreatePrivateFolder(const std::wstring& path, uint32_t& error) = 0;
+
+    // Gives an existing folder, and the files in it, the permissions of
+    // CreatePrivateFolder (its owner stays). False and the platform's code
+    // when they cannot be set.
+    virtual bool MakePrivate(const std::wstring& folder, uint32_t& error) = 0;
+
+    // Whether the file or folder at path belongs to the user this program
+    // runs as: looked at as itself (a junction or symbolic link is never
+    // followed), it is no reparse point and its owner is that user. False
+    // when that cannot be told.
+    virtual bool IsOwnedByUser(const std::wstring& path) = 0;
 
     // Removes an empty folder (RemoveDirectoryW); false when it cannot.
     virtual bool RemoveFolder(const std::wstring& path) = 0;

@@ -309,13 +309,19 @@ bool CDownloadFileThread::TakeFolder(const std::vector<std::wstring>& urls)
     // A download an earlier run gave up is continued where its record
     // allows; every other one is removed, record, file and folder. Folders
     // without a record (an installer left running, a run that was ended
-    // from outside) are left to the week's clean-up.
+    // from outside) are left to the week's clean-up, and folders that are
+    // not this user's own, or hold anything else, are left alone.
+    const std::vector<std::wstring> ownNames = download_folders::OwnFileNames(task->tempName, task->fileName);
     std::wstring taken;
     for (const std::wstring& folder : download_folders::List(*files, task->folderRoot)) {
         partial.SetPath(folder + L"\\" + task->tempName);
         FoundFile record;
         if (!files->Find(partial.RecordPath(), record))
             continue;
+        if (!download_folders::Claim(*files, folder, ownNames)) {
+            log->Write(L"download: \"" + folder + L"\" left alone: not this user's, or it holds other files");
+            continue;
+        }
         std::wstring refusal;
         if (taken.empty() && partial.TakeKept(urls, task->pins.sha256, refusal)) {
             taken = folder;

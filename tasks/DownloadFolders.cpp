@@ -1,7 +1,10 @@
 #include "tasks/DownloadFolders.h"
 
+#include <algorithm>
+
 #include "platform/FileSystem.h"
 #include "platform/Random.h"
+#include "tasks/PartialDownload.h"
 
 namespace download_folders {
 
@@ -23,7 +26,8 @@ std::wstring Hex(uint32_t value)
 bool IsOurs(const FoundFile& entry)
 {
     const std::wstring prefix = kPrefix;
-    if ((entry.attributes & kFileAttributeDirectory) == 0 || entry.name.size() != prefix.size() + 16 ||
+    if ((entry.attributes & kFileAttributeDirectory) == 0 || (entry.attributes & kFileAttributeReparsePoint) != 0 ||
+        entry.name.size() != prefix.size() + 16 ||
         entry.name.compare(0, prefix.size(), prefix) != 0)
         return false;
     for (size_t i = prefix.size(); i < entry.name.size(); ++i) {
@@ -34,7 +38,18 @@ bool IsOurs(const FoundFile& entry)
     return true;
 }
 
+bool IsPlainFile(const FoundFile& entry)
+{
+    return (entry.attributes & (kFileAttributeDirectory | kFileAttributeReparsePoint)) == 0;
+}
+
 }  // namespace
+
+std::vector<std::wstring> OwnFileNames(const std::wstring& tempName, const std::wstring& fileName)
+{
+    const std::wstring record = tempName + PartialDownload::kRecordSuffix;
+    return {tempName, record, record + PartialDownload::kDraftSuffix, fileName};
+}
 
 std::vector<std::wstring> List(IFileSystem& files, const std::wstring& root)
 {
@@ -52,7 +67,7 @@ std::wstring Create(IFileSystem& files, IRandom& random, const std::wstring& roo
 {
     for (int i = 0; i < kNameTries; ++i) {
         const std::wstring folder = root + L"\\" + kPrefix + Hex(random.Next()) + Hex(random.Next());
-        if (files.CreateFolder(folder, error))
+        if (files.CreatePrivateFolder(folder, error))
             return folder;
         if (error != kErrorAlreadyExists)
             break;
@@ -60,18 +75,43 @@ std::wstring Create(IFileSystem& files, IRandom& random, const std::wstring& roo
     return std::wstring();
 }
 
+bool IsOwn(IFileSystem& files, const std::wstring& folder, const std::vector<std::wstring>& ownNames)
+{
+    if (!files.IsOwnedByUser(folder))
+        return false;
+    std::vector<FoundFile> found;
+    files.List(folder + L"\\*", found);
+    for (const FoundFile& entry : found) {
+        // The names as the launcher writes them; anything else (another
+        // name, a folder, a link, another owner's file) is not its own.
+        if (!IsPlainFile(entry) || std::find(ownNames.begin(), ownNames.end(), entry.name) == ownNames.end() ||
+            !files.IsOwnedByUser(folder + L"\\" + entry.name))
+            return false;
+    }
+    return true;
+}
+
+bool Claim(IFileSystem& files, const std::wstring& folder, const std::vector<std::wstring>& ownNames)
+{
+    // Made private before its contents are looked at, so that nothing can
+    // be added between the look and the use.
+    uint32_t error = 0;
+    return files.IsOwnedByUser(folder) && files.MakePrivate(folder, error) && IsOwn(files, folder, ownNames);
+}
+
 void Remove(IFileSystem& files, const std::wstring& folder)
 {
     std::vector<FoundFile> found;
     files.List(folder + L"\\*", found);
     for (const FoundFile& entry : found) {
-        if ((entry.attributes & kFileAttributeDirectory) == 0)
+        if (IsPlainFile(entry))
             files.Delete(folder + L"\\" + entry.name);
     }
     files.RemoveFolder(folder);
 }
 
-size_t RemoveStale(IFileSystem& files, const std::wstring& root, int64_t nowSeconds)
+size_t RemoveStale(IFileSystem& files, const std::wstring& root, const std::vector<std::wstring>& ownNames,
+                   int64_t nowSeconds)
 {
     size_t removed = 0;
     for (const std::wstring& folder : List(files, root)) {
@@ -85,7 +125,7 @@ size_t RemoveStale(IFileSystem& files, const std::wstring& root, int64_t nowSeco
             if (entry.lastWriteSeconds > newest)
                 newest = entry.lastWriteSeconds;
         }
-        if (nowSeconds - newest < kStaleSeconds)
+        if (nowSeconds - newest < kStaleSeconds || !IsOwn(files, folder, ownNames))
             continue;
         Remove(files, folder);
         ++removed;

@@ -351,6 +351,13 @@ std::wstring RangeValidator(const std::wstring& etag, const std::wstring& lastMo
     return usable(date) ? date : std::wstring();
 }
 
+bool IsRangeValidator(const std::wstring& validator)
+{
+    // Read as an answer's Last-Modified: RangeValidator gives it back
+    // unchanged only when it is fit to go into If-Range.
+    return !validator.empty() && RangeValidator(std::wstring(), validator) == validator;
+}
+
 std::wstring ResumeHeaders(uint64_t from, const std::wstring& validator)
 {
     const std::wstring range = L"Range: bytes=" + DecimalText(from) + L"-\r\n";

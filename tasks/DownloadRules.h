@@ -128,6 +128,11 @@ bool RangeContinuesFile(const std::wstring& contentRange, uint64_t from, uint64_
 // cannot validate a range).
 std::wstring RangeValidator(const std::wstring& etag, const std::wstring& lastModified);
 
+// Whether a validator kept from an earlier answer (the resume record's) is
+// one that RangeValidator could have given: not empty, no blank around it
+// and no control character.
+bool IsRangeValidator(const std::wstring& validator);
+
 // The extra request headers of a resumed request, CRLF-terminated; without
 // If-Range when validator is empty.
 std::wstring ResumeHeaders(uint64_t from, const std::wstring& validator);

@@ -122,7 +122,7 @@ bool PartialDownload::Keep(const std::vector<uint8_t>& pinnedDigest, uint32_t& e
     const std::vector<uint8_t> bytes = Utf16Bytes(RecordText(record));
     // Written beside the record's place and renamed over it: a reader
     // finds the old record or the new one, never half of one.
-    const std::wstring temp = RecordPath() + L".new";
+    const std::wstring temp = RecordPath() + kDraftSuffix;
     std::unique_ptr<IOutputFile> out = files.CreateAlways(temp, error);
     if (!out)
         return false;
@@ -156,8 +156,7 @@ bool PartialDownload::TakeKept(const std::vector<std::wstring>& addresses, const
         refusal = L"pinned digest changed";
     } else if (record.validator.empty()) {
         refusal = L"no validator";
-    } else if (download::RangeValidator(record.validator, record.validator) != record.validator ||
-               download::HasControlCharacter(record.source)) {
+    } else if (!download::IsRangeValidator(record.validator) || download::HasControlCharacter(record.source)) {
         // The validator goes back into If-Range and the address into the
         // log: both pass the checks an answer's do.
         refusal = L"validator or address unusable";

@@ -24,6 +24,11 @@ public:
     // How the bytes on disk stand against the announced length.
     enum class Fill { Short, Whole, Over };
 
+    // The record's name is the file's with this added; while a new record
+    // is written, it goes under the record's name with kDraftSuffix added.
+    static constexpr wchar_t kRecordSuffix[] = L".rec";
+    static constexpr wchar_t kDraftSuffix[] = L".new";
+
     explicit PartialDownload(IFileSystem& files);
     ~PartialDownload();
     PartialDownload(const PartialDownload&) = delete;
@@ -38,7 +43,7 @@ public:
     const std::wstring& Validator() const { return validator; }
     const std::wstring& Source() const { return source; }
     const std::wstring& Origin() const { return origin; }
-    std::wstring RecordPath() const { return path + L".rec"; }
+    std::wstring RecordPath() const { return path + kRecordSuffix; }
     Fill Filled() const;
 
     // Whether the next request may ask only for the rest: bytes are on
@@ -80,8 +85,9 @@ public:
 
     // Takes up the file an earlier run kept at path, open for appending,
     // when its record reads whole, names one of addresses and the same
-    // pinned digest, has a validator, and the file holds exactly the bytes
-    // it counts. Otherwise deletes the record and the file, and refusal
+    // pinned digest, has a validator that an answer's could be (no control
+    // character: it goes into a request header), and the file holds
+    // exactly the bytes it counts. Otherwise deletes the record and the file, and refusal
     // says why. The record is used up either way: a new one is written
     // only when this run keeps the file again.
     bool TakeKept(const std::vector<std::wstring>& addresses, const std::vector<uint8_t>& pinnedDigest,

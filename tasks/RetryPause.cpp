@@ -5,9 +5,25 @@ namespace download {
 namespace {
 
 // A number from 0 to span, both included, uniform with random.
-uint32_t Share(uint32_t span, uint32_t random)
+uint64_t Share(uint64_t span, uint32_t random)
 {
-    return static_cast<uint32_t>((uint64_t{random} * (uint64_t{span} + 1)) >> 32);
+    if (span > 0xFFFFFFFFu)
+        span = 0xFFFFFFFFu;
+    return (uint64_t{random} * (span + 1)) >> 32;
+}
+
+// How much later than its scheduled moment retry k (1..kMaxRetries) may
+// come at the most: a quarter of that moment, and never less than five
+// eighths of the first pause. It grows with k, so each pause's own share,
+// the growth from the retry before, is never negative.
+uint64_t LatestDelay(const Timings& timings, uint32_t k)
+{
+    uint64_t moment = 0;
+    for (uint32_t i = 0; i < k; ++i)
+        moment += timings.pausesMs[i];
+    const uint64_t quarter = moment / 4;
+    const uint64_t first = uint64_t{timings.pausesMs[0]} * 5 / 8;
+    return quarter > first ? quarter : first;
 }
 
 }  // namespace
@@ -17,9 +33,11 @@ uint32_t SpreadPause(const Timings& timings, uint32_t k, bool hasRetryAfter, uin
 {
     const uint32_t pause = PauseBeforeRetry(timings, k, hasRetryAfter, retryAfterMs);
     if (hasRetryAfter)
-        return pause + Share(pause / 10, random);
-    const uint32_t half = pause - pause / 2;
-    return half + Share(pause - half, random);
+        return pause + static_cast<uint32_t>(Share(pause / 10, random));
+    const uint32_t slot = k == 0 ? 1 : (k > kMaxRetries ? kMaxRetries : k);
+    const uint64_t share = LatestDelay(timings, slot) - (slot > 1 ? LatestDelay(timings, slot - 1) : 0);
+    const uint64_t spread = uint64_t{pause} + Share(share, random);
+    return spread > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(spread);
 }
 
 }  // namespace download

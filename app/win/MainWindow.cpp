@@ -93,7 +93,7 @@ void AllowMessageFromShell(HWND window, UINT message)
 // (WM_QUERYUISTATE) says the same.
 void ShowKeyboardCues(LauncherApp& app, HWND window)
 {
-    if (app.keyboardCues)
+    if (app.KeyboardCues())
         return;
     app.SetKeyboardCues(true);
     SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
@@ -197,11 +197,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 bool CreateMainWindow(LauncherApp& app, HINSTANCE instance, bool visible)
 {
-    if (app.hwnd.load() != nullptr)
+    if (app.Window() != nullptr)
         return true;
     wchar_t className[100] = {};
     LoadStringW(instance, IDS_CLASS_NAME, className, 100);
-    app.className = className;
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -218,44 +217,36 @@ bool CreateMainWindow(LauncherApp& app, HINSTANCE instance, bool visible)
 
     // Made at the screen's DPI; a window that lands on a screen of another
     // DPI (per-monitor DPI) is resized to it at once.
-    int32_t dpi = ScreenDpi();
+    const int32_t dpi = ScreenDpi();
     const int width = ScaleByDpi(kScreenWidth, dpi);
     const int height = ScaleByDpi(kScreenHeight, dpi);
     const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - height) / 2;
-    const std::wstring caption = app.config.GetValue(L"pack", L"k_name");
-    HWND window = CreateWindowExW(0, className, caption.c_str(),
+    HWND window = CreateWindowExW(0, className, app.Settings().gameName.c_str(),
                                   WS_POPUP | WS_MINIMIZEBOX | (visible ? WS_VISIBLE : 0), x, y, width,
                                   height, nullptr, nullptr, instance, nullptr);
-    app.hwnd.store(window);
     if (window == nullptr)
         return false;
     AllowMessageFromShell(window, g_taskbarButtonCreated);
     const int32_t windowDpi = WindowDpi(window);
-    if (windowDpi != dpi) {
-        dpi = windowDpi;
-        SetWindowPos(window, nullptr, 0, 0, ScaleByDpi(kScreenWidth, dpi), ScaleByDpi(kScreenHeight, dpi),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    app.dpi = dpi;
+    // The application has the window before the resize below sends it messages.
+    app.AttachWindow(window, windowDpi);
+    if (windowDpi != dpi)
+        SetWindowPos(window, nullptr, 0, 0, ScaleByDpi(kScreenWidth, windowDpi),
+                     ScaleByDpi(kScreenHeight, windowDpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InitializeKeyboardCues(app);
     return true;
 }
 
 void ApplyWindowRegion(LauncherApp& app)
 {
-    if (!app.background) {
-        app.background = std::make_unique<CResImage>();
-        app.background->LoadForDpi(kImageBackground, app.dpi);
-    } else {
-        app.background->SelectForDpi(app.dpi);
-    }
-    HWND window = static_cast<HWND>(app.hwnd.load());
-    if (window == nullptr)
+    HWND window = static_cast<HWND>(app.Window());
+    const CResImage* background = app.Background();
+    if (window == nullptr || background == nullptr)
         return;
-    // The region comes from the picture just decoded for painting: decoding
-    // it a second time would cost more than everything else here.
-    ScopedRegion shape = CreateRegionFromImage(*app.background, app.dpi);
+    // The region comes from the picture decoded for painting: decoding it a
+    // second time would cost more than everything else here.
+    ScopedRegion shape = CreateRegionFromImage(*background, app.Dpi());
     // Once set, the region belongs to the window.
     if (shape && SetWindowRgn(window, shape.Get(), FALSE))
         shape.Release();

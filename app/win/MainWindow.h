@@ -10,12 +10,12 @@ class LauncherApp;
 // The main window: a borderless popup of 630 x 453 at 96 DPI, scaled to the
 // screen's DPI (see WindowDpi), centred on the screen, with the class named by string 109 and icon 107.
 // Hidden (never shown) when visible is false. True when the window exists
-// afterwards.
+// afterwards; the application then has it, at its DPI (AttachWindow).
 bool CreateMainWindow(LauncherApp& app, HINSTANCE instance, bool visible = true);
 
-// Loads the background image (2020/220, of the set drawn at the window's
-// DPI) into the application, or changes its set, and cuts the window's
-// region from its alpha channel (see OpaqueRuns), scaled to the DPI.
+// Cuts the window's region from the alpha channel of the application's
+// background picture (see OpaqueRuns), scaled to the window's DPI; nothing
+// without a window or a picture.
 void ApplyWindowRegion(LauncherApp& app);
 
 // The window moved to a screen of another DPI: it takes its size at that

@@ -216,7 +216,7 @@ public:
         } else if (item.role == AccessibleRole::PushButton) {
             const LauncherApp* app = App();
             flags = STATE_SYSTEM_FOCUSABLE;
-            if (app->hovered == item.element)
+            if (app->Pointer().hovered == item.element)
                 flags |= STATE_SYSTEM_HOTTRACKED;
             if (static_cast<const CBtn*>(item.element)->m_state == BTN_PRESSED)
                 flags |= STATE_SYSTEM_PRESSED;
@@ -366,8 +366,8 @@ private:
     // The application while it still shows this window; null afterwards.
     const LauncherApp* App() const
     {
-        const LauncherApp* app = g_app;
-        if (app == nullptr || app->hwnd.load() != m_window || !IsWindow(m_window) || !app->rootPane)
+        LauncherApp* app = g_app;
+        if (app == nullptr || app->Window() != m_window || app->Screen() == nullptr)
             return nullptr;
         return app;
     }

@@ -6,7 +6,7 @@
 #include <sddl.h>
 
 #include "app/InstanceName.h"
-#include "app/LauncherApp.h"
+#include "app/LauncherSettings.h"
 #include "resources/resource.h"
 
 namespace {
@@ -34,10 +34,9 @@ std::wstring UserId()
 
 }  // namespace
 
-bool HandOverToRunningLauncher(const LauncherApp& app, HINSTANCE instance, ScopedKernelHandle& mutex)
+bool HandOverToRunningLauncher(const LauncherSettings& settings, HINSTANCE instance, ScopedKernelHandle& mutex)
 {
-    const std::wstring name = InstanceMutexName(UserId(), app.installAppName);
-    const std::wstring caption = app.config.GetValue(L"pack", L"k_name");
+    const std::wstring name = InstanceMutexName(UserId(), settings.installAppName);
     wchar_t className[100] = {};
     LoadStringW(instance, IDS_CLASS_NAME, className, 100);
     // The running launcher may still be making its window, or be closing:
@@ -49,7 +48,7 @@ bool HandOverToRunningLauncher(const LauncherApp& app, HINSTANCE instance, Scope
         if (JudgeInstanceMutex(static_cast<bool>(mutex), error) != InstanceMutexState::HeldByAnother)
             return false;
         mutex.Reset();
-        HWND window = FindWindowW(className, caption.c_str());
+        HWND window = FindWindowW(className, settings.gameName.c_str());
         if (window != nullptr) {
             if (IsIconic(window))
                 ShowWindowAsync(window, SW_RESTORE);

@@ -107,12 +107,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
     // Test builds only: the minimum speed judged over a short window.
     download::Timings timings;
     timings.speedWindowMs = LAUNCHER_SPEED_WINDOW_MS;
-    app->taskManager.SetDownloadTimings(timings);
+    app->SetDownloadTimings(timings);
 #endif
     app->Init();
-    app->unattended = unattended;
+    app->SetUnattended(unattended);
     ScopedKernelHandle instanceMutex;
-    if (HandOverToRunningLauncher(*app, instance, instanceMutex)) {
+    if (HandOverToRunningLauncher(app->Settings(), instance, instanceMutex)) {
         log.Log()->Write(L"start-up: this game's launcher runs already; it was brought to the front");
         // An unattended run has not run the road.
         return log.Exit(unattended ? ExitCodeFor(RoadOutcome::StartUpFailed) : 0);
@@ -142,7 +142,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
     const int loopCode = RunMessageLoop(instance);
     watchdog.reset();
     LeaveScreenAccessibleApartment();
-    const int code = RunExitCode(unattended, app->roadEnded, app->roadOutcome, loopCode);
+    const int code = app->ExitCode(loopCode);
     app->Release();
     app.reset();
     SetUiPlatform(nullptr, nullptr);

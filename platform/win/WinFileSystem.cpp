@@ -1,3 +1,7 @@
+#include <aclapi.h>
+
+#include "platform/win/PrivateSecurity.h"
+#include "platform/win/ProcessUser.h"
 #include "platform/win/ScopedHandles.h"
 #include "platform/win/WinOutputFile.h"
 #include "platform/win/WinTaskPlatform.h"
@@ -104,13 +108,66 @@ std::unique_ptr<IOutputFile> WinFileSystem::OpenToAppend(const std::wstring& pat
     return std::make_unique<WinOutputFile>(file.Release());
 }
 
-bool WinFileSystem::CreateFolder(const std::wstring& path, uint32_t& error)
+bool WinFileSystem::CreatePrivateFolder(const std::wstring& path, uint32_t& error)
 {
-    if (!CreateDirectoryW(path.c_str(), nullptr)) {
+    // Made with its permissions, not given them afterwards: in a TMP where
+    // every user may add files, nobody gets a moment to put one inside.
+    PrivateSecurity security;
+    if (!security.Valid()) {
+        error = security.Error();
+        return false;
+    }
+    if (!CreateDirectoryW(path.c_str(), security.Attributes())) {
         error = GetLastError();
         return false;
     }
     return true;
+}
+
+bool WinFileSystem::MakePrivate(const std::wstring& folder, uint32_t& error)
+{
+    PrivateSecurity security;
+    if (!security.Valid()) {
+        error = security.Error();
+        return false;
+    }
+    // By name: the system hands the inherited entries on to the files
+    // inside (SetSecurityInfo on a handle would not).
+    std::wstring name = folder;
+    const DWORD result = SetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT,
+                                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                               nullptr, nullptr, security.Acl(), nullptr);
+    if (result != ERROR_SUCCESS) {
+        error = result;
+        return false;
+    }
+    return true;
+}
+
+bool WinFileSystem::IsOwnedByUser(const std::wstring& path)
+{
+    // A junction or symbolic link is looked at, never followed: as its
+    // folder lists it, and opened as itself (Wine shows a link only in
+    // the listing). Reading the owner needs no right to the contents, and
+    // stands in nobody's way.
+    WIN32_FIND_DATAW data = {};
+    ScopedFindHandle entry(FindFirstFileW(path.c_str(), &data));
+    if (!entry || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
+    ScopedFileHandle file(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!file || !GetFileInformationByHandle(file.Get(), &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                        &descriptor) != ERROR_SUCCESS)
+        return false;
+    ScopedLocalMemory held(descriptor);
+    return ProcessUser().Is(owner);
 }
 
 bool WinFileSystem::RemoveFolder(const std::wstring& path)

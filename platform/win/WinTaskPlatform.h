@@ -34,7 +34,9 @@ public:
     bool List(const std::wstring& pattern, std::vector<FoundFile>& found) override;
     std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) override;
     std::unique_ptr<IOutputFile> OpenToAppend(const std::wstring& path, uint64_t& size, uint32_t& error) override;
-    bool CreateFolder(const std::wstring& path, uint32_t& error) override;
+    bool CreatePrivateFolder(const std::wstring& path, uint32_t& error) override;
+    bool MakePrivate(const std::wstring& folder, uint32_t& error) override;
+    bool IsOwnedByUser(const std::wstring& path) override;
     bool RemoveFolder(const std::wstring& path) override;
     bool Delete(const std::wstring& path) override;
     bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) override;

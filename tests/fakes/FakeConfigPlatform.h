@@ -13,6 +13,7 @@ public:
     std::map<std::wstring, std::wstring> variables;
     std::wstring tempFolder = L"C:\\users\\player\\Temp";
     std::wstring appDataFolder = L"C:\\users\\player\\AppData\\Roaming";
+    std::wstring systemTempFolder;  // set: the program runs as SYSTEM
 
     bool ReadVariable(const std::wstring& name, std::wstring& value) override
     {
@@ -25,6 +26,8 @@ public:
     }
     std::wstring KnownFolder(Folder folder) override
     {
+        if (folder == Folder::SystemTemp)
+            return systemTempFolder;
         return folder == Folder::Temp ? tempFolder : appDataFolder;
     }
 };

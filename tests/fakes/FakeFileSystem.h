@@ -1,6 +1,8 @@
 #pragma once
-// An in-memory file system: files and folders by exact path, with
-// failures on request. Safe to use from a worker thread and a test thread.
+// An in-memory file system: files and folders by exact path, each with an
+// owner, links to folders that paths below them lead through (as a
+// junction's do), and failures on request. Safe to use from a worker
+// thread and a test thread.
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -18,11 +20,17 @@ public:
     static constexpr uint32_t kErrorAlreadyExists = 183;
     static constexpr uint32_t kErrorDiskFull = 112;
 
+    // The user the program runs as, and so the owner of what it makes.
+    static constexpr wchar_t kUser[] = L"player";
+
     struct Entry {
         bool directory = false;
         std::vector<uint8_t> data;
         uint64_t reportedSize = UINT64_MAX;  // a size to report instead of data's
         int64_t lastWriteSeconds = 0;
+        std::wstring owner = kUser;
+        bool link = false;          // a reparse point: paths below it lead to its target
+        bool madePrivate = false;   // made by CreatePrivateFolder or given MakePrivate
     };
 
     // The time written into entries as they are made or written.
@@ -42,22 +50,43 @@ public:
     void PutFile(const std::wstring& path, std::vector<uint8_t> data)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries[path] = Entry{false, std::move(data), UINT64_MAX, nowSeconds.load()};
+        m_entries[Resolve(path)] = Entry{false, std::move(data), UINT64_MAX, nowSeconds.load()};
     }
     void PutSizedFile(const std::wstring& path, uint64_t size)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries[path] = Entry{false, {}, size, nowSeconds.load()};
+        m_entries[Resolve(path)] = Entry{false, {}, size, nowSeconds.load()};
     }
     void PutDirectory(const std::wstring& path)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries[path] = Entry{true, {}, UINT64_MAX, nowSeconds.load()};
+        m_entries[Resolve(path)] = Entry{true, {}, UINT64_MAX, nowSeconds.load()};
     }
     void SetLastWrite(const std::wstring& path, int64_t seconds)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries[path].lastWriteSeconds = seconds;
+        m_entries[Resolve(path)].lastWriteSeconds = seconds;
+    }
+    void SetOwner(const std::wstring& path, const std::wstring& owner)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_entries[Resolve(path)].owner = owner;
+    }
+    // A junction at path to the folder target: what lies below path is
+    // target's.
+    void PutLink(const std::wstring& path, const std::wstring& target)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        Entry entry{true, {}, UINT64_MAX, nowSeconds.load()};
+        entry.link = true;
+        m_entries[path] = entry;
+        m_links[path] = target;
+    }
+    bool IsPrivate(const std::wstring& path) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(path);
+        return it != m_entries.end() && it->second.madePrivate;
     }
     // Every path, folders included, in order.
     std::vector<std::wstring> Paths() const
@@ -71,7 +100,7 @@ public:
     bool Exists(const std::wstring& path) const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_entries.count(path) != 0;
+        return m_entries.count(Resolve(path)) != 0;
     }
     bool IsDirectory(const std::wstring& path) const
     {
@@ -82,7 +111,7 @@ public:
     std::vector<uint8_t> Content(const std::wstring& path) const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        auto it = m_entries.find(path);
+        auto it = m_entries.find(Resolve(path));
         return it == m_entries.end() ? std::vector<uint8_t>() : it->second.data;
     }
     std::vector<std::wstring> Created() const
@@ -111,7 +140,7 @@ public:
     bool Find(const std::wstring& path, FoundFile& found) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        auto it = m_entries.find(path);
+        auto it = m_entries.find(Resolve(path));
         if (it == m_entries.end())
             return false;
         found = Describe(it->first, it->second);
@@ -124,7 +153,7 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         found.clear();
         const size_t slash = pattern.rfind(L'\\');
-        const std::wstring folder = pattern.substr(0, slash + 1);
+        const std::wstring folder = Resolve(pattern.substr(0, slash + 1));
         std::wstring name = pattern.substr(slash + 1);
         const bool wildcard = !name.empty() && name.back() == L'*';
         if (wildcard)
@@ -142,9 +171,10 @@ public:
         return !found.empty();
     }
 
-    std::unique_ptr<IOutputFile> OpenToAppend(const std::wstring& path, uint64_t& size, uint32_t& error) override
+    std::unique_ptr<IOutputFile> OpenToAppend(const std::wstring& given, uint64_t& size, uint32_t& error) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        const std::wstring path = Resolve(given);
         auto it = m_entries.find(path);
         if (createFails || it == m_entries.end() || it->second.directory) {
             error = createFails ? createError : kErrorFileNotFound;
@@ -162,20 +192,45 @@ public:
         return m_appended;
     }
 
-    bool CreateFolder(const std::wstring& path, uint32_t& error) override
+    bool CreatePrivateFolder(const std::wstring& given, uint32_t& error) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        const std::wstring path = Resolve(given);
         if (folderFails || m_entries.count(path) != 0) {
             error = folderFails ? kErrorAccessDenied : kErrorAlreadyExists;
             return false;
         }
         m_entries[path] = Entry{true, {}, UINT64_MAX, nowSeconds.load()};
+        m_entries[path].madePrivate = true;
         return true;
     }
 
-    bool RemoveFolder(const std::wstring& path) override
+    bool MakePrivate(const std::wstring& folder, uint32_t& error) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(Resolve(folder));
+        if (it == m_entries.end() || !it->second.directory || it->second.owner != kUser) {
+            error = kErrorAccessDenied;
+            return false;
+        }
+        it->second.madePrivate = true;
+        return true;
+    }
+
+    // The entry itself, never what a link leads to.
+    bool IsOwnedByUser(const std::wstring& path) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_entries.find(Resolve(path));
+        return it != m_entries.end() && !it->second.link && it->second.owner == kUser;
+    }
+
+    // A link itself is removed, as RemoveDirectoryW removes a junction.
+    bool RemoveFolder(const std::wstring& given) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const std::wstring path = Resolve(given);
+        m_links.erase(path);
         auto it = m_entries.find(path);
         if (it == m_entries.end() || !it->second.directory)
             return false;
@@ -200,7 +255,7 @@ public:
     bool ReadStart(const std::wstring& path, uint32_t maxBytes, std::vector<uint8_t>& bytes) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        auto it = m_entries.find(path);
+        auto it = m_entries.find(Resolve(path));
         if (it == m_entries.end() || it->second.directory)
             return false;
         const std::vector<uint8_t>& data = it->second.data;
@@ -208,9 +263,10 @@ public:
         return true;
     }
 
-    std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& path, uint32_t& error) override
+    std::unique_ptr<IOutputFile> CreateAlways(const std::wstring& given, uint32_t& error) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        const std::wstring path = Resolve(given);
         auto it = m_entries.find(path);
         if (createFails || (it != m_entries.end() && it->second.directory)) {
             error = createFails ? createError : kErrorAccessDenied;
@@ -225,7 +281,7 @@ public:
     bool Delete(const std::wstring& path) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        auto it = m_entries.find(path);
+        auto it = m_entries.find(Resolve(path));
         if (it == m_entries.end() || it->second.directory)
             return false;
         m_entries.erase(it);
@@ -234,9 +290,11 @@ public:
 
     // Replaces a file of the target name, as MoveFileExW with
     // MOVEFILE_REPLACE_EXISTING does; a folder of that name is refused (5).
-    bool Move(const std::wstring& from, const std::wstring& to, uint32_t& error) override
+    bool Move(const std::wstring& givenFrom, const std::wstring& givenTo, uint32_t& error) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        const std::wstring from = Resolve(givenFrom);
+        const std::wstring to = Resolve(givenTo);
         const size_t index = static_cast<size_t>(m_moves++);
         if (index < moveErrors.size()) {
             error = moveErrors[index];
@@ -325,13 +383,28 @@ private:
         FoundFile found;
         found.name = path.substr(path.rfind(L'\\') + 1);
         found.attributes = entry.directory ? kFileAttributeDirectory : 0x80;
+        if (entry.link)
+            found.attributes |= kFileAttributeReparsePoint;
         found.size = entry.reportedSize != UINT64_MAX ? entry.reportedSize : entry.data.size();
         found.lastWriteSeconds = entry.lastWriteSeconds;
         return found;
     }
 
+    // A path below a link, as the path below the link's target; the
+    // link's own path stays as it is.
+    std::wstring Resolve(const std::wstring& path) const
+    {
+        for (const auto& link : m_links) {
+            const std::wstring below = link.first + L"\\";
+            if (path.compare(0, below.size(), below) == 0)
+                return Resolve(link.second + L"\\" + path.substr(below.size()));
+        }
+        return path;
+    }
+
     mutable std::mutex m_mutex;
     std::map<std::wstring, Entry> m_entries;
+    std::map<std::wstring, std::wstring> m_links;
     std::vector<std::wstring> m_created;
     std::vector<std::wstring> m_appended;
     std::vector<std::wstring> m_syncs;

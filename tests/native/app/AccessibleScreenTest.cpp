@@ -120,7 +120,7 @@ TEST_F(Accessible, AFailureTextIsAnnounced)
     Click(315, 315);
     FakeAppWindowSystem::Message m{};
     // Until the failed worker has been removed.
-    while (!app->taskManager.Threads().empty() && windows.Next(m))
+    while (!app->Tasks().Threads().empty() && windows.Next(m))
         app->OnTaskEvent(m.wParam, m.lParam);
     EXPECT_NE(g_statusLabel->m_text.find(L"12007"), std::wstring::npos) << "the failure text";
     ASSERT_FALSE(windows.accessible.empty());

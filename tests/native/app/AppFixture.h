@@ -15,6 +15,8 @@
 #include "tests/fakes/FakeHttpClient.h"
 #include "tests/fakes/FakeProcessRunner.h"
 #include "tasks/Task.h"
+#include "ui/CImage.h"
+#include "ui/CImageBtn.h"
 #include "ui/CLabel.h"
 #include "ui/CNormalBtn.h"
 #include "tests/fakes/FakeRandom.h"
@@ -62,7 +64,7 @@ public:
     {
         app = std::make_unique<LauncherApp>(platform);
         app->Init();
-        app->hwnd = kWindow;
+        app->AttachWindow(kWindow, kBaseDpi);
         app->BuildScreen();
         return *app;
     }

@@ -23,19 +23,19 @@ TEST_F(Clicks, PressAndReleaseOnInstallButtonStartsTheDownload)
         wholeRepaint = wholeRepaint || (r.whole && r.erase);
     EXPECT_TRUE(wholeRepaint);
 
-    ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
-    const DownTask& task = *app->taskManager.DownloadTasks()[0];
+    ASSERT_EQ(app->Tasks().DownloadTasks().size(), 1u);
+    const DownTask& task = *app->Tasks().DownloadTasks()[0];
     EXPECT_EQ(task.url, L"http://packages.example/package/Windows/pomvel_mini.exe");
     EXPECT_EQ(task.tempName, L"yrfoinstall.tmp");
     EXPECT_EQ(task.fileName, L"yrfoinstall.exe");
     EXPECT_EQ(task.directory, L"C:\\tmp");
     EXPECT_TRUE(task.runInstaller);
     EXPECT_EQ(task.installArgs, L"-b");
-    EXPECT_EQ(app->taskManager.Threads().size(), 1u);
+    EXPECT_EQ(app->Tasks().Threads().size(), 1u);
 
     // The hidden button is never hit again: a second click there starts nothing.
     Click(315, 315);
-    EXPECT_EQ(app->taskManager.DownloadTasks().size(), 1u);
+    EXPECT_EQ(app->Tasks().DownloadTasks().size(), 1u);
 }
 
 TEST_F(Clicks, PinsInTheConfigurationGoWithTheDownloadAndAnInvalidDigestStopsAtTheClick)
@@ -62,14 +62,14 @@ TEST_F(Clicks, PinsInTheConfigurationGoWithTheDownloadAndAnInvalidDigestStopsAtT
         Click(315, 315);
         EXPECT_FALSE(g_installButton->m_visible);
         if (c.downloads) {
-            ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
-            const InstallerPins& pins = app->taskManager.DownloadTasks()[0]->pins;
+            ASSERT_EQ(app->Tasks().DownloadTasks().size(), 1u);
+            const InstallerPins& pins = app->Tasks().DownloadTasks()[0]->pins;
             EXPECT_EQ(pins.sha256.front(), 0xAA);
             EXPECT_EQ(pins.sha256.back(), 0xAF);
             EXPECT_EQ(pins.signer, L"Orvantis Games");
         } else {
-            EXPECT_TRUE(app->taskManager.DownloadTasks().empty());
-            EXPECT_TRUE(app->taskManager.Threads().empty());
+            EXPECT_TRUE(app->Tasks().DownloadTasks().empty());
+            EXPECT_TRUE(app->Tasks().Threads().empty());
             EXPECT_EQ(g_statusLabel->m_text, L"安装包校验值无效");
             EXPECT_TRUE(g_statusLabel->m_visible);
         }
@@ -104,14 +104,14 @@ TEST_F(Clicks, MirrorsAndTheManifestGoWithTheDownloadAndAManifestWithoutAKeyOrCh
         http.attemptConnectResult = 1;
         Click(315, 315);
         if (c.refusal == nullptr) {
-            ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
-            const DownTask& task = *app->taskManager.DownloadTasks()[0];
+            ASSERT_EQ(app->Tasks().DownloadTasks().size(), 1u);
+            const DownTask& task = *app->Tasks().DownloadTasks()[0];
             EXPECT_EQ(task.mirrors, (std::vector<std::wstring>{L"https://m2.example/x.exe", L"https://m3.example/x.exe"}));
             EXPECT_EQ(task.manifestUrl, L"https://packages.example/m.txt");
             EXPECT_EQ(task.manifestKey.size(), 64u);
             EXPECT_EQ(task.manifestChannel, L"正式服");
         } else {
-            EXPECT_TRUE(app->taskManager.DownloadTasks().empty());
+            EXPECT_TRUE(app->Tasks().DownloadTasks().empty());
             EXPECT_EQ(g_statusLabel->m_text, c.refusal);
         }
         app.reset();
@@ -131,12 +131,12 @@ TEST_F(Clicks, ReturnOrSpacePressTheInstallButtonWhileItShows)
         Start();
         http.attemptConnectResult = 1;
         EXPECT_EQ(app->OnKeyDown(c.key), c.starts);
-        EXPECT_EQ(app->taskManager.DownloadTasks().size(), c.starts ? 1u : 0u);
+        EXPECT_EQ(app->Tasks().DownloadTasks().size(), c.starts ? 1u : 0u);
         EXPECT_EQ(g_installButton->m_visible, !c.starts);
         // Return afterwards starts the download only if the key did not:
         // once the button is gone a held, repeating key starts nothing more.
         EXPECT_EQ(app->OnKeyDown(kKeyReturn), !c.starts);
-        EXPECT_EQ(app->taskManager.DownloadTasks().size(), 1u);
+        EXPECT_EQ(app->Tasks().DownloadTasks().size(), 1u);
         app.reset();
     }
 }
@@ -159,7 +159,7 @@ TEST_F(Clicks, KeyboardCuesShowTheFocusOutlineOnTheInstallButton)
     app.reset();
     app = std::make_unique<LauncherApp>(platform);
     app->Init();
-    app->hwnd = kWindow;
+    app->AttachWindow(kWindow, kBaseDpi);
     app->SetKeyboardCues(true);
     app->BuildScreen();
     EXPECT_TRUE(g_installButton->m_focusCue);
@@ -171,8 +171,27 @@ TEST_F(Clicks, UnsetTmpDownloadsIntoTheSystemTemporaryFolder)
     Start();
     http.attemptConnectResult = 1;
     Click(315, 315);
-    ASSERT_EQ(app->taskManager.DownloadTasks().size(), 1u);
-    EXPECT_EQ(app->taskManager.DownloadTasks()[0]->directory, env.tempFolder);
+    ASSERT_EQ(app->Tasks().DownloadTasks().size(), 1u);
+    EXPECT_EQ(app->Tasks().DownloadTasks()[0]->directory, env.tempFolder);
+}
+
+// SYSTEM's TMP is C:\Windows\Temp, where every user may add files and
+// folders: a launcher running as SYSTEM downloads into, and cleans up,
+// SYSTEM's own temporary folder where the system has one.
+TEST_F(Clicks, ALauncherRunningAsSystemUsesSystemsOwnTemporaryFolder)
+{
+    env.variables[L"TMP"] = L"C:\\Windows\\Temp";
+    env.systemTempFolder = L"C:\\Windows\\SystemTemp";
+    const std::wstring old = L"C:\\Windows\\SystemTemp\\quillmerex-00000000000000aa";
+    files.PutDirectory(old);  // written in 2023
+    files.PutFile(old + L"\\yrfoinstall.tmp", {'M', 'Z'});
+    Start();
+    EXPECT_FALSE(files.Exists(old));
+    http.attemptConnectResult = 1;
+    Click(315, 315);
+    ASSERT_EQ(app->Tasks().DownloadTasks().size(), 1u);
+    EXPECT_EQ(app->Tasks().DownloadTasks()[0]->directory, env.systemTempFolder);
+    EXPECT_EQ(app->Tasks().DownloadTasks()[0]->folderRoot, env.systemTempFolder);
 }
 
 TEST_F(Clicks, ReleaseElsewhereIsNoClickButEndsThePress)
@@ -183,9 +202,8 @@ TEST_F(Clicks, ReleaseElsewhereIsNoClickButEndsThePress)
     app->OnMouseMove(300, 380);
     app->OnLButtonUp(300, 380);
     EXPECT_EQ(windows.destroyed, 0);
-    EXPECT_EQ(app->pressed, nullptr);
-    const auto* close = static_cast<const CBtn*>(app->rootPane->m_children[2].get());
-    EXPECT_EQ(close->m_state, BTN_NORMAL);
+    EXPECT_EQ(app->Pointer().pressed, nullptr);
+    EXPECT_EQ(g_closeButton->m_state, BTN_NORMAL);
 }
 
 TEST_F(Clicks, CloseAndMinimiseActOnTheirIds)
@@ -223,23 +241,22 @@ TEST_F(Clicks, OnlyBareSpotsAndNegativeIdsDragTheWindow)
     // A press and release on the banner does nothing at all.
     Click(300, 100);
     EXPECT_EQ(windows.destroyed + windows.minimized, 0);
-    EXPECT_TRUE(app->taskManager.DownloadTasks().empty());
+    EXPECT_TRUE(app->Tasks().DownloadTasks().empty());
 }
 
 TEST_F(Clicks, HoverFollowsThePointerAndLeavingTheWindowEndsIt)
 {
     Start();
-    auto* close = static_cast<CBtn*>(app->rootPane->m_children[2].get());
     app->OnMouseMove(600, 20);
-    EXPECT_EQ(close->m_state, BTN_HOVER);
+    EXPECT_EQ(g_closeButton->m_state, BTN_HOVER);
     app->OnMouseMove(315, 315);
-    EXPECT_EQ(close->m_state, BTN_NORMAL);
+    EXPECT_EQ(g_closeButton->m_state, BTN_NORMAL);
     EXPECT_EQ(g_installButton->m_state, BTN_HOVER);
     app->OnLButtonDown(315, 315);
     app->OnMouseLeave();
     EXPECT_EQ(g_installButton->m_state, BTN_NORMAL);
-    EXPECT_EQ(app->hovered, nullptr);
-    EXPECT_EQ(app->pressed, nullptr);
+    EXPECT_EQ(app->Pointer().hovered, nullptr);
+    EXPECT_EQ(app->Pointer().pressed, nullptr);
 }
 
 // --- the road through the task manager, with fake seams ----------------
@@ -262,9 +279,9 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
     ASSERT_EQ(processes.CommandLines().size(), 1u);
     // The installer in a folder of its own under TMP (its name from the
     // fake random source), which it runs in and which goes with it.
-    EXPECT_EQ(processes.CommandLines()[0], L"\"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b");
-    EXPECT_EQ(processes.WorkingFolders(), std::vector<std::wstring>{L"C:\\tmp\\quillmerex-ffffffffffffffff"});
-    EXPECT_FALSE(files.Exists(L"C:\\tmp\\quillmerex-ffffffffffffffff"));
+    EXPECT_EQ(processes.CommandLines()[0], L"\"C:\\tmp\\quillmerex-0000000000000000\\yrfoinstall.exe\" -b");
+    EXPECT_EQ(processes.WorkingFolders(), std::vector<std::wstring>{L"C:\\tmp\\quillmerex-0000000000000000"});
+    EXPECT_FALSE(files.Exists(L"C:\\tmp\\quillmerex-0000000000000000"));
     EXPECT_EQ(g_statusLabel->m_text, L"安装完毕");
     EXPECT_EQ(g_percentLabel->m_text, L"100%");
     EXPECT_EQ(g_progressBar->m_fraction, 1.0);
@@ -274,13 +291,13 @@ TEST_F(Road, DownloadInstallAndLaunchTheGame)
     EXPECT_EQ(shell.owners, (std::vector<WindowHandle>{kWindow}));
     EXPECT_EQ(shell.prompts, (std::vector<ShellPrompts>{ShellPrompts::Allowed}));
     EXPECT_EQ(windows.destroyed, 1);
-    EXPECT_TRUE(app->taskManager.Threads().empty());
+    EXPECT_TRUE(app->Tasks().Threads().empty());
 }
 
 TEST_F(Road, AnUnattendedRunStartsTheGameWithNoWindowOfTheShell)
 {
     Start();
-    app->unattended = true;
+    app->SetUnattended(true);
     app->StartInstall();
     PumpUntilDone();
     EXPECT_EQ(shell.opened, (std::vector<std::wstring>{kStartProgram}));
@@ -298,7 +315,7 @@ TEST_F(Road, FinishedFileOnDiskStartsTheInstallerOnce)
     Click(315, 315);
     PumpUntilDone();
     EXPECT_EQ(processes.CommandLines().size(), 1u);
-    EXPECT_EQ(app->taskManager.InstallTasks().size(), 1u);
+    EXPECT_EQ(app->Tasks().InstallTasks().size(), 1u);
     EXPECT_EQ(shell.opened.size(), 1u);
 }
 
@@ -309,17 +326,17 @@ TEST_F(Road, ALateFinalEventChangesNothingWhenItsWorkersAddressIsTheNextWorkers)
     Start();
     Click(315, 315);
     FakeAppWindowSystem::Message m{};
-    while (app->taskManager.InstallTasks().empty() && windows.Next(m))
+    while (app->Tasks().InstallTasks().empty() && windows.Next(m))
         app->OnTaskEvent(m.wParam, m.lParam);
-    ASSERT_EQ(app->taskManager.Threads().size(), 1u);
-    CThread* installWorker = app->taskManager.Threads()[0].get();
-    DownTask* download = app->taskManager.DownloadTasks()[0].get();
+    ASSERT_EQ(app->Tasks().Threads().size(), 1u);
+    CThread* installWorker = app->Tasks().Threads()[0].get();
+    DownTask* download = app->Tasks().DownloadTasks()[0].get();
 
     app->OnTaskEvent(reinterpret_cast<uintptr_t>(download), reinterpret_cast<uintptr_t>(installWorker));
 
-    ASSERT_EQ(app->taskManager.Threads().size(), 1u);
-    EXPECT_EQ(app->taskManager.Threads()[0].get(), installWorker);
-    EXPECT_EQ(app->taskManager.InstallTasks().size(), 1u);
+    ASSERT_EQ(app->Tasks().Threads().size(), 1u);
+    EXPECT_EQ(app->Tasks().Threads()[0].get(), installWorker);
+    EXPECT_EQ(app->Tasks().InstallTasks().size(), 1u);
     PumpUntilDone();
     EXPECT_EQ(processes.CommandLines().size(), 1u);
     EXPECT_EQ(shell.opened.size(), 1u);
@@ -362,29 +379,28 @@ TEST_P(RoadStops, StatusShowsWhyAndTheWindowStays)
     // Handle events until the road has stopped (no 0/0 may come after a failure).
     while (windows.Next(m)) {
         app->OnTaskEvent(m.wParam, m.lParam);
-        if (app->taskManager.Threads().empty() && g_statusLabel->m_text == GetParam().status)
+        if (app->Tasks().Threads().empty() && g_statusLabel->m_text == GetParam().status)
             break;
     }
     EXPECT_EQ(g_statusLabel->m_text, GetParam().status);
     EXPECT_EQ(windows.destroyed, 0);
-    EXPECT_TRUE(app->taskManager.Threads().empty());
-    EXPECT_TRUE(app->roadEnded);
-    EXPECT_EQ(app->roadOutcome, GetParam().outcome);
+    EXPECT_TRUE(app->Tasks().Threads().empty());
+    EXPECT_EQ(app->RoadEnd(), GetParam().outcome);
 }
 
 TEST_P(RoadStops, AnUnattendedRunClosesItsWindowAtTheStop)
 {
     GetParam().arrange(*this);
     Start();
-    app->unattended = true;
+    app->SetUnattended(true);
     app->StartInstall();
     FakeAppWindowSystem::Message m{};
     while (windows.destroyed == 0 && windows.Next(m))
         app->OnTaskEvent(m.wParam, m.lParam);
     EXPECT_EQ(windows.destroyed, 1);
-    EXPECT_TRUE(app->roadEnded);
-    EXPECT_EQ(app->roadOutcome, GetParam().outcome);
-    EXPECT_TRUE(app->taskManager.Threads().empty());
+    EXPECT_EQ(app->RoadEnd(), GetParam().outcome);
+    EXPECT_EQ(app->ExitCode(0), ExitCodeFor(GetParam().outcome));
+    EXPECT_TRUE(app->Tasks().Threads().empty());
 }
 
 const StopCase kStops[] = {
@@ -431,8 +447,8 @@ TEST_F(Road, ClosingMidDownloadStopsTheWorkerAndPostsNothingMore)
     FakeAppWindowSystem::Message m{};
     ASSERT_TRUE(windows.Next(m));  // the start of the download
     app->Release();
-    EXPECT_TRUE(app->taskManager.Threads().empty());
-    EXPECT_EQ(app->rootPane, nullptr);
+    EXPECT_TRUE(app->Tasks().Threads().empty());
+    EXPECT_EQ(app->Screen(), nullptr);
     EXPECT_EQ(g_statusLabel, nullptr);
 }
 
@@ -442,7 +458,8 @@ TEST_F(Road, WindowHandleAccessorForgetsADestroyedWindow)
     EXPECT_EQ(app->Window(), kWindow);
     windows.live.clear();
     EXPECT_EQ(app->Window(), nullptr);
-    EXPECT_EQ(app->hwnd.load(), nullptr);
+    windows.live.insert(kWindow);  // a later window of the same handle is not this one
+    EXPECT_EQ(app->Window(), nullptr);
 }
 
 }  // namespace

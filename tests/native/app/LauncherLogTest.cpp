@@ -38,7 +38,7 @@ protected:
             if (m.wParam == 0)
                 return;
             const auto* task = reinterpret_cast<const Task*>(m.wParam);
-            if (task->state.load() == TaskState::Failed && app->taskManager.Threads().empty())
+            if (task->state.load() == TaskState::Failed && app->Tasks().Threads().empty())
                 return;
         }
     }
@@ -81,11 +81,11 @@ TEST_F(LoggedRoad, TellsTheWholeRoad)
         "configuration: url \"http://packages.example/package/Windows/pomvel_mini.exe\", name \"Orvantis\", "
         "install folder \"Marnholt\", start program \"game.exe\", registry key \"Marnholt\"",
         "status: 开始下载... (install button clicked)",
-        "download: into \"C:\\tmp\\quillmerex-ffffffffffffffff\"",
+        "download: into \"C:\\tmp\\quillmerex-0000000000000000\"",
         "request: \"http://packages.example/package/Windows/pomvel_mini.exe\" direct -> HTTP 200, length 100, "
         "no validator",
         "status: 下载完毕 (download: 100 of 100 bytes)",
-        "installer: started hidden: \"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b",
+        "installer: started hidden: \"C:\\tmp\\quillmerex-0000000000000000\\yrfoinstall.exe\" -b",
         "installer: exit code 0",
         "status: 安装完毕",
         "game: started, shell result 42: C:\\AppData\\Marnholt\\game.exe",
@@ -135,7 +135,7 @@ TEST_F(LoggedRoad, InstallerWithRightsOfAnotherAccount)
     EXPECT_TRUE(InOrder(Texts(), {
         "installer: asks for administrator rights (code 740), started again through the shell",
         "installer: started hidden through the shell with administrator rights: "
-        "\"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b",
+        "\"C:\\tmp\\quillmerex-0000000000000000\\yrfoinstall.exe\" -b",
         "installer: runs under another user account than the player's",
         "installer: exit code 0",
     }));
@@ -212,7 +212,7 @@ const FailureCase kFailures[] = {
      {"status: 下载完毕 (download: 100 of 100 bytes)", "installer: not started, code 2",
       "status: 调用安装程序失败,错误码：2 (install failed)"}},
     {"InstallerFails", [](LoggedRoad& f) { f.processes.exitCode = 1; },
-     {"installer: started hidden: \"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b", "installer: exit code 1",
+     {"installer: started hidden: \"C:\\tmp\\quillmerex-0000000000000000\\yrfoinstall.exe\" -b", "installer: exit code 1",
       "status: 安装未完成 (install failed)"}},
     {"NoStartProgram",
      [](LoggedRoad& f) { f.files.Delete(L"C:\\AppData\\Marnholt\\game.exe"); },
@@ -234,7 +234,7 @@ TEST_P(BrokenLog, ChangesNothingOnTheRoad)
     logFiles.appendFails = !GetParam();
     RunRoad();
     EXPECT_EQ(processes.CommandLines(),
-              (std::vector<std::wstring>{L"\"C:\\tmp\\quillmerex-ffffffffffffffff\\yrfoinstall.exe\" -b"}));
+              (std::vector<std::wstring>{L"\"C:\\tmp\\quillmerex-0000000000000000\\yrfoinstall.exe\" -b"}));
     EXPECT_EQ(g_statusLabel->m_text, L"安装完毕");
     EXPECT_EQ(shell.opened, (std::vector<std::wstring>{kStartProgram}));
     EXPECT_EQ(windows.destroyed, 1);

@@ -35,10 +35,10 @@ void ExpectTree(const CPane& root, const std::vector<Expected>& expected)
 TEST_F(ScreenLayout, ShippedImagesGiveTheScreensRectangles)
 {
     LauncherApp& launcher = Start();
-    ASSERT_TRUE(launcher.rootPane);
-    EXPECT_EQ(launcher.rootPane->m_rect, (Rect{0, 0, 630, 453}));
-    EXPECT_EQ(launcher.rootPane->m_id, -1);
-    ExpectTree(*launcher.rootPane, {
+    ASSERT_NE(launcher.Screen(), nullptr);
+    EXPECT_EQ(launcher.Screen()->m_rect, (Rect{0, 0, 630, 453}));
+    EXPECT_EQ(launcher.Screen()->m_id, -1);
+    ExpectTree(*launcher.Screen(), {
                                        {-1, {20, 16, 32, 27}, true, false},
                                        {-1, {38, 12, 188, 28}, true, true},
                                        {0, {589, 8, 614, 33}, true, true},
@@ -49,18 +49,23 @@ TEST_F(ScreenLayout, ShippedImagesGiveTheScreensRectangles)
                                        {-1, {546, 322, 586, 338}, false, true},
                                        {-1, {66, 342, 466, 358}, false, true},
                                    });
-    const auto& children = launcher.rootPane->m_children;
+    const auto& children = launcher.Screen()->m_children;
+    EXPECT_EQ(children[0].get(), g_symbolImage);
+    EXPECT_EQ(children[1].get(), g_nameLabel);
+    EXPECT_EQ(children[2].get(), g_closeButton);
+    EXPECT_EQ(children[3].get(), g_minimizeButton);
+    EXPECT_EQ(children[4].get(), g_bannerImage);
     EXPECT_EQ(children[5].get(), g_installButton);
     EXPECT_EQ(children[6].get(), g_progressBar);
     EXPECT_EQ(children[7].get(), g_percentLabel);
     EXPECT_EQ(children[8].get(), g_statusLabel);
-    EXPECT_EQ(static_cast<CLabel*>(children[1].get())->m_text, L"Orvantis");
+    EXPECT_EQ(g_nameLabel->m_text, L"Orvantis");
     EXPECT_EQ(g_installButton->m_text, L"立即安装");
     EXPECT_EQ(g_percentLabel->m_text, L"0%");
     EXPECT_EQ(g_statusLabel->m_text, L"开始下载...");
     EXPECT_EQ(g_progressBar->m_fraction, 0.0);
 
-    const TextStyle& name = static_cast<CLabel*>(children[1].get())->m_textStyle;
+    const TextStyle& name = g_nameLabel->m_textStyle;
     EXPECT_EQ(name.family, L"微软雅黑");
     EXPECT_EQ(name.size, 9);
     EXPECT_EQ(name.colour, 0xB4B4B4u);
@@ -76,7 +81,7 @@ TEST_F(ScreenLayout, MissingImagesGiveEmptyRectanglesAtTheirAnchors)
 {
     graphics = FakeGraphics();  // no pictures at all
     LauncherApp& launcher = Start();
-    ExpectTree(*launcher.rootPane, {
+    ExpectTree(*launcher.Screen(), {
                                        {-1, {20, 16, 20, 16}, true, false},
                                        {-1, {38, 12, 188, 28}, true, true},
                                        {0, {614, 8, 614, 8}, true, true},
@@ -92,8 +97,8 @@ TEST_F(ScreenLayout, MissingImagesGiveEmptyRectanglesAtTheirAnchors)
 TEST_F(ScreenLayout, MissingConfigurationLeavesTheNameEmpty)
 {
     resources.resources.clear();
-    LauncherApp& launcher = Start();
-    EXPECT_EQ(static_cast<CLabel*>(launcher.rootPane->m_children[1].get())->m_text, L"");
+    Start();
+    EXPECT_EQ(g_nameLabel->m_text, L"");
 }
 
 // The 96 DPI rectangles of the shipped screen, in slot order.
@@ -120,15 +125,15 @@ TEST_F(ScreenLayout, EveryRectangleIsItsDesignScaledEdgeByEdgeWithTheDoubleSizeP
             EXPECT_EQ(root->m_children[i]->m_dpi, dpi) << "slot " << i;
         }
         const int32_t expectedSet = dpi > 96 ? 2 : 1;
-        EXPECT_EQ(static_cast<CImage*>(root->m_children[kSlotBanner].get())->m_image.Set(), expectedSet);
+        EXPECT_EQ(g_bannerImage->m_image.Set(), expectedSet);
         ClearScreenGlobals();
     }
     // One case by hand, so that the rule above cannot hide a wrong rule.
     windows.client = Rect{0, 0, 788, 566};
     auto root = BuildLauncherScreen(kWindow, windows, L"Orvantis", 120);
-    EXPECT_EQ(root->m_children[kSlotClose]->m_rect, (Rect{736, 10, 768, 41}));
-    EXPECT_EQ(root->m_children[kSlotInstall]->m_rect, (Rect{284, 360, 504, 428}));
-    EXPECT_EQ(root->m_children[kSlotPercent]->m_rect, (Rect{683, 403, 733, 423}));
+    EXPECT_EQ(g_closeButton->m_rect, (Rect{736, 10, 768, 41}));
+    EXPECT_EQ(g_installButton->m_rect, (Rect{284, 360, 504, 428}));
+    EXPECT_EQ(g_percentLabel->m_rect, (Rect{683, 403, 733, 423}));
     ClearScreenGlobals();
 }
 
@@ -137,27 +142,27 @@ TEST_F(ScreenLayout, DpiChangeLaysTheLiveScreenOutAgainAndRepaintsIt)
     for (auto [id, w, h] : {std::tuple<uint16_t, int32_t, int32_t>{305, 1180, 444}, {320, 1260, 986}})
         graphics.AddImage(id, w, h);
     LauncherApp& launcher = Start();
-    launcher.background = std::make_unique<CResImage>();
-    launcher.background->LoadForDpi(kImageBackground, 96);
+    ASSERT_NE(launcher.Background(), nullptr);
+    EXPECT_EQ(launcher.Background()->Set(), 1);
     Click(315, 315);  // the screen changes: button hidden, bar shown
     windows.repaints.clear();
     windows.client = Rect{0, 0, 945, 680};
     launcher.SetDpi(144);
-    EXPECT_EQ(launcher.rootPane->m_rect, (Rect{0, 0, 945, 680}));
+    EXPECT_EQ(launcher.Screen()->m_rect, (Rect{0, 0, 945, 680}));
     for (size_t i = 0; i < kRectsAt96.size(); ++i)
-        EXPECT_EQ(launcher.rootPane->m_children[i]->m_rect, ScaleRectByDpi(kRectsAt96[i], 144)) << "slot " << i;
+        EXPECT_EQ(launcher.Screen()->m_children[i]->m_rect, ScaleRectByDpi(kRectsAt96[i], 144)) << "slot " << i;
     EXPECT_FALSE(g_installButton->m_visible) << "state survives the change";
     EXPECT_TRUE(g_progressBar->m_visible);
     ASSERT_FALSE(windows.repaints.empty());
     EXPECT_TRUE(windows.repaints.back().whole);
 
     // The background: the 200 % picture, drawn at the window's size.
-    EXPECT_EQ(launcher.background->Set(), 2);
+    EXPECT_EQ(launcher.Background()->Set(), 2);
     graphics.log.clear();
     launcher.Paint(reinterpret_cast<DeviceContext>(0x2000));
     ASSERT_FALSE(graphics.Drawing().empty());
     EXPECT_EQ(graphics.Drawing()[0], "image 320 at 0,0 size 945,740");
-    launcher.taskManager.StopAll();
+    launcher.Release();
 }
 
 TEST_F(ScreenLayout, InstallButtonStyleFollowsItsState)

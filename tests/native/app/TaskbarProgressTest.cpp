@@ -119,11 +119,15 @@ TEST_F(Taskbar, AFailedDownloadLeavesTheErrorState)
     app->OnTaskbarButtonCreated();
     Click(315, 315);
     FakeAppWindowSystem::Message m{};
-    while (!app->taskManager.Threads().empty() && windows.Next(m))
+    while (!app->Tasks().Threads().empty() && windows.Next(m))
         app->OnTaskEvent(m.wParam, m.lParam);
     ASSERT_FALSE(button.calls.empty());
     EXPECT_EQ(button.calls.back(), "state error");
-    EXPECT_EQ(app->taskbarProgress.State(), TaskbarState::Error);
+    // The state is kept: a button the shell makes anew shows it too.
+    button.calls.clear();
+    app->OnTaskbarButtonCreated();
+    ASSERT_FALSE(button.calls.empty());
+    EXPECT_EQ(button.calls.back(), "state error");
 }
 
 TEST_F(Taskbar, AGameThatCannotStartIsAFailureToo)

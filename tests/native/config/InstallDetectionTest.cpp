@@ -143,7 +143,7 @@ TEST_F(LoadConfigurationTest, ReadsNamesAndDetectsAgainWhenTheKeyAppears)
 
     registry.keys.clear();  // a later call without the key keeps what was found
     app.DetectInstall();
-    EXPECT_EQ(app.baseDir, L"E:\\G");
+    EXPECT_EQ(app.StartProgramPath(), L"E:\\G\\Marnholt\\game.exe");
 }
 
 TEST_F(LoadConfigurationTest, UnsetOrOverlongAppDataFallsBackToTheRoamingFolder)
@@ -152,7 +152,7 @@ TEST_F(LoadConfigurationTest, UnsetOrOverlongAppDataFallsBackToTheRoamingFolder)
         env.variables[L"APPDATA"] = value;
         LauncherApp app(platform);
         app.Init();
-        EXPECT_EQ(app.baseDir, env.appDataFolder);
+        EXPECT_EQ(app.StartProgramPath(), env.appDataFolder + L"\\Marnholt\\game.exe");
     }
 }
 
@@ -161,8 +161,8 @@ TEST_F(LoadConfigurationTest, MissingResourceLeavesEverythingEmpty)
     resources.resources.clear();
     LauncherApp app(platform);
     app.Init();
-    EXPECT_TRUE(app.config.Sections().empty());
-    EXPECT_EQ(app.installAppName, L"");
+    EXPECT_EQ(app.Settings().installAppName, L"");
+    EXPECT_EQ(app.Settings().url, L"");
     EXPECT_EQ(registry.opened.back(), AppPathsKey(L""));
 }
 

@@ -70,38 +70,76 @@ TEST(DownloadRules, RetryAfterInSecondsIsHonouredUpToAMinute)
     EXPECT_EQ(PauseBeforeRetry(timings, 3, true, 1000), 1000u);
 }
 
-// A drawn pause lies between half and the whole of the scheduled one, both
-// ends reachable; a Retry-After is never shortened and gets at most a tenth.
-TEST(DownloadRules, SpreadPauseStaysWithinItsBounds)
+// Each retry's moment (the pauses added up from the first failure) for the
+// lowest and the highest draws: the schedule's moment at the least, a
+// quarter past it at the most (the first retry five eighths of its pause
+// past it), so the retries' stretches follow each other without overlap and
+// no pause is shorter than the scheduled one. The same for the short
+// pauses the Windows tests use, and for a pause that does not divide.
+TEST(DownloadRules, SpreadPausesKeepEachRetryWithinItsStretchOfTheSchedule)
+{
+    Timings product;
+    Timings shortPauses;
+    for (uint32_t& pause : shortPauses.pausesMs)
+        pause = 100;
+    Timings odd;
+    odd.pausesMs[0] = 3;
+    struct Case {
+        const char* name;
+        const Timings& timings;
+        uint64_t earliest[kMaxRetries];
+        uint64_t latest[kMaxRetries];
+    } cases[] = {
+        {"product", product, {2000, 6000, 14000, 30000, 60000}, {3250, 7500, 17500, 37500, 75000}},
+        {"short", shortPauses, {100, 200, 300, 400, 500}, {162, 262, 375, 500, 625}},
+        {"odd", odd, {3, 4003, 12003, 28003, 58003}, {4, 5003, 15003, 35003, 72503}},
+    };
+    const uint32_t draws[] = {0, 1, 0x40000000u, 0x7FFFFFFFu, 0x80000000u, 0xC0000000u, 0xFFFFFFFEu, 0xFFFFFFFFu};
+    for (const Case& c : cases) {
+        uint64_t earliest = 0;
+        uint64_t latest = 0;
+        for (uint32_t k = 1; k <= kMaxRetries; ++k) {
+            const uint32_t scheduled = PauseBeforeRetry(c.timings, k, false, 0);
+            uint32_t previous = 0;
+            for (uint32_t random : draws) {
+                const uint32_t pause = SpreadPause(c.timings, k, false, 0, random);
+                EXPECT_GE(pause, scheduled) << c.name << " retry " << k << " draw " << random;
+                EXPECT_GE(pause, previous) << c.name << " retry " << k << " draw " << random;
+                previous = pause;
+            }
+            earliest += SpreadPause(c.timings, k, false, 0, 0);
+            latest += SpreadPause(c.timings, k, false, 0, 0xFFFFFFFFu);
+            EXPECT_EQ(earliest, c.earliest[k - 1]) << c.name << " retry " << k;
+            EXPECT_EQ(latest, c.latest[k - 1]) << c.name << " retry " << k;
+            if (k > 1) {
+                EXPECT_GE(earliest, c.latest[k - 2]) << c.name << " retry " << k << " overlaps the one before";
+            }
+        }
+    }
+    // Uniform over its share: a quarter of the way up the numbers is a
+    // quarter of the way up the pause (2 s and a quarter of 1.25 s).
+    EXPECT_EQ(SpreadPause(product, 1, false, 0, 0x40000000u), 2312u);
+    // A retry number outside 1..5 is drawn as the nearest one.
+    EXPECT_EQ(SpreadPause(product, 0, false, 0, 0xFFFFFFFFu), 3250u);
+    EXPECT_EQ(SpreadPause(product, 9, false, 0, 0xFFFFFFFFu), 37500u);
+}
+
+// A server's Retry-After is never shortened and gets at most a tenth.
+TEST(DownloadRules, SpreadRetryAfterKeepsItsMeaning)
 {
     Timings timings;
     struct Case {
         uint32_t k;
-        bool hasRetryAfter;
         uint32_t retryAfterMs;
         uint32_t lowest, highest;
-    } cases[] = {
-        {1, false, 0, 1000, 2000},   {2, false, 0, 2000, 4000},     {3, false, 0, 4000, 8000},
-        {4, false, 0, 8000, 16000},  {5, false, 0, 15000, 30000},   {2, true, 5000, 5000, 5500},
-        {1, true, 0, 0, 0},          {1, true, 999999, 60000, 66000},
-    };
+    } cases[] = {{2, 5000, 5000, 5500}, {1, 0, 0, 0}, {1, 999999, 60000, 66000}, {5, 1000, 1000, 1100}};
     for (const Case& c : cases) {
-        const auto pause = [&](uint32_t random) {
-            return SpreadPause(timings, c.k, c.hasRetryAfter, c.retryAfterMs, random);
-        };
-        EXPECT_EQ(pause(0), c.lowest) << c.k << " " << c.retryAfterMs;
-        EXPECT_EQ(pause(0xFFFFFFFFu), c.highest) << c.k << " " << c.retryAfterMs;
-        const uint32_t middle = pause(0x80000000u);
+        EXPECT_EQ(SpreadPause(timings, c.k, true, c.retryAfterMs, 0), c.lowest) << c.retryAfterMs;
+        EXPECT_EQ(SpreadPause(timings, c.k, true, c.retryAfterMs, 0xFFFFFFFFu), c.highest) << c.retryAfterMs;
+        const uint32_t middle = SpreadPause(timings, c.k, true, c.retryAfterMs, 0x80000000u);
         EXPECT_GE(middle, c.lowest);
         EXPECT_LE(middle, c.highest);
     }
-    // An odd pause: its half rounded up, so the pause never drops below it.
-    timings.pausesMs[0] = 3;
-    EXPECT_EQ(SpreadPause(timings, 1, false, 0, 0), 2u);
-    EXPECT_EQ(SpreadPause(timings, 1, false, 0, 0xFFFFFFFFu), 3u);
-    // Uniform: a quarter of the way up the numbers is a quarter of the way
-    // up the pauses.
-    EXPECT_EQ(SpreadPause(Timings(), 2, false, 0, 0x40000000u), 2500u);
 }
 
 TEST(DownloadRules, ContentLengthIsDigitsOnlyAndOneNumber)

@@ -647,7 +647,7 @@ TEST_P(RetryAfter, SetsThePause)
 {
     const RetryAfterCase& c = GetParam();
     Fixture f;
-    // The lowest draw: a Retry-After exactly, half of the scheduled pause.
+    // The lowest draw: a Retry-After exactly, else the scheduled pause.
     f.random.values = {0};
     Response busy = Response::Status(c.status);
     if (c.retryAfter != nullptr)
@@ -669,8 +669,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RetryAfter,
     ::testing::Values(RetryAfterCase{"OneSecond503", 503, L"1", 1}, RetryAfterCase{"FiveSeconds429", 429, L"5", 5},
                       RetryAfterCase{"CutToAMinute", 503, L"3600", 60},
-                      RetryAfterCase{"DateFallsBackToTheSchedule", 503, L"Fri, 31 Dec 1999 23:59:59 GMT", 1},
-                      RetryAfterCase{"IgnoredOnA500", 500, L"7", 1}, RetryAfterCase{"ZeroMeansAtOnce", 503, L"0", 0}),
+                      RetryAfterCase{"DateFallsBackToTheSchedule", 503, L"Fri, 31 Dec 1999 23:59:59 GMT", 2},
+                      RetryAfterCase{"IgnoredOnA500", 500, L"7", 2}, RetryAfterCase{"ZeroMeansAtOnce", 503, L"0", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WorkerTest, CountdownKeepsTheBarAndEndsWithTheDownloadShownAgain)
@@ -1161,9 +1161,8 @@ TEST_F(WorkerTest, WithoutAPinNothingIsHashed)
 
 // --- The log --------------------------------------------------------------
 
-// The pauses are drawn from the random source, each between half and the
-// whole of the scheduled one; the countdown and the log show the pause
-// actually taken.
+// The pauses are drawn from the random source, each the scheduled one and
+// a share on top; the countdown and the log show the pause actually taken.
 TEST_F(WorkerTest, PausesAreDrawnAndTheCountdownShowsThePauseTaken)
 {
     Fixture f;
@@ -1177,17 +1176,18 @@ TEST_F(WorkerTest, PausesAreDrawnAndTheCountdownShowsThePauseTaken)
     f.Run();
 
     EXPECT_EQ(f.task.state.load(), TaskState::Finished);
-    // 1 s, 3 s (half of 4 s and half of its other half), 8 s, 3.3 s.
+    // 2 s, 4.125 s (4 s and half of its 250 ms share), 10 s (8 s and its
+    // whole 2 s share), 3.3 s.
     EXPECT_EQ(f.events.Countdown(),
-              (std::vector<std::string>{"1:1", "2:3", "2:2", "2:1", "3:8", "3:7", "3:6", "3:5", "3:4", "3:3", "3:2",
-                                        "3:1", "4:4", "4:3", "4:2", "4:1"}));
+              (std::vector<std::string>{"1:2", "1:1", "2:5", "2:4", "2:3", "2:2", "2:1", "3:10", "3:9", "3:8", "3:7",
+                                        "3:6", "3:5", "3:4", "3:3", "3:2", "3:1", "4:4", "4:3", "4:2", "4:1"}));
     std::vector<std::wstring> retries;
     for (const std::wstring& line : f.log.Lines()) {
         if (line.compare(0, 7, L"retry: ") == 0)
             retries.push_back(line.substr(0, line.find(L" ms") + 3));
     }
-    EXPECT_EQ(retries, (std::vector<std::wstring>{L"retry: 1/5 in 1000 ms", L"retry: 2/5 in 3000 ms",
-                                                   L"retry: 3/5 in 8000 ms", L"retry: 4/5 in 3300 ms"}));
+    EXPECT_EQ(retries, (std::vector<std::wstring>{L"retry: 1/5 in 2000 ms", L"retry: 2/5 in 4125 ms",
+                                                   L"retry: 3/5 in 10000 ms", L"retry: 4/5 in 3300 ms"}));
 }
 
 TEST_F(WorkerTest, LogsEveryAnswerEveryRetryAndTheDigest)

@@ -1,9 +1,11 @@
 // A download given up in one run and taken up in the next: what is kept in
 // the download's own folder, when the next run continues it with Range and
-// If-Range, and every way the kept pair can disagree, which starts over.
+// If-Range, every way the kept pair can disagree, which starts over, and
+// the folders that are not this user's own, which are left alone.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@ const std::wstring kRoot = L"C:\\tmp";
 // The folder names the fake random sources give.
 const std::wstring kFirst = kRoot + L"\\quillmerex-0000000100000001";
 const std::wstring kSecond = kRoot + L"\\quillmerex-0000000200000002";
+const std::vector<std::wstring> kOwnNames = download_folders::OwnFileNames(L"yrfoinstall.tmp", L"yrfoinstall.exe");
 constexpr uint32_t kChunk = CDownloadFileThread::kBufferSize;
 constexpr uint32_t kLength = 5 * kChunk;
 
@@ -113,6 +116,15 @@ public:
         // The kept pair went with its folder.
         EXPECT_FALSE(disk->Exists(kFirst));
         EXPECT_FALSE(disk->Exists(Record(kSecond)));
+    }
+
+    // Every path on the disk with its content.
+    std::map<std::wstring, std::vector<uint8_t>> Everything() const
+    {
+        std::map<std::wstring, std::vector<uint8_t>> all;
+        for (const std::wstring& path : disk->Paths())
+            all[path] = disk->Content(path);
+        return all;
     }
 
     std::unique_ptr<FakeFileSystem> disk = std::make_unique<FakeFileSystem>();
@@ -209,6 +221,8 @@ TEST_F(ResumeAfterRestart, EveryMismatchStartsOverAndRemovesBoth)
          [](ResumeAfterRestart& t) { t.EditRecord(L"validator=\"v1\"", L"validator=\"v1\"\rX-Evil: 1"); }, kUrl},
         {"address with a control character",
          [](ResumeAfterRestart& t) { t.EditRecord(L"\nsource=" + kUrl, L"\nsource=" + kUrl + L"\x1B[2J"); }, kUrl},
+        {"validator with a control character",
+         [](ResumeAfterRestart& t) { t.EditRecord(L"validator=\"v1\"", L"validator=\"v\x01" L"1\""); }, kUrl},
         {"record corrupt", [](ResumeAfterRestart& t) { t.disk->PutFile(Record(kFirst), {0x71, 0x00, 0x0A}); }, kUrl},
         {"record cut short", [](ResumeAfterRestart& t) { t.EditRecord(L"\nsha256=\n", L"\n"); }, kUrl},
         {"count not a number", [](ResumeAfterRestart& t) { t.EditRecord(L"written=102400", L"written=-1"); }, kUrl},
@@ -232,17 +246,100 @@ TEST_F(ResumeAfterRestart, FoldersUntouchedForAWeekAreRemovedAtStartUp)
     const int64_t written = disk->nowSeconds.load();
     disk->PutDirectory(kRoot + L"\\quillmerex-unrelated");  // not one of the launcher's names
     disk->PutFile(kRoot + L"\\other.tmp", {1});
+    // An installer left running when its run was ended: no record.
+    disk->PutDirectory(kSecond);
+    disk->PutFile(Final(kSecond), {'M', 'Z'});
 
-    EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, written + download_folders::kStaleSeconds - 1), 0u);
+    EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, kOwnNames, written + download_folders::kStaleSeconds - 1),
+              0u);
     EXPECT_TRUE(disk->Exists(Record(kFirst)));
     // A file written later keeps the folder.
     disk->SetLastWrite(Partial(kFirst), written + 10);
-    EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, written + download_folders::kStaleSeconds), 0u);
-    EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, written + 10 + download_folders::kStaleSeconds), 1u);
+    EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, kOwnNames, written + download_folders::kStaleSeconds), 1u);
+    EXPECT_FALSE(disk->Exists(kSecond));
+    EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, kOwnNames, written + 10 + download_folders::kStaleSeconds),
+              1u);
     EXPECT_FALSE(disk->Exists(kFirst));
     EXPECT_FALSE(disk->Exists(Partial(kFirst)));
     EXPECT_TRUE(disk->Exists(kRoot + L"\\quillmerex-unrelated"));
     EXPECT_TRUE(disk->Exists(kRoot + L"\\other.tmp"));
+}
+
+// A shared TMP (C:\Windows\Temp, C:\Temp) lets others make folders of the
+// launcher's names: a folder kept by an earlier run is continued or removed
+// only when this user owns it and it holds nothing but the launcher's own
+// files; anything else is neither taken over, nor followed, nor emptied.
+TEST_F(ResumeAfterRestart, AFolderNotWhollyThisUsersOwnIsLeftAsItIs)
+{
+    const std::wstring elsewhere = L"C:\\Users\\player\\Documents";
+    struct Case {
+        const char* name;
+        std::function<void(FakeFileSystem&)> change;
+    };
+    const Case cases[] = {
+        {"another user's folder", [](FakeFileSystem& d) { d.SetOwner(kFirst, L"intruder"); }},
+        {"another user's file in it", [](FakeFileSystem& d) { d.SetOwner(Partial(kFirst), L"intruder"); }},
+        {"a DLL beside the files", [](FakeFileSystem& d) { d.PutFile(kFirst + L"\\version.dll", {'M', 'Z'}); }},
+        {"a folder in it", [](FakeFileSystem& d) { d.PutDirectory(kFirst + L"\\sub"); }},
+        {"a junction to the user's documents",
+         [&elsewhere](FakeFileSystem& d) {
+             // The kept pair, and a document, behind a junction of the
+             // folder's name.
+             const std::vector<uint8_t> partial = d.Content(Partial(kFirst));
+             const std::vector<uint8_t> record = d.Content(Record(kFirst));
+             d.Delete(Partial(kFirst));
+             d.Delete(Record(kFirst));
+             d.RemoveFolder(kFirst);
+             d.PutDirectory(elsewhere);
+             d.PutFile(elsewhere + L"\\thesis.docx", {1, 2, 3});
+             d.PutLink(kFirst, elsewhere);
+             d.PutFile(Partial(kFirst), partial);
+             d.PutFile(Record(kFirst), record);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        disk = std::make_unique<FakeFileSystem>();
+        CloseAtFortyPercent();
+        c.change(*disk);
+        const auto before = Everything();
+
+        // A week later, the start-up's clean-up.
+        EXPECT_EQ(download_folders::RemoveStale(*disk, kRoot, kOwnNames,
+                                                disk->nowSeconds.load() + 2 * download_folders::kStaleSeconds),
+                  0u);
+        EXPECT_EQ(Everything(), before);
+
+        // The next download starts in a folder of its own.
+        LauncherRun second(*disk, 2);
+        second.http.SetBody(kLength, {kChunk, kChunk, kChunk, kChunk, kChunk});
+        second.worker->Run();
+        EXPECT_EQ(second.task.state.load(), TaskState::Finished);
+        EXPECT_EQ(second.Headers(0), L"");
+        EXPECT_EQ(second.task.directory, kSecond);
+        EXPECT_EQ(disk->Content(Final(kSecond)), Body(0, kLength));
+        auto after = Everything();
+        after.erase(kSecond);
+        after.erase(Final(kSecond));
+        EXPECT_EQ(after, before);
+    }
+}
+
+// A folder an earlier version made inherits TMP's permissions: taken over,
+// it is given the permissions of a new folder, as every new one has.
+TEST_F(ResumeAfterRestart, ATakenFolderIsMadePrivateAsANewOneIs)
+{
+    CloseAtFortyPercent();
+    EXPECT_TRUE(disk->IsPrivate(kFirst));
+    disk->PutDirectory(kFirst);  // as an earlier version made it
+    ASSERT_FALSE(disk->IsPrivate(kFirst));
+
+    LauncherRun second(*disk, 2);
+    second.http.responses = {Response::Partial(2 * kChunk, kLength, {kChunk, kChunk, kChunk})};
+    second.worker->Run();
+    EXPECT_EQ(second.task.state.load(), TaskState::Finished);
+    EXPECT_EQ(second.task.directory, kFirst);
+    EXPECT_TRUE(disk->IsPrivate(kFirst));
 }
 
 TEST_F(ResumeAfterRestart, AFolderThatCannotBeMadeFailsBeforeAnyRequest)

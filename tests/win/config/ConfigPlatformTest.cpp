@@ -2,7 +2,7 @@
 // program, the current user's registry, and environment variables.
 #include <gtest/gtest.h>
 
-#include "app/LauncherApp.h"
+#include "config/CIniConfig.h"
 #include "config/FolderVariable.h"
 #include "config/InstallDetection.h"
 #include "platform/win/ScopedHandles.h"

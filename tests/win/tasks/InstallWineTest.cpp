@@ -234,8 +234,8 @@ TEST(FileSystemOnWindows, PartialFileIsContinuedAtItsEndAndHeldAgainstWriters)
     WinFileSystem files;
     const std::wstring own = folder.File(L"quillmerex-00000000000000ab");
     uint32_t error = 0;
-    ASSERT_TRUE(files.CreateFolder(own, error)) << error;
-    EXPECT_FALSE(files.CreateFolder(own, error));
+    ASSERT_TRUE(files.CreatePrivateFolder(own, error)) << error;
+    EXPECT_FALSE(files.CreatePrivateFolder(own, error));
     EXPECT_EQ(error, 183u);
     const std::wstring partial = own + L"\\yrfoinstall.tmp";
     ASSERT_TRUE(TempFolder::WriteFile(partial, "MZ12"));
