@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/Threads.h"
@@ -80,7 +82,8 @@ TEST(Threads, AHandleClosedEarlyLetsItsRoutineFinishAlone)
 struct FineProbe {
     HANDLE made = nullptr;     // set once the thread has its timer
     HANDLE release = nullptr;  // the thread waits for it before pausing
-    std::atomic<uint64_t> longestUs{0};
+    std::atomic<uint64_t> shortestUs{0};
+    std::atomic<uint64_t> medianUs{0};
 };
 
 uint32_t WaitFinely(void* parameter)
@@ -90,14 +93,17 @@ uint32_t WaitFinely(void* parameter)
     SetEvent(probe->made);
     WaitForSingleObject(probe->release, INFINITE);
     std::atomic<bool> keepGoing{true};
-    uint64_t longest = 0;
-    for (int i = 0; i < 20; ++i) {
+    std::vector<uint64_t> took;
+    for (int i = 0; i < 21; ++i) {
         const uint64_t start = SystemClock().NowUs();
         timer->WaitUs(2000, keepGoing);
-        const uint64_t took = SystemClock().NowUs() - start;
-        longest = took > longest ? took : longest;
+        took.push_back(SystemClock().NowUs() - start);
     }
-    probe->longestUs.store(longest);
+    // The median: a busy machine may hold up a pause now and then, a
+    // coarse timer holds up every one.
+    std::sort(took.begin(), took.end());
+    probe->shortestUs.store(took.front());
+    probe->medianUs.store(took[took.size() / 2]);
     return 0;
 }
 
@@ -115,9 +121,8 @@ TEST(FineTimers, OneGivenBackLeavesTheOtherFine)
     first.reset();
     SetEvent(release.Get());
     thread->WaitForEnd();
-    const uint64_t longestUs = second.longestUs.load();
-    EXPECT_GE(longestUs, 2000u);
-    EXPECT_LT(longestUs, 8000u) << "a pause of 2 ms ended on a coarse tick";
+    EXPECT_GE(second.shortestUs.load(), 2000u);
+    EXPECT_LT(second.medianUs.load(), 8000u) << "pauses of 2 ms ended on a coarse tick";
 }
 
 }  // namespace
