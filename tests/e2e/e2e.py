@@ -617,14 +617,21 @@ def close_at_forty_percent(s, temp):
     return partial, held, size
 
 
-def install_again(s, local):
-    """The next start of the launcher: a click, and the road to the game."""
-    launcher = s.launcher()
+def road_by_click(s, program="launcher_e2e.exe"):
+    """A start of the launcher, a click, and the road to the game: the
+    launcher ends with 0. Returns the game's window."""
+    launcher = s.launcher(program=program)
     window = s.window(TITLE)
     s.click(window, INSTALL_BUTTON)
-    wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
     wait_for("the launcher to exit", lambda: launcher.poll() is not None)
     check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    return game
+
+
+def install_again(s, local):
+    """The next start of the launcher: a click, and the road to the game."""
+    road_by_click(s)
     # The installer that ran was the served one, whole: it installed the game.
     with open(os.path.join(local, "Orvantis", "Marnholt", "game.exe"), "rb") as f:
         installed = f.read()
@@ -750,12 +757,7 @@ def case_manifest_road(s):
         name = f"setup-{serial}.exe"
         sign_manifest(s, www, key, manifest_path, name, data, serial)
         local, temp = clean_install_state(s)
-        launcher = s.launcher(program="launcher_e2e_manifest.exe")
-        window = s.window(TITLE)
-        s.click(window, INSTALL_BUTTON)
-        game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
-        check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
-        check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+        game = road_by_click(s, "launcher_e2e_manifest.exe")
         check_log(temp, [
             rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest/manifest\.txt" direct -> HTTP 200, length \d+, .*',
             rf'manifest: serial {serial} verified; 1 address\(es\), size {len(data)}, signer ""',
@@ -849,12 +851,7 @@ def case_local_trial(s):
     s.server("--manifest", manifest)
     live = run("check-live", "--config", config)
     check(f"the installer is there ({size} bytes)" in live, f"check-live: {live}")
-    launcher = s.launcher(program="launcher_e2e_trial.exe")
-    window = s.window(TITLE)
-    s.click(window, INSTALL_BUTTON)
-    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
-    check(wait_for("the launcher to exit", lambda: launcher.poll() is not None) is not None, "")
-    check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+    game = road_by_click(s, "launcher_e2e_trial.exe")
     check_log(temp, [
         rf'manifest: "http://127\.0\.0\.1:{s.port}/manifest\.txt" direct -> HTTP 200, .*',
         rf'manifest: serial \d+ verified; 1 address\(es\), size {size}, signer ""',
