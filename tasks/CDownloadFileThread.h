@@ -6,12 +6,12 @@
 
 #include "platform/Log.h"
 #include "platform/WallClock.h"
-#include "tasks/ChannelMemory.h"
 #include "tasks/CThread.h"
-#include "tasks/DownloadRules.h"
+#include "tasks/ChannelMemory.h"
 #include "tasks/Fetcher.h"
 #include "tasks/MirrorList.h"
 #include "tasks/PartialDownload.h"
+#include "tasks/RetryPolicy.h"
 
 struct DownTask;
 class CTaskEventHandler;

@@ -5,8 +5,8 @@
 
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/CThread.h"
+#include "tasks/RetryPolicy.h"
 #include "tasks/Task.h"
-#include "tasks/DownloadRules.h"
 #include "tasks/TaskPlatform.h"
 
 // Owns the task records and the workers, runs the waiting downloads one at
