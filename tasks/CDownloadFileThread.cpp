@@ -41,10 +41,11 @@ constexpr uint32_t kErrorSharingViolation = 32;
 
 }  // namespace
 
-CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
-                                         IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
-    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock()),
-      random(&SystemRandom()), fetcher(*t, *h, *this, running, *runLog), partial(*fileSystem)
+CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, const TaskPlatform& seams,
+                                         const download::Timings& waits)
+    : task(t), handler(h), http(seams.http), files(seams.files), trust(seams.trust), log(seams.log),
+      clock(seams.clock), random(seams.random), wallClock(seams.wallClock), verifier(seams.verifier), timings(waits),
+      fetcher(*t, *h, *this, running, seams, waits), memory(seams.registry), partial(*seams.files)
 {
 }
 
@@ -457,7 +458,7 @@ bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool 
     context.publicPoint = task->manifestKey;
     context.channel = task->manifestChannel;
     context.hasAcceptedSerial = memory.AcceptedSerial(url, task->manifestChannel, context.acceptedSerial);
-    context.localNow = wallClock();
+    context.localNow = wallClock->NowSeconds();
     context.hasServerNow = hasDate;
     context.serverNow = serverNow;
     context.buildTime = kBuildTime;

@@ -42,9 +42,10 @@ FetchEnd FetchEnd::Stopped()
 }
 
 Fetcher::Fetcher(DownTask& task, CTaskEventHandler& handler, CThread& reporter, const std::atomic<bool>& running,
-                 ILog& log)
-    : m_task(task), m_handler(handler), m_reporter(reporter), m_running(running), m_log(log),
-      m_clock(&SystemClock()), m_random(&SystemRandom()), m_buffer(kBufferSize, 0)
+                 const TaskPlatform& seams, const download::Timings& timings)
+    : m_task(task), m_handler(handler), m_reporter(reporter), m_running(running), m_log(*seams.log),
+      m_clock(seams.clock), m_random(seams.random), m_wallClock(seams.wallClock), m_timings(timings),
+      m_buffer(kBufferSize, 0)
 {
 }
 
@@ -245,7 +246,7 @@ void Fetcher::NoteServerDate()
     if (m_request->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, dated)) {
         m_hasServerDate = true;
         m_serverDate = dated;
-        m_clockAhead = m_wallClock() - dated;
+        m_clockAhead = m_wallClock->NowSeconds() - dated;
     }
 }
 
@@ -425,7 +426,7 @@ FetchEnd Fetcher::WrongContent(IFetchReceiver& receiver, ContentCheck::Expect ex
 
 bool Fetcher::ClockIsWrong()
 {
-    const int64_t now = m_wallClock();
+    const int64_t now = m_wallClock->NowSeconds();
     if (!download::ClockLooksWrong(now, kBuildTime, m_hasServerDate, m_clockAhead))
         return false;
     std::wstring line = L"clock: certificate date refused (12037) while this computer's clock says " +
