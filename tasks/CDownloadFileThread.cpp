@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "platform/Clock.h"
+#include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
 #include "platform/HttpClient.h"
@@ -10,12 +12,14 @@
 #include "platform/WallClock.h"
 #include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/DateText.h"
 #include "tasks/DownloadFolders.h"
-#include "platform/DecimalText.h"
+#include "tasks/LengthAndRange.h"
 #include "tasks/Manifest.h"
 #include "tasks/ManifestCheck.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
+#include "tasks/WebAddress.h"
 
 namespace {
 
@@ -462,7 +466,7 @@ bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool 
         const uint32_t code = static_cast<uint32_t>(fault);
         log->Write(L"manifest: refused, code " + DecimalText(code) + L" (signature check " +
                    DecimalText(verifierError) + L", highest serial accepted " + DecimalText(context.acceptedSerial) +
-                   L" on channel \"" + download::WithControlsEscaped(task->manifestChannel) +
+                   L" on channel \"" + WithControlsEscaped(task->manifestChannel) +
                    L"\"); nothing downloaded");
         Fail(Failure{FailureKind::ManifestInvalid, code});
         return false;

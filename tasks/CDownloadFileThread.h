@@ -6,12 +6,13 @@
 
 #include "platform/Log.h"
 #include "platform/TaskPlatform.h"
-#include "tasks/ChannelMemory.h"
+#include "platform/WallClock.h"
 #include "tasks/CThread.h"
-#include "tasks/DownloadRules.h"
+#include "tasks/ChannelMemory.h"
 #include "tasks/Fetcher.h"
 #include "tasks/MirrorList.h"
 #include "tasks/PartialDownload.h"
+#include "tasks/RetryPolicy.h"
 
 struct DownTask;
 class CTaskEventHandler;

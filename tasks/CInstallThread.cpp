@@ -3,13 +3,13 @@
 #include <memory>
 #include <vector>
 
+#include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
 #include "platform/ProcessRunner.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/ContentSniffing.h"
 #include "tasks/DownloadFolders.h"
-#include "platform/DecimalText.h"
-#include "tasks/DownloadRules.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
 

@@ -5,11 +5,11 @@
 
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/CThread.h"
+#include "tasks/RetryPolicy.h"
 #include "tasks/Task.h"
+#include "platform/TaskPlatform.h"
 
 class ITaskEventPoster;
-#include "tasks/DownloadRules.h"
-#include "platform/TaskPlatform.h"
 
 // Owns the task records and the workers, runs the waiting downloads one at
 // a time, starts the installer after a download that asks for it, and

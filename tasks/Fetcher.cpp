@@ -1,16 +1,23 @@
 #include "tasks/Fetcher.h"
 
+#include "platform/AsciiText.h"
 #include "platform/Clock.h"
 #include "platform/DecimalText.h"
 #include "platform/HttpClient.h"
 #include "platform/Random.h"
 #include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/ClockCheck.h"
+#include "tasks/ContentSniffing.h"
+#include "tasks/DateText.h"
+#include "tasks/LengthAndRange.h"
 #include "tasks/Manifest.h"
 #include "tasks/RetryPause.h"
+#include "tasks/RetryPolicy.h"
 #include "tasks/SpeedFloor.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
+#include "tasks/WebAddress.h"
 
 namespace {
 
@@ -153,7 +160,7 @@ FetchEnd Fetcher::Attempt(MirrorList& addresses, IFetchReceiver& receiver, const
     // same address again would get the same: the next one is asked.
     if ((status != 200 && !(status == 206 && answer.continues)) ||
         answer.reading == download::LengthReading::Conflicting)
-        return FetchEnd::Final(Failure{FailureKind::AddressUnavailable, download::kErrorInvalidResponse});
+        return FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorInvalidResponse});
 
     if (!receiver.Begin(answer, end))
         return end;
@@ -171,7 +178,7 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
                 end = FetchEnd::Stopped();
                 return false;
             }
-            if (error == download::kErrorCertificateDate && ClockIsWrong()) {
+            if (error == kHttpErrorCertificateDate && ClockIsWrong()) {
                 end = FetchEnd::Final(Failure{FailureKind::WrongClock});
                 return false;
             }
@@ -184,12 +191,12 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
         // without a word on as status 0) is no valid answer at all, as
         // Windows says at once: final for this address.
         if (!m_request->QueryStatusCode(status, error) || status < 100 || status > 999) {
-            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, download::kErrorInvalidResponse});
+            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorInvalidResponse});
             return false;
         }
         m_answered = true;
         NoteServerDate();
-        if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
+        if (status == kHttpStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
             return false;
         if (!download::IsRedirectStatus(status)) {
             m_currentUrl = url;
@@ -205,19 +212,19 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
         // A control character would go out in the next request line, where
         // a carriage return could start a header of its own.
         const std::wstring next = download::ResolveLocation(url, location);
-        if (download::HasControlCharacter(location) || download::HasControlCharacter(next)) {
+        if (HasControlCharacter(location) || HasControlCharacter(next)) {
             m_log.Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) +
-                        L" to \"" + download::WithControlsEscaped(location) + L"\" refused: control characters");
-            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, download::kErrorRedirectFailed});
+                        L" to \"" + WithControlsEscaped(location) + L"\" refused: control characters");
+            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorRedirectFailed});
             return false;
         }
         if (redirects == download::kMaxRedirects || next.empty()) {
-            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, download::kErrorRedirectFailed});
+            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorRedirectFailed});
             return false;
         }
         // An installer asked for over https never comes over plain http.
         if (download::IsHttps(url) && !download::IsHttps(next)) {
-            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, download::kErrorHttpsToHttp});
+            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorHttpsToHttp});
             return false;
         }
         m_log.Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) +
@@ -266,11 +273,11 @@ bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end
         switch (m_request->AskProxyLogin(error, m_running, m_timings.stallLimitMs)) {
         case IHttpRequest::ProxyLogin::Resent:
             if (!m_request->QueryStatusCode(status, error) || status < 100 || status > 999) {
-                end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, download::kErrorInvalidResponse});
+                end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorInvalidResponse});
                 return false;
             }
             m_log.Write(L"proxy: sent again with the password given -> HTTP " + DecimalText(status));
-            if (status != download::kStatusProxyAuthenticationRequired)
+            if (status != kHttpStatusProxyAuthenticationRequired)
                 return true;
             break;
         case IHttpRequest::ProxyLogin::Refused:
@@ -288,7 +295,7 @@ bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end
         }
         }
     }
-    end = FetchEnd::Fatal(Failure{FailureKind::AddressUnavailable, download::kStatusProxyAuthenticationRequired});
+    end = FetchEnd::Fatal(Failure{FailureKind::AddressUnavailable, kHttpStatusProxyAuthenticationRequired});
     return false;
 }
 
@@ -401,7 +408,7 @@ FetchEnd Fetcher::WrongContent(IFetchReceiver& receiver, ContentCheck::Expect ex
 {
     m_log.Write(L"download: \"" + download::LoggedAddress(m_currentUrl) + L"\" sent " +
                 (contentType.empty() ? std::wstring(L"no content type") :
-                                       L"content type \"" + download::WithControlsEscaped(contentType) + L"\"") +
+                                       L"content type \"" + WithControlsEscaped(contentType) + L"\"") +
                 L", starting \"" + download::PrintableBytes(check.Start(), check.StartCount()) +
                 (expect == ContentCheck::Expect::Program ? L"\": no program" : L"\": a web page") +
                 L"; nothing kept");
@@ -486,7 +493,7 @@ void Fetcher::LogResponse(const FetchOrder& order, uint64_t resumedFrom, const F
         line += answer.reading == download::LengthReading::NotANumber ? L", length not a number:"
                                                                      : L", lengths differ:";
         for (size_t i = 0; i < lengthValues.size(); ++i)
-            line += (i == 0 ? L" \"" : L", \"") + download::WithControlsEscaped(lengthValues[i]) + L"\"";
+            line += (i == 0 ? L" \"" : L", \"") + WithControlsEscaped(lengthValues[i]) + L"\"";
         break;
     }
     line += answer.validator.empty() ? std::wstring(L", no validator") : L", validator " + answer.validator;

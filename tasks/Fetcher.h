@@ -15,10 +15,10 @@
 #include "platform/Log.h"
 #include "platform/TaskPlatform.h"
 #include "tasks/ContentCheck.h"
-#include "tasks/DownloadRules.h"
 #include "tasks/FetchEnd.h"
 #include "tasks/FetchReceiver.h"
 #include "tasks/MirrorList.h"
+#include "tasks/RetryPolicy.h"
 
 struct DownTask;
 class CTaskEventHandler;

@@ -13,8 +13,8 @@
 #include "tasks/BuildTime.h"
 #include "tasks/ChannelMemory.h"
 #include "tasks/ContentCheck.h"
+#include "tasks/DateText.h"
 #include "tests/fakes/DownloadWorkerFixture.h"
-#include "tasks/DownloadRules.h"
 #include "tests/native/tasks/ManifestText.h"
 
 namespace {

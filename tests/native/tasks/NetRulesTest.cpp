@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "tasks/BuildTime.h"
+#include "tasks/ClockCheck.h"
+#include "tasks/ContentSniffing.h"
+#include "tasks/DateText.h"
 #include "tasks/SpeedFloor.h"
 #include "tests/fakes/DownloadWorkerFixture.h"
 
