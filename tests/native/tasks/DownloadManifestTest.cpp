@@ -13,9 +13,9 @@
 #include "tasks/BuildTime.h"
 #include "tasks/ChannelMemory.h"
 #include "tasks/ContentCheck.h"
+#include "tasks/DateText.h"
 #include "tests/fakes/DownloadWorkerFixture.h"
 #include "tests/fakes/FakeLauncherHandoff.h"
-#include "tasks/DownloadRules.h"
 #include "tests/native/tasks/ManifestText.h"
 
 namespace {
@@ -78,8 +78,6 @@ std::wstring HttpDate(int64_t seconds)
            t.substr(11, 8) + L" GMT";
 }
 
-int64_t g_wallClock = 0;
-int64_t FakeWallClock() { return g_wallClock; }
 
 Response ManifestAnswer(const std::vector<uint8_t>& bytes)
 {
@@ -103,10 +101,8 @@ struct Fixture : DownloadWorkerFixture {
     // wallClock: this computer's calendar clock, when not the system's.
     void Run(FakeRegistry& shared, int64_t wallClock = 0)
     {
-        if (wallClock != 0) {
-            g_wallClock = wallClock;
-            worker->SetWallClock(&FakeWallClock);
-        }
+        if (wallClock != 0)
+            this->wallClock.now = wallClock;
         DownloadWorkerFixture::Run(shared);
     }
 };
@@ -549,7 +545,7 @@ TEST_F(ManifestWorkerTest, ANewerLauncherInTheManifestComesFirstAndTakesTheRoadO
                       "\nlauncher_url=" + Narrow(launcherUrl) + "\n");
     };
     auto arrange = [&](Fixture& f, FakeLauncherHandoff& handoff) {
-        f.worker->SetHandoff(&handoff);
+        f.seams.handoff = &handoff;
         f.files.PutFile(launcher, {'M', 'Z'});
         f.task.launcher.path = launcher;
         f.task.launcher.hasVersion = ParseLauncherVersion(L"1.0.0.1", f.task.launcher.version);
