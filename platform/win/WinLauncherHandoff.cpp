@@ -56,6 +56,8 @@ ILauncherHandoff::Start WinLauncherHandoff::StartAndAwait(const std::wstring& pr
         error = GetLastError();
         return Start::NotStarted;
     }
+    // The same name again (a second attempt of this process): not yet set.
+    ResetEvent(event.Get());
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
