@@ -17,6 +17,7 @@ class IProcessRunner;
 class IFileTrust;
 class IRegistry;
 class ISignatureVerifier;
+class ILauncherHandoff;
 
 struct TaskPlatform {
     IHttpClient* http = nullptr;
@@ -37,4 +38,7 @@ struct TaskPlatform {
     IClock* clock = &SystemClock();
     IWallClock* wallClock = &SystemWallClock();
     IRandom* random = &SystemRandom();
+    // Starting a newer launcher in this one's place; absent: the launcher
+    // never replaces itself.
+    ILauncherHandoff* handoff = nullptr;
 };

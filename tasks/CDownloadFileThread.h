@@ -10,6 +10,8 @@
 #include "tasks/CThread.h"
 #include "tasks/ChannelMemory.h"
 #include "tasks/Fetcher.h"
+#include "tasks/LauncherUpdate.h"
+#include "tasks/Manifest.h"
 #include "tasks/MirrorList.h"
 #include "tasks/PartialDownload.h"
 #include "tasks/RetryPolicy.h"
@@ -23,6 +25,7 @@ class IFileTrust;
 class IRandom;
 class IRegistry;
 class ISignatureVerifier;
+class ILauncherHandoff;
 
 // Fetches one file over HTTP into directory\tempName and renames it to
 // directory\fileName once every announced byte has arrived. Reports
@@ -99,6 +102,12 @@ private:
     // failure reported, when it is refused.
     bool ApplyManifest(const std::vector<uint8_t>& bytes, bool hasDate, int64_t serverNow);
 
+    // A newer launcher that the verified manifest names replaces this one
+    // first: true when the road goes on here (nothing newer, or the update
+    // failed); false when it was handed over (reported Finished) or the
+    // worker was stopped (reported).
+    bool UpdateLauncher();
+
     std::wstring FinalPath() const;
     std::wstring TempPath() const;
 
@@ -115,6 +124,8 @@ private:
     const download::Timings timings;
     Fetcher fetcher;
     ChannelMemory memory;
+    ILauncherHandoff* handoff;        // not owned
+    LauncherRelease launcherRelease;  // what the verified manifest names
     MirrorList addresses{{}, std::wstring()};
 
     // The file under way.

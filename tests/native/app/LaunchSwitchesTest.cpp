@@ -73,3 +73,18 @@ TEST(LaunchSwitches, TheDumpSwitchRoundTripsAndTakesOnlyADumpsName)
 }
 
 }  // namespace
+
+// The hand-over's private switch: the last well-formed one counts, the
+// other switches keep their meaning, a malformed one is an unknown word.
+TEST(LaunchSwitches, TheUpdatedFromSwitchNamesTheReplacedProcess)
+{
+    const LaunchSwitches s = ParseLaunchSwitches(
+        L"/quiet /updated-from=12,00000000000000aa /log=x.log /UPDATED-FROM=34,00000000000000BB /updated-from=0,1");
+    EXPECT_TRUE(s.updated);
+    EXPECT_EQ(s.updatedFrom.id, 34u);
+    EXPECT_EQ(s.updatedFrom.creationTime, 0xBBu);
+    EXPECT_EQ(s.mode, RunMode::Quiet);
+    EXPECT_EQ(s.logFile, L"x.log");
+    EXPECT_EQ(s.unknown, std::vector<std::wstring>{L"/updated-from=0,1"});
+    EXPECT_FALSE(ParseLaunchSwitches(L"/passive").updated);
+}
