@@ -357,18 +357,20 @@ class ManifestKit(unittest.TestCase):
         installer = base + "/package/Windows/pomvel_mini.exe"
         for proxy in ("http_proxy", "HTTP_PROXY"):
             os.environ.pop(proxy, None)
+        launcher = ["--launcher", self.launcher(), "--launcher-url", base + "/launcher-2.exe"]
         cases = [
-            # (what, the manifest's address for the installer, exit code, what it says)
-            ("in place", installer, 0, "the installer is there (5000 bytes)"),
-            ("the installer not uploaded", base + "/setup-2.exe", 1, "upload the installer before the manifest"),
-            ("no manifest", None, 1, "answers HTTP 404"),
+            # (what, the manifest's address for the installer, its launcher's options, exit code, what it says)
+            ("in place", installer, [], 0, "the installer is there (5000 bytes)"),
+            ("the installer not uploaded", base + "/setup-2.exe", [], 1, "upload the installer before the manifest"),
+            ("the launcher not uploaded", installer, launcher, 1, "upload the launcher before the manifest"),
+            ("no manifest", None, [], 1, "answers HTTP 404"),
         ]
-        for what, address, exit_code, expected in cases:
+        for what, address, options, exit_code, expected in cases:
             with self.subTest(what):
                 if os.path.exists(self.manifest):
                     os.remove(self.manifest)
                 if address:
-                    self.signed("--url", address, channel=("--config",))
+                    self.signed("--url", address, *options, channel=("--config",))
                 code, out, err = kit("check-live", "--config", config)
                 self.assertEqual(code, exit_code, out + err)
                 self.assertIn(expected, out + err)
