@@ -714,10 +714,12 @@ def write_atomically(path, data, mode):
         raise Stop(f"{path}: cannot be written: {e.strerror}")
 
 
-def earlier_manifest(path, channel, warnings):
+def earlier_manifest(path, channel, warnings, launcher=None):
     """The serial of the manifest already at path when it is this channel's
     (or names none), None when there is no file; a file that is not a
-    manifest is never written over."""
+    manifest is never written over. launcher, (version, SHA-256) of the
+    launcher the new manifest names, is held against the one the earlier
+    manifest names: players who took that one never go back."""
     if not os.path.exists(path):
         return None
     if os.path.isdir(path):
@@ -734,6 +736,17 @@ def earlier_manifest(path, channel, warnings):
     if fields.get("channel", channel) != channel:
         warnings.append(f"it replaces the manifest of the channel {shown(fields['channel'])}")
         return None
+    before = parse_launcher_version(fields.get("launcher_version", ""))
+    if launcher is not None and before is not None:
+        version, digest = launcher
+        if version < before:
+            warnings.append(f"it names launcher {version_text(version)}, the manifest it replaces "
+                            f"{version_text(before)}: players who took {version_text(before)} keep it (a launcher "
+                            f"never goes back; to roll back, publish the old launcher under a version above "
+                            f"{version_text(before)})")
+        elif version == before and fields.get("launcher_sha256", "").lower() != digest:
+            warnings.append(f"it names another launcher under the same version {version_text(version)}: players "
+                            "who took the earlier one keep it (give the new build a higher version)")
     return serial
 
 
@@ -770,7 +783,11 @@ def sign(args):
         raise Stop(f"{args.manifest}: the folder {folder} does not exist")
     state = args.key + ".serials"
     serials = load_serials(state)
-    last = [s for s in (serials.get(channel), earlier_manifest(args.manifest, channel, warnings)) if s is not None]
+    named = None
+    if launcher_version is not None:
+        named = (launcher_version, next(line for line in launcher if line.startswith("launcher_sha256=")).split("=")[1])
+    earlier = earlier_manifest(args.manifest, channel, warnings, named)
+    last = [s for s in (serials.get(channel), earlier) if s is not None]
     last = max(last) if last else None
     serial = args.serial if args.serial is not None else (last or 0) + 1
     if not 1 <= serial < SERIAL_LIMIT:

@@ -5,10 +5,11 @@ launcher's configuration; sign refusing what the launcher would refuse;
 verify and check-live saying what is wrong in one line (openssl does the
 cryptography). What verify decides is held to the launcher's own check by
 judgement_test.py."""
+import base64
 import contextlib
+import hashlib
 import io
 import json
-import hashlib
 import os
 import struct
 import subprocess
@@ -295,10 +296,31 @@ class ManifestKit(unittest.TestCase):
         self.assertIn("launcher 2.65535.0.10", out)
         # The installer's file, or another build, is not the launcher it names.
         for other, expected in ((self.installer, "is not the launcher it names"),
-                                (self.launcher("older.exe", version=(2, 65535, 0, 9)), "another SHA-256")):
+                                (self.launcher("other.exe", version=(2, 65535, 0, 9)), "another SHA-256")):
             code, out, _ = kit("verify", "--config", self.config, "--launcher", other, self.manifest)
             self.assertEqual((code, out.count("\n")), (1, 1), out)
             self.assertIn(expected, out)
+        # A manifest made by hand whose version is not the file's: the new
+        # launcher would take itself for an older one and update at every start.
+        with open(self.manifest, "rb") as f:
+            lines = f.read().split(b"signature=")[0].replace(b"launcher_version=2.65535.0.10",
+                                                             b"launcher_version=2.65535.0.11")
+        signature = subprocess.run(["openssl", "dgst", "-sha256", "-sign", self.path("key.pem")], input=lines,
+                                   check=True, capture_output=True).stdout
+        with open(self.path("by-hand.txt"), "wb") as f:
+            f.write(lines + b"signature=" + base64.b64encode(manifest.der_to_raw(signature)) + b"\n")
+        code, out, _ = kit("verify", "--config", self.config, "--launcher", launcher, self.path("by-hand.txt"))
+        self.assertEqual(code, 1, out)
+        self.assertIn("is version 2.65535.0.10, the manifest names 2.65535.0.11", out)
+        # Over that manifest, a lower version or another build under the same
+        # version: signed, with the warning that players who took it keep it.
+        older = self.launcher("older.exe", version=(2, 65535, 0, 9))
+        for replacement, expected in ((older, "players who took 2.65535.0.10 keep it"),
+                                      (self.launcher("rebuilt.exe", version=(2, 65535, 0, 10), signed=False),
+                                       "another launcher under the same version 2.65535.0.10")):
+            _, err = self.signed("--launcher", replacement, "--launcher-url", URL, "--force")
+            self.assertIn(expected, err)
+            self.signed("--launcher", launcher, "--launcher-url", URL)
         # A manifest without the lines names no launcher.
         self.signed()
         code, out, _ = kit("verify", "--config", self.config, "--launcher", launcher, self.manifest)
