@@ -2,10 +2,12 @@
 
 #include "app/CrashDumps.h"
 #include "platform/DecimalText.h"
+#include "tasks/LauncherUpdate.h"
 
 namespace {
 
 const wchar_t kDumpSwitch[] = L"/write-dump=";
+const wchar_t kUpdatedSwitch[] = L"/updated-from=";
 
 // The command line's words: blanks and tabs separate them, double quotes
 // group a part with blanks in it and are dropped.
@@ -115,6 +117,9 @@ LaunchSwitches ParseLaunchSwitches(const std::wstring& commandLine)
         } else if (StartsWith(lower, kDumpSwitch)) {
             switches.writeDump = true;
             switches.dumpValid = ParseDumpRequest(word.substr(std::wstring(kDumpSwitch).size()), switches.dump);
+        } else if (StartsWith(lower, kUpdatedSwitch) &&
+                   ParseUpdatedFrom(word.substr(std::wstring(kUpdatedSwitch).size()), switches.updatedFrom)) {
+            switches.updated = true;
         } else {
             switches.unknown.push_back(word);
         }

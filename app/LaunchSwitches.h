@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/LauncherHandoff.h"
+
 // How a run of the launcher goes: with the window and the player's click
 // (Normal), unattended with the window shown (Passive), or unattended with
 // nothing shown at all (Quiet). An unattended run starts the road at once
@@ -39,6 +41,12 @@ struct LaunchSwitches {
     bool writeDump = false;
     bool dumpValid = false;
     DumpRequest dump;
+    // The private switch of a newer launcher started by the one it
+    // replaced (/updated-from=<process id>,<creation time>, docs/updates.md):
+    // the road starts at once. The last well-formed one counts; a
+    // malformed one is kept in unknown.
+    bool updated = false;
+    ProcessIdentity updatedFrom;
 };
 
 // commandLine: the arguments after the program's name (wWinMain's).

@@ -10,6 +10,9 @@
 #include "config/FolderVariable.h"
 #include "config/InstallDetection.h"
 #include "platform/DecimalText.h"
+#include "log/VersionResource.h"
+#include "platform/LauncherHandoff.h"
+#include "platform/Process.h"
 #include "platform/FileSystem.h"
 #include "platform/HttpClient.h"
 #include "platform/ProcessRunner.h"
@@ -48,6 +51,7 @@ TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster
     tasks.registry = platform.registry;
     tasks.log = platform.log;
     tasks.random = platform.random;
+    tasks.handoff = platform.handoff;
     return tasks;
 }
 
@@ -191,6 +195,19 @@ void LauncherApp::Release()
 
 int LauncherApp::ExitCode(int loopCode) const
 {
+    if (m_successor) {
+        if (!m_unattended)
+            return loopCode;
+        IProcess::WaitResult result = IProcess::WaitResult::TimedOut;
+        while (result == IProcess::WaitResult::TimedOut)
+            result = m_successor->Wait(60000);
+        uint32_t code = 0;
+        if (result == IProcess::WaitResult::Ended && m_successor->GetExitCode(code)) {
+            m_platform.log->Write(L"launcher update: the new launcher ended with code " + DecimalText(code));
+            return static_cast<int>(code);
+        }
+        return ExitCodeFor(RoadOutcome::StartUpFailed);
+    }
     return RunExitCode(m_unattended, m_roadEnd.has_value(), m_roadEnd.value_or(RoadOutcome::GameStarted), loopCode);
 }
 
@@ -266,7 +283,23 @@ std::unique_ptr<DownTask> LauncherApp::MakeDownloadTask() const
     task->folderRoot = task->directory;
     task->runInstaller = true;
     task->installArgs = L"-b";
+    task->launcher = Self();
     return task;
+}
+
+LauncherSelf LauncherApp::Self() const
+{
+    LauncherSelf self;
+    if (m_platform.handoff == nullptr)
+        return self;
+    self.path = m_platform.handoff->OwnPath();
+    self.process = m_platform.handoff->OwnProcess();
+    self.arguments = m_arguments;
+    std::vector<uint8_t> bytes;
+    ProgramVersion version;
+    self.hasVersion = m_platform.resources->Load(kVersionResourceType, kVersionResourceId, bytes) &&
+                      ReadVersionResource(bytes, version) && ParseLauncherVersion(version.fileVersion, self.version);
+    return self;
 }
 
 void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
@@ -296,6 +329,15 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
         return;
     task->finalHandled = true;
     m_tasks.RemoveWorker(reinterpret_cast<CThread*>(lParam));
+    if (state == TaskState::Finished && task->type == TaskType::Download &&
+        static_cast<DownTask*>(task)->handedOver) {
+        // The newer launcher goes on with the road: this one closes.
+        m_successor = std::move(static_cast<DownTask*>(task)->successor);
+        m_platform.log->Write(L"road: handed over to the new launcher");
+        m_taskbar.Finished();
+        m_platform.windows->DestroyWindow(Window());
+        return;
+    }
     if (state == TaskState::Finished) {
         LogStatus(ScreenUpdateFor(*task, state).status, OutcomeDetail(*task, state));
         m_tasks.ContinueAfter(task);

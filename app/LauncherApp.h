@@ -53,6 +53,9 @@ public:
     // An unattended run (/passive, /quiet) closes the window at the end of
     // the road, whichever way it ended.
     void SetUnattended(bool unattended) { m_unattended = unattended; }
+    // The command line after the program's name, which a newer launcher
+    // that replaces this one is started with again.
+    void SetArguments(const std::wstring& arguments) { m_arguments = arguments; }
     // Test builds only: the download's timings.
     void SetDownloadTimings(const download::Timings& timings) { m_tasks.SetDownloadTimings(timings); }
 
@@ -92,7 +95,8 @@ public:
     // How the road ended; empty while it goes on (or never started).
     std::optional<RoadOutcome> RoadEnd() const { return m_roadEnd; }
     // The process's exit code once the message loop ended with loopCode
-    // (see RunExitCode).
+    // (see RunExitCode). After a newer launcher took the road over, an
+    // unattended run waits for it and ends with its exit code.
     int ExitCode(int loopCode) const;
 
     // Mouse input from the window, in client coordinates.
@@ -129,6 +133,8 @@ private:
     // Loads the background picture of the set drawn at the window's DPI,
     // or changes its set to that one.
     void ChooseBackground();
+    // What this launcher knows of itself, for an update.
+    LauncherSelf Self() const;
     // The installer's download, from the settings, into TMP.
     std::unique_ptr<DownTask> MakeDownloadTask() const;
     // The screen's part of a task event: bar, percentage, status line.
@@ -170,6 +176,10 @@ private:
     TaskbarProgress m_taskbar;
 
     bool m_unattended = false;
+    std::wstring m_arguments;
+    // A newer launcher took the road over: its process (an unattended run
+    // ends with its exit code).
+    std::unique_ptr<IProcess> m_successor;
     // Set once the road has ended: the game started, or a failure that
     // stops it (a retry does not).
     std::optional<RoadOutcome> m_roadEnd;

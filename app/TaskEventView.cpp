@@ -35,7 +35,8 @@ ScreenUpdate DownloadProgress(const DownTask& task)
                                                                               : static_cast<int>(percent)) +
                      L"%";
     update.setStatus = true;
-    update.status = status::Downloading(done, total);
+    update.status = task.updatingLauncher.load() ? std::wstring(status::kUpdatingLauncher)
+                                                 : status::Downloading(done, total);
     return update;
 }
 

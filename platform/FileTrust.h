@@ -9,6 +9,17 @@
 // another signer than the one asked for.
 constexpr uint32_t kErrorSignerMismatch = 0x800B010F;
 
+// TRUST_E_NOSIGNATURE: the file carries no Authenticode signature.
+constexpr uint32_t kErrorNoSignature = 0x800B0100;
+
+// Who signed a file: the subject of the signer's certificate (its whole
+// distinguished name, as the system writes it) and the SHA-256 of the
+// certificate's DER SubjectPublicKeyInfo (32 bytes).
+struct SignerIdentity {
+    std::wstring subject;
+    std::vector<uint8_t> keySha256;
+};
+
 // A file held open for its checks: others may read it but neither write,
 // rename nor delete it until it is let go, so that what was checked is
 // what runs.
@@ -27,6 +38,15 @@ public:
     // cached) and its signer's subject common name must be expectedSigner
     // exactly. 0 when all holds; the system's code, or kErrorSignerMismatch.
     virtual uint32_t VerifySignature(const std::wstring& expectedSigner) = 0;
+
+    // Checks the file's Authenticode signature as VerifySignature does and
+    // tells who signed it. 0 with signer filled when it holds;
+    // kErrorNoSignature for an unsigned file; else the system's code.
+    virtual uint32_t ReadSigner(SignerIdentity& signer)
+    {
+        (void)signer;
+        return kErrorNoSignature;
+    }
 };
 
 // Checks of what the launcher is about to run.

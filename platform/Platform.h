@@ -14,6 +14,7 @@ class IFileTrust;
 class ITaskbarButton;
 class ISignatureVerifier;
 class IRandom;
+class ILauncherHandoff;
 
 // The platform seams the application uses, filled once by the entry point
 // with the real implementations and by tests with fakes. None is owned here.
@@ -31,4 +32,5 @@ struct Platform {
     IRandom* random = nullptr;  // the system's when null
     ILog* log = NoLog();
     ITaskbarButton* taskbar = nullptr;  // null where there is none
+    ILauncherHandoff* handoff = nullptr;  // null: the launcher never replaces itself
 };

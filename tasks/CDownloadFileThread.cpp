@@ -11,6 +11,7 @@
 #include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/DownloadFolders.h"
+#include "tasks/LauncherDownload.h"
 #include "platform/DecimalText.h"
 #include "tasks/Manifest.h"
 #include "tasks/ManifestCheck.h"
@@ -74,6 +75,8 @@ bool CDownloadFileThread::Run()
     }
 
     if (!task->manifestUrl.empty() && !TakeManifest())
+        return false;
+    if (!UpdateLauncher())
         return false;
     std::vector<std::wstring> urls{task->url};
     urls.insert(urls.end(), task->mirrors.begin(), task->mirrors.end());
@@ -481,6 +484,7 @@ bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool 
     log->Write(L"manifest: serial " + DecimalText(manifest.serial) + L" verified; " +
                DecimalText(manifest.urls.size()) + L" address(es), size " + DecimalText(manifest.size) + L", signer \"" +
                manifest.signer + L"\"");
+    launcherRelease = manifest.launcher;
     task->url = manifest.urls.front();
     manifest.urls.erase(manifest.urls.begin());
     task->mirrors.swap(manifest.urls);
@@ -489,5 +493,44 @@ bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool 
     task->pins.size = manifest.size;
     if (!manifest.signer.empty())
         task->pins.signer = manifest.signer;
+    return true;
+}
+
+bool CDownloadFileThread::UpdateLauncher()
+{
+    if (handoff == nullptr || task->launcher.path.empty() || trust == nullptr || task->manifestUrl.empty())
+        return true;
+    LauncherUpdate update(*files, *trust, *handoff, *clock, *log, running);
+    auto download = [this](IOutputFile& file, std::wstring& failure) {
+        // Its own addresses, the same rules; the bar shows its progress.
+        MirrorList launcherAddresses(launcherRelease.urls, std::wstring());
+        LauncherDownload receiver(file, launcherRelease.size, *task, *handler, *this);
+        FetchOrder order;
+        order.expect = ContentCheck::Expect::Program;
+        order.subject = L"launcher";
+        task->updatingLauncher.store(true);
+        const FetchEnd end = fetcher.Fetch(launcherAddresses, receiver, order);
+        task->updatingLauncher.store(false);
+        failure = end.Message();
+        return end.Is(FetchEnd::Kind::Done);
+    };
+    const LauncherUpdate::End end = update.Run(task->launcher, launcherRelease, download);
+    switch (end) {
+    case LauncherUpdate::End::HandedOver:
+        fetcher.Close();
+        task->successor = update.TakeSuccessor();
+        task->handedOver = true;
+        task->state.store(TaskState::Finished);
+        handler->OnTaskFinish(task, this);
+        return false;
+    case LauncherUpdate::End::Stopped:
+        Fail(kStopped);
+        return false;
+    case LauncherUpdate::End::Kept:
+        break;
+    }
+    // The installer's download starts from nothing on the screen.
+    task->totalSize.store(0);
+    task->downloadedSize.store(0);
     return true;
 }

@@ -10,6 +10,8 @@
 #include "tasks/CThread.h"
 #include "tasks/DownloadRules.h"
 #include "tasks/Fetcher.h"
+#include "tasks/LauncherUpdate.h"
+#include "tasks/Manifest.h"
 #include "tasks/MirrorList.h"
 #include "tasks/PartialDownload.h"
 
@@ -22,6 +24,7 @@ class IFileTrust;
 class IRandom;
 class IRegistry;
 class ISignatureVerifier;
+class ILauncherHandoff;
 
 // Fetches one file over HTTP into directory\tempName and renames it to
 // directory\fileName once every announced byte has arrived. Reports
@@ -84,6 +87,10 @@ public:
         this->verifier = verifier;
     }
 
+    // Before Start: what starts a newer launcher that the manifest names
+    // in this one's place (not owned; null: no update).
+    void SetHandoff(ILauncherHandoff* handoff) { this->handoff = handoff; }
+
     // The whole download, once; always false, so the thread then ends.
     bool Run() override;
 
@@ -131,6 +138,12 @@ private:
     // failure reported, when it is refused.
     bool ApplyManifest(const std::vector<uint8_t>& bytes, bool hasDate, int64_t serverNow);
 
+    // A newer launcher that the verified manifest names replaces this one
+    // first: true when the road goes on here (nothing newer, or the update
+    // failed); false when it was handed over (reported Finished) or the
+    // worker was stopped (reported).
+    bool UpdateLauncher();
+
     std::wstring FinalPath() const;
     std::wstring TempPath() const;
 
@@ -147,6 +160,8 @@ private:
     Fetcher fetcher;
     ChannelMemory memory{nullptr};
     ISignatureVerifier* verifier = nullptr;  // not owned
+    ILauncherHandoff* handoff = nullptr;     // not owned
+    LauncherRelease launcherRelease;         // what the verified manifest names
     MirrorList addresses{{}, std::wstring()};
 
     // The file under way.

@@ -39,6 +39,7 @@ void CTaskManger::StartNextDownload()
     auto worker = std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files, platform.trust,
                                                         platform.log);
     worker->SetChannel(platform.registry, platform.verifier);
+    worker->SetHandoff(platform.handoff);
     worker->SetTimings(downloadTimings);
     if (platform.random != nullptr)
         worker->SetRandom(platform.random);

@@ -202,6 +202,7 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
     Manifest result;
     bool hasSerial = false, hasExpires = false, hasSize = false, hasSha256 = false, hasSigner = false,
          hasChannel = false;
+    bool hasLauncherVersion = false, hasLauncherSize = false, hasLauncherSha256 = false;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t lineEnd = text.find(L'\n', pos);
@@ -247,6 +248,27 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             result.channel = value;
             hasChannel = true;
+        } else if (name == L"launcher_version") {
+            if (hasLauncherVersion || !ParseLauncherVersion(value, result.launcher.version))
+                return false;
+            hasLauncherVersion = true;
+        } else if (name == L"launcher_size") {
+            if (hasLauncherSize || !ParseDecimal(value, result.launcher.size))
+                return false;
+            hasLauncherSize = true;
+        } else if (name == L"launcher_sha256") {
+            if (hasLauncherSha256 || !ParseSha256Pin(value, result.launcher.sha256))
+                return false;
+            hasLauncherSha256 = true;
+        } else if (name == L"launcher_url") {
+            if (!IsDownloadAddress(value))
+                return false;
+            result.launcher.urls.push_back(value);
+        } else if (name == L"launcher_signer_key") {
+            std::vector<uint8_t> key;
+            if (!ParseSha256Pin(value, key))
+                return false;
+            result.launcher.signerKeys.push_back(std::move(key));
         } else if (name == L"signature") {
             // Only the last line may be the signature.
             return false;
@@ -255,6 +277,14 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
     }
     if (!hasSerial || !hasExpires || !hasSize || !hasSha256 || !hasChannel || result.urls.empty())
         return false;
+    // The launcher's lines come all together or not at all.
+    const bool anyLauncher = hasLauncherVersion || hasLauncherSize || hasLauncherSha256 ||
+                             !result.launcher.urls.empty() || !result.launcher.signerKeys.empty();
+    const bool allLauncher =
+        hasLauncherVersion && hasLauncherSize && hasLauncherSha256 && !result.launcher.urls.empty();
+    if (anyLauncher && !allLauncher)
+        return false;
+    result.launcher.present = allLauncher;
     manifest = std::move(result);
     return true;
 }

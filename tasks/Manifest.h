@@ -12,6 +12,11 @@
 //     url=https://cdn-a.example/setup.exe            (one or more, in order)
 //     url=https://cdn-b.example/setup.exe
 //     channel=release                                 (the launcher's channel)
+//     launcher_version=1.0.0.2                        (optional, all or none:
+//     launcher_size=<bytes>                            a newer launcher, see
+//     launcher_sha256=<64 hexadecimal digits>          docs/updates.md)
+//     launcher_url=https://cdn-a.example/launcher.exe (one or more, in order)
+//     launcher_signer_key=<64 hexadecimal digits>     (zero or more)
 //     signature=<base64 of the 64-byte r||s ECDSA P-256 signature>
 //
 // The signature covers SHA-256 of every byte before the signature line.
@@ -23,6 +28,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "tasks/LauncherVersion.h"
 
 constexpr size_t kMaxManifestBytes = 64 * 1024;
 
@@ -40,6 +47,19 @@ enum class ManifestFault : uint32_t {
     WrongClock = 0x100,
 };
 
+// A launcher the manifest names: present only when the manifest has its
+// lines, and then all of them (a partial set is malformed).
+struct LauncherRelease {
+    bool present = false;
+    LauncherVersion version;
+    uint64_t size = 0;
+    std::vector<uint8_t> sha256;  // 32 bytes
+    std::vector<std::wstring> urls;
+    // SHA-256 of the DER SubjectPublicKeyInfo of signer keys the new
+    // launcher may be signed with besides the running one's (32 bytes each).
+    std::vector<std::vector<uint8_t>> signerKeys;
+};
+
 struct Manifest {
     uint64_t serial = 0;
     int64_t expires = 0;  // seconds since 1970-01-01T00:00:00Z
@@ -48,6 +68,7 @@ struct Manifest {
     std::wstring signer;          // empty when the manifest names none
     std::vector<std::wstring> urls;
     std::wstring channel;  // which launchers it is for: their k_comm_channel
+    LauncherRelease launcher;
 };
 
 // Finds the signature line: the last line, "signature=" and the base64 of

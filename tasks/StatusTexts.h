@@ -28,6 +28,9 @@ constexpr wchar_t kWrongContent[] = L"下载内容无效,网络可能需要登�
 // A certificate refused for its dates while this computer's clock is wrong.
 constexpr wchar_t kWrongClock[] = L"系统时间不正确,请校准后重试";
 
+// A newer launcher that the manifest names downloads (the bar shows it).
+constexpr wchar_t kUpdatingLauncher[] = L"正在更新启动器...";
+
 // The manifest and the checks before the installer runs.
 constexpr wchar_t kManifestInvalid[] = L"安装信息无效,错误代码：";
 constexpr wchar_t kInvalidPin[] = L"安装包校验值无效";

@@ -1,10 +1,12 @@
 #pragma once
 #include <atomic>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "tasks/InstallerPins.h"
+#include "tasks/LauncherUpdate.h"
 
 // The window message that carries a task event: WM_USER + 1. wParam is the
 // reporting task and lParam its worker, or both 0 when no download is left.
@@ -85,6 +87,16 @@ struct DownTask : Task {
     std::wstring manifestUrl;
     std::vector<uint8_t> manifestKey;
     std::wstring manifestChannel;
+    // The running launcher, which a verified manifest may name a newer one
+    // of (docs/updates.md): that one is fetched and swapped in first. An
+    // empty path: no update.
+    LauncherSelf launcher;
+    // While the new launcher downloads: the status line says so.
+    std::atomic<bool> updatingLauncher{false};
+    // Written before the final Finished: the new launcher took the road
+    // over, and this is its process.
+    bool handedOver = false;
+    std::unique_ptr<IProcess> successor;
 };
 
 // Run one program hidden and wait for its exit code.

@@ -10,6 +10,7 @@ class ITaskEventPoster;
 class IRegistry;
 class ISignatureVerifier;
 class IRandom;
+class ILauncherHandoff;
 
 // The platform seams the task manager and its workers use. None is owned.
 struct TaskPlatform {
@@ -27,4 +28,6 @@ struct TaskPlatform {
     // The random source of the download folder's name and of the pauses
     // before retries; the system's when null.
     IRandom* random = nullptr;
+    // Starting a newer launcher in this one's place; none: no update.
+    ILauncherHandoff* handoff = nullptr;
 };

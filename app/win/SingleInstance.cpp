@@ -60,3 +60,8 @@ bool HandOverToRunningLauncher(const LauncherSettings& settings, HINSTANCE insta
     // Another launcher of the game runs but shows no window: it is left to it.
     return true;
 }
+
+void HoldInstanceMutex(const LauncherSettings& settings, ScopedKernelHandle& mutex)
+{
+    mutex.Reset(CreateMutexW(nullptr, FALSE, InstanceMutexName(UserId(), settings.installAppName).c_str()));
+}

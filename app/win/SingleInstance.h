@@ -15,3 +15,8 @@ struct LauncherSettings;
 // the mutex, this one runs (false). When the mutex cannot be made at all,
 // the launcher runs (false).
 bool HandOverToRunningLauncher(const LauncherSettings& settings, HINSTANCE instance, ScopedKernelHandle& mutex);
+
+// For a launcher started by the one it replaces, which still holds the
+// mutex until it ends: opens the game's instance mutex into mutex without
+// turning this process away, so that no third launcher comes in between.
+void HoldInstanceMutex(const LauncherSettings& settings, ScopedKernelHandle& mutex);

@@ -16,9 +16,12 @@
 #include "app/win/ScreenAccessible.h"
 #include "app/win/SingleInstance.h"
 #include "app/win/WindowDpi.h"
+#include "platform/DecimalText.h"
+#include "tasks/LauncherUpdate.h"
 #include "platform/win/GdiplusGraphics.h"
 #include "platform/win/GdiplusSession.h"
 #include "platform/win/SystemLibrary.h"
+#include "platform/win/WinLauncherHandoff.h"
 #include "platform/win/WinPlatform.h"
 #include "platform/win/WinTaskPlatform.h"
 #include "platform/win/WinTaskbarButton.h"
@@ -83,6 +86,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
     WinFileTrust trust;
     WinSignatureVerifier verifier;
     WinTaskbarButton taskbar;
+    WinLauncherHandoff handoff;
     GdiplusGraphics graphics(instance);
     // The skin decodes while the window is being created.
     graphics.Preload(SkinPictureIds(ScreenDpi()));
@@ -101,6 +105,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
     platform.verifier = &verifier;
     platform.log = log.Log();
     platform.taskbar = &taskbar;
+    platform.handoff = &handoff;
 
     auto app = std::make_unique<LauncherApp>(platform);
 #ifdef LAUNCHER_SPEED_WINDOW_MS
@@ -111,12 +116,30 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 #endif
     app->Init();
     app->SetUnattended(unattended);
+    app->SetArguments(commandLine != nullptr ? commandLine : L"");
+    // Started by the launcher this one replaced, which waits for it and
+    // holds the instance mutex meanwhile: this one comes in beside it and
+    // goes on with its road at once.
+    bool successor = false;
+    if (switches.updated) {
+        successor = !handoff.WaitForEnd(switches.updatedFrom, 0);
+        log.Log()->Write(successor ? L"launcher update: continuing the road of process " +
+                                         DecimalText(switches.updatedFrom.id)
+                                   : L"launcher update: process " + DecimalText(switches.updatedFrom.id) +
+                                         L" of /updated-from no longer runs; an ordinary start");
+    }
     ScopedKernelHandle instanceMutex;
-    if (HandOverToRunningLauncher(app->Settings(), instance, instanceMutex)) {
+    if (successor) {
+        HoldInstanceMutex(app->Settings(), instanceMutex);
+    } else if (HandOverToRunningLauncher(app->Settings(), instance, instanceMutex)) {
         log.Log()->Write(L"start-up: this game's launcher runs already; it was brought to the front");
         // An unattended run has not run the road.
         return log.Exit(unattended ? ExitCodeFor(RoadOutcome::StartUpFailed) : 0);
     }
+    // What an earlier update left: no update runs now (this launcher holds
+    // the mutex), except the one this launcher is the end of.
+    if (!successor)
+        RemoveLauncherLeftovers(files, *log.Log(), handoff.OwnPath(), false);
     if (!CreateMainWindow(*app, instance, !quiet)) {
         log.Log()->Write(L"start-up: the main window cannot be created");
         app->Release();
@@ -136,7 +159,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 #ifdef QUILLMEREX_TEST_TRIGGERS
     RunTestTriggers(switches.unknown, log.Log());
 #endif
-    if (unattended)
+    if (successor && !handoff.SignalUp(HandoffEventName(switches.updatedFrom)))
+        log.Log()->Write(L"launcher update: the launcher before this one waits no more");
+    if (unattended || successor)
         app->StartInstall();
 
     const int loopCode = RunMessageLoop(instance);
@@ -144,6 +169,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
     LeaveScreenAccessibleApartment();
     const int code = app->ExitCode(loopCode);
     app->Release();
+    // The launcher this one replaced ends once it has seen this one up,
+    // unless it waits for this one's end (unattended): then its copy goes
+    // at the next start.
+    if (successor && !unattended && handoff.WaitForEnd(switches.updatedFrom, 5000))
+        RemoveLauncherLeftovers(files, *log.Log(), handoff.OwnPath(), true);
     app.reset();
     SetUiPlatform(nullptr, nullptr);
     return log.Exit(code);

@@ -52,15 +52,71 @@ bool LoadAll(std::initializer_list<const wchar_t*> names, uint32_t& error)
     return true;
 }
 
-// The subject common name of the first signer's certificate.
-std::wstring SignerName(HANDLE stateData)
+// The first signer's certificate; null when there is none.
+PCCERT_CONTEXT SignerCertificate(HANDLE stateData)
 {
     CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(stateData);
     CRYPT_PROVIDER_SGNR* signer = provider == nullptr ? nullptr : WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0);
-    if (signer == nullptr || signer->csCertChain == 0 || signer->pasCertChain == nullptr ||
-        signer->pasCertChain[0].pCert == nullptr)
+    if (signer == nullptr || signer->csCertChain == 0 || signer->pasCertChain == nullptr)
+        return nullptr;
+    return signer->pasCertChain[0].pCert;
+}
+
+// The certificate's whole subject, as the system writes a distinguished
+// name ("CN=Northwind Games Ltd, O=Northwind Games Ltd, C=GB").
+std::wstring SubjectText(PCCERT_CONTEXT certificate)
+{
+    CERT_NAME_BLOB* subject = &certificate->pCertInfo->Subject;
+    const DWORD type = CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG;
+    const DWORD size = CertNameToStrW(X509_ASN_ENCODING, subject, type, nullptr, 0);
+    if (size <= 1)
         return std::wstring();
-    PCCERT_CONTEXT certificate = signer->pasCertChain[0].pCert;
+    std::vector<wchar_t> text(size);
+    CertNameToStrW(X509_ASN_ENCODING, subject, type, text.data(), size);
+    return std::wstring(text.data());
+}
+
+// SHA-256 of the certificate's DER SubjectPublicKeyInfo.
+bool KeySha256(PCCERT_CONTEXT certificate, std::vector<uint8_t>& digest, uint32_t& error)
+{
+    CERT_PUBLIC_KEY_INFO* key = &certificate->pCertInfo->SubjectPublicKeyInfo;
+    DWORD size = 0;
+    if (!CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, key, nullptr, &size)) {
+        error = GetLastError();
+        return false;
+    }
+    std::vector<uint8_t> der(size);
+    if (!CryptEncodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, key, der.data(), &size)) {
+        error = GetLastError();
+        return false;
+    }
+    der.resize(size);
+    if (!LoadAll({L"bcrypt.dll"}, error))
+        return false;
+    ScopedAlgorithm algorithm;
+    ScopedHash hash;
+    std::vector<uint8_t> result(kSha256Bytes);
+    NTSTATUS status = BCryptOpenAlgorithmProvider(algorithm.Out(), BCRYPT_SHA256_ALGORITHM, nullptr, 0);
+    if (status >= 0)
+        status = BCryptCreateHash(algorithm.Get(), hash.Out(), nullptr, 0, nullptr, 0, 0);
+    if (status >= 0)
+        status = BCryptHashData(hash.Get(), der.data(), static_cast<ULONG>(der.size()), 0);
+    if (status >= 0)
+        status = BCryptFinishHash(hash.Get(), result.data(), kSha256Bytes, 0);
+    if (status < 0) {
+        error = static_cast<uint32_t>(status);
+        return false;
+    }
+    digest = std::move(result);
+    return true;
+}
+
+// The subject common name of the first signer's certificate.
+std::wstring SignerName(HANDLE stateData)
+{
+    PCCERT_CONTEXT certificate = SignerCertificate(stateData);
+    if (certificate == nullptr)
+        return std::wstring();
     void* commonName = const_cast<char*>(szOID_COMMON_NAME);
     const DWORD size = CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0, commonName, nullptr, 0);
     if (size <= 1)
@@ -123,6 +179,36 @@ public:
 
     uint32_t VerifySignature(const std::wstring& expectedSigner) override
     {
+        std::wstring name;
+        const uint32_t status = CheckSignature([&name](HANDLE state) { name = SignerName(state); });
+        if (status != 0)
+            return status;
+        return name == expectedSigner ? 0 : kErrorSignerMismatch;
+    }
+
+    uint32_t ReadSigner(SignerIdentity& signer) override
+    {
+        uint32_t keyError = 0;
+        const uint32_t status = CheckSignature([&signer, &keyError](HANDLE state) {
+            PCCERT_CONTEXT certificate = SignerCertificate(state);
+            if (certificate == nullptr) {
+                keyError = static_cast<uint32_t>(TRUST_E_NOSIGNATURE);
+                return;
+            }
+            signer.subject = SubjectText(certificate);
+            if (!KeySha256(certificate, signer.keySha256, keyError) && keyError == 0)
+                keyError = static_cast<uint32_t>(NTE_BAD_KEY);
+        });
+        return status != 0 ? status : keyError;
+    }
+
+    // WinVerifyTrust on the held file (no user interface, revocation only
+    // from what the system has cached); when the signature holds, read
+    // gets its state data before the state is closed. 0 or the system's
+    // code.
+    template <typename Read>
+    uint32_t CheckSignature(Read read)
+    {
         uint32_t error = 0;
         if (!LoadAll({L"crypt32.dll", L"wintrust.dll"}, error))
             return error;
@@ -143,7 +229,8 @@ public:
         ScopedTrustState state(TrustState{&data});
         if (status != ERROR_SUCCESS)
             return static_cast<uint32_t>(status);
-        return SignerName(data.hWVTStateData) == expectedSigner ? 0 : kErrorSignerMismatch;
+        read(data.hWVTStateData);
+        return 0;
     }
 
 private:

@@ -4,6 +4,7 @@
 // files are held at a time.
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,6 +21,13 @@ public:
     // signer's name.
     uint32_t signatureError = 0;
     std::wstring signerName;
+    // Who signed each file, with the code its check gives (0: it holds); a
+    // file not listed is unsigned.
+    struct Signer {
+        uint32_t code = 0;
+        SignerIdentity identity;
+    };
+    std::map<std::wstring, Signer> signers;
 
     std::atomic<int> held{0};
 
@@ -53,6 +61,14 @@ private:
             if (m_trust.signatureError != 0)
                 return m_trust.signatureError;
             return m_trust.signerName == expectedSigner ? 0 : kErrorSignerMismatch;
+        }
+        uint32_t ReadSigner(SignerIdentity& signer) override
+        {
+            auto it = m_trust.signers.find(m_path);
+            if (it == m_trust.signers.end())
+                return kErrorNoSignature;
+            signer = it->second.identity;
+            return it->second.code;
         }
 
     private:
