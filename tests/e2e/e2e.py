@@ -720,16 +720,17 @@ http {{
     return os.path.join(d, "access.log")
 
 
-def manifest_site(s):
+def manifest_site(s, server_extra=""):
     """nginx serving the case's www folder (manifest/ and files/) on the
-    case's port, no manifest in it yet, and nothing kept of manifests in the
-    prefix's registry. Returns the folder, the publisher's key, the
-    manifest's path and nginx's access log."""
+    case's port (with server_extra in its server block), no manifest in it
+    yet, and nothing kept of manifests in the prefix's registry. Returns the
+    folder, the publisher's key, the manifest's path and nginx's access
+    log."""
     key = os.path.join(s.build, "tests", "win", "e2e_manifest.pem")
     www = os.path.join(s.work, "www")
     os.makedirs(os.path.join(www, "manifest"))
     os.makedirs(os.path.join(www, "files"))
-    access = nginx(s, www)
+    access = nginx(s, www, server_extra)
     s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
     return www, key, os.path.join(www, "manifest", "manifest.txt"), access
 
@@ -896,14 +897,29 @@ def version_of(path):
     return publisher_kit.file_version(file_bytes(path))
 
 
-def sign_program(s, certificate, source, output):
-    """source signed by a throwaway certificate (Authenticode, SHA-256) as
-    output: "publisher" ("Orvantis Test Publisher") or "other" ("Someone
-    Else"), made once per case by tools/sign/make_test_certificates.sh."""
+def test_certificates(s):
+    """The case's throwaway certificates (tools/sign/make_test_certificates.sh),
+    made at the first call, and renewed.p12/.pem: "Orvantis Test Publisher"
+    again, from the same test CA, with a new key."""
     certs = os.path.join(s.work, "certs")
-    if not os.path.exists(os.path.join(certs, "publisher.p12")):
+    if not os.path.exists(os.path.join(certs, "renewed.p12")):
         subprocess.run(["sh", os.path.join(ROOT, "tools", "sign", "make_test_certificates.sh"), certs, "test"],
                        check=True, capture_output=True)
+        for command in (["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", "renewed.key", "-out",
+                         "renewed.csr", "-subj", "/CN=Orvantis Test Publisher"],
+                        ["openssl", "x509", "-req", "-in", "renewed.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+                         "-CAcreateserial", "-days", "30", "-extfile", "leaf.ext", "-out", "renewed.pem"],
+                        ["openssl", "pkcs12", "-export", "-inkey", "renewed.key", "-in", "renewed.pem", "-certfile",
+                         "ca.pem", "-out", "renewed.p12", "-passout", "pass:test"]):
+            subprocess.run(command, cwd=certs, check=True, capture_output=True)
+    return certs
+
+
+def sign_program(s, certificate, source, output):
+    """source signed (Authenticode, SHA-256) as output by one of the test
+    certificates: "publisher" ("Orvantis Test Publisher"), "other"
+    ("Someone Else") or "renewed" (the publisher's with a new key)."""
+    certs = test_certificates(s)
     subprocess.run(["osslsigncode", "sign", "-pkcs12", os.path.join(certs, certificate + ".p12"), "-pass", "test",
                     "-h", "sha256", "-in", source, "-out", output], check=True, capture_output=True)
 
@@ -913,11 +929,11 @@ class UpdateSite:
     and a player's folder with the launcher under test, launcher.exe: this
     case's copy of launcher_e2e_manifest.exe, signed by the test publisher
     (the copies are signed here, after their address was set to the case's
-    port)."""
+    port). server_extra goes into nginx's server block."""
 
-    def __init__(self, s):
+    def __init__(self, s, server_extra=""):
         self.s = s
-        self.www, self.key, self.manifest, self.access = manifest_site(s)
+        self.www, self.key, self.manifest, self.access = manifest_site(s, server_extra)
         self.folder = os.path.join(s.work, "player")
         os.makedirs(self.folder)
         self.launcher = os.path.join(self.folder, "launcher.exe")
@@ -936,16 +952,16 @@ class UpdateSite:
             os.remove(os.path.join(self.folder, name))
         shutil.copyfile(self.original, self.launcher)
 
-    def publish(self, certificate="publisher"):
+    def publish(self, certificate="publisher", *options):
         """The cycle of docs/publishers.md: the newer launcher signed by
         certificate, uploaded with the demo installer, and a manifest for
-        both signed by the publisher's kit."""
+        both signed by the publisher's kit (with its options added)."""
         sign_program(self.s, certificate, self.s.program("launcher_e2e_manifest_next.exe"), self.served)
         shutil.copyfile(os.path.join(self.s.build, "demo", "pomvel_mini.exe"), self.setup)
         base = f"http://127.0.0.1:{self.s.port}/files/"
         run_kit(self.s, "sign", "--key", self.key, "--channel", MANIFEST_CHANNEL, "--installer", self.setup,
                 "--url", base + "setup.exe", "--launcher", self.served, "--launcher-url", base + "launcher-next.exe",
-                self.manifest)
+                *options, self.manifest)
 
     def paths(self):
         """The paths nginx was asked for, in order."""
@@ -972,11 +988,11 @@ def quiet_run(s, exe, expected):
     return local, temp
 
 
-def logged(temp, pattern, count=1):
-    """Whether count lines of the log match pattern (the log may be
-    written by another process still)."""
+def logged(temp, pattern):
+    """Whether a line of the log matches pattern (the log may be written
+    by another process still)."""
     try:
-        return sum(1 for line in log_texts(temp) if re.fullmatch(pattern, line)) >= count
+        return any(re.fullmatch(pattern, line) for line in log_texts(temp))
     except (Failure, OSError, UnicodeDecodeError):
         return False
 
@@ -985,13 +1001,18 @@ def case_self_update(s):
     # The manifest names a newer launcher (signed by the same publisher):
     # at the click the launcher downloads it, checks it and replaces itself;
     # the new launcher goes on with the road without a second click and
-    # starts the game, and at its end deletes the old copy.
-    site = UpdateSite(s)
+    # starts the game, and at its end deletes the old copy. nginx sends the
+    # new launcher slowly after its first 64 KB, so that its download shows.
+    site = UpdateSite(s, "location = /files/launcher-next.exe { limit_rate_after 64k; limit_rate 40k; }")
     site.publish()
     old, new = re.escape(site.old_version), re.escape(site.new_version)
     local, temp = clean_install_state(s)
     launcher = s.launcher(exe=site.launcher)
-    s.click(s.window(TITLE), INSTALL_BUTTON)
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the status line of the launcher's download", lambda: status_text(s) == "正在更新启动器...")
+    blue = (16, 114, 255)
+    check(close_enough(s.pixel(window, (67, 329), "updating"), blue), "the progress bar shows no progress")
     close_game(s)
     wait_for("the first launcher to exit", lambda: launcher.poll() is not None)
     check(launcher.returncode == 0, f"the first launcher's exit code {launcher.returncode}")
@@ -1001,13 +1022,12 @@ def case_self_update(s):
     # The two launchers write one log; the first one's last line and the
     # second one's first lines may come in either order.
     found = rf'launcher update: {new} found \(this launcher {old}\); downloading into ".*\\launcher\.exe\.new"'
-    check_log(temp, [found, rf"launcher update: {new} is up \(process \d+\); the road goes on there",
-                     r"exit: code 0"])
+    check_log(temp, [found, r"launcher update: the new launcher is up; the road goes on there",
+                     r"road: handed over to the new launcher", r"exit: code 0"])
     check_log(temp, [
         rf"start: quillmerex {old} on .*",
         r"status: 开始下载\.\.\. \(install button clicked\)",
         found,
-        r"status: 正在更新启动器\.\.\..*",
         rf"start: quillmerex {new} on .*",
         r"launcher update: continuing the road of process \d+",
         rf"launcher update: {new} in the manifest is not above this launcher's {new}; kept",
@@ -1048,6 +1068,32 @@ def case_self_update_refused(s):
         close_game(s)
     check(site.paths() == ["/manifest/manifest.txt", "/files/launcher-next.exe", "/files/setup.exe"] * 2,
           f"requests at nginx: {site.paths()}")
+
+
+def case_self_update_new_key(s):
+    # A renewed certificate: the same subject, a new key. A launcher signed
+    # with it is refused until a manifest announces its key (the kit's
+    # signer-key of the certificate, held against the key the launcher
+    # reads from the signature); then it replaces the running one.
+    site = UpdateSite(s)
+    site.publish("renewed")
+    _, temp = quiet_run(s, site.launcher, 0)
+    check_log(temp, [r"launcher update: the new launcher's signer key [0-9a-f]{64} is neither this launcher's nor "
+                     r"one in the manifest; refused", r"game: started, shell result \d+: .*", r"exit: code 0"])
+    check(file_bytes(site.launcher) == file_bytes(site.original), "launcher.exe changed")
+    check(site.left() == [], f"left beside the launcher: {site.left()}")
+    close_game(s)
+
+    key = run_kit(s, "signer-key", os.path.join(test_certificates(s), "renewed.pem")).strip().split("=")[1]
+    check(f"signer key {key} is neither" in "\n".join(log_texts(temp)),
+          f"the kit's key {key} is not the one the launcher read")
+    site.publish("renewed", "--launcher-signer-key", os.path.join(test_certificates(s), "renewed.pem"))
+    _, temp = quiet_run(s, site.launcher, 0)
+    check_log(temp, [r"launcher update: the new launcher is up; the road goes on there",
+                     r"launcher update: the new launcher ended with code 0", r"exit: code 0"])
+    check_log(temp, [r"launcher update: continuing the road of process \d+", r"game: started, shell result \d+: .*"])
+    check(file_bytes(site.launcher) == file_bytes(site.served), "launcher.exe is not the new launcher")
+    close_game(s)
 
 
 def writable(folder):
@@ -1105,9 +1151,9 @@ def case_self_update_quiet(s):
     shutil.copyfile(changed_installer(s), site.setup)
     new = re.escape(site.new_version)
     _, temp = quiet_run(s, site.launcher, 5)
-    wait_for("the second launcher's end", lambda: logged(temp, r"exit: code \d+", count=2))
     check_log(temp, [rf"launcher update: {new} found .*",
-                     rf"launcher update: {new} is up \(process \d+\); the road goes on there"])
+                     r"launcher update: the new launcher is up; the road goes on there",
+                     r"launcher update: the new launcher ended with code 5", r"exit: code 5"])
     check_log(temp, [
         rf"launcher update: {new} found .*",
         rf"start: quillmerex {new} on .*",
@@ -1923,6 +1969,7 @@ CASES = {
     "self_update_refused": case_self_update_refused,
     "self_update_read_only": case_self_update_read_only,
     "self_update_quiet": case_self_update_quiet,
+    "self_update_new_key": case_self_update_new_key,
     "publisher_skin": case_publisher_skin,
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,
