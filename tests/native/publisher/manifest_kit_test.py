@@ -335,7 +335,8 @@ class ManifestKit(unittest.TestCase):
             f.write(program()[:0x150])
         cases = [
             # (what, the launcher's options, what the one line says)
-            ("addresses without the file", ["--launcher-url", "https://a.example/l.exe"], "give its file with --launcher"),
+            ("addresses without the file", ["--launcher-url", "https://a.example/l.exe"],
+             "give its file with --launcher"),
             ("a signer key without the file", ["--launcher-signer-key", "ab" * 32], "give its file with --launcher"),
             ("the file without an address", ["--launcher", good], "needs one or more --launcher-url"),
             ("a blank in the address", ["--launcher", good, "--launcher-url", "https://a.example/l 2.exe"],
