@@ -463,3 +463,39 @@ TEST_F(Road, WindowHandleAccessorForgetsADestroyedWindow)
 }
 
 }  // namespace
+
+namespace {
+
+// The new launcher's process, ended with code.
+struct EndedProcess : IProcess {
+    explicit EndedProcess(uint32_t c) : code(c) {}
+    WaitResult Wait(uint32_t) override { return WaitResult::Ended; }
+    bool GetExitCode(uint32_t& c) override
+    {
+        c = code;
+        return true;
+    }
+    uint32_t code;
+};
+
+}  // namespace
+
+TEST_F(Road, AHandOverClosesTheWindowAndAnUnattendedRunEndsWithTheNewLaunchersCode)
+{
+    for (bool unattended : {false, true}) {
+        windows.live.insert(kWindow);
+        Start();
+        app->SetUnattended(unattended);
+        DownTask download;
+        download.successor = std::make_unique<EndedProcess>(6);
+        download.handedOver = true;
+        download.state.store(TaskState::Finished);
+        const int destroyedBefore = windows.destroyed;
+        app->OnTaskEvent(reinterpret_cast<uintptr_t>(&download), 1);
+
+        EXPECT_EQ(windows.destroyed, destroyedBefore + 1) << unattended;
+        EXPECT_TRUE(app->Tasks().InstallTasks().empty()) << unattended;
+        EXPECT_EQ(app->ExitCode(0), unattended ? 6 : 0) << unattended;
+        app.reset();
+    }
+}

@@ -14,6 +14,7 @@ struct ViewCase {
     double fraction;
     const wchar_t* percent;
     const wchar_t* status;
+    bool updatingLauncher = false;
 };
 
 void PrintTo(const ViewCase& c, std::ostream* os)
@@ -33,6 +34,7 @@ TEST_P(ViewTable, ShowsWhatTheTaskReports)
     download.totalSize = c.total;
     download.retrySeconds = 16;
     download.retryNumber = 4;
+    download.updatingLauncher = c.updatingLauncher;
     task.message = L"连接异常,错误代码：404";
 
     ScreenUpdate update = ScreenUpdateFor(task, c.state);
@@ -64,6 +66,9 @@ const ViewCase kViewCases[] = {
      1.0, L"100%", L"正在下载(9223372036854775807/9223372036854775807)"},
     {"PercentNeverOverflows", TaskType::Download, TaskState::Downloading, 4000000000u, 1, 1.0, L"2147483647%",
      L"正在下载(4000000000/1)"},
+    // A newer launcher downloads: the bar and the percentage are its own.
+    {"LauncherUpdating", TaskType::Download, TaskState::Downloading, 256, 1024, 0.25, L"25%", L"正在更新启动器...",
+     true},
     {"DownloadFinished", TaskType::Download, TaskState::Finished, 10, 10, 1.0, L"100%", L"下载完毕"},
     {"DownloadFailed", TaskType::Download, TaskState::Failed, 0, 0, -1.0, nullptr, L"连接异常,错误代码：404"},
     {"DownloadConnectingAgainAfterAPause", TaskType::Download, TaskState::Started, 0, 0, -1.0, nullptr,

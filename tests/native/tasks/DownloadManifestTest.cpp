@@ -14,6 +14,7 @@
 #include "tasks/ChannelMemory.h"
 #include "tasks/ContentCheck.h"
 #include "tests/fakes/DownloadWorkerFixture.h"
+#include "tests/fakes/FakeLauncherHandoff.h"
 #include "tasks/DownloadRules.h"
 #include "tests/native/tasks/ManifestText.h"
 
@@ -533,3 +534,67 @@ TEST(ContentCheck, JudgesAProgramAndATextByTheirFirstBytes)
 }
 
 }  // namespace
+
+// A newer launcher that the manifest names is fetched first, by its own
+// address and size, and takes the road over; an older one changes nothing
+// and the installer follows as before.
+TEST_F(ManifestWorkerTest, ANewerLauncherInTheManifestComesFirstAndTakesTheRoadOver)
+{
+    const std::wstring launcher = L"C:\\Games\\Orvantis\\launcher.exe";
+    const std::wstring launcherUrl = L"https://cdn.example/launcher-1.0.0.2.exe";
+    constexpr uint32_t kLauncherSize = 4000;
+    auto manifest = [&](const std::string& version) {
+        return Signed(ManifestFields(9) + "launcher_version=" + version + "\nlauncher_size=" +
+                      std::to_string(kLauncherSize) + "\nlauncher_sha256=" + std::string(64, 'b') +
+                      "\nlauncher_url=" + Narrow(launcherUrl) + "\n");
+    };
+    auto arrange = [&](Fixture& f, FakeLauncherHandoff& handoff) {
+        f.worker->SetHandoff(&handoff);
+        f.files.PutFile(launcher, {'M', 'Z'});
+        f.task.launcher.path = launcher;
+        f.task.launcher.hasVersion = ParseLauncherVersion(L"1.0.0.1", f.task.launcher.version);
+        f.trust.digests = {std::vector<uint8_t>(32, 0xBB), kPin};
+    };
+
+    {
+        Fixture f;
+        FakeLauncherHandoff handoff(f.files, launcher);
+        arrange(f, handoff);
+        f.http.responses = {ManifestAnswer(manifest("1.0.0.2"))};
+        f.http.Then(Response::Ok(kLauncherSize, {kLauncherSize}));
+        f.Run(registry);
+
+        ASSERT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+        EXPECT_TRUE(f.task.handedOver);
+        EXPECT_NE(f.task.successor, nullptr);
+        EXPECT_FALSE(f.task.updatingLauncher.load());
+        EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, launcherUrl}));
+        EXPECT_EQ(f.files.Content(launcher), Body(kLauncherSize));
+        EXPECT_EQ(handoff.started.size(), 1u);
+        // The bar followed the launcher's bytes; nothing of the installer.
+        const auto events = f.events.Events();
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back().operation, "finish");
+        EXPECT_EQ(events[events.size() - 2].downloaded, kLauncherSize);
+        EXPECT_EQ(events[events.size() - 2].total, kLauncherSize);
+        EXPECT_FALSE(f.files.Exists(kFinal));
+        EXPECT_TRUE(f.HandlesReleased());
+    }
+    {
+        Fixture f;
+        FakeLauncherHandoff handoff(f.files, launcher);
+        arrange(f, handoff);
+        f.trust.digests = {kPin};
+        f.http.responses = {ManifestAnswer(manifest("1.0.0.1"))};
+        f.http.Then(Response::Ok(kLength, {kChunk, kChunk, kChunk}));
+        f.Run(registry);
+
+        ASSERT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+        EXPECT_FALSE(f.task.handedOver);
+        EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, kMirrorA}));
+        EXPECT_EQ(f.files.Content(kFinal), Body(kLength));
+        EXPECT_EQ(f.files.Content(launcher), (std::vector<uint8_t>{'M', 'Z'}));
+        EXPECT_TRUE(handoff.started.empty());
+        EXPECT_TRUE(f.Logged(L"launcher update: 1.0.0.1 in the manifest is not above this launcher's 1.0.0.1; kept"));
+    }
+}

@@ -18,6 +18,7 @@
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeFileTrust.h"
+#include "tests/fakes/FakeLauncherHandoff.h"
 #include "tests/fakes/RecordingLog.h"
 
 namespace {
@@ -174,45 +175,10 @@ public:
     }
 };
 
-class FakeHandoff : public ILauncherHandoff {
-public:
-    Start result = Start::Up;
-    uint32_t startError = 0;
-    // What was started, and what lay under the launcher's name then.
-    std::vector<std::wstring> started;
-    std::vector<uint8_t> startedBytes;
-    FakeFileSystem* disk = nullptr;
-
-    std::wstring OwnPath() override { return kLauncher; }
-    ProcessIdentity OwnProcess() override { return ProcessIdentity{77, 0x0123456789ABCDEF}; }
-    Start StartAndAwait(const std::wstring& program, const std::wstring& arguments, const std::wstring& eventName,
-                        uint32_t, std::unique_ptr<IProcess>& process, uint32_t& error) override
-    {
-        started.push_back(program + L" " + arguments + L" / " + eventName);
-        startedBytes = disk->Content(program);
-        error = startError;
-        if (result == Start::Up)
-            process = std::make_unique<Process>();
-        return result;
-    }
-    bool SignalUp(const std::wstring&) override { return true; }
-    bool WaitForEnd(const ProcessIdentity&, uint32_t) override { return true; }
-
-private:
-    struct Process : IProcess {
-        WaitResult Wait(uint32_t) override { return WaitResult::Ended; }
-        bool GetExitCode(uint32_t& code) override
-        {
-            code = 0;
-            return true;
-        }
-    };
-};
-
 struct UpdateRun {
     ScriptedDisk disk;
     FakeFileTrust trust;
-    FakeHandoff handoff;
+    FakeLauncherHandoff handoff{disk};
     FakeClock clock;
     RecordingLog log;
     std::atomic<bool> running{true};
@@ -224,7 +190,6 @@ struct UpdateRun {
     UpdateRun()
     {
         disk.PutFile(kLauncher, kOldBytes);
-        handoff.disk = &disk;
         self.path = kLauncher;
         self.hasVersion = true;
         self.version = Version(L"1.0.0.1");

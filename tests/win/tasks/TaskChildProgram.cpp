@@ -7,6 +7,10 @@
 // any other way (as a decoy that should never run), it leaves the same
 // marker and exits with 100.
 //
+// As a newer launcher in a hand-over: "up <event> <code>" sets the named
+// event as a launcher that is up does and exits with code; "exit <code>"
+// exits at once; "hang" waits a minute.
+//
 // As a launcher that is closed during a download, started as
 // download <url> <folder>: starts a download of url into folder through
 // the task manager from a server that stalls, and as soon as the worker
@@ -20,6 +24,7 @@
 #include "tasks/TaskEventPoster.h"
 #include "platform/win/ScopedHandles.h"
 #include "platform/win/WinTaskPlatform.h"
+#include "platform/win/WinLauncherHandoff.h"
 #include "tasks/CTaskManger.h"
 #include "tests/win/tasks/ReadWatch.h"
 
@@ -86,6 +91,16 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc >= 4 && std::wstring(argv[1]) == L"download")
         return RunAsLauncher(argv[2], argv[3]);
+    if (argc >= 4 && std::wstring(argv[1]) == L"up") {
+        WinLauncherHandoff handoff;
+        return handoff.SignalUp(argv[2]) ? _wtoi(argv[3]) : 99;
+    }
+    if (argc >= 3 && std::wstring(argv[1]) == L"exit")
+        return _wtoi(argv[2]);
+    if (argc >= 2 && std::wstring(argv[1]) == L"hang") {
+        Sleep(60000);
+        return 0;
+    }
     WriteMarker(OwnPath() + L".ran", GetCommandLineW());
     wchar_t current[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, current);

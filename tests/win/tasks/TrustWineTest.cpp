@@ -116,6 +116,29 @@ TEST_F(TrustOnWindows, SignatureHoldsOnlyForAnUnchangedFileOfThePinnedSigner)
     }
 }
 
+// Who signed a file, as a launcher compares its successor's signer with
+// its own: the whole subject, and the key as openssl hashes it.
+TEST_F(TrustOnWindows, TheSignerIsReadWithItsSubjectAndKey)
+{
+    WinFileTrust trust;
+    auto read = [&trust](const wchar_t* name, SignerIdentity& signer) {
+        uint32_t error = 0;
+        std::unique_ptr<IHeldFile> file = trust.Hold(TrustFile(name), error);
+        EXPECT_TRUE(file) << error;
+        return file ? file->ReadSigner(signer) : error;
+    };
+    SignerIdentity publisher, other, none;
+    ASSERT_EQ(read(L"signed.exe", publisher), 0u);
+    ASSERT_EQ(read(L"other.exe", other), 0u);
+    EXPECT_EQ(read(L"unsigned.exe", none), kErrorNoSignature);
+    EXPECT_EQ(read(L"changed.exe", none), 0x80096010u);  // TRUST_E_BAD_DIGEST
+
+    EXPECT_EQ(publisher.subject, L"CN=Orvantis Test Publisher");
+    EXPECT_EQ(other.subject, L"CN=Someone Else");
+    EXPECT_EQ(Hex(publisher.keySha256), TempFolder::ReadFile(TrustFile(L"publisher.key")));
+    EXPECT_EQ(Hex(other.keySha256), TempFolder::ReadFile(TrustFile(L"other.key")));
+}
+
 TEST(WinFileTrust, HeldFileRunsButCannotBeChangedRenamedOrDeleted)
 {
     TempFolder folder;

@@ -20,3 +20,9 @@ cp "$dir/signed.exe" "$dir/changed.exe"
 # One byte at 0x1000 (inside the code, which the signature's digest covers).
 byte=$(od -An -tu1 -j4096 -N1 "$dir/changed.exe" | tr -d ' ')
 printf "$(printf '\\%03o' $(( (byte + 1) % 256 )))" | dd of="$dir/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
+# The signers' keys as a launcher's manifest names them: SHA-256 of each
+# certificate's DER SubjectPublicKeyInfo, in hexadecimal.
+for name in publisher other; do
+  openssl x509 -in "$dir/certs/$name.pem" -pubkey -noout | openssl pkey -pubin -outform DER | sha256sum |
+    cut -d' ' -f1 | tr -d '\n' > "$dir/$name.key"
+done
