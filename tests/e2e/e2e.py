@@ -14,6 +14,7 @@ Needs DISPLAY (scripts/test.sh starts a private Xvfb) and the build's Wine
 prefix (BUILD_DIR/wineprefix, prepared by scripts/common.sh).
 """
 import argparse
+import contextlib
 import json
 import os
 import re
@@ -28,6 +29,9 @@ import time
 from PIL import Image
 
 import manifest_signing
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "publisher"))
+import manifest as publisher_kit  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # The port in the address the e2e programs are built with, which a case
@@ -716,16 +720,17 @@ http {{
     return os.path.join(d, "access.log")
 
 
-def manifest_site(s):
+def manifest_site(s, server_extra=""):
     """nginx serving the case's www folder (manifest/ and files/) on the
-    case's port, no manifest in it yet, and nothing kept of manifests in the
-    prefix's registry. Returns the folder, the publisher's key, the
-    manifest's path and nginx's access log."""
+    case's port (with server_extra in its server block), no manifest in it
+    yet, and nothing kept of manifests in the prefix's registry. Returns the
+    folder, the publisher's key, the manifest's path and nginx's access
+    log."""
     key = os.path.join(s.build, "tests", "win", "e2e_manifest.pem")
     www = os.path.join(s.work, "www")
     os.makedirs(os.path.join(www, "manifest"))
     os.makedirs(os.path.join(www, "files"))
-    access = nginx(s, www)
+    access = nginx(s, www, server_extra)
     s.run_wine("reg", "delete", r"HKCU\Software\quillmerex", "/f", check_rc=False)
     return www, key, os.path.join(www, "manifest", "manifest.txt"), access
 
@@ -868,6 +873,306 @@ def case_local_trial(s):
     s.screenshot("game_started")
     subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
     wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
+
+
+# --- the launcher's own update ------------------------------------------------
+
+KIT = os.path.join(ROOT, "tools", "publisher", "manifest.py")
+
+
+def run_kit(s, *args):
+    """The publisher's kit, as a publisher runs it; its output."""
+    result = subprocess.run([sys.executable, KIT, *args], env=s.env, capture_output=True, text=True, timeout=TIMEOUT)
+    check(result.returncode == 0, f"manifest.py {args[0]}: {result.stdout}{result.stderr}")
+    return result.stdout
+
+
+def file_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def version_of(path):
+    """The file version of a program's version resource, as numbers."""
+    return publisher_kit.file_version(file_bytes(path))
+
+
+def test_certificates(s):
+    """The case's throwaway certificates (tools/sign/make_test_certificates.sh),
+    made at the first call, and renewed.p12/.pem: "Orvantis Test Publisher"
+    again, from the same test CA, with a new key."""
+    certs = os.path.join(s.work, "certs")
+    if not os.path.exists(os.path.join(certs, "renewed.p12")):
+        subprocess.run(["sh", os.path.join(ROOT, "tools", "sign", "make_test_certificates.sh"), certs, "test"],
+                       check=True, capture_output=True)
+        for command in (["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", "renewed.key", "-out",
+                         "renewed.csr", "-subj", "/CN=Orvantis Test Publisher"],
+                        ["openssl", "x509", "-req", "-in", "renewed.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+                         "-CAcreateserial", "-days", "30", "-extfile", "leaf.ext", "-out", "renewed.pem"],
+                        ["openssl", "pkcs12", "-export", "-inkey", "renewed.key", "-in", "renewed.pem", "-certfile",
+                         "ca.pem", "-out", "renewed.p12", "-passout", "pass:test"]):
+            subprocess.run(command, cwd=certs, check=True, capture_output=True)
+    return certs
+
+
+def sign_program(s, certificate, source, output):
+    """source signed (Authenticode, SHA-256) as output by one of the test
+    certificates: "publisher" ("Orvantis Test Publisher"), "other"
+    ("Someone Else") or "renewed" (the publisher's with a new key)."""
+    certs = test_certificates(s)
+    if os.path.exists(output):  # osslsigncode writes over no file
+        os.remove(output)
+    result = subprocess.run(["osslsigncode", "sign", "-pkcs12", os.path.join(certs, certificate + ".p12"), "-pass",
+                             "test", "-h", "sha256", "-in", source, "-out", output], capture_output=True, text=True)
+    check(result.returncode == 0, f"osslsigncode could not sign {output}: {result.stdout}{result.stderr}")
+
+
+class UpdateSite:
+    """nginx serving a manifest, the demo installer and a newer launcher;
+    and a player's folder with the launcher under test, launcher.exe: this
+    case's copy of launcher_e2e_manifest.exe, signed by the test publisher
+    (the copies are signed here, after their address was set to the case's
+    port). server_extra goes into nginx's server block."""
+
+    def __init__(self, s, server_extra=""):
+        self.s = s
+        self.www, self.key, self.manifest, self.access = manifest_site(s, server_extra)
+        self.folder = os.path.join(s.work, "player")
+        os.makedirs(self.folder)
+        self.launcher = os.path.join(self.folder, "launcher.exe")
+        self.original = os.path.join(s.work, "launcher-signed.exe")
+        sign_program(s, "publisher", s.program("launcher_e2e_manifest.exe"), self.original)
+        self.served = os.path.join(self.www, "files", "launcher-next.exe")
+        self.setup = os.path.join(self.www, "files", "setup.exe")
+        old, new = version_of(self.original), version_of(s.program("launcher_e2e_manifest_next.exe"))
+        check(new > old, f"the newer launcher is {new}, the one under test {old}")
+        self.old_version, self.new_version = (publisher_kit.version_text(v) for v in (old, new))
+        self.reset()
+
+    def reset(self):
+        """The player's folder as it was: the launcher under test alone."""
+        for name in os.listdir(self.folder):
+            os.remove(os.path.join(self.folder, name))
+        shutil.copyfile(self.original, self.launcher)
+
+    def publish(self, certificate="publisher", *options):
+        """The cycle of docs/publishers.md: the newer launcher signed by
+        certificate, uploaded with the demo installer, and a manifest for
+        both signed by the publisher's kit (with its options added)."""
+        sign_program(self.s, certificate, self.s.program("launcher_e2e_manifest_next.exe"), self.served)
+        shutil.copyfile(os.path.join(self.s.build, "demo", "pomvel_mini.exe"), self.setup)
+        base = f"http://127.0.0.1:{self.s.port}/files/"
+        run_kit(self.s, "sign", "--key", self.key, "--channel", MANIFEST_CHANNEL, "--installer", self.setup,
+                "--url", base + "setup.exe", "--launcher", self.served, "--launcher-url", base + "launcher-next.exe",
+                *options, self.manifest)
+
+    def paths(self):
+        """The paths nginx was asked for, in order."""
+        return [path.split()[1] for path in requested_paths(self.access)]
+
+    def left(self):
+        """What the player's folder holds besides launcher.exe."""
+        return sorted(name for name in os.listdir(self.folder) if name != "launcher.exe")
+
+
+def close_game(s):
+    game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
+    subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
+    wait_for("the game to close", lambda: s.find_window(GAME_TITLE) is None)
+
+
+def quiet_run(s, exe, expected):
+    """A /quiet run of exe from a clean state that ends with the code
+    expected; (LOCALAPPDATA, TMP) as Unix paths."""
+    local, temp = clean_install_state(s)
+    launcher = s.launcher(exe=exe, args=("/quiet",))
+    wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == expected, f"/quiet: exit code {launcher.returncode}, not {expected}")
+    return local, temp
+
+
+def logged(temp, pattern):
+    """Whether a line of the log matches pattern (the log may be written
+    by another process still)."""
+    try:
+        return any(re.fullmatch(pattern, line) for line in log_texts(temp))
+    except (Failure, OSError, UnicodeDecodeError):
+        return False
+
+
+def case_self_update(s):
+    # The manifest names a newer launcher (signed by the same publisher):
+    # at the click the launcher downloads it, checks it and replaces itself;
+    # the new launcher goes on with the road without a second click and
+    # starts the game, and at its end deletes the old copy. nginx sends the
+    # new launcher slowly after its first 64 KB, so that its download shows.
+    site = UpdateSite(s, "location = /files/launcher-next.exe { limit_rate_after 64k; limit_rate 40k; }")
+    site.publish()
+    old, new = re.escape(site.old_version), re.escape(site.new_version)
+    local, temp = clean_install_state(s)
+    launcher = s.launcher(exe=site.launcher)
+    window = s.window(TITLE)
+    s.click(window, INSTALL_BUTTON)
+    wait_for("the status line of the launcher's download", lambda: status_text(s) == "正在更新启动器...")
+    blue = (16, 114, 255)
+    check(close_enough(s.pixel(window, (67, 329), "updating"), blue), "the progress bar shows no progress")
+    close_game(s)
+    wait_for("the first launcher to exit", lambda: launcher.poll() is not None)
+    check(launcher.returncode == 0, f"the first launcher's exit code {launcher.returncode}")
+    wait_for("the old copy to be deleted", lambda: logged(temp, r'launcher update: ".*\\launcher\.exe\.old" deleted'))
+    check(site.left() == [], f"left beside the launcher: {site.left()}")
+    check(file_bytes(site.launcher) == file_bytes(site.served), "launcher.exe is not the new launcher")
+    # The two launchers write one log; the first one's last line and the
+    # second one's first lines may come in either order.
+    found = rf'launcher update: {new} found \(this launcher {old}\); downloading into ".*\\launcher\.exe\.new"'
+    check_log(temp, [found, r"launcher update: the new launcher is up; the road goes on there",
+                     r"road: handed over to the new launcher", r"exit: code 0"])
+    check_log(temp, [
+        rf"start: quillmerex {old} on .*",
+        r"status: 开始下载\.\.\. \(install button clicked\)",
+        found,
+        rf"start: quillmerex {new} on .*",
+        r"launcher update: continuing the road of process \d+",
+        rf"launcher update: {new} in the manifest is not above this launcher's {new}; kept",
+        r"installer: exit code 0",
+        r"game: started, shell result \d+: .*\\Marnholt\\game\.exe",
+        r'launcher update: ".*\\launcher\.exe\.old" deleted',
+    ])
+    check(site.paths() == ["/manifest/manifest.txt", "/files/launcher-next.exe", "/manifest/manifest.txt",
+                           "/files/setup.exe"], f"requests at nginx: {site.paths()}")
+    check(os.path.exists(os.path.join(local, "Orvantis", "Marnholt", "game.exe")), "no game installed")
+
+
+def case_self_update_refused(s):
+    # What the launcher does not take in place of itself: a file whose bytes
+    # differ from the manifest's digest, and a launcher signed by another
+    # publisher. Each is deleted, the launcher stays as it was, and it
+    # completes the road on its own (/quiet runs, ending with 0).
+    site = UpdateSite(s)
+    rounds = [
+        ("the digest", "publisher", True, r"launcher update: SHA-256 of the new launcher differs from the "
+                                          r"manifest's; refused"),
+        ("another signer", "other", False, r'launcher update: the new launcher\'s signer ".*Someone Else.*" is not '
+                                           r'this launcher\'s ".*Orvantis Test Publisher.*"; refused'),
+    ]
+    for what, certificate, changed, refusal in rounds:
+        site.reset()
+        site.publish(certificate)
+        if changed:
+            data = bytearray(file_bytes(site.served))
+            data[len(data) // 2] ^= 0xFF
+            with open(site.served, "wb") as f:
+                f.write(data)
+        local, temp = quiet_run(s, site.launcher, 0)
+        check_log(temp, [rf'launcher update: {re.escape(site.new_version)} found .*', refusal,
+                         r"installer: exit code 0", r"game: started, shell result \d+: .*", r"exit: code 0"])
+        check(file_bytes(site.launcher) == file_bytes(site.original), f"{what}: launcher.exe changed")
+        check(site.left() == [], f"{what}: left beside the launcher: {site.left()}")
+        close_game(s)
+    check(site.paths() == ["/manifest/manifest.txt", "/files/launcher-next.exe", "/files/setup.exe"] * 2,
+          f"requests at nginx: {site.paths()}")
+
+
+def case_self_update_new_key(s):
+    # A renewed certificate: the same subject, a new key. A launcher signed
+    # with it is refused until a manifest announces its key (the kit's
+    # signer-key of the certificate, held against the key the launcher
+    # reads from the signature); then it replaces the running one.
+    site = UpdateSite(s)
+    site.publish("renewed")
+    _, temp = quiet_run(s, site.launcher, 0)
+    check_log(temp, [r"launcher update: the new launcher's signer key [0-9a-f]{64} is neither this launcher's nor "
+                     r"one in the manifest; refused", r"game: started, shell result \d+: .*", r"exit: code 0"])
+    check(file_bytes(site.launcher) == file_bytes(site.original), "launcher.exe changed")
+    check(site.left() == [], f"left beside the launcher: {site.left()}")
+    close_game(s)
+
+    key = run_kit(s, "signer-key", os.path.join(test_certificates(s), "renewed.pem")).strip().split("=")[1]
+    check(f"signer key {key} is neither" in "\n".join(log_texts(temp)),
+          f"the kit's key {key} is not the one the launcher read")
+    site.publish("renewed", "--launcher-signer-key", os.path.join(test_certificates(s), "renewed.pem"))
+    _, temp = quiet_run(s, site.launcher, 0)
+    check_log(temp, [r"launcher update: the new launcher is up; the road goes on there",
+                     r"launcher update: the new launcher ended with code 0", r"exit: code 0"])
+    check_log(temp, [r"launcher update: continuing the road of process \d+", r"game: started, shell result \d+: .*"])
+    check(file_bytes(site.launcher) == file_bytes(site.served), "launcher.exe is not the new launcher")
+    close_game(s)
+
+
+def writable(folder):
+    try:
+        with tempfile.NamedTemporaryFile(dir=folder):
+            return True
+    except OSError:
+        return False
+
+
+@contextlib.contextmanager
+def read_only(folder):
+    """folder made unwritable, as Wine meets it: without write permission,
+    and for root, whom permissions do not stop, immutable (chattr +i).
+    Wine takes no read-only attribute of a folder for a refusal (nor does
+    Windows): it is the file system's refusal that it reports, as access
+    denied."""
+    os.chmod(folder, 0o555)
+    immutable = False
+    try:
+        if writable(folder):
+            immutable = subprocess.run(["chattr", "+i", folder], capture_output=True).returncode == 0
+        check(not writable(folder), f"{folder} cannot be made read-only here (chattr +i refused)")
+        yield
+    finally:
+        if immutable:
+            subprocess.run(["chattr", "-i", folder], check=True)
+        os.chmod(folder, 0o755)
+
+
+def case_self_update_read_only(s):
+    # A folder the player cannot write to (a launcher under Program Files
+    # without rights): no prompt, no download of the new launcher; the
+    # launcher stays as it is and completes the road.
+    site = UpdateSite(s)
+    site.publish()
+    with read_only(site.folder):
+        local, temp = quiet_run(s, site.launcher, 0)
+    check_log(temp, [r"launcher update: the folder cannot be written \(code 5\); skipped",
+                     r"installer: exit code 0", r"game: started, shell result \d+: .*", r"exit: code 0"])
+    check(file_bytes(site.launcher) == file_bytes(site.original), "launcher.exe changed")
+    check(site.left() == [], f"left beside the launcher: {site.left()}")
+    check(site.paths() == ["/manifest/manifest.txt", "/files/setup.exe"], f"requests at nginx: {site.paths()}")
+    close_game(s)
+
+
+def case_self_update_quiet(s):
+    # /quiet: the first launcher waits for the one that replaced it and ends
+    # with its exit code, here 5: the installer's digest refused, which only
+    # the second one downloads. The old copy, still in use when the second
+    # one ends, goes at the next start (a /quiet run with the right
+    # installer, 0).
+    site = UpdateSite(s)
+    site.publish()
+    shutil.copyfile(changed_installer(s), site.setup)
+    new = re.escape(site.new_version)
+    _, temp = quiet_run(s, site.launcher, 5)
+    check_log(temp, [rf"launcher update: {new} found .*",
+                     r"launcher update: the new launcher is up; the road goes on there",
+                     r"launcher update: the new launcher ended with code 5", r"exit: code 5"])
+    check_log(temp, [
+        rf"launcher update: {new} found .*",
+        rf"start: quillmerex {new} on .*",
+        r"launcher update: continuing the road of process \d+",
+        r"status: 安装包校验失败 .*",
+        r"exit: code 5",
+        r"exit: code 5",
+    ])
+    check(file_bytes(site.launcher) == file_bytes(site.served), "launcher.exe is not the new launcher")
+
+    shutil.copyfile(os.path.join(s.build, "demo", "pomvel_mini.exe"), site.setup)
+    _, temp = quiet_run(s, site.launcher, 0)
+    check(site.left() == [], f"left beside the launcher: {site.left()}")
+    check_log(temp, [rf"start: quillmerex {new} on .*", r'launcher update: ".*\\launcher\.exe\.old" deleted',
+                     r"game: started, shell result \d+: .*", r"exit: code 0"])
+    close_game(s)
 
 
 def case_window_shape(s):
@@ -1663,6 +1968,11 @@ CASES = {
     "manifest_road": case_manifest_road,
     "local_trial": case_local_trial,
     "manifest_channel": case_manifest_channel,
+    "self_update": case_self_update,
+    "self_update_refused": case_self_update_refused,
+    "self_update_read_only": case_self_update_read_only,
+    "self_update_quiet": case_self_update_quiet,
+    "self_update_new_key": case_self_update_new_key,
     "publisher_skin": case_publisher_skin,
     "gdiplus_missing": case_gdiplus_missing,
     "empty_configuration": case_empty_configuration,

@@ -9,7 +9,10 @@
     manifest.py sign --key KEY.pem (--config CONFIG.ini | --channel NAME)
                      --installer SETUP.exe --url URL [--url URL2 ...]
                      [--serial N] [--days D | --expires YYYY-MM-DDTHH:MM:SSZ]
-                     [--signer "Common Name"] [--force] MANIFEST.txt
+                     [--signer "Common Name"]
+                     [--launcher LAUNCHER.exe --launcher-url URL [--launcher-url URL2 ...]
+                      [--launcher-signer-key HEX_OR_CERTIFICATE ...]]
+                     [--force] MANIFEST.txt
         Writes the signed manifest for this installer: its size and SHA-256,
         the addresses in order of preference, the channel (with --config, the
         configuration's k_comm_channel; the key must then be the one of its
@@ -17,21 +20,32 @@
         30 days from now). The serial goes up by itself: KEY.pem.serials
         keeps the last one signed per channel, and a serial that is not
         above it needs --force, as does a time that has already passed.
+        With --launcher, also the launcher that replaces the players' own:
+        its version (read from its version resource), size, SHA-256 and
+        addresses, and the signer keys it may be signed with besides the
+        running launcher's own (the SHA-256 of a certificate's public key,
+        given as 64 hexadecimal digits or as the certificate's file).
         Refuses whatever the launcher would refuse, and writes over no file
         that is not a manifest.
 
+    manifest.py signer-key CERTIFICATE [CERTIFICATE ...]
+        Prints the launcher_signer_key line of each certificate (PEM or
+        DER): the SHA-256 of its DER SubjectPublicKeyInfo.
+
     manifest.py verify (--config CONFIG.ini | --key-line BASE64 --channel NAME)
                        [--accepted-serial N] [--date "Sun, 06 Nov 2094 08:49:37 GMT"]
-                       [--installer SETUP.exe] MANIFEST.txt
+                       [--installer SETUP.exe] [--launcher LAUNCHER.exe] MANIFEST.txt
         Judges the manifest as the launcher does (signature, fields,
         channel, serial against the highest a player accepted, expiry by
         this computer's clock and by the Date of the answer that brought
-        it, when given) and, given the installer, its size and digest.
+        it, when given) and, given the installer, its size and digest;
+        given the launcher, its version, size and digest.
 
     manifest.py check-live --config CONFIG.ini [--accepted-serial N]
         Fetches the configuration's k_comm_manifest as the launcher does,
         judges it with the answer's Date too, and asks each address it
-        names whether the installer is there with the size it names.
+        names whether the installer (and the launcher) is there with the
+        size it names.
 
 Exit code 0 when the manifest holds (or was written), 1 when the launcher
 would refuse it, 2 when it cannot be checked or written (one line says why
@@ -44,6 +58,7 @@ import hashlib
 import json
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -183,6 +198,30 @@ def is_download_address(text):
     return not any(ord(c) <= 0x20 or ord(c) == 0x7F for c in text)
 
 
+def parse_launcher_version(text):
+    """"a.b.c.d", four numbers of 0 to 65535 as a version resource holds
+    them, as a tuple; None for anything else."""
+    parts = text.split(".")
+    if len(parts) != 4 or any(not part or len(part) > 5 or any(c < "0" or c > "9" for c in part)
+                              for part in parts):
+        return None
+    numbers = tuple(int(part) for part in parts)
+    return numbers if all(number <= 65535 for number in numbers) else None
+
+
+def version_text(numbers):
+    return ".".join(str(number) for number in numbers)
+
+
+def is_hex_digest(text):
+    return re.fullmatch(r"[0-9A-Fa-f]{64}", text) is not None
+
+
+# The lines that name the launcher: all of these or none, with one or more
+# launcher_url and zero or more launcher_signer_key.
+LAUNCHER_LINES = ("launcher_version", "launcher_size", "launcher_sha256")
+
+
 def shown(value):
     """A value in a message, control characters visible."""
     return json.dumps(value, ensure_ascii=False)
@@ -196,7 +235,7 @@ def parse_fields(signed):
         text = signed.decode("utf-8")
     except UnicodeDecodeError:
         return None, "the text is not UTF-8"
-    fields = {"urls": [], "signer": ""}
+    fields = {"urls": [], "signer": "", "launcher_urls": [], "launcher_signer_keys": []}
     lines = text.split("\n")
     if lines[-1] == "":
         lines.pop()
@@ -213,7 +252,18 @@ def parse_fields(signed):
                 return None, f"url {shown(value)} is not an absolute http or https address without blanks"
             fields["urls"].append(value)
             continue
-        if name in ("serial", "expires", "size", "sha256", "signer", "channel") and name in fields.get("seen", ()):
+        if name == "launcher_url":
+            if not is_download_address(value):
+                return None, f"launcher_url {shown(value)} is not an absolute http or https address without blanks"
+            fields["launcher_urls"].append(value)
+            continue
+        if name == "launcher_signer_key":
+            if not is_hex_digest(value):
+                return None, f"launcher_signer_key {shown(value)} is not 64 hexadecimal digits"
+            fields["launcher_signer_keys"].append(value.lower())
+            continue
+        if (name in ("serial", "expires", "size", "sha256", "signer", "channel") + LAUNCHER_LINES and
+                name in fields.get("seen", ())):
             return None, f"{name} is given twice"
         fields.setdefault("seen", set()).add(name)
         if name == "serial":
@@ -242,6 +292,18 @@ def parse_fields(signed):
             if not value or check_config.has_control(value):
                 return None, f"channel {shown(value)} is empty or holds a control character"
             fields["channel"] = value
+        elif name == "launcher_version":
+            fields["launcher_version"] = parse_launcher_version(value)
+            if fields["launcher_version"] is None:
+                return None, f"launcher_version {shown(value)} is not four numbers of 0 to 65535 (1.0.0.2)"
+        elif name == "launcher_size":
+            fields["launcher_size"] = parse_decimal(value)
+            if fields["launcher_size"] is None:
+                return None, f"launcher_size {shown(value)} is not a whole number of bytes"
+        elif name == "launcher_sha256":
+            if not is_hex_digest(value):
+                return None, f"launcher_sha256 {shown(value)} is not 64 hexadecimal digits"
+            fields["launcher_sha256"] = value.lower()
         elif name == "signature":
             return None, f"line {number} is a signature line before the last line"
         # Other names are fields of later versions.
@@ -250,6 +312,13 @@ def parse_fields(signed):
         missing.append("url")
     if missing:
         return None, "no " + ", no ".join(missing)
+    given = [name for name in LAUNCHER_LINES if name in fields]
+    if given or fields["launcher_urls"] or fields["launcher_signer_keys"]:
+        absent = [name for name in LAUNCHER_LINES if name not in fields]
+        if not fields["launcher_urls"]:
+            absent.append("launcher_url")
+        if absent:
+            return None, "the launcher's lines are incomplete: no " + ", no ".join(absent)
     fields.pop("seen", None)
     return fields, None
 
@@ -416,6 +485,152 @@ def key_and_channel(args):
     return None, args.channel
 
 
+# --- the launcher's file and its signer -----------------------------------------
+
+RT_VERSION = 16
+FIXED_FILE_INFO_SIGNATURE = struct.pack("<I", 0xFEEF04BD)
+
+
+class NotAProgram(Exception):
+    """What makes a file no Windows program with a version resource."""
+
+
+def pe_layout(data):
+    """(data directories as (rva, size), sections as (rva, virtual size, file
+    offset, raw size)) of a Windows program."""
+    try:
+        if data[:2] != b"MZ":
+            raise NotAProgram("it is no Windows program (no MZ header)")
+        header = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[header:header + 4] != b"PE\0\0":
+            raise NotAProgram("it is no Windows program (no PE header)")
+        sections, optional_size = struct.unpack_from("<H12xH", data, header + 6)
+        optional = header + 24
+        magic = struct.unpack_from("<H", data, optional)[0]
+        if magic not in (0x10B, 0x20B):
+            raise NotAProgram("it is no Windows program (unknown optional header)")
+        count_at = optional + (92 if magic == 0x10B else 108)
+        count = struct.unpack_from("<I", data, count_at)[0]
+        directories = [struct.unpack_from("<II", data, count_at + 4 + 8 * i) for i in range(min(count, 16))]
+        table = optional + optional_size
+        layout = [struct.unpack_from("<8xIIII", data, table + 40 * i) for i in range(sections)]
+    except struct.error:
+        raise NotAProgram("it is cut off (a header ends early)")
+    return directories, layout
+
+
+def rva_offset(sections, rva):
+    for virtual_size, address, raw_size, raw in sections:
+        if address <= rva < address + max(virtual_size, raw_size):
+            return raw + rva - address
+    raise NotAProgram(f"its resources point outside its sections (RVA {rva:#x})")
+
+
+def file_version(data):
+    """The file version of a Windows program's version resource (its
+    VS_FIXEDFILEINFO, as Windows shows it and the launcher reads its own)."""
+    directories, sections = pe_layout(data)
+    if len(directories) <= 2 or not directories[2][1]:
+        raise NotAProgram("it has no resources, so no version resource")
+    base = rva_offset(sections, directories[2][0])
+    try:
+        def entries(directory):
+            named, ids = struct.unpack_from("<HH", data, base + directory + 12)
+            return [struct.unpack_from("<II", data, base + directory + 16 + 8 * i) for i in range(named + ids)]
+
+        versions = [target for name, target in entries(0) if name == RT_VERSION and target & 0x80000000]
+        if not versions:
+            raise NotAProgram("it has no version resource")
+        node = versions[0]
+        for _ in range(2):  # the resource's name, then its language
+            found = entries(node & 0x7FFFFFFF)
+            if not found:
+                raise NotAProgram("its version resource is empty")
+            node = found[0][1]
+            if not node & 0x80000000:
+                break
+        if node & 0x80000000:
+            raise NotAProgram("its version resource is nested deeper than resources are")
+        rva, size = struct.unpack_from("<II", data, base + node)
+        start = rva_offset(sections, rva)
+        block = data[start:start + size]
+        at = block.find(FIXED_FILE_INFO_SIGNATURE)
+        if at < 0 or at % 4:
+            raise NotAProgram("its version resource holds no fixed file information")
+        high, low = struct.unpack_from("<II", block, at + 8)
+    except struct.error:
+        raise NotAProgram("its resources are cut off")
+    return high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF
+
+
+def has_signature(data):
+    """Whether the program carries an Authenticode signature (its security
+    directory names one)."""
+    directories, _ = pe_layout(data)
+    return len(directories) > 4 and directories[4][1] > 0
+
+
+def signer_key(path):
+    """The SHA-256 (lowercase hex) of the DER SubjectPublicKeyInfo of the
+    certificate in path (PEM or DER)."""
+    if not os.path.isfile(path):
+        raise Stop(f"{path}: no such certificate file; give the certificate (PEM or DER) or the 64 hexadecimal "
+                   "digits signer-key printed")
+    for form in ("PEM", "DER"):
+        result = openssl("x509", "-inform", form, "-in", path, "-noout", "-pubkey")
+        if result.returncode == 0:
+            der = openssl("pkey", "-pubin", "-outform", "DER", data=result.stdout)
+            if der.returncode == 0:
+                return hashlib.sha256(der.stdout).hexdigest()
+    raise Stop(f"{path} is no certificate openssl can read (PEM or DER; a .p12 file: "
+               f"openssl pkcs12 -in {path} -nokeys -clcerts -out signer.pem)")
+
+
+def signer_keys(values):
+    """The launcher_signer_key values of --launcher-signer-key, in order and
+    once each."""
+    keys = []
+    for value in values:
+        key = value.lower() if is_hex_digest(value) else signer_key(value)
+        if key not in keys:
+            keys.append(key)
+    return keys
+
+
+def signer_key_command(args):
+    for path in args.certificate:
+        print(f"launcher_signer_key={signer_key(path)}")
+    return 0
+
+
+def launcher_lines(args):
+    """The manifest's lines that name the launcher of --launcher, or none."""
+    if args.launcher is None:
+        if args.launcher_url or args.launcher_signer_key:
+            raise Stop("--launcher-url and --launcher-signer-key name a launcher: give its file with --launcher")
+        return [], None
+    if not args.launcher_url:
+        raise Stop("--launcher needs one or more --launcher-url, the addresses players download it from")
+    for url in args.launcher_url:
+        if not is_download_address(url):
+            raise Stop(f"--launcher-url {shown(url)} is not an absolute http or https address without blanks or "
+                       "control characters (a space is written %20)")
+    data = read_file(args.launcher, "the launcher")
+    try:
+        version = file_version(data)
+        signed = has_signature(data)
+    except NotAProgram as e:
+        raise Stop(f"{args.launcher}: {e}; give the launcher.exe the build wrote")
+    if not signed and not args.force:
+        raise Stop(f"{args.launcher} is not signed: every signed launcher would download it and refuse it; sign "
+                   "it with the launcher's certificate (-DLAUNCHER_SIGN_PKCS12), or --force for unsigned builds")
+    lines = [f"launcher_version={version_text(version)}", f"launcher_size={len(data)}",
+             f"launcher_sha256={hashlib.sha256(data).hexdigest()}"]
+    lines += [f"launcher_signer_key={key}" for key in signer_keys(args.launcher_signer_key or [])]
+    lines += [f"launcher_url={url}" for url in args.launcher_url]
+    return lines, version
+
+
 # --- keygen -------------------------------------------------------------------
 
 def keygen(args):
@@ -499,10 +714,12 @@ def write_atomically(path, data, mode):
         raise Stop(f"{path}: cannot be written: {e.strerror}")
 
 
-def earlier_manifest(path, channel, warnings):
+def earlier_manifest(path, channel, warnings, launcher=None):
     """The serial of the manifest already at path when it is this channel's
     (or names none), None when there is no file; a file that is not a
-    manifest is never written over."""
+    manifest is never written over. launcher, (version, SHA-256) of the
+    launcher the new manifest names, is held against the one the earlier
+    manifest names: players who took that one never go back."""
     if not os.path.exists(path):
         return None
     if os.path.isdir(path):
@@ -519,6 +736,17 @@ def earlier_manifest(path, channel, warnings):
     if fields.get("channel", channel) != channel:
         warnings.append(f"it replaces the manifest of the channel {shown(fields['channel'])}")
         return None
+    before = parse_launcher_version(fields.get("launcher_version", ""))
+    if launcher is not None and before is not None:
+        version, digest = launcher
+        if version < before:
+            warnings.append(f"it names launcher {version_text(version)}, the manifest it replaces "
+                            f"{version_text(before)}: players who took {version_text(before)} keep it (a launcher "
+                            f"never goes back; to roll back, publish the old launcher under a version above "
+                            f"{version_text(before)})")
+        elif version == before and fields.get("launcher_sha256", "").lower() != digest:
+            warnings.append(f"it names another launcher under the same version {version_text(version)}: players "
+                            "who took the earlier one keep it (give the new build a higher version)")
     return serial
 
 
@@ -538,6 +766,7 @@ def sign(args):
             raise Stop(f"--url {shown(url)} is not an absolute http or https address without blanks or control "
                        "characters (a space is written %20)")
     installer = read_file(args.installer, "the installer")
+    launcher, launcher_version = launcher_lines(args)
     expires = expiry(args, now)
     warnings = []
     if expires <= now:
@@ -554,7 +783,11 @@ def sign(args):
         raise Stop(f"{args.manifest}: the folder {folder} does not exist")
     state = args.key + ".serials"
     serials = load_serials(state)
-    last = [s for s in (serials.get(channel), earlier_manifest(args.manifest, channel, warnings)) if s is not None]
+    named = None
+    if launcher_version is not None:
+        named = (launcher_version, next(line for line in launcher if line.startswith("launcher_sha256=")).split("=")[1])
+    earlier = earlier_manifest(args.manifest, channel, warnings, named)
+    last = [s for s in (serials.get(channel), earlier) if s is not None]
     last = max(last) if last else None
     serial = args.serial if args.serial is not None else (last or 0) + 1
     if not 1 <= serial < SERIAL_LIMIT:
@@ -571,13 +804,15 @@ def sign(args):
     if args.signer:
         lines.append(f"signer={args.signer}")
     lines += [f"url={url}" for url in args.url]
+    lines += launcher
     signed = ("\n".join(lines) + "\n").encode("utf-8")
     result = openssl("dgst", "-sha256", "-sign", args.key, "-passin", "pass:", data=signed)
     if result.returncode != 0:
         raise Stop(f"{args.key}: openssl could not sign ({first_line(result)})")
     manifest = signed + SIGNATURE_NAME + base64.b64encode(der_to_raw(result.stdout)) + b"\n"
     if len(manifest) > MAX_BYTES:
-        raise Stop(f"the manifest would be {len(manifest)} bytes; the launcher reads at most 64 KB: fewer --url")
+        raise Stop(f"the manifest would be {len(manifest)} bytes; the launcher reads at most 64 KB: fewer --url "
+                   "or --launcher-url")
     code, why, _ = judge(manifest, point, channel, now=now)
     if code and not (code == 3 and args.force):
         raise Stop(f"the manifest made would be refused (code {code}: {why}); please report this")
@@ -590,8 +825,9 @@ def sign(args):
     write_atomically(args.manifest, manifest, 0o644)
     for warning in warnings:
         print(f"{args.manifest}: warning: {warning}", file=sys.stderr)
+    named = f", launcher {version_text(launcher_version)}" if launcher_version else ""
     print(f"{args.manifest}: channel {shown(channel)}, serial {serial}, expires {utc_text(expires)}, "
-          f"{len(args.url)} address(es)")
+          f"{len(args.url)} address(es){named}")
     return 0
 
 
@@ -633,7 +869,26 @@ def explain(data, point, code, why, fields):
     return f"invalid (code {code}): {why}; {todo[code]}"
 
 
-def verdict(path, data, point, channel, accepted, server_now=None, installer=None):
+def launcher_mismatch(fields, path):
+    """What makes the file at path another launcher than the manifest names
+    (None when it is the one)."""
+    if "launcher_version" not in fields:
+        return "the manifest names no launcher"
+    content = read_file(path, "the launcher")
+    try:
+        version = version_text(file_version(content))
+    except NotAProgram as e:
+        return f"{path} is not the launcher it names: {e}"
+    if len(content) != fields["launcher_size"] or hashlib.sha256(content).hexdigest() != fields["launcher_sha256"]:
+        return (f"{path} is not the launcher it names ({len(content)} bytes; it names {fields['launcher_size']} "
+                "bytes and another SHA-256)")
+    if version != version_text(fields["launcher_version"]):
+        return (f"{path} is version {version}, the manifest names {version_text(fields['launcher_version'])}: the "
+                "new launcher would offer itself again at every start")
+    return None
+
+
+def verdict(path, data, point, channel, accepted, server_now=None, installer=None, launcher=None):
     code, why, fields = judge(data, point, channel, accepted=accepted, server_now=server_now)
     if code:
         print(f"{path}: {explain(data, point, code, why, fields)}")
@@ -644,11 +899,17 @@ def verdict(path, data, point, channel, accepted, server_now=None, installer=Non
             print(f"{path}: the manifest holds, but {installer} is not the installer it names "
                   f"({len(content)} bytes; it names {fields['size']} bytes and another SHA-256)")
             return 1, fields
+    if launcher is not None:
+        wrong = launcher_mismatch(fields, launcher)
+        if wrong:
+            print(f"{path}: the manifest holds, but {wrong}")
+            return 1, fields
     now = int(datetime.datetime.now(datetime.timezone.utc).timestamp())
     days = (fields["expires"] - now) / 86400
     soon = f"; fewer than {WARN_DAYS} days left: sign the next one now" if days < WARN_DAYS else ""
     print(f"{path}: good: channel {shown(fields['channel'])}, serial {fields['serial']}, expires "
-          f"{fields['expires_text']} (in {days:.1f} days{soon}), {len(fields['urls'])} address(es)")
+          f"{fields['expires_text']} (in {days:.1f} days{soon}), {len(fields['urls'])} address(es)"
+          + (f", launcher {version_text(fields['launcher_version'])}" if "launcher_version" in fields else ""))
     return 0, fields
 
 
@@ -669,7 +930,7 @@ def verify(args):
                        "\"Sun, 06 Nov 2094 08:49:37 GMT\"")
     data = read_file(args.manifest, "the manifest")
     return verdict(args.manifest, data, point, channel, args.accepted_serial, server_now=server_now,
-                   installer=args.installer)[0]
+                   installer=args.installer, launcher=args.launcher)[0]
 
 
 class RefuseDowngrade(urllib.request.HTTPRedirectHandler):
@@ -707,18 +968,20 @@ def check_live(args):
     if code:
         return code
     problems = 0
-    for number, address in enumerate(fields["urls"], 1):
+    files = [(address, fields["size"], "installer") for address in fields["urls"]]
+    files += [(address, fields.get("launcher_size"), "launcher") for address in fields["launcher_urls"]]
+    for address, size, what in files:
         status, headers, _ = fetch(address, 0)
         length = headers.get("Content-Length") if headers else None
         if status != 200:
-            print(f"{address}: answers HTTP {status}: upload the installer before the manifest")
+            print(f"{address}: answers HTTP {status}: upload the {what} before the manifest")
             problems += 1
-        elif length != str(fields["size"]):
-            print(f"{address}: announces {length} bytes, the manifest names {fields['size']}: another installer "
+        elif length != str(size):
+            print(f"{address}: announces {length} bytes, the manifest names {size}: another {what} "
                   "lies there (or an old copy in a cache)")
             problems += 1
         else:
-            print(f"{address}: the installer is there ({length} bytes)")
+            print(f"{address}: the {what} is there ({length} bytes)")
     return 1 if problems else 0
 
 
@@ -745,6 +1008,9 @@ def main(argv):
     when.add_argument("--days", type=int, default=30)
     when.add_argument("--expires")
     p.add_argument("--signer")
+    p.add_argument("--launcher")
+    p.add_argument("--launcher-url", action="append")
+    p.add_argument("--launcher-signer-key", action="append")
     p.add_argument("--force", action="store_true")
     p.add_argument("manifest")
     for name in ("verify", "check-live"):
@@ -756,12 +1022,16 @@ def main(argv):
             p.add_argument("--channel")
             p.add_argument("--date")
             p.add_argument("--installer")
+            p.add_argument("--launcher")
             p.add_argument("manifest")
+    p = commands.add_parser("signer-key")
+    p.add_argument("certificate", nargs="+")
     try:
         args = parser.parse_args(argv[1:])
         if args.command == "check-live" and not args.config:
             raise Stop("check-live needs --config, the launcher's configuration")
-        return {"keygen": keygen, "sign": sign, "verify": verify, "check-live": check_live}[args.command](args)
+        return {"keygen": keygen, "sign": sign, "verify": verify, "check-live": check_live,
+                "signer-key": signer_key_command}[args.command](args)
     except Stop as stop:
         print(stop, file=sys.stderr)
         return 2

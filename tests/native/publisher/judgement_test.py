@@ -42,6 +42,17 @@ def body(*replace, drop=(), add=()):
     return ("\n".join(lines) + "\n").encode("utf-8")
 
 
+def launcher(*replace, drop=(), add=()):
+    """The lines that name a new launcher, changed as body changes the
+    manifest's, for body's add."""
+    lines = ["launcher_version=1.0.0.2", "launcher_size=409600", f"launcher_sha256={SHA}",
+             "launcher_url=https://cdn-a.example/launcher-1.0.0.2.exe"]
+    for line in replace:
+        name = line.split("=", 1)[0]
+        lines = [line if existing.split("=", 1)[0] == name else existing for existing in lines]
+    return [line for line in lines if line.split("=", 1)[0] not in drop] + list(add)
+
+
 class Judgement(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -86,6 +97,40 @@ class Judgement(unittest.TestCase):
             ("address beyond ASCII, two addresses",
              self.signed(body("url=https://例子.example/安装.exe", add=["url=http://b.example/s"])), None, None, 0),
             ("an answer's Date before the end", good, None, DATE_BEFORE, 0),
+            # A new launcher named: its lines all or none.
+            ("a new launcher", self.signed(body(add=launcher())), None, None, 0),
+            ("a launcher at the highest version, signer keys, two addresses, capitals",
+             self.signed(body(add=launcher("launcher_version=65535.65535.65535.65535",
+                                           f"launcher_sha256={SHA.upper()}",
+                                           add=[f"launcher_signer_key={SHA.upper()}", "launcher_signer_key=" + "0" * 64,
+                                                "launcher_url=http://b.example/l.exe"]))), None, None, 0),
+            ("a launcher version with leading zeros", self.signed(body(add=launcher("launcher_version=01.0.00000.2"))),
+             None, None, 0),
+            ("no launcher_version", self.signed(body(add=launcher(drop=["launcher_version"]))), None, None, 4),
+            ("no launcher_size", self.signed(body(add=launcher(drop=["launcher_size"]))), None, None, 4),
+            ("no launcher_sha256", self.signed(body(add=launcher(drop=["launcher_sha256"]))), None, None, 4),
+            ("no launcher_url", self.signed(body(add=launcher(drop=["launcher_url"]))), None, None, 4),
+            ("a signer key alone", self.signed(body(add=[f"launcher_signer_key={SHA}"])), None, None, 4),
+            ("launcher_version twice", self.signed(body(add=launcher(add=["launcher_version=1.0.0.3"]))), None, None,
+             4),
+            ("launcher_sha256 twice", self.signed(body(add=launcher(add=[f"launcher_sha256={SHA}"]))), None, None, 4),
+            ("a launcher version of three numbers", self.signed(body(add=launcher("launcher_version=1.0.2"))), None,
+             None, 4),
+            ("of five numbers", self.signed(body(add=launcher("launcher_version=1.0.0.2.0"))), None, None, 4),
+            ("a part above 65535", self.signed(body(add=launcher("launcher_version=1.0.0.65536"))), None, None, 4),
+            ("six digits in a part", self.signed(body(add=launcher("launcher_version=1.0.0.000002"))), None, None, 4),
+            ("an empty part", self.signed(body(add=launcher("launcher_version=1..0.2"))), None, None, 4),
+            ("a sign", self.signed(body(add=launcher("launcher_version=+1.0.0.2"))), None, None, 4),
+            ("a blank after the version", self.signed(body(add=launcher("launcher_version=1.0.0.2 "))), None, None, 4),
+            ("a launcher size that is none", self.signed(body(add=launcher("launcher_size=400 KB"))), None, None, 4),
+            ("a launcher digest of 63 digits", self.signed(body(add=launcher(f"launcher_sha256={SHA[:-1]}"))), None,
+             None, 4),
+            ("a signer key of 65 digits", self.signed(body(add=launcher(add=[f"launcher_signer_key={SHA}0"]))), None,
+             None, 4),
+            ("a signer key with a non-hex digit",
+             self.signed(body(add=launcher(add=[f"launcher_signer_key=g{SHA[1:]}"]))), None, None, 4),
+            ("an ftp address for the launcher", self.signed(body(add=launcher("launcher_url=ftp://cdn.example/l.exe"))),
+             None, None, 4),
             # The signature.
             ("one byte changed", good.replace(b"cdn-a", b"cdn-b"), None, None, 1),
             ("another key", self.signed(body(), key="other.pem"), None, None, 1),

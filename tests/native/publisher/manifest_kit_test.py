@@ -5,10 +5,13 @@ launcher's configuration; sign refusing what the launcher would refuse;
 verify and check-live saying what is wrong in one line (openssl does the
 cryptography). What verify decides is held to the launcher's own check by
 judgement_test.py."""
+import base64
 import contextlib
+import hashlib
 import io
 import json
 import os
+import struct
 import subprocess
 import sys
 import tempfile
@@ -21,6 +24,35 @@ import manifest  # noqa: E402
 
 SERVER = os.path.join(ROOT, "demo", "server", "package_server.py")
 URL = "https://a.example/setup.exe"
+
+
+def program(version=(1, 0, 0, 2), signed=True, resources=True):
+    """A smallest PE32 program: one .rsrc section with a version resource
+    (type 16, name 1, language 0x409) whose fixed file information holds
+    version, and, when signed, a security directory as a signature's
+    (its bytes are no real signature: the kit only asks whether there is
+    one; Windows judges it)."""
+    section, rva = 0x200, 0x1000
+    fixed = struct.pack("<13I", 0xFEEF04BD, 0x10000, version[0] << 16 | version[1], version[2] << 16 | version[3],
+                        0, 0, 0, 0, 0x40004, 1, 0, 0, 0)
+    key = "VS_VERSION_INFO\0".encode("utf-16-le")
+    info = struct.pack("<HHH", 6 + len(key) + 2 + len(fixed), len(fixed), 0) + key + b"\0\0" + fixed
+
+    def directory(ident, target):
+        return struct.pack("<IIHHHH", 0, 0, 0, 0, 0, 1) + struct.pack("<II", ident, target)
+    tree = (directory(16, 0x80000018) + directory(1, 0x80000030) + directory(0x409, 0x48) +
+            struct.pack("<IIII", rva + 0x58, len(info), 0, 0) + info)
+    raw = (tree + b"\0" * 0x200)[:max(0x200, (len(tree) + 0x1FF) // 0x200 * 0x200)]
+    directories = [(0, 0)] * 16
+    if resources:
+        directories[2] = (rva, len(tree))
+    if signed:
+        directories[4] = (section + len(raw), 8)
+    optional = struct.pack("<H90xI", 0x10B, 16) + b"".join(struct.pack("<II", *d) for d in directories)
+    header = (b"MZ" + b"\0" * 58 + struct.pack("<I", 0x40) + b"PE\0\0" +
+              struct.pack("<HHIIIHH", 0x14C, 1, 0, 0, 0, len(optional), 0x102) + optional +
+              b".rsrc\0\0\0" + struct.pack("<IIIIIIHHI", len(raw), rva, len(raw), section, 0, 0, 0, 0, 0x40000040))
+    return header.ljust(section, b"\0") + raw + (b"\0" * 8 if signed else b"")
 
 
 def kit(*args):
@@ -226,6 +258,110 @@ class ManifestKit(unittest.TestCase):
         code, _, err = kit("verify", "--config", self.config, self.path("lost.txt"))
         self.assertEqual((code, err.count("\n")), (2, 1))
 
+    def launcher(self, name="launcher.exe", **options):
+        with open(self.path(name), "wb") as f:
+            f.write(program(**options))
+        return self.path(name)
+
+    def test_sign_names_the_launcher_that_replaces_the_players_own(self):
+        launcher = self.launcher(version=(2, 65535, 0, 10))
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                        "-keyout", self.path("renewed.key"), "-out", self.path("renewed.pem"), "-subj",
+                        "/CN=Northwind Games Ltd", "-days", "1"], check=True, capture_output=True)
+        subprocess.run(["openssl", "x509", "-in", self.path("renewed.pem"), "-outform", "DER", "-out",
+                        self.path("renewed.der")], check=True)
+        # What the docs give as the way by hand: openssl's public key, in DER, hashed.
+        public = subprocess.run(["openssl", "x509", "-in", self.path("renewed.pem"), "-noout", "-pubkey"],
+                                check=True, capture_output=True).stdout
+        der = subprocess.run(["openssl", "pkey", "-pubin", "-outform", "DER"], input=public, check=True,
+                             capture_output=True).stdout
+        renewed = hashlib.sha256(der).hexdigest()
+        code, out, _ = kit("signer-key", self.path("renewed.pem"), self.path("renewed.der"))
+        self.assertEqual((code, out), (0, f"launcher_signer_key={renewed}\n" * 2))
+
+        text, _ = self.signed("--launcher", launcher, "--launcher-url", "https://a.example/launcher-2.exe",
+                              "--launcher-url", "https://b.example/launcher-2.exe",
+                              "--launcher-signer-key", "AB" * 32, "--launcher-signer-key", self.path("renewed.der"),
+                              "--launcher-signer-key", "ab" * 32)
+        with open(launcher, "rb") as f:
+            data = f.read()
+        self.assertEqual(text.splitlines()[-8:-1], [
+            "launcher_version=2.65535.0.10", f"launcher_size={len(data)}",
+            f"launcher_sha256={hashlib.sha256(data).hexdigest()}", "launcher_signer_key=" + "ab" * 32,
+            f"launcher_signer_key={renewed}", "launcher_url=https://a.example/launcher-2.exe",
+            "launcher_url=https://b.example/launcher-2.exe"])
+        code, out, _ = kit("verify", "--config", self.config, "--installer", self.installer, "--launcher", launcher,
+                           self.manifest)
+        self.assertEqual(code, 0, out)
+        self.assertIn("launcher 2.65535.0.10", out)
+        # The installer's file, or another build, is not the launcher it names.
+        for other, expected in ((self.installer, "is not the launcher it names"),
+                                (self.launcher("other.exe", version=(2, 65535, 0, 9)), "another SHA-256")):
+            code, out, _ = kit("verify", "--config", self.config, "--launcher", other, self.manifest)
+            self.assertEqual((code, out.count("\n")), (1, 1), out)
+            self.assertIn(expected, out)
+        # A manifest made by hand whose version is not the file's: the new
+        # launcher would take itself for an older one and update at every start.
+        with open(self.manifest, "rb") as f:
+            lines = f.read().split(b"signature=")[0].replace(b"launcher_version=2.65535.0.10",
+                                                             b"launcher_version=2.65535.0.11")
+        signature = subprocess.run(["openssl", "dgst", "-sha256", "-sign", self.path("key.pem")], input=lines,
+                                   check=True, capture_output=True).stdout
+        with open(self.path("by-hand.txt"), "wb") as f:
+            f.write(lines + b"signature=" + base64.b64encode(manifest.der_to_raw(signature)) + b"\n")
+        code, out, _ = kit("verify", "--config", self.config, "--launcher", launcher, self.path("by-hand.txt"))
+        self.assertEqual(code, 1, out)
+        self.assertIn("is version 2.65535.0.10, the manifest names 2.65535.0.11", out)
+        # Over that manifest, a lower version or another build under the same
+        # version: signed, with the warning that players who took it keep it.
+        older = self.launcher("older.exe", version=(2, 65535, 0, 9))
+        for replacement, expected in ((older, "players who took 2.65535.0.10 keep it"),
+                                      (self.launcher("rebuilt.exe", version=(2, 65535, 0, 10), signed=False),
+                                       "another launcher under the same version 2.65535.0.10")):
+            _, err = self.signed("--launcher", replacement, "--launcher-url", URL, "--force")
+            self.assertIn(expected, err)
+            self.signed("--launcher", launcher, "--launcher-url", URL)
+        # A manifest without the lines names no launcher.
+        self.signed()
+        code, out, _ = kit("verify", "--config", self.config, "--launcher", launcher, self.manifest)
+        self.assertEqual(code, 1)
+        self.assertIn("names no launcher", out)
+
+    def test_sign_refuses_a_launcher_the_players_would_refuse(self):
+        good = self.launcher()
+        unsigned = self.launcher("unsigned.exe", signed=False)
+        cut = self.path("cut.exe")
+        with open(cut, "wb") as f:
+            f.write(program()[:0x150])
+        cases = [
+            # (what, the launcher's options, what the one line says)
+            ("addresses without the file", ["--launcher-url", "https://a.example/l.exe"],
+             "give its file with --launcher"),
+            ("a signer key without the file", ["--launcher-signer-key", "ab" * 32], "give its file with --launcher"),
+            ("the file without an address", ["--launcher", good], "needs one or more --launcher-url"),
+            ("a blank in the address", ["--launcher", good, "--launcher-url", "https://a.example/l 2.exe"],
+             "a space is written %20"),
+            ("no program", ["--launcher", self.installer, "--launcher-url", URL], "no MZ header"),
+            ("a cut-off program", ["--launcher", cut, "--launcher-url", URL], "cut off"),
+            ("no version resource", ["--launcher", self.launcher("bare.exe", resources=False), "--launcher-url", URL],
+             "no version resource"),
+            ("an unsigned launcher", ["--launcher", unsigned, "--launcher-url", URL], "is not signed"),
+            ("a signer key of 63 digits", ["--launcher", good, "--launcher-url", URL, "--launcher-signer-key",
+                                           "a" * 63], "no such certificate file"),
+            ("a signer key that is no certificate", ["--launcher", good, "--launcher-url", URL,
+                                                     "--launcher-signer-key", self.installer], "is no certificate"),
+        ]
+        for what, options, expected in cases:
+            with self.subTest(what):
+                before = self.files()
+                code, out, err = self.sign(*options)
+                self.assertEqual((code, out, err.count("\n")), (2, "", 1), err)
+                self.assertIn(expected, err)
+                self.assertEqual(self.files(), before, "a file changed")
+        # A developer's unsigned build, on purpose.
+        text, _ = self.signed("--launcher", unsigned, "--launcher-url", URL, "--force")
+        self.assertIn("launcher_version=1.0.0.2\n", text)
+
     def test_check_live_fetches_and_judges_as_the_launcher(self):
         """Against the demo server: the manifest there, the installer it
         names at its address."""
@@ -244,18 +380,20 @@ class ManifestKit(unittest.TestCase):
         installer = base + "/package/Windows/pomvel_mini.exe"
         for proxy in ("http_proxy", "HTTP_PROXY"):
             os.environ.pop(proxy, None)
+        launcher = ["--launcher", self.launcher(), "--launcher-url", base + "/launcher-2.exe"]
         cases = [
-            # (what, the manifest's address for the installer, exit code, what it says)
-            ("in place", installer, 0, "the installer is there (5000 bytes)"),
-            ("the installer not uploaded", base + "/setup-2.exe", 1, "upload the installer before the manifest"),
-            ("no manifest", None, 1, "answers HTTP 404"),
+            # (what, the manifest's address for the installer, its launcher's options, exit code, what it says)
+            ("in place", installer, [], 0, "the installer is there (5000 bytes)"),
+            ("the installer not uploaded", base + "/setup-2.exe", [], 1, "upload the installer before the manifest"),
+            ("the launcher not uploaded", installer, launcher, 1, "upload the launcher before the manifest"),
+            ("no manifest", None, [], 1, "answers HTTP 404"),
         ]
-        for what, address, exit_code, expected in cases:
+        for what, address, options, exit_code, expected in cases:
             with self.subTest(what):
                 if os.path.exists(self.manifest):
                     os.remove(self.manifest)
                 if address:
-                    self.signed("--url", address, channel=("--config",))
+                    self.signed("--url", address, *options, channel=("--config",))
                 code, out, err = kit("check-live", "--config", config)
                 self.assertEqual(code, exit_code, out + err)
                 self.assertIn(expected, out + err)
