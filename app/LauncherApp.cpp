@@ -223,7 +223,24 @@ void LauncherApp::LogStatus(const std::wstring& text, const std::wstring& why)
     m_platform.log->Write(L"status: " + text + (why.empty() ? std::wstring() : L" (" + why + L")"));
 }
 
-void LauncherApp::StartInstall()
+namespace {
+
+const wchar_t* RoadStartWords(LauncherApp::RoadStart cause)
+{
+    switch (cause) {
+    case LauncherApp::RoadStart::Clicked:
+        return L"install button clicked";
+    case LauncherApp::RoadStart::Unattended:
+        return L"unattended run";
+    case LauncherApp::RoadStart::AfterUpdate:
+        return L"continued after the launcher's update";
+    }
+    return L"";
+}
+
+}  // namespace
+
+void LauncherApp::StartInstall(RoadStart cause)
 {
     if (g_installButton == nullptr)
         return;
@@ -236,7 +253,7 @@ void LauncherApp::StartInstall()
     m_platform.http->SetPromptOwner(window);
     m_platform.windows->InvalidateRect(window, nullptr, true);
     m_platform.windows->UpdateWindow(window);
-    LogStatus(g_statusLabel->m_text, L"install button clicked");
+    LogStatus(g_statusLabel->m_text, RoadStartWords(cause));
     // The install button left the screen; the bar and the status came.
     NotifyAccessible(AccessibleEvent::Reorder, nullptr);
     m_taskbar.Connecting();

@@ -88,8 +88,11 @@ public:
     // background image.
     void Release();
 
-    // Launcher flow.
-    void StartInstall();
+    // Launcher flow. The road starts at a click of the install button, at
+    // once in an unattended run, or at once in a launcher that has just
+    // replaced the one before it; the log says which.
+    enum class RoadStart { Clicked, Unattended, AfterUpdate };
+    void StartInstall(RoadStart cause = RoadStart::Clicked);
     void OnTaskEvent(uintptr_t wParam, uintptr_t lParam);
     void LaunchGame();
     // How the road ended; empty while it goes on (or never started).

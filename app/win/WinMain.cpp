@@ -161,8 +161,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 #endif
     if (successor && !handoff.SignalUp(HandoffEventName(switches.updatedFrom)))
         log.Log()->Write(L"launcher update: the launcher before this one waits no more");
-    if (unattended || successor)
-        app->StartInstall();
+    if (successor)
+        app->StartInstall(LauncherApp::RoadStart::AfterUpdate);
+    else if (unattended)
+        app->StartInstall(LauncherApp::RoadStart::Unattended);
 
     const int loopCode = RunMessageLoop(instance);
     watchdog.reset();

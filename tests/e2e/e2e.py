@@ -1033,6 +1033,7 @@ def case_self_update(s):
         found,
         rf"start: quillmerex {new} on .*",
         r"launcher update: continuing the road of process \d+",
+        r"status: 开始下载\.\.\. \(continued after the launcher's update\)",
         rf"launcher update: {new} in the manifest is not above this launcher's {new}; kept",
         r"installer: exit code 0",
         r"game: started, shell result \d+: .*\\Marnholt\\game\.exe",
@@ -1853,7 +1854,7 @@ def case_unattended_road(s):
     wait_for("the launcher to exit", lambda: launcher.poll() is not None)
     check(launcher.returncode == 0, f"/passive: launcher exit code {launcher.returncode}")
     check_log(temp, [r"start-up: unattended \(/passive\), the window shown",
-                     r"status: 开始下载\.\.\. \(install button clicked\)",
+                     r"status: 开始下载\.\.\. \(unattended run\)",
                      r"game: started, shell result \d+: .*\\Marnholt\\game\.exe", r"exit: code 0"])
     game = wait_for("the game's window", lambda: s.find_window(GAME_TITLE))
     subprocess.run(["xdotool", "windowfocus", game, "key", "space"], capture_output=True)
