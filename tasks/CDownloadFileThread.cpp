@@ -85,6 +85,8 @@ bool CDownloadFileThread::Run()
 
     FetchOrder order;
     order.expect = task->runInstaller ? ContentCheck::Expect::Program : ContentCheck::Expect::Anything;
+    order.rate = task->rate;
+    progress.Reset(task->rate.kind == TransferRate::Kind::Design);
     const FetchEnd end = fetcher.Fetch(addresses, *this, order);
     switch (end.GetKind()) {
     case FetchEnd::Kind::Done:
@@ -204,8 +206,13 @@ bool CDownloadFileThread::StartFile(const FetchAnswer& answer, FetchEnd& end)
 bool CDownloadFileThread::Take(const uint8_t* bytes, uint32_t count, FetchEnd& end)
 {
     // The bar moves before the chunk is written.
-    task->downloadedSize.store(partial.Written() + count);
-    handler->OnTaskProgress(task, this);
+    const uint64_t written = partial.Written() + count;
+    task->downloadedSize.store(written);
+    const uint64_t nowUs = clock->NowUs();
+    if (progress.Due(nowUs, written >= partial.Length())) {
+        progress.Reported(nowUs);
+        handler->OnTaskProgress(task, this);
+    }
     uint32_t error = 0;
     if (!partial.Append(bytes, count, error)) {
         end = FetchEnd::Fatal(WithCode(kWriteError, error));

@@ -12,6 +12,7 @@
 #include "tasks/Fetcher.h"
 #include "tasks/MirrorList.h"
 #include "tasks/PartialDownload.h"
+#include "tasks/ProgressGate.h"
 
 struct DownTask;
 class CTaskEventHandler;
@@ -25,8 +26,9 @@ class ISignatureVerifier;
 
 // Fetches one file over HTTP into directory\tempName and renames it to
 // directory\fileName once every announced byte has arrived. Reports
-// OnTaskStart once the length is known, OnTaskProgress per chunk, then
-// OnTaskFinish or OnTaskError.
+// OnTaskStart once the length is known, OnTaskProgress per chunk (at a
+// rate above the design's pace, at most one per 10 ms and always the last
+// chunk), then OnTaskFinish or OnTaskError.
 //
 // The requests are its Fetcher's (tasks/Fetcher.h): redirects, the proxy,
 // the answer rules, retries with their countdown and the addresses in
@@ -151,6 +153,8 @@ private:
 
     // The file under way.
     PartialDownload partial;
+    // Which chunks' progress is reported (all of them at the design's pace).
+    ProgressGate progress;
     bool started = false;     // OnTaskStart has been reported
     bool ownFolder = false;   // the task's directory is this download's own
     // Whole files that had another digest than the pinned one, in a row at
