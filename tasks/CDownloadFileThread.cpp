@@ -140,6 +140,9 @@ bool CDownloadFileThread::Begin(const FetchAnswer& answer, FetchEnd& end)
     // Progress goes on from the bytes already on disk: of this run, or of
     // an earlier one (then this is the download's first event).
     partial.Continue(answer.asked, answer.from);
+    // The digest goes on only over exactly the bytes on disk.
+    if (hashedBytes != partial.Written())
+        digest.reset();
     task->totalSize.store(partial.Length());
     task->downloadedSize.store(partial.Written());
     task->state.store(TaskState::Downloading);
@@ -158,6 +161,7 @@ bool CDownloadFileThread::StartFile(const FetchAnswer& answer, FetchEnd& end)
     task->totalSize.store(length);
     task->downloadedSize.store(0);
     task->state.store(TaskState::Downloading);
+    StartDigest();
 
     uint32_t error = 0;
     if (started) {
@@ -218,7 +222,34 @@ bool CDownloadFileThread::Take(const uint8_t* bytes, uint32_t count, FetchEnd& e
         end = FetchEnd::Fatal(WithCode(kWriteError, error));
         return false;
     }
+    if (digest) {
+        if (digest->Add(bytes, count))
+            hashedBytes += count;
+        else
+            digest.reset();
+    }
     return true;
+}
+
+void CDownloadFileThread::StartDigest()
+{
+    digest.reset();
+    hashedBytes = 0;
+    if (!task->pins.sha256.empty() && trust != nullptr)
+        digest = trust->NewSha256();
+}
+
+bool CDownloadFileThread::DigestMatchesPin()
+{
+    std::vector<uint8_t> computed;
+    const bool whole = digest && hashedBytes == partial.Written() && digest->Finish(computed);
+    digest.reset();
+    if (!whole)
+        return MatchesPin(TempPath());
+    const bool matches = computed == task->pins.sha256;
+    log->Write(L"download: SHA-256 of \"" + TempPath() + (matches ? L"\" matches" : L"\" differs from") +
+               L" the pinned digest (computed as the bytes arrived)");
+    return matches;
 }
 
 FetchEnd CDownloadFileThread::Finish()
@@ -233,9 +264,10 @@ FetchEnd CDownloadFileThread::Finish()
     if (fill == PartialDownload::Fill::Over)
         return FetchEnd::Final(WithCode(kConnectionError, kHttpErrorConnectionAborted));
     if (!task->pins.sha256.empty()) {
-        // The file is checked closed, as it will be run.
+        // The file is checked closed, as it will be run: by the digest
+        // computed as its bytes were written, or read whole.
         partial.Close();
-        if (!MatchesPin(TempPath()))
+        if (!DigestMatchesPin())
             return StartOverAfterMismatch(partial.Origin());
     }
     return FetchEnd::Done();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/fakes/DownloadWorkerFixture.h"
+#include "tests/fakes/OpenSslSha256.h"
 
 namespace {
 
@@ -123,5 +124,62 @@ TEST(DownloadRate, AtALimitReadsAreNoLargerAndNoCloserThanItAllows)
         EXPECT_EQ(starts[i] - starts[i - 1], 10000u) << "read " << i;
     EXPECT_EQ(f.http.largestAsked.load(), 20000u);
 }
+
+}  // namespace
+
+// --- The pinned digest, computed as the bytes arrive ------------------------
+
+namespace {
+
+constexpr uint32_t kPart = 51200;
+constexpr uint64_t kPinnedLength = 3 * kPart + 77;
+
+struct DigestCase {
+    const char* name;
+    bool resumed;      // the connection breaks after one chunk; a 206 brings the rest
+    bool otherBytes;   // the pin is another file's
+};
+
+class DigestAsTheBytesArrive : public ::testing::TestWithParam<DigestCase> {};
+
+TEST_P(DigestAsTheBytesArrive, EqualsTheFilesDigestWithoutReadingItAgain)
+{
+    const DigestCase& c = GetParam();
+    RateFixture f(TransferRate::Line());
+    std::vector<uint8_t> pinnedBytes = Body(kPinnedLength);
+    if (c.otherBytes)
+        pinnedBytes[kPinnedLength - 1] ^= 1;
+    f.task.pins.sha256 = OpenSslSha256::Of(pinnedBytes);
+    f.task.pins.hasSize = true;
+    f.task.pins.size = kPinnedLength;
+    f.trust.newSha256 = [] { return std::make_unique<OpenSslSha256>(); };
+    if (c.resumed) {
+        FakeHttpClient::Response cut = FakeHttpClient::Response::Ok(kPinnedLength, {kPart});
+        cut.reads.push_back(FakeHttpClient::Failure(10054));
+        f.http.responses = {cut, FakeHttpClient::Response::Partial(kPart, kPinnedLength, {kPart, kPart, 77})};
+    } else {
+        f.http.SetBody(kPinnedLength, {kPart, kPart, kPart, 77});
+    }
+    f.Run();
+
+    // No whole file was read for its digest.
+    EXPECT_TRUE(f.trust.Hashed().empty());
+    if (c.otherBytes) {
+        EXPECT_EQ(f.task.state.load(), TaskState::Failed);
+        EXPECT_EQ(f.task.message, L"安装包校验失败");
+        EXPECT_FALSE(f.files.Exists(kFinal));
+        return;
+    }
+    ASSERT_EQ(f.task.state.load(), TaskState::Finished);
+    EXPECT_EQ(f.files.Content(kFinal), Body(kPinnedLength));
+    EXPECT_TRUE(f.Logged(L"matches the pinned digest (computed as the bytes arrived)"));
+    EXPECT_EQ(f.http.Requests().size(), c.resumed ? 2u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DigestAsTheBytesArrive,
+                         ::testing::Values(DigestCase{"InOneGo", false, false},
+                                           DigestCase{"ResumedAfterABreak", true, false},
+                                           DigestCase{"AnotherFilesPinIsRefused", false, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
