@@ -40,6 +40,14 @@ constexpr DWORD kAsTheyComeBytes = 8 * 1024;
 constexpr double kQuickPieceSeconds = 0.02;
 constexpr double kSlowPieceSeconds = 0.1;
 
+// Reads up to this size (the design's chunk of 51,200 bytes among them) are
+// filled as the bytes come, always: small pieces reach 26 MB/s and more
+// under Wine, far above the design's 5.12 MB/s, and every byte that comes
+// is seen at once, so a body that falls to a trickle is judged by the
+// minimum speed within its window, never held in one large piece. Only
+// larger reads, asked for above the design's pace, grow their pieces.
+constexpr DWORD kAlwaysAsTheyComeRead = 64 * 1024;
+
 double Seconds()
 {
     LARGE_INTEGER frequency, counter;
@@ -83,8 +91,9 @@ void FillFromConnection(WinHttpReadResult& result, DWORD size)
 {
     HINTERNET request = static_cast<HINTERNET>(result.request.get());
     const DWORD started = GetTickCount();
-    if (result.piece == 0)
+    if (result.piece == 0 || size <= kAlwaysAsTheyComeRead)
         result.piece = kAsTheyComeBytes;
+    const bool grows = size > kAlwaysAsTheyComeRead;
     while (result.count < size && (result.count == 0 || GetTickCount() - started < kHandOnMs)) {
         const DWORD piece = result.piece;
         const double pieceStarted = Seconds();
@@ -96,7 +105,7 @@ void FillFromConnection(WinHttpReadResult& result, DWORD size)
         result.count += got;
         ++result.progress;
         const double took = Seconds() - pieceStarted;
-        if (took < kQuickPieceSeconds && got >= piece / 2 && piece < size)
+        if (grows && took < kQuickPieceSeconds && got >= piece / 2 && piece < size)
             result.piece = piece * 2;
         else if (took > kSlowPieceSeconds && piece > kAsTheyComeBytes)
             result.piece = piece / 2;
