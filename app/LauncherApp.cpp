@@ -9,6 +9,7 @@
 #include "config/CIniConfig.h"
 #include "config/FolderVariable.h"
 #include "config/InstallDetection.h"
+#include "platform/AsciiText.h"
 #include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
 #include "platform/HttpClient.h"
@@ -18,9 +19,9 @@
 #include "platform/WallClock.h"
 #include "platform/WindowSystem.h"
 #include "tasks/DownloadFolders.h"
-#include "tasks/DownloadRules.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
+#include "tasks/WebAddress.h"
 #include "ui/CLabel.h"
 #include "ui/CNormalBtn.h"
 #include "ui/CPane.h"
@@ -35,21 +36,6 @@ namespace {
 // The installer's names while it downloads and once it is whole.
 constexpr wchar_t kInstallerTempName[] = L"yrfoinstall.tmp";
 constexpr wchar_t kInstallerName[] = L"yrfoinstall.exe";
-
-TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
-{
-    TaskPlatform tasks;
-    tasks.http = platform.http;
-    tasks.files = platform.files;
-    tasks.processes = platform.processes;
-    tasks.poster = poster;
-    tasks.trust = platform.trust;
-    tasks.verifier = platform.verifier;
-    tasks.registry = platform.registry;
-    tasks.log = platform.log;
-    tasks.random = platform.random;
-    return tasks;
-}
 
 // What the log adds to a task's final status text: what a download had
 // moved, or that the installation failed.
@@ -74,7 +60,7 @@ bool IsFinal(TaskState state)
 LauncherApp::LauncherApp(const Platform& platform)
     : m_platform(platform),
       m_poster(*this, platform.windows),
-      m_tasks(MakeTaskPlatform(platform, &m_poster))
+      m_tasks(platform, m_poster)
 {
 }
 
@@ -94,7 +80,7 @@ void LauncherApp::Init()
     if (m_platform.files != nullptr) {
         const size_t removed = download_folders::RemoveStale(
             *m_platform.files, ReadDownloadTemp(*m_platform.environment),
-            download_folders::OwnFileNames(kInstallerTempName, kInstallerName), UtcNowSeconds());
+            download_folders::OwnFileNames(kInstallerTempName, kInstallerName), m_platform.wallClock->NowSeconds());
         if (removed != 0)
             m_platform.log->Write(L"start-up: " + DecimalText(removed) + L" download folder(s) older than 7 days removed");
     }
@@ -120,7 +106,7 @@ void LauncherApp::LoadConfiguration()
                                       s.installerKey + L"\""
                                 : L"configuration: none in the program");
     if (s.rateReading == RateReading::NotANumber)
-        m_platform.log->Write(L"configuration: k_comm_rate \"" + download::WithControlsEscaped(s.rateValue) +
+        m_platform.log->Write(L"configuration: k_comm_rate \"" + WithControlsEscaped(s.rateValue) +
                               L"\" is no number; the download keeps " + RateText(s.rate));
     else if (s.rateReading == RateReading::Valid)
         m_platform.log->Write(L"configuration: the download goes at " + RateText(s.rate));

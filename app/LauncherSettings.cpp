@@ -1,7 +1,7 @@
 #include "app/LauncherSettings.h"
 
 #include "config/CIniConfig.h"
-#include "tasks/DownloadRules.h"
+#include "platform/AsciiText.h"
 #include "tasks/Manifest.h"
 #include "tasks/StatusTexts.h"
 
@@ -45,7 +45,7 @@ LauncherSettings ReadLauncherSettings(const CIniConfig& config)
         settings.refusal = status::WithCode(status::kManifestInvalid, kUncheckableManifest);
         settings.refusalReason = L"k_comm_manifest_key is not a P-256 public key; nothing downloaded";
     } else if (!settings.manifestUrl.empty() &&
-               (settings.manifestChannel.empty() || download::HasControlCharacter(settings.manifestChannel))) {
+               (settings.manifestChannel.empty() || HasControlCharacter(settings.manifestChannel))) {
         settings.refusal = status::WithCode(status::kManifestInvalid, kNoChannel);
         settings.refusalReason = L"k_comm_channel is missing or holds control characters; nothing downloaded";
     }

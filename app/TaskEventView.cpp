@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "platform/DecimalText.h"
-#include "tasks/DownloadRules.h"
+#include "tasks/RetryPolicy.h"
 #include "tasks/StatusTexts.h"
 
 namespace {

@@ -15,20 +15,28 @@ std::wstring DecimalText(Integer value)
     return std::wstring(digits, result.ptr);
 }
 
+// Reads the decimal digits at text[pos...] and moves pos past them: no
+// sign, no blanks, leading zeros allowed. False when there is no digit there
+// or the value does not fit in 64 bits (pos is then somewhere inside the
+// digits).
+inline bool ReadDecimal(const std::wstring& text, size_t& pos, uint64_t& value)
+{
+    const size_t start = pos;
+    value = 0;
+    while (pos < text.size() && text[pos] >= L'0' && text[pos] <= L'9') {
+        const uint64_t digit = static_cast<uint64_t>(text[pos] - L'0');
+        if (value > (UINT64_MAX - digit) / 10)
+            return false;
+        value = value * 10 + digit;
+        ++pos;
+    }
+    return pos > start;
+}
+
 // All of text as a decimal number: digits only (no sign, no blanks), at
 // least one, the value within 64 bits. False otherwise.
 inline bool ParseDecimal(const std::wstring& text, uint64_t& value)
 {
-    if (text.empty())
-        return false;
-    value = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9')
-            return false;
-        const uint64_t digit = static_cast<uint64_t>(c - L'0');
-        if (value > (UINT64_MAX - digit) / 10)
-            return false;
-        value = value * 10 + digit;
-    }
-    return true;
+    size_t pos = 0;
+    return ReadDecimal(text, pos, value) && pos == text.size();
 }

@@ -74,3 +74,13 @@ constexpr uint32_t kHttpErrorCancelled = 12017;
 constexpr uint32_t kHttpErrorConnectionAborted = 12030;
 // ERROR_HTTP_HEADER_NOT_FOUND.
 constexpr uint32_t kHttpErrorHeaderNotFound = 12150;
+// ERROR_HTTP_INVALID_SERVER_RESPONSE: no status line, or a senseless one.
+constexpr uint32_t kHttpErrorInvalidResponse = 12152;
+// ERROR_HTTP_REDIRECT_FAILED: too many redirects, or one that leads nowhere.
+constexpr uint32_t kHttpErrorRedirectFailed = 12156;
+// ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR: a redirect from https to http.
+constexpr uint32_t kHttpErrorHttpsToHttp = 12040;
+// ERROR_INTERNET_SEC_CERT_DATE_INVALID: a certificate outside its dates.
+constexpr uint32_t kHttpErrorCertificateDate = 12037;
+// HTTP 407: the proxy wants a user name and password.
+constexpr uint32_t kHttpStatusProxyAuthenticationRequired = 407;

@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "platform/Clock.h"
+#include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
 #include "platform/HttpClient.h"
@@ -10,12 +12,14 @@
 #include "platform/WallClock.h"
 #include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/DateText.h"
 #include "tasks/DownloadFolders.h"
-#include "platform/DecimalText.h"
+#include "tasks/LengthAndRange.h"
 #include "tasks/Manifest.h"
 #include "tasks/ManifestCheck.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
+#include "tasks/WebAddress.h"
 
 namespace {
 
@@ -37,10 +41,11 @@ constexpr uint32_t kErrorSharingViolation = 32;
 
 }  // namespace
 
-CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
-                                         IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
-    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock()),
-      random(&SystemRandom()), fetcher(*t, *h, *this, running, *runLog), partial(*fileSystem)
+CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, const TaskPlatform& seams,
+                                         const download::Timings& waits)
+    : task(t), handler(h), http(seams.http), files(seams.files), trust(seams.trust), log(seams.log),
+      clock(seams.clock), random(seams.random), wallClock(seams.wallClock), verifier(seams.verifier), timings(waits),
+      fetcher(*t, *h, *this, running, seams, waits), memory(seams.registry), partial(*seams.files)
 {
 }
 
@@ -492,7 +497,7 @@ bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool 
     context.publicPoint = task->manifestKey;
     context.channel = task->manifestChannel;
     context.hasAcceptedSerial = memory.AcceptedSerial(url, task->manifestChannel, context.acceptedSerial);
-    context.localNow = wallClock();
+    context.localNow = wallClock->NowSeconds();
     context.hasServerNow = hasDate;
     context.serverNow = serverNow;
     context.buildTime = kBuildTime;
@@ -511,7 +516,7 @@ bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool 
         const uint32_t code = static_cast<uint32_t>(fault);
         log->Write(L"manifest: refused, code " + DecimalText(code) + L" (signature check " +
                    DecimalText(verifierError) + L", highest serial accepted " + DecimalText(context.acceptedSerial) +
-                   L" on channel \"" + download::WithControlsEscaped(task->manifestChannel) +
+                   L" on channel \"" + WithControlsEscaped(task->manifestChannel) +
                    L"\"); nothing downloaded");
         Fail(WithCode(kManifestInvalid, code));
         return false;

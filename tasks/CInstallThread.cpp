@@ -3,13 +3,13 @@
 #include <memory>
 #include <vector>
 
+#include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
 #include "platform/ProcessRunner.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/ContentSniffing.h"
 #include "tasks/DownloadFolders.h"
-#include "platform/DecimalText.h"
-#include "tasks/DownloadRules.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
 
@@ -31,9 +31,9 @@ constexpr uint32_t kShownBytes = 64;
 
 }  // namespace
 
-CInstallThread::CInstallThread(InstallTask* t, CTaskEventHandler* h, IProcessRunner* runner,
-                               IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
-    : task(t), handler(h), processes(runner), files(fileSystem), trust(fileTrust), log(runLog)
+CInstallThread::CInstallThread(InstallTask* t, CTaskEventHandler* h, const TaskPlatform& seams)
+    : task(t), handler(h), processes(seams.processes), files(seams.files), trust(seams.trust), log(seams.log),
+      clock(seams.clock)
 {
 }
 
@@ -188,8 +188,7 @@ bool CInstallThread::Run()
             Report(TaskState::Failed, kWaitError);
             break;
         }
-        SystemThreads().Sleep(kWaitPause);
-        if (!running.load()) {
+        if (!clock->Wait(kWaitPause, running) || !running.load()) {
             log->Write(L"installer: left running, the launcher is closing");
             return false;
         }

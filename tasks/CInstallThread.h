@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Log.h"
+#include "platform/TaskPlatform.h"
 #include "tasks/CThread.h"
 #include "tasks/Task.h"
 
@@ -25,9 +26,10 @@ public:
     static constexpr uint32_t kWaitTime = 30;
     static constexpr uint32_t kWaitPause = 5;
 
-    // trust checks what the task pins; it may be null when nothing is pinned.
-    CInstallThread(InstallTask* task, CTaskEventHandler* handler, IProcessRunner* processes, IFileSystem* files,
-                   IFileTrust* trust = nullptr, ILog* log = NoLog());
+    // Of the seams it uses the process runner, the disk, the checks of
+    // what the task pins (trust, absent when nothing is pinned), the log
+    // and the clock it pauses by between its looks at the installer.
+    CInstallThread(InstallTask* task, CTaskEventHandler* handler, const TaskPlatform& seams);
     ~CInstallThread() override;
 
     // Runs the installer once; always false, so the thread then ends.
@@ -56,4 +58,5 @@ private:
     IFileSystem* files;            // not owned
     IFileTrust* trust;             // not owned
     ILog* log;                     // not owned
+    IClock* clock;                 // not owned
 };

@@ -1,6 +1,6 @@
 #include "tasks/ContentCheck.h"
+#include "tasks/ContentSniffing.h"
 
-#include "tasks/DownloadRules.h"
 
 namespace {
 

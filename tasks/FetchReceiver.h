@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tasks/DownloadRules.h"
 #include "tasks/FetchEnd.h"
+#include "tasks/LengthAndRange.h"
 
 // What the receiver already holds of the answer, so that the next request
 // may ask for the rest only.

@@ -1,16 +1,23 @@
 #include "tasks/Fetcher.h"
 
+#include "platform/AsciiText.h"
 #include "platform/Clock.h"
 #include "platform/DecimalText.h"
 #include "platform/HttpClient.h"
 #include "platform/Random.h"
 #include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/ClockCheck.h"
+#include "tasks/ContentSniffing.h"
+#include "tasks/DateText.h"
+#include "tasks/LengthAndRange.h"
 #include "tasks/Manifest.h"
 #include "tasks/RetryPause.h"
+#include "tasks/RetryPolicy.h"
 #include "tasks/SpeedFloor.h"
 #include "tasks/StatusTexts.h"
 #include "tasks/Task.h"
+#include "tasks/WebAddress.h"
 
 namespace {
 
@@ -35,9 +42,10 @@ FetchEnd FetchEnd::Stopped()
 }
 
 Fetcher::Fetcher(DownTask& task, CTaskEventHandler& handler, CThread& reporter, const std::atomic<bool>& running,
-                 ILog& log)
-    : m_task(task), m_handler(handler), m_reporter(reporter), m_running(running), m_log(log),
-      m_clock(&SystemClock()), m_random(&SystemRandom()), m_buffer(kBufferSize, 0)
+                 const TaskPlatform& seams, const download::Timings& timings)
+    : m_task(task), m_handler(handler), m_reporter(reporter), m_running(running), m_log(*seams.log),
+      m_clock(seams.clock), m_random(seams.random), m_wallClock(seams.wallClock), m_timings(timings),
+      m_buffer(kBufferSize, 0)
 {
 }
 
@@ -157,7 +165,7 @@ FetchEnd Fetcher::Attempt(MirrorList& addresses, IFetchReceiver& receiver, const
     // same address again would get the same: the next one is asked.
     if ((status != 200 && !(status == 206 && answer.continues)) ||
         answer.reading == download::LengthReading::Conflicting)
-        return FetchEnd::Final(WithCode(kAddressUnavailable, download::kErrorInvalidResponse));
+        return FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorInvalidResponse));
 
     if (!receiver.Begin(answer, end))
         return end;
@@ -175,7 +183,7 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
                 end = FetchEnd::Stopped();
                 return false;
             }
-            if (error == download::kErrorCertificateDate && ClockIsWrong()) {
+            if (error == kHttpErrorCertificateDate && ClockIsWrong()) {
                 end = FetchEnd::Final(kWrongClock);
                 return false;
             }
@@ -188,12 +196,12 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
         // without a word on as status 0) is no valid answer at all, as
         // Windows says at once: final for this address.
         if (!m_request->QueryStatusCode(status, error) || status < 100 || status > 999) {
-            end = FetchEnd::Final(WithCode(kAddressUnavailable, download::kErrorInvalidResponse));
+            end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorInvalidResponse));
             return false;
         }
         m_answered = true;
         NoteServerDate();
-        if (status == download::kStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
+        if (status == kHttpStatusProxyAuthenticationRequired && !PassProxy(url, status, end))
             return false;
         if (!download::IsRedirectStatus(status)) {
             m_currentUrl = url;
@@ -209,19 +217,19 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
         // A control character would go out in the next request line, where
         // a carriage return could start a header of its own.
         const std::wstring next = download::ResolveLocation(url, location);
-        if (download::HasControlCharacter(location) || download::HasControlCharacter(next)) {
+        if (HasControlCharacter(location) || HasControlCharacter(next)) {
             m_log.Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) +
-                        L" to \"" + download::WithControlsEscaped(location) + L"\" refused: control characters");
-            end = FetchEnd::Final(WithCode(kAddressUnavailable, download::kErrorRedirectFailed));
+                        L" to \"" + WithControlsEscaped(location) + L"\" refused: control characters");
+            end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorRedirectFailed));
             return false;
         }
         if (redirects == download::kMaxRedirects || next.empty()) {
-            end = FetchEnd::Final(WithCode(kAddressUnavailable, download::kErrorRedirectFailed));
+            end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorRedirectFailed));
             return false;
         }
         // An installer asked for over https never comes over plain http.
         if (download::IsHttps(url) && !download::IsHttps(next)) {
-            end = FetchEnd::Final(WithCode(kAddressUnavailable, download::kErrorHttpsToHttp));
+            end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorHttpsToHttp));
             return false;
         }
         m_log.Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) +
@@ -238,7 +246,7 @@ void Fetcher::NoteServerDate()
     if (m_request->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, dated)) {
         m_hasServerDate = true;
         m_serverDate = dated;
-        m_clockAhead = m_wallClock() - dated;
+        m_clockAhead = m_wallClock->NowSeconds() - dated;
     }
 }
 
@@ -270,11 +278,11 @@ bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end
         switch (m_request->AskProxyLogin(error, m_running, m_timings.stallLimitMs)) {
         case IHttpRequest::ProxyLogin::Resent:
             if (!m_request->QueryStatusCode(status, error) || status < 100 || status > 999) {
-                end = FetchEnd::Final(WithCode(kAddressUnavailable, download::kErrorInvalidResponse));
+                end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorInvalidResponse));
                 return false;
             }
             m_log.Write(L"proxy: sent again with the password given -> HTTP " + DecimalText(status));
-            if (status != download::kStatusProxyAuthenticationRequired)
+            if (status != kHttpStatusProxyAuthenticationRequired)
                 return true;
             break;
         case IHttpRequest::ProxyLogin::Refused:
@@ -292,7 +300,7 @@ bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end
         }
         }
     }
-    end = FetchEnd::Fatal(WithCode(kAddressUnavailable, download::kStatusProxyAuthenticationRequired));
+    end = FetchEnd::Fatal(WithCode(kAddressUnavailable, kHttpStatusProxyAuthenticationRequired));
     return false;
 }
 
@@ -409,7 +417,7 @@ FetchEnd Fetcher::WrongContent(IFetchReceiver& receiver, ContentCheck::Expect ex
 {
     m_log.Write(L"download: \"" + download::LoggedAddress(m_currentUrl) + L"\" sent " +
                 (contentType.empty() ? std::wstring(L"no content type") :
-                                       L"content type \"" + download::WithControlsEscaped(contentType) + L"\"") +
+                                       L"content type \"" + WithControlsEscaped(contentType) + L"\"") +
                 L", starting \"" + download::PrintableBytes(check.Start(), check.StartCount()) +
                 (expect == ContentCheck::Expect::Program ? L"\": no program" : L"\": a web page") +
                 L"; nothing kept");
@@ -422,7 +430,7 @@ FetchEnd Fetcher::WrongContent(IFetchReceiver& receiver, ContentCheck::Expect ex
 
 bool Fetcher::ClockIsWrong()
 {
-    const int64_t now = m_wallClock();
+    const int64_t now = m_wallClock->NowSeconds();
     if (!download::ClockLooksWrong(now, kBuildTime, m_hasServerDate, m_clockAhead))
         return false;
     std::wstring line = L"clock: certificate date refused (12037) while this computer's clock says " +
@@ -494,7 +502,7 @@ void Fetcher::LogResponse(const FetchOrder& order, uint64_t resumedFrom, const F
         line += answer.reading == download::LengthReading::NotANumber ? L", length not a number:"
                                                                      : L", lengths differ:";
         for (size_t i = 0; i < lengthValues.size(); ++i)
-            line += (i == 0 ? L" \"" : L", \"") + download::WithControlsEscaped(lengthValues[i]) + L"\"";
+            line += (i == 0 ? L" \"" : L", \"") + WithControlsEscaped(lengthValues[i]) + L"\"";
         break;
     }
     line += answer.validator.empty() ? std::wstring(L", no validator") : L", validator " + answer.validator;

@@ -2,22 +2,15 @@
 
 #include <cstring>
 
+#include "platform/AsciiText.h"
 #include "platform/DecimalText.h"
+#include "tasks/DateText.h"
 #include "tasks/InstallerPins.h"
 
 namespace {
 
 const char kSignatureName[] = "signature=";
 constexpr size_t kSignatureBytes = 64;
-
-bool HasControlCharacter(const std::wstring& text)
-{
-    for (wchar_t c : text) {
-        if (c < 0x20 || c == 0x7F)
-            return true;
-    }
-    return false;
-}
 
 // An absolute http or https address with a host, without blanks or control
 // characters.
@@ -86,63 +79,6 @@ bool DecodeUtf8(const uint8_t* bytes, size_t size, std::wstring& text)
             text += static_cast<wchar_t>(c);
         }
         i += extra + 1;
-    }
-    return true;
-}
-
-// Days from 1970-01-01 to the given date (years 1970 to 9999) of the
-// Gregorian calendar. 32-bit arithmetic: the program's 64-bit divisions
-// would each call into the runtime library.
-int32_t DaysFromCivil(int32_t year, int32_t month, int32_t day)
-{
-    year -= month <= 2 ? 1 : 0;
-    const int32_t era = year / 400;
-    const int32_t yearOfEra = year - era * 400;
-    const int32_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int32_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-bool IsLeapYear(int32_t year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int32_t DaysInMonth(int32_t year, int32_t month)
-{
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// digits decimal digits of text at pos, or -1.
-int32_t Digits(const std::string& text, size_t pos, size_t digits)
-{
-    int32_t value = 0;
-    for (size_t i = pos; i < pos + digits; ++i) {
-        if (i >= text.size() || text[i] < '0' || text[i] > '9')
-            return -1;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-bool ToSeconds(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second,
-               int64_t& seconds)
-{
-    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour < 0 ||
-        hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
-        return false;
-    seconds = static_cast<int64_t>(DaysFromCivil(year, month, day)) * 86400 + (hour * 3600 + minute * 60 + second);
-    return true;
-}
-
-bool Narrow(const std::wstring& text, std::string& narrow)
-{
-    narrow.clear();
-    for (wchar_t c : text) {
-        if (c > 0x7E)
-            return false;
-        narrow += static_cast<char>(c);
     }
     return true;
 }
@@ -226,7 +162,7 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
             hasSerial = true;
         } else if (name == L"expires") {
             std::string narrow;
-            if (hasExpires || !Narrow(value, narrow) || !ParseUtcTime(narrow, result.expires))
+            if (hasExpires || !NarrowAscii(value, narrow) || !ParseUtcTime(narrow, result.expires))
                 return false;
             hasExpires = true;
         } else if (name == L"size") {
@@ -257,34 +193,6 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
         return false;
     manifest = std::move(result);
     return true;
-}
-
-bool ParseUtcTime(const std::string& text, int64_t& seconds)
-{
-    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
-        text[16] != ':' || text[19] != 'Z')
-        return false;
-    return ToSeconds(Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2), Digits(text, 11, 2),
-                     Digits(text, 14, 2), Digits(text, 17, 2), seconds);
-}
-
-bool ParseHttpDate(const std::wstring& wide, int64_t& seconds)
-{
-    // IMF-fixdate, the form every current server sends:
-    // "Sun, 06 Nov 1994 08:49:37 GMT".
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    std::string text;
-    if (!Narrow(wide, text) || text.size() != 29 || text.compare(3, 2, ", ") != 0 || text[7] != ' ' ||
-        text[11] != ' ' || text[16] != ' ' || text[19] != ':' || text[22] != ':' || text.compare(25, 4, " GMT") != 0)
-        return false;
-    int32_t month = 0;
-    for (int32_t m = 0; m < 12; ++m) {
-        if (text.compare(8, 3, kMonths[m]) == 0)
-            month = m + 1;
-    }
-    return ToSeconds(Digits(text, 12, 4), month, Digits(text, 5, 2), Digits(text, 17, 2), Digits(text, 20, 2),
-                     Digits(text, 23, 2), seconds);
 }
 
 bool DecodeBase64(const std::string& text, std::vector<uint8_t>& bytes)
@@ -328,7 +236,7 @@ bool ParseP256PublicKey(const std::wstring& base64, std::vector<uint8_t>& point)
                                       0x42, 0x00, 0x04};
     std::string text;
     std::vector<uint8_t> der;
-    if (!Narrow(base64, text) || !DecodeBase64(text, der) || der.size() != sizeof(kPrefix) + 64 ||
+    if (!NarrowAscii(base64, text) || !DecodeBase64(text, der) || der.size() != sizeof(kPrefix) + 64 ||
         std::memcmp(der.data(), kPrefix, sizeof(kPrefix)) != 0)
         return false;
     point.assign(der.begin() + sizeof(kPrefix), der.end());

@@ -61,14 +61,6 @@ bool SplitManifest(const uint8_t* bytes, size_t size, size_t& signedLength, std:
 // is not UTF-8.
 bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest);
 
-// "YYYY-MM-DDTHH:MM:SSZ" as seconds since 1970; false for anything else or
-// a date that does not exist.
-bool ParseUtcTime(const std::string& text, int64_t& seconds);
-
-// An HTTP Date header ("Sun, 06 Nov 1994 08:49:37 GMT") as seconds since
-// 1970; false for anything else.
-bool ParseHttpDate(const std::wstring& text, int64_t& seconds);
-
 // Standard base64 with padding; false for anything else.
 bool DecodeBase64(const std::string& text, std::vector<uint8_t>& bytes);
 

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/AsciiText.h"
 #include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
-#include "tasks/DownloadRules.h"
+#include "tasks/LengthAndRange.h"
 
 namespace {
 
@@ -156,7 +157,7 @@ bool PartialDownload::TakeKept(const std::vector<std::wstring>& addresses, const
         refusal = L"pinned digest changed";
     } else if (record.validator.empty()) {
         refusal = L"no validator";
-    } else if (!download::IsRangeValidator(record.validator) || download::HasControlCharacter(record.source)) {
+    } else if (!download::IsRangeValidator(record.validator) || HasControlCharacter(record.source)) {
         // The validator goes back into If-Range and the address into the
         // log: both pass the checks an answer's do.
         refusal = L"validator or address unusable";

@@ -5,7 +5,7 @@
 // share added to each pause spreads them apart.
 #include <cstdint>
 
-#include "tasks/DownloadRules.h"
+#include "tasks/RetryPolicy.h"
 
 namespace download {
 

@@ -16,9 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "platform/DecimalText.h"
-#include "tasks/DownloadRules.h"
+#include "tasks/DateText.h"
+#include "tasks/LengthAndRange.h"
 #include "tasks/Manifest.h"
+#include "tasks/RetryPolicy.h"
+#include "tasks/WebAddress.h"
 #include "tests/fuzz/FuzzInput.h"
 
 namespace {
@@ -235,8 +239,8 @@ void CheckLocation(const std::wstring& base, const std::wstring& location)
     REQUIRE(next.size() <= base.size() + location.size() + 3);
     // No control character that neither input held: one would go out in
     // the request line.
-    REQUIRE(!download::HasControlCharacter(next) || download::HasControlCharacter(base) ||
-            download::HasControlCharacter(location));
+    REQUIRE(!HasControlCharacter(next) || HasControlCharacter(base) ||
+            HasControlCharacter(location));
     const size_t pathStart = OriginOf(next).size();
     const std::wstring path = next.substr(pathStart, next.find(L'?', pathStart) - pathStart);
     REQUIRE(!path.empty() && path[0] == L'/');
@@ -253,7 +257,7 @@ void CheckLocation(const std::wstring& base, const std::wstring& location)
         REQUIRE(segment != L"." && segment != L"..");
         at = slash;
     }
-    if (ownPath && !download::HasControlCharacter(next) && next.back() != L' ' && next.back() != L'\t') {
+    if (ownPath && !HasControlCharacter(next) && next.back() != L' ' && next.back() != L'\t') {
         REQUIRE(download::ResolveLocation(next, next) == next);
         REQUIRE(download::ResolveLocation(L"http://other.example/a/b", next) == next);
     }

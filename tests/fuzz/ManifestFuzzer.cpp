@@ -7,8 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tasks/DownloadRules.h"
+#include "platform/AsciiText.h"
 #include "tasks/Manifest.h"
+#include "tasks/WebAddress.h"
 
 namespace {
 
@@ -38,14 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Require(manifest.sha256.size() == 32);
         Require(!manifest.urls.empty());
         Require(!manifest.channel.empty());
-        Require(!download::HasControlCharacter(manifest.channel));
+        Require(!HasControlCharacter(manifest.channel));
         // Every address is one the download can request: http or https
         // with a host, nothing that could end the request line.
         for (const std::wstring& url : manifest.urls) {
-            Require(!download::HasControlCharacter(url) && url.find(L' ') == std::wstring::npos);
+            Require(!HasControlCharacter(url) && url.find(L' ') == std::wstring::npos);
             Require(!download::ResolveLocation(url, std::wstring()).empty());
         }
-        Require(!download::HasControlCharacter(manifest.signer));
+        Require(!HasControlCharacter(manifest.signer));
     }
     return 0;
 }

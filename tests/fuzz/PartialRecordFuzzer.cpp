@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "tasks/DownloadRules.h"
+#include "platform/AsciiText.h"
+#include "tasks/LengthAndRange.h"
 #include "tasks/PartialDownload.h"
+#include "tasks/WebAddress.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fuzz/FuzzInput.h"
 
@@ -75,8 +77,8 @@ void CheckTaken(const PartialDownload& partial, uint64_t onDisk)
     const std::wstring headers = download::ResumeHeaders(partial.Written(), validator);
     REQUIRE(Count(headers, L"\r\n") == 2 && Count(headers, L"\r") == 2 && Count(headers, L"\n") == 2);
     // The address the answer came from is only ever logged.
-    REQUIRE(!download::HasControlCharacter(partial.Source()));
-    REQUIRE(!download::HasControlCharacter(download::LoggedAddress(partial.Source())));
+    REQUIRE(!HasControlCharacter(partial.Source()));
+    REQUIRE(!HasControlCharacter(download::LoggedAddress(partial.Source())));
 }
 
 }  // namespace

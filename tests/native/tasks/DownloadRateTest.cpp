@@ -45,10 +45,7 @@ struct RateFixture : DownloadWorkerFixture {
     explicit RateFixture(const TransferRate& rate) : DownloadWorkerFixture(kUrl, kDir), timed(clock)
     {
         task.rate = rate;
-        worker = std::make_unique<Worker>(&task, &timed, &http, &files, &trust, &log);
-        worker->SetClock(&clock);
-        worker->SetRandom(&random);
-        worker->SetChannel(&registry, &verifier);
+        worker = std::make_unique<Worker>(&task, &timed, seams);
     }
     TimedEvents timed;
 };

@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "tasks/DownloadRules.h"
+#include "platform/AsciiText.h"
+#include "tasks/LengthAndRange.h"
 #include "tasks/RetryPause.h"
+#include "tasks/RetryPolicy.h"
+#include "tasks/WebAddress.h"
 
 namespace {
 

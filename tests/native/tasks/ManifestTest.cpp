@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tasks/ChannelMemory.h"
+#include "tasks/DateText.h"
 #include "tasks/Manifest.h"
 #include "tasks/ManifestCheck.h"
 #include "tasks/MirrorList.h"
