@@ -233,7 +233,7 @@ void LauncherApp::StartInstall()
 
     // A value the settings refused at start-up stops the road here, with
     // nothing downloaded.
-    if (!m_settings.refusal.empty()) {
+    if (m_settings.refused) {
         EndRoadWithFailure(m_settings.refusal, m_settings.refusalReason);
         return;
     }
@@ -292,7 +292,7 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
         LogStatus(ScreenUpdateFor(*task, state).status, OutcomeDetail(*task, state));
         m_tasks.ContinueAfter(task);
     } else {
-        EndRoadWithFailure(task->message, OutcomeDetail(*task, state));
+        EndRoadWithFailure(task->failure, OutcomeDetail(*task, state));
     }
 }
 
@@ -357,7 +357,7 @@ void LauncherApp::LaunchGame()
     uint32_t attributes = 0;
     if (!m_platform.files->GetAttributes(path, attributes) || (attributes & kFileAttributeDirectory)) {
         m_platform.log->Write(L"game: no start program at " + path);
-        EndRoadWithFailure(status::kNoStartProgram, L"");
+        EndRoadWithFailure(Failure{FailureKind::NoStartProgram}, L"");
         return;
     }
     // The game starts in its own folder, where it finds its data by relative
@@ -371,7 +371,7 @@ void LauncherApp::LaunchGame()
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.
         m_platform.log->Write(L"game: not started, shell result " + DecimalText(result) + L": " + path);
-        EndRoadWithFailure(status::WithCode(status::kGameNotStarted, static_cast<uint32_t>(result)), L"");
+        EndRoadWithFailure(Failure{FailureKind::GameNotStarted, static_cast<uint32_t>(result)}, L"");
         return;
     }
     m_platform.log->Write(L"game: started, shell result " + DecimalText(result) + L": " + path);
@@ -380,12 +380,14 @@ void LauncherApp::LaunchGame()
     m_platform.windows->DestroyWindow(Window());
 }
 
-void LauncherApp::EndRoadWithFailure(const std::wstring& text, const std::wstring& why)
+void LauncherApp::EndRoadWithFailure(const Failure& failure, const std::wstring& why)
 {
+    const std::wstring text = status::FailureText(failure);
     LogStatus(text, why);
+    m_platform.log->Write(L"road: ended, " + std::wstring(FailureWords(failure.kind)));
     SetStatus(text);
     m_taskbar.Failed();
-    m_roadEnd = OutcomeOfFailure(text);
+    m_roadEnd = OutcomeOf(failure.kind);
     // Nobody is there to read the status line of an unattended run.
     if (m_unattended)
         m_platform.windows->DestroyWindow(Window());

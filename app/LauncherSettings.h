@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tasks/Failure.h"
 #include "tasks/InstallerPins.h"
 #include "tasks/TransferRate.h"
 
@@ -30,10 +31,11 @@ struct LauncherSettings {
     RateReading rateReading = RateReading::Absent;
     std::wstring rateValue;             // k_comm_rate as written, for the log
 
-    // A value that cannot be used: a click on the install button shows this
-    // status text and downloads nothing (the log says why, in refusalReason).
-    // Empty when every value can be used.
-    std::wstring refusal;
+    // A value that cannot be used: a click on the install button ends the
+    // road with this failure and downloads nothing (the log says why, in
+    // refusalReason). refused is false when every value can be used.
+    bool refused = false;
+    Failure refusal;
     std::wstring refusalReason;
 };
 

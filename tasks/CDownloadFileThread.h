@@ -81,7 +81,7 @@ private:
     bool TakeFolder(const std::vector<std::wstring>& urls);
     // Records the failure, releases every handle (deleting the temporary
     // file if this run created it) and reports OnTaskError.
-    void Fail(const std::wstring& text);
+    void Fail(const Failure& failure);
     void ReleaseHandles();
     // Closes everything, puts the received file under its final name and
     // reports the outcome.

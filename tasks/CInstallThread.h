@@ -41,7 +41,10 @@ public:
     static std::wstring CommandLine(const std::wstring& installerPath, const std::wstring& arguments);
 
 private:
-    void Report(TaskState state, const std::wstring& text);
+    // Publishes state and reports it.
+    void Report(TaskState state);
+    // Records what failed on the task, then reports it Failed.
+    void Fail(const Failure& failure);
     // Logs the size and first bytes of an installer that could not be
     // started, then deletes it.
     void DeleteUnstarted();
@@ -49,8 +52,8 @@ private:
     // download's own.
     void DeleteInstaller();
     // Holds the installer open and checks what the task pins. Null, with
-    // the failure text, when a check fails.
-    std::unique_ptr<IHeldFile> HoldChecked(std::wstring& failure);
+    // what failed, when a check fails.
+    std::unique_ptr<IHeldFile> HoldChecked(Failure& failure);
 
     InstallTask* task;             // not owned
     CTaskEventHandler* handler;    // not owned
