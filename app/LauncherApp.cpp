@@ -9,6 +9,7 @@
 #include "config/CIniConfig.h"
 #include "config/FolderVariable.h"
 #include "config/InstallDetection.h"
+#include "platform/AsciiText.h"
 #include "platform/DecimalText.h"
 #include "log/VersionResource.h"
 #include "platform/LauncherHandoff.h"
@@ -107,6 +108,11 @@ void LauncherApp::LoadConfiguration()
                                       L"\", start program \"" + s.startAppName + L"\", registry key \"" +
                                       s.installerKey + L"\""
                                 : L"configuration: none in the program");
+    if (s.rateReading == RateReading::NotANumber)
+        m_platform.log->Write(L"configuration: k_comm_rate \"" + WithControlsEscaped(s.rateValue) +
+                              L"\" is no number; the download keeps " + RateText(s.rate));
+    else if (s.rateReading == RateReading::Valid)
+        m_platform.log->Write(L"configuration: the download goes at " + RateText(s.rate));
     DetectInstall();
 }
 
@@ -273,6 +279,7 @@ std::unique_ptr<DownTask> LauncherApp::MakeDownloadTask() const
     auto task = std::make_unique<DownTask>();
     task->url = m_settings.url;
     task->pins = m_settings.pins;
+    task->rate = m_settings.rate;
     task->mirrors = m_settings.mirrors;
     task->manifestUrl = m_settings.manifestUrl;
     task->manifestKey = m_settings.manifestKey;

@@ -30,6 +30,8 @@ LauncherSettings ReadLauncherSettings(const CIniConfig& config)
     settings.pins.signer = config.GetValue(L"cver", L"k_comm_signer");
     settings.manifestUrl = config.GetValue(L"cver", L"k_comm_manifest");
     settings.manifestChannel = config.GetValue(L"cver", L"k_comm_channel");
+    settings.rateValue = config.GetValue(L"cver", L"k_comm_rate");
+    settings.rateReading = ParseTransferRate(settings.rateValue, settings.rate);
 
     const std::wstring sha256 = config.GetValue(L"cver", L"k_comm_sha256");
     if (!sha256.empty() && !ParseSha256Pin(sha256, settings.pins.sha256)) {

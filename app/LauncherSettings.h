@@ -5,6 +5,7 @@
 
 #include "tasks/Failure.h"
 #include "tasks/InstallerPins.h"
+#include "tasks/TransferRate.h"
 
 class CIniConfig;
 
@@ -26,6 +27,9 @@ struct LauncherSettings {
     std::wstring manifestUrl;           // k_comm_manifest: a signed manifest to fetch first
     std::vector<uint8_t> manifestKey;   // k_comm_manifest_key as its P-256 point, when a manifest is set
     std::wstring manifestChannel;       // k_comm_channel: the channel a manifest must name
+    TransferRate rate;                  // k_comm_rate: how fast the installer is read
+    RateReading rateReading = RateReading::Absent;
+    std::wstring rateValue;             // k_comm_rate as written, for the log
 
     // A value that cannot be used: a click on the install button ends the
     // road with this failure and downloads nothing (the log says why, in

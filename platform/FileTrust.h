@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Sha256.h"
+
 // CERT_E_CN_NO_MATCH: the file is signed and its signature holds, but by
 // another signer than the one asked for.
 constexpr uint32_t kErrorSignerMismatch = 0x800B010F;
@@ -57,4 +59,8 @@ public:
     // Opens the file for its checks. Null, with the platform's code, when
     // it cannot be opened (or is already open for writing elsewhere).
     virtual std::unique_ptr<IHeldFile> Hold(const std::wstring& path, uint32_t& error) = 0;
+
+    // A digest to compute as a download's bytes arrive; null when the
+    // system gives none (the file is then hashed whole once it is there).
+    virtual std::unique_ptr<ISha256> NewSha256() { return nullptr; }
 };

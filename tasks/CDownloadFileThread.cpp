@@ -83,6 +83,8 @@ bool CDownloadFileThread::Run()
 
     FetchOrder order;
     order.expect = task->runInstaller ? ContentCheck::Expect::Program : ContentCheck::Expect::Anything;
+    order.rate = task->rate;
+    progress.Reset(task->rate.kind == TransferRate::Kind::Design);
     const FetchEnd end = fetcher.Fetch(addresses, *this, order);
     switch (end.GetKind()) {
     case FetchEnd::Kind::Done:
@@ -136,6 +138,9 @@ bool CDownloadFileThread::Begin(const FetchAnswer& answer, FetchEnd& end)
     // Progress goes on from the bytes already on disk: of this run, or of
     // an earlier one (then this is the download's first event).
     partial.Continue(answer.asked, answer.from);
+    // The digest goes on only over exactly the bytes on disk.
+    if (hashedBytes != partial.Written())
+        digest.reset();
     task->totalSize.store(partial.Length());
     task->downloadedSize.store(partial.Written());
     task->state.store(TaskState::Downloading);
@@ -154,6 +159,7 @@ bool CDownloadFileThread::StartFile(const FetchAnswer& answer, FetchEnd& end)
     task->totalSize.store(length);
     task->downloadedSize.store(0);
     task->state.store(TaskState::Downloading);
+    StartDigest();
 
     uint32_t error = 0;
     if (started) {
@@ -202,14 +208,46 @@ bool CDownloadFileThread::StartFile(const FetchAnswer& answer, FetchEnd& end)
 bool CDownloadFileThread::Take(const uint8_t* bytes, uint32_t count, FetchEnd& end)
 {
     // The bar moves before the chunk is written.
-    task->downloadedSize.store(partial.Written() + count);
-    handler->OnTaskProgress(task, this);
+    const uint64_t written = partial.Written() + count;
+    task->downloadedSize.store(written);
+    const uint64_t nowUs = clock->NowUs();
+    if (progress.Due(nowUs, written >= partial.Length())) {
+        progress.Reported(nowUs);
+        handler->OnTaskProgress(task, this);
+    }
     uint32_t error = 0;
     if (!partial.Append(bytes, count, error)) {
         end = FetchEnd::Fatal(Failure{FailureKind::WriteError, error});
         return false;
     }
+    if (digest) {
+        if (digest->Add(bytes, count))
+            hashedBytes += count;
+        else
+            digest.reset();
+    }
     return true;
+}
+
+void CDownloadFileThread::StartDigest()
+{
+    digest.reset();
+    hashedBytes = 0;
+    if (!task->pins.sha256.empty() && trust != nullptr)
+        digest = trust->NewSha256();
+}
+
+bool CDownloadFileThread::DigestMatchesPin()
+{
+    std::vector<uint8_t> computed;
+    const bool whole = digest && hashedBytes == partial.Written() && digest->Finish(computed);
+    digest.reset();
+    if (!whole)
+        return MatchesPin(TempPath());
+    const bool matches = computed == task->pins.sha256;
+    log->Write(L"download: SHA-256 of \"" + TempPath() + (matches ? L"\" matches" : L"\" differs from") +
+               L" the pinned digest (computed as the bytes arrived)");
+    return matches;
 }
 
 FetchEnd CDownloadFileThread::Finish()
@@ -224,9 +262,10 @@ FetchEnd CDownloadFileThread::Finish()
     if (fill == PartialDownload::Fill::Over)
         return FetchEnd::Final(Failure{FailureKind::ConnectionError, kHttpErrorConnectionAborted});
     if (!task->pins.sha256.empty()) {
-        // The file is checked closed, as it will be run.
+        // The file is checked closed, as it will be run: by the digest
+        // computed as its bytes were written, or read whole.
         partial.Close();
-        if (!MatchesPin(TempPath()))
+        if (!DigestMatchesPin())
             return StartOverAfterMismatch(partial.Origin());
     }
     return FetchEnd::Done();

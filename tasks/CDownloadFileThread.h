@@ -14,6 +14,7 @@
 #include "tasks/Manifest.h"
 #include "tasks/MirrorList.h"
 #include "tasks/PartialDownload.h"
+#include "tasks/ProgressGate.h"
 #include "tasks/RetryPolicy.h"
 
 struct DownTask;
@@ -24,13 +25,15 @@ class IFileSystem;
 class IFileTrust;
 class IRandom;
 class IRegistry;
+class ISha256;
 class ISignatureVerifier;
 class ILauncherHandoff;
 
 // Fetches one file over HTTP into directory\tempName and renames it to
 // directory\fileName once every announced byte has arrived. Reports
-// OnTaskStart once the length is known, OnTaskProgress per chunk, then
-// OnTaskFinish or OnTaskError.
+// OnTaskStart once the length is known, OnTaskProgress per chunk (at a
+// rate above the design's pace, at most one per 10 ms and always the last
+// chunk), then OnTaskFinish or OnTaskError.
 //
 // The requests are its Fetcher's (tasks/Fetcher.h): redirects, the proxy,
 // the answer rules, retries with their countdown and the addresses in
@@ -88,6 +91,12 @@ private:
     void PutInPlace();
     // Whether the file's digest is the pinned one (true when none is).
     bool MatchesPin(const std::wstring& path);
+    // A new digest for a file that starts from byte 0, when one is pinned.
+    void StartDigest();
+    // Whether the whole temporary file has the pinned digest: the one
+    // computed as its bytes arrived when it saw every byte, else the file's
+    // own, read whole.
+    bool DigestMatchesPin();
     // After a whole file whose digest is not the pinned one: deletes it
     // and sets up a fresh file from byte 0. The first time at an address
     // that address is asked again; the second time it is out.
@@ -130,6 +139,15 @@ private:
 
     // The file under way.
     PartialDownload partial;
+    // Which chunks' progress is reported (all of them at the design's pace).
+    ProgressGate progress;
+    // The pinned digest computed as the bytes arrive, over the first
+    // hashedBytes of the file; null when nothing is pinned, the system
+    // gives no hash object, or the file holds bytes it has not seen (a
+    // partial file of an earlier run): the whole file is then read and
+    // hashed once it is there.
+    std::unique_ptr<ISha256> digest;
+    uint64_t hashedBytes = 0;
     bool started = false;     // OnTaskStart has been reported
     bool ownFolder = false;   // the task's directory is this download's own
     // Whole files that had another digest than the pinned one, in a row at

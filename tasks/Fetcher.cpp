@@ -312,11 +312,15 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
     if (expect != ContentCheck::Expect::Anything)
         m_request->QueryHeader(HttpHeader::ContentType, contentType);
     ContentCheck check(expect, contentType);
+    const ChunkPace pace = PaceFor(order.rate);
+    if (m_buffer.size() < pace.chunkBytes)
+        m_buffer.resize(pace.chunkBytes);
     uint8_t* buffer = m_buffer.data();
-    // The chunks are paced 10 ms apart: from the first chunk to the body's
-    // end, on any way it ends, the pauses between them wait on a fine
-    // timer of this transfer's own. No retry's pause and no prompt comes
-    // while it lives.
+    // The chunks are paced (10 ms apart at the design's pace): from the
+    // first chunk to the body's end, on any way it ends, the pauses between
+    // them wait on a fine timer of this transfer's own. No retry's pause
+    // and no prompt comes while it lives. At the line's speed nothing
+    // waits, and no fine timer is asked for.
     std::unique_ptr<IFineTimer> fine;
     // A body with a deadline: no read waits past it, and a chunk that
     // comes after it ends the attempt as a stall.
@@ -324,7 +328,7 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
     for (;;) {
         if (!m_running.load())
             return FetchEnd::Stopped();
-        if (!first && !WaitForChunkSlot(*fine, startedUs))
+        if (!first && fine && !WaitForChunkSlot(*fine, startedUs, pace.spacingUs))
             return FetchEnd::Stopped();
         first = false;
         startedUs = m_clock->NowUs();
@@ -333,11 +337,11 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
         if (!ReadLimit(order, deadlineMs, stallLimitMs, end))
             return end;
         uint32_t n = 0;
-        if (!ReadChunk(stallLimitMs, n, end))
+        if (!ReadChunk(pace.chunkBytes, stallLimitMs, n, end))
             return end;
         if (n == 0)
             break;
-        if (!fine)
+        if (!fine && pace.spacingUs != 0)
             fine = m_clock->FineTimer();
         if (check.Add(buffer, n) == ContentCheck::Verdict::Page)
             return WrongContent(receiver, expect, contentType, check);
@@ -375,24 +379,24 @@ bool Fetcher::ReadLimit(const FetchOrder& order, uint64_t deadlineMs, uint32_t& 
     return true;
 }
 
-// Chunks start kChunkSpacingMs apart at the least, counted from the start of
-// one read to the start of the next, so that the read and the write fall
+// Chunks start spacingUs apart at the least (kChunkSpacingMs at the
+// design's pace), counted from the start of one read to the start of the next, so that the read and the write fall
 // within the spacing instead of adding to it. A chunk that starts late
 // (a slow read, a late wake-up) moves the next one on with it: the time
 // lost is not made up with chunks closer together.
-bool Fetcher::WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs)
+bool Fetcher::WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs, uint64_t spacingUs)
 {
-    const uint64_t dueUs = previousStartUs + kChunkSpacingMs * 1000ull;
+    const uint64_t dueUs = previousStartUs + spacingUs;
     const uint64_t nowUs = m_clock->NowUs();
     if (nowUs >= dueUs)
         return m_running.load();
     return fine.WaitUs(dueUs - nowUs, m_running);
 }
 
-bool Fetcher::ReadChunk(uint32_t stallLimitMs, uint32_t& n, FetchEnd& end)
+bool Fetcher::ReadChunk(uint32_t size, uint32_t stallLimitMs, uint32_t& n, FetchEnd& end)
 {
     uint32_t error = 0;
-    if (m_request->Read(m_buffer.data(), kBufferSize, n, error, m_running, stallLimitMs))
+    if (m_request->Read(m_buffer.data(), size, n, error, m_running, stallLimitMs))
         return true;
     if (!m_running.load()) {
         end = FetchEnd::Stopped();

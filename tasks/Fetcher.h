@@ -19,6 +19,7 @@
 #include "tasks/FetchReceiver.h"
 #include "tasks/MirrorList.h"
 #include "tasks/RetryPolicy.h"
+#include "tasks/TransferRate.h"
 
 struct DownTask;
 class CTaskEventHandler;
@@ -38,13 +39,15 @@ struct FetchOrder {
     uint32_t bodyDeadlineMs = 0;
     // The word the log gives its answers ("request", "manifest").
     const wchar_t* subject = L"request";
+    // How fast the body is read.
+    TransferRate rate;
 };
 
 class Fetcher {
 public:
     static constexpr uint32_t kBufferSize = 51200;
-    // At most one chunk of kBufferSize bytes is read per kChunkSpacingMs,
-    // start to start.
+    // At the design's pace, at most one chunk of kBufferSize bytes is read
+    // per kChunkSpacingMs, start to start (other rates: TransferRate.h).
     static constexpr uint32_t kChunkSpacingMs = 10;
 
     // The countdown of a pause is reported for task, by reporter, to
@@ -88,12 +91,13 @@ private:
     bool ReadLimit(const FetchOrder& order, uint64_t deadlineMs, uint32_t& stallLimitMs, FetchEnd& end);
     // Reads the body chunk by chunk into the receiver.
     FetchEnd Body(IFetchReceiver& receiver, const FetchOrder& order, bool continues);
-    // Reads the next chunk (n is 0 at the end). False when the read failed
-    // or the worker was stopped; end then says how the attempt ends.
-    bool ReadChunk(uint32_t stallLimitMs, uint32_t& n, FetchEnd& end);
-    // Waits on fine until kChunkSpacingMs after previousStartUs (the
-    // clock's NowUs). False when the worker was stopped meanwhile.
-    bool WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs);
+    // Reads the next chunk of at most size bytes (n is 0 at the end).
+    // False when the read failed or the worker was stopped; end then says
+    // how the attempt ends.
+    bool ReadChunk(uint32_t size, uint32_t stallLimitMs, uint32_t& n, FetchEnd& end);
+    // Waits on fine until spacingUs after previousStartUs (the clock's
+    // NowUs). False when the worker was stopped meanwhile.
+    bool WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs, uint64_t spacingUs);
     // Waits out the pause before retry k, reporting the countdown. False
     // when the worker was stopped meanwhile.
     bool PauseBeforeRetry(uint32_t k, uint32_t pauseMs);
@@ -125,6 +129,8 @@ private:
 
     std::unique_ptr<IHttpSession> m_session;
     std::unique_ptr<IHttpRequest> m_request;
+    // Where the chunks land: made for the first body, and made larger once
+    // when a faster rate reads larger chunks.
     std::vector<uint8_t> m_buffer;
     std::wstring m_currentUrl;  // the address after redirects
     bool m_answered = false;    // a server has answered in this download

@@ -9,6 +9,7 @@
 #include "tasks/InstallerPins.h"
 #include "tasks/LauncherUpdate.h"
 #include "tasks/StatusTexts.h"
+#include "tasks/TransferRate.h"
 
 // The window message that carries a task event: WM_USER + 1. wParam is the
 // reporting task and lParam its worker, or both 0 when no download is left.
@@ -89,6 +90,9 @@ struct DownTask : Task {
     // A pinned digest is checked before the file takes its final name, and
     // before a file of an earlier run is used again.
     InstallerPins pins;
+    // How fast the body is read (the design's pace unless the publisher
+    // chose another).
+    TransferRate rate;
     // Further addresses of the same file, tried after url in this order.
     std::vector<std::wstring> mirrors;
     // A signed manifest to fetch first, when the configuration names one,

@@ -11,7 +11,16 @@
 // read, and the process's CPU time per MB.
 //
 //   download_bench.exe <url> [rounds of each way]
+//
+// Line-rate mode (run_line_rate_bench.sh): one download of url at the
+// publisher's rate given (k_comm_rate's value: 0 for the line's speed, or
+// "design"), with the SHA-256 given pinned when there is one, through the
+// real worker and the system's file trust; prints one line
+//   line <rate> <bytes> <seconds> <progress events> <peak working set bytes>
+//
+//   download_bench.exe line <url> <rate> [sha256]
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,7 +35,9 @@
 #include "platform/win/WinTaskPlatform.h"
 #include "tasks/CDownloadFileThread.h"
 #include "tasks/CTaskEventHandler.h"
+#include "tasks/InstallerPins.h"
 #include "tasks/Task.h"
+#include "tasks/TransferRate.h"
 #include "tests/fakes/ForwardingHttpClient.h"
 
 namespace {
@@ -191,10 +202,58 @@ bool Download(const std::wstring& url, const std::wstring& folder, bool plainPau
     return true;
 }
 
+// One download at a rate, optionally pinned: the line-rate mode.
+int LineRate(const std::wstring& url, const std::wstring& rateText, const std::wstring& sha256)
+{
+    wchar_t tempBase[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, tempBase);
+    const std::wstring folder = std::wstring(tempBase) + L"qmx-line-bench";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    WinHttpClient http;
+    WinFileSystem files;
+    WinFileTrust trust;
+    DownTask task;
+    PrepareBenchTask(task, url, folder);
+    if (rateText != L"design" && ParseTransferRate(rateText, task.rate) != RateReading::Valid) {
+        std::fprintf(stderr, "the rate is no number\n");
+        return 2;
+    }
+    if (!sha256.empty()) {
+        if (!ParseSha256Pin(sha256, task.pins.sha256)) {
+            std::fprintf(stderr, "the digest is not 64 hexadecimal digits\n");
+            return 2;
+        }
+    }
+    BenchHandler handler;
+    TaskPlatform seams{&http, &files};
+    seams.trust = &trust;
+    CDownloadFileThread worker(&task, &handler, seams);
+    const double start = Now();
+    worker.Start();
+    WaitForSingleObject(handler.done.Get(), INFINITE);
+    const double seconds = Now() - start;
+    worker.Stop();
+    DeleteFileW((folder + L"\\bench.bin").c_str());
+    RemoveDirectoryW(folder.c_str());
+    if (task.state.load() != TaskState::Finished) {
+        std::fprintf(stderr, "download failed: state %d\n", static_cast<int>(task.state.load()));
+        return 1;
+    }
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof(memory);
+    K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+    std::printf("line %ls %llu %.6f %ld %llu\n", rateText.c_str(),
+                static_cast<unsigned long long>(task.downloadedSize.load()), seconds, handler.chunks,
+                static_cast<unsigned long long>(memory.PeakWorkingSetSize));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc >= 4 && std::wstring(argv[1]) == L"line")
+        return LineRate(argv[2], argv[3], argc >= 5 ? argv[4] : L"");
     if (argc < 2) {
         std::fprintf(stderr, "usage: download_bench.exe <url> [rounds of each way]\n");
         return 2;

@@ -238,7 +238,55 @@ private:
     ScopedFileHandle m_file;
 };
 
+// CNG's hash object, fed as the bytes arrive. Its algorithm handle lives as
+// long as the hash made from it.
+class WinSha256 : public ISha256 {
+public:
+    bool Open()
+    {
+        uint32_t error = 0;
+        if (!LoadAll({L"bcrypt.dll"}, error))
+            return false;
+        return BCryptOpenAlgorithmProvider(m_algorithm.Out(), BCRYPT_SHA256_ALGORITHM, nullptr, 0) >= 0 &&
+               BCryptCreateHash(m_algorithm.Get(), m_hash.Out(), nullptr, 0, nullptr, 0, 0) >= 0;
+    }
+
+    bool Add(const uint8_t* bytes, size_t count) override
+    {
+        // BCryptHashData takes at most 4 GiB - 1 at once.
+        while (count > 0) {
+            const ULONG piece = count > 0x40000000u ? 0x40000000u : static_cast<ULONG>(count);
+            if (BCryptHashData(m_hash.Get(), const_cast<PUCHAR>(bytes), piece, 0) < 0)
+                return false;
+            bytes += piece;
+            count -= piece;
+        }
+        return true;
+    }
+
+    bool Finish(std::vector<uint8_t>& digest) override
+    {
+        std::vector<uint8_t> result(kSha256Bytes);
+        if (BCryptFinishHash(m_hash.Get(), result.data(), kSha256Bytes, 0) < 0)
+            return false;
+        digest = std::move(result);
+        return true;
+    }
+
+private:
+    ScopedAlgorithm m_algorithm;
+    ScopedHash m_hash;
+};
+
 }  // namespace
+
+std::unique_ptr<ISha256> WinFileTrust::NewSha256()
+{
+    auto sha = std::make_unique<WinSha256>();
+    if (!sha->Open())
+        return nullptr;
+    return sha;
+}
 
 std::unique_ptr<IHeldFile> WinFileTrust::Hold(const std::wstring& path, uint32_t& error)
 {

@@ -60,6 +60,7 @@ private:
 class WinFileTrust : public IFileTrust {
 public:
     std::unique_ptr<IHeldFile> Hold(const std::wstring& path, uint32_t& error) override;
+    std::unique_ptr<ISha256> NewSha256() override;
 };
 
 // ECDSA P-256 over SHA-256 with the system's CNG (bcrypt), loaded at first

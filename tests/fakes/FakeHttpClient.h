@@ -135,6 +135,8 @@ public:
     std::atomic<int> openSessions{0};
     std::atomic<int> openRequests{0};
     std::atomic<int> readsStarted{0};
+    // The largest read asked for.
+    std::atomic<uint32_t> largestAsked{0};
 
     // The file's byte at offset: "MZ", as a program starts, then a pattern
     // that shows any lost or doubled chunk.
@@ -248,6 +250,8 @@ private:
             read = 0;
             const size_t index = m_next++;
             ++m_client.readsStarted;
+            if (size > m_client.largestAsked.load())
+                m_client.largestAsked.store(size);
             if (m_client.beforeRead)
                 m_client.beforeRead(index);
             if (index >= m_response.reads.size())

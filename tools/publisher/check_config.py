@@ -17,7 +17,8 @@ missing or empty; an address that is not an absolute http or https address
 without blanks (k_comm_url, k_comm_url2..4 and k_comm_manifest alike); a
 folder, program or registry name that cannot be a file name; an optional
 key of a wrong form (k_comm_sha256: 64 hexadecimal digits; k_comm_signer:
-some text; k_comm_manifest_key: a P-256 public key as manifest.py keygen
+some text; k_comm_rate: a number of bytes a second, decimal digits only;
+k_comm_manifest_key: a P-256 public key as manifest.py keygen
 prints it, and needed whenever k_comm_manifest is set, as is
 k_comm_channel, a name without control characters).
 
@@ -50,7 +51,7 @@ REQUIRED = [
     ("pack", "k_installerKey", "the game's App Paths registry key"),
 ]
 OPTIONAL_CVER = ("k_comm_url2", "k_comm_url3", "k_comm_url4", "k_comm_sha256", "k_comm_signer",
-                 "k_comm_manifest", "k_comm_manifest_key", "k_comm_channel")
+                 "k_comm_manifest", "k_comm_manifest_key", "k_comm_channel", "k_comm_rate")
 # Keys of the shipped configuration that nothing reads: no warning.
 UNUSED = {"cver": ("k_max", "k_comm", "k_min", "k_beta_url"), "gurl": (), "pack": ()}
 # Key -> the one section the launcher reads it from.
@@ -314,6 +315,13 @@ def check(path, data):
         number, value = cver["k_comm_sha256"]
         if not re.fullmatch(r"[0-9A-Fa-f]{64}", value):
             report.error(number, "k_comm_sha256 must be the installer's SHA-256, 64 hexadecimal digits")
+    if "k_comm_rate" in cver:
+        number, value = cver["k_comm_rate"]
+        # Empty keeps the design's pace, as an absent key does; the
+        # launcher reads decimal digits only, within 64 bits.
+        if value and (not re.fullmatch(r"[0-9]+", value) or int(value) >= 2 ** 64):
+            report.error(number, f'k_comm_rate must be a number of bytes a second (0: the line\'s speed), '
+                                 f'not "{value}"; the launcher would keep the design\'s pace')
     if "k_comm_signer" in cver:
         number, value = cver["k_comm_signer"]
         if not value:

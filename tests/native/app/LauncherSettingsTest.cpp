@@ -100,3 +100,31 @@ TEST_F(SettingsAtStartUp, TheClickUsesWhatStartUpRead)
 }
 
 }  // namespace
+
+TEST(LauncherSettings, TheRateKeyChoosesThePace)
+{
+    struct Case {
+        const char* cver;
+        RateReading reading;
+        TransferRate::Kind kind;
+        uint64_t bytesPerSecond;
+    };
+    const Case cases[] = {
+        {"", RateReading::Absent, TransferRate::Kind::Design, 0},
+        {"k_comm_rate=\n", RateReading::Absent, TransferRate::Kind::Design, 0},
+        {"k_comm_rate=0\n", RateReading::Valid, TransferRate::Kind::Line, 0},
+        {"k_comm_rate=000\n", RateReading::Valid, TransferRate::Kind::Line, 0},
+        {"k_comm_rate=2000000\n", RateReading::Valid, TransferRate::Kind::Limit, 2000000},
+        {"k_comm_rate=fast\n", RateReading::NotANumber, TransferRate::Kind::Design, 0},
+        {"k_comm_rate=-1\n", RateReading::NotANumber, TransferRate::Kind::Design, 0},
+        {"k_comm_rate=5 MB\n", RateReading::NotANumber, TransferRate::Kind::Design, 0},
+        {"k_comm_rate=99999999999999999999\n", RateReading::NotANumber, TransferRate::Kind::Design, 0},
+    };
+    for (const Case& c : cases) {
+        const LauncherSettings s = Read(std::string("[cver]\nk_comm_url=http://a.example/p.exe\n") + c.cver);
+        EXPECT_EQ(s.rateReading, c.reading) << c.cver;
+        EXPECT_EQ(s.rate.kind, c.kind) << c.cver;
+        EXPECT_EQ(s.rate.bytesPerSecond, c.bytesPerSecond) << c.cver;
+        EXPECT_FALSE(s.refused) << c.cver;
+    }
+}

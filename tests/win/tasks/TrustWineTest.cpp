@@ -93,6 +93,21 @@ TEST(WinFileTrust, Sha256OfKnownTexts)
         const std::wstring path = folder.File(L"text");
         ASSERT_TRUE(TempFolder::WriteFile(path, c.content));
         EXPECT_EQ(Hex(Sha256Of(path)), c.digest) << c.content.size() << " bytes";
+        // The same digest computed piece by piece, as a download's bytes
+        // arrive: pieces of every size, an empty one among them.
+        WinFileTrust trust;
+        std::unique_ptr<ISha256> sha = trust.NewSha256();
+        ASSERT_NE(sha, nullptr);
+        const auto* bytes = reinterpret_cast<const uint8_t*>(c.content.data());
+        size_t at = 0;
+        for (size_t piece = 0; at < c.content.size(); piece = piece * 2 + 1) {
+            const size_t n = piece < c.content.size() - at ? piece : c.content.size() - at;
+            ASSERT_TRUE(sha->Add(bytes + at, n));
+            at += n;
+        }
+        std::vector<uint8_t> digest;
+        ASSERT_TRUE(sha->Finish(digest));
+        EXPECT_EQ(Hex(digest), c.digest) << c.content.size() << " bytes, in pieces";
     }
 }
 
