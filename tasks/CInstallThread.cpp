@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
 #include "platform/ProcessRunner.h"
+#include "platform/SystemErrors.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/ContentSniffing.h"
 #include "tasks/DownloadFolders.h"
@@ -21,9 +22,6 @@ using status::kHashMismatch;
 using status::kNotCompleted;
 using status::kWaitError;
 using status::WithCode;
-
-// ERROR_FILENAME_EXCED_RANGE: the command line does not fit.
-constexpr uint32_t kErrorCommandLineTooLong = 206;
 
 // How much of a file that would not start the log shows.
 constexpr uint32_t kShownBytes = 64;
