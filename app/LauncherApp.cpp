@@ -36,21 +36,6 @@ namespace {
 constexpr wchar_t kInstallerTempName[] = L"yrfoinstall.tmp";
 constexpr wchar_t kInstallerName[] = L"yrfoinstall.exe";
 
-TaskPlatform MakeTaskPlatform(const Platform& platform, ITaskEventPoster* poster)
-{
-    TaskPlatform tasks;
-    tasks.http = platform.http;
-    tasks.files = platform.files;
-    tasks.processes = platform.processes;
-    tasks.poster = poster;
-    tasks.trust = platform.trust;
-    tasks.verifier = platform.verifier;
-    tasks.registry = platform.registry;
-    tasks.log = platform.log;
-    tasks.random = platform.random;
-    return tasks;
-}
-
 // What the log adds to a task's final status text: what a download had
 // moved, or that the installation failed.
 std::wstring OutcomeDetail(const Task& task, TaskState state)
@@ -74,7 +59,7 @@ bool IsFinal(TaskState state)
 LauncherApp::LauncherApp(const Platform& platform)
     : m_platform(platform),
       m_poster(*this, platform.windows),
-      m_tasks(MakeTaskPlatform(platform, &m_poster))
+      m_tasks(platform, m_poster)
 {
 }
 
@@ -94,7 +79,7 @@ void LauncherApp::Init()
     if (m_platform.files != nullptr) {
         const size_t removed = download_folders::RemoveStale(
             *m_platform.files, ReadDownloadTemp(*m_platform.environment),
-            download_folders::OwnFileNames(kInstallerTempName, kInstallerName), UtcNowSeconds());
+            download_folders::OwnFileNames(kInstallerTempName, kInstallerName), m_platform.wallClock->NowSeconds());
         if (removed != 0)
             m_platform.log->Write(L"start-up: " + DecimalText(removed) + L" download folder(s) older than 7 days removed");
     }
@@ -242,7 +227,7 @@ void LauncherApp::StartInstall()
 
     // A value the settings refused at start-up stops the road here, with
     // nothing downloaded.
-    if (!m_settings.refusal.empty()) {
+    if (m_settings.refused) {
         EndRoadWithFailure(m_settings.refusal, m_settings.refusalReason);
         return;
     }
@@ -300,7 +285,7 @@ void LauncherApp::OnTaskEvent(uintptr_t wParam, uintptr_t lParam)
         LogStatus(ScreenUpdateFor(*task, state).status, OutcomeDetail(*task, state));
         m_tasks.ContinueAfter(task);
     } else {
-        EndRoadWithFailure(task->message, OutcomeDetail(*task, state));
+        EndRoadWithFailure(task->failure, OutcomeDetail(*task, state));
     }
 }
 
@@ -365,7 +350,7 @@ void LauncherApp::LaunchGame()
     uint32_t attributes = 0;
     if (!m_platform.files->GetAttributes(path, attributes) || (attributes & kFileAttributeDirectory)) {
         m_platform.log->Write(L"game: no start program at " + path);
-        EndRoadWithFailure(status::kNoStartProgram, L"");
+        EndRoadWithFailure(Failure{FailureKind::NoStartProgram}, L"");
         return;
     }
     // The game starts in its own folder, where it finds its data by relative
@@ -379,7 +364,7 @@ void LauncherApp::LaunchGame()
         // The game did not start: say so and keep the window, rather than
         // closing as if all went well.
         m_platform.log->Write(L"game: not started, shell result " + DecimalText(result) + L": " + path);
-        EndRoadWithFailure(status::WithCode(status::kGameNotStarted, static_cast<uint32_t>(result)), L"");
+        EndRoadWithFailure(Failure{FailureKind::GameNotStarted, static_cast<uint32_t>(result)}, L"");
         return;
     }
     m_platform.log->Write(L"game: started, shell result " + DecimalText(result) + L": " + path);
@@ -388,12 +373,14 @@ void LauncherApp::LaunchGame()
     m_platform.windows->DestroyWindow(Window());
 }
 
-void LauncherApp::EndRoadWithFailure(const std::wstring& text, const std::wstring& why)
+void LauncherApp::EndRoadWithFailure(const Failure& failure, const std::wstring& why)
 {
+    const std::wstring text = status::FailureText(failure);
     LogStatus(text, why);
+    m_platform.log->Write(L"road: ended, " + std::wstring(FailureWords(failure.kind)));
     SetStatus(text);
     m_taskbar.Failed();
-    m_roadEnd = OutcomeOfFailure(text);
+    m_roadEnd = OutcomeOf(failure.kind);
     // Nobody is there to read the status line of an unattended run.
     if (m_unattended)
         m_platform.windows->DestroyWindow(Window());

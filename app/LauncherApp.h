@@ -138,7 +138,7 @@ private:
     // The road ended with this failure: the log says it (with why, when
     // given), the status line shows it, the taskbar button shows the failed
     // state, and the road ends as the text says.
-    void EndRoadWithFailure(const std::wstring& text, const std::wstring& why);
+    void EndRoadWithFailure(const Failure& failure, const std::wstring& why);
     // Logs the end of a task that no event reported (its worker was
     // stopped at shutdown).
     void LogUnreportedEnd(Task& task);

@@ -3,7 +3,6 @@
 #include "config/CIniConfig.h"
 #include "platform/AsciiText.h"
 #include "tasks/Manifest.h"
-#include "tasks/StatusTexts.h"
 
 namespace {
 
@@ -35,16 +34,19 @@ LauncherSettings ReadLauncherSettings(const CIniConfig& config)
     const std::wstring sha256 = config.GetValue(L"cver", L"k_comm_sha256");
     if (!sha256.empty() && !ParseSha256Pin(sha256, settings.pins.sha256)) {
         settings.pins.sha256.clear();
-        settings.refusal = status::kInvalidPin;
+        settings.refused = true;
+        settings.refusal = Failure{FailureKind::InvalidPin};
         settings.refusalReason = L"k_comm_sha256 is not 64 hexadecimal digits; nothing downloaded";
     } else if (!settings.manifestUrl.empty() &&
                !ParseP256PublicKey(config.GetValue(L"cver", L"k_comm_manifest_key"), settings.manifestKey)) {
         settings.manifestKey.clear();
-        settings.refusal = status::WithCode(status::kManifestInvalid, kUncheckableManifest);
+        settings.refused = true;
+        settings.refusal = Failure{FailureKind::ManifestInvalid, kUncheckableManifest};
         settings.refusalReason = L"k_comm_manifest_key is not a P-256 public key; nothing downloaded";
     } else if (!settings.manifestUrl.empty() &&
                (settings.manifestChannel.empty() || HasControlCharacter(settings.manifestChannel))) {
-        settings.refusal = status::WithCode(status::kManifestInvalid, kNoChannel);
+        settings.refused = true;
+        settings.refusal = Failure{FailureKind::ManifestInvalid, kNoChannel};
         settings.refusalReason = L"k_comm_channel is missing or holds control characters; nothing downloaded";
     }
     return settings;

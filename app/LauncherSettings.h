@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tasks/Failure.h"
 #include "tasks/InstallerPins.h"
 
 class CIniConfig;
@@ -26,10 +27,11 @@ struct LauncherSettings {
     std::vector<uint8_t> manifestKey;   // k_comm_manifest_key as its P-256 point, when a manifest is set
     std::wstring manifestChannel;       // k_comm_channel: the channel a manifest must name
 
-    // A value that cannot be used: a click on the install button shows this
-    // status text and downloads nothing (the log says why, in refusalReason).
-    // Empty when every value can be used.
-    std::wstring refusal;
+    // A value that cannot be used: a click on the install button ends the
+    // road with this failure and downloads nothing (the log says why, in
+    // refusalReason). refused is false when every value can be used.
+    bool refused = false;
+    Failure refusal;
     std::wstring refusalReason;
 };
 

@@ -1,42 +1,36 @@
 #include "app/RoadOutcome.h"
 
-#include "tasks/StatusTexts.h"
-
-namespace {
-
-bool StartsWith(const std::wstring& text, const wchar_t* prefix)
+RoadOutcome OutcomeOf(FailureKind kind)
 {
-    return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
-}
-
-// ERROR_CANCELLED: the player said no to the administrator prompt.
-constexpr uint32_t kPromptRefused = 1223;
-
-}  // namespace
-
-RoadOutcome OutcomeOfFailure(const std::wstring& text)
-{
-    using namespace status;
-    for (const wchar_t* refusal : {kHashMismatch, kInvalidPin, kBadSignature, kManifestInvalid}) {
-        if (StartsWith(text, refusal))
-            return RoadOutcome::Refused;
-    }
-    for (const wchar_t* disk : {kDiskFull, kCannotCreate, kWriteError}) {
-        if (StartsWith(text, disk))
-            return RoadOutcome::DiskFailed;
-    }
-    if (StartsWith(text, kStopped))
+    switch (kind) {
+    case FailureKind::NoConnection:
+    case FailureKind::NoSession:
+    case FailureKind::AddressUnavailable:
+    case FailureKind::ConnectionError:
+    case FailureKind::WrongContent:
+    case FailureKind::WrongClock:
+        return RoadOutcome::NetworkFailed;
+    case FailureKind::CannotCreate:
+    case FailureKind::WriteError:
+    case FailureKind::DiskFull:
+        return RoadOutcome::DiskFailed;
+    case FailureKind::Stopped:
         return RoadOutcome::WindowClosed;
-    if (text == WithCode(kCannotStart, kPromptRefused))
+    case FailureKind::ManifestInvalid:
+    case FailureKind::InvalidPin:
+    case FailureKind::HashMismatch:
+    case FailureKind::BadSignature:
+        return RoadOutcome::Refused;
+    case FailureKind::InstallerNotStarted:
+    case FailureKind::InstallerNotCompleted:
+    case FailureKind::InstallerWaitFailed:
+    case FailureKind::NoStartProgram:
+        return RoadOutcome::InstallerFailed;
+    case FailureKind::ElevationRefused:
         return RoadOutcome::ElevationRefused;
-    for (const wchar_t* installer : {kCannotStart, kNotCompleted, kWaitError, kNoStartProgram}) {
-        if (StartsWith(text, installer))
-            return RoadOutcome::InstallerFailed;
-    }
-    if (StartsWith(text, kGameNotStarted))
+    case FailureKind::GameNotStarted:
         return RoadOutcome::StartUpFailed;
-    // Every other failure of the road is the download's: no connection, no
-    // session, an address that cannot be opened, an answer that failed.
+    }
     return RoadOutcome::NetworkFailed;
 }
 

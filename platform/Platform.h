@@ -1,34 +1,22 @@
 #pragma once
 
-#include "platform/Log.h"
+#include "platform/TaskPlatform.h"
 
 class IEnvironment;
 class IResources;
-class IRegistry;
 class IWindowSystem;
 class IShell;
-class IHttpClient;
-class IFileSystem;
-class IProcessRunner;
-class IFileTrust;
 class ITaskbarButton;
-class ISignatureVerifier;
-class IRandom;
 
 // The platform seams the application uses, filled once by the entry point
-// with the real implementations and by tests with fakes. None is owned here.
-struct Platform {
+// with the real implementations and by tests with fakes: the task seams
+// (handed on as they are to the task manager) and the window's own. None
+// is owned here; a null pointer means the seam is absent, as for the task
+// seams.
+struct Platform : TaskPlatform {
     IEnvironment* environment = nullptr;
     IResources* resources = nullptr;
-    IRegistry* registry = nullptr;
     IWindowSystem* windows = nullptr;
     IShell* shell = nullptr;
-    IHttpClient* http = nullptr;
-    IFileSystem* files = nullptr;
-    IProcessRunner* processes = nullptr;
-    IFileTrust* trust = nullptr;
-    ISignatureVerifier* verifier = nullptr;
-    IRandom* random = nullptr;  // the system's when null
-    ILog* log = NoLog();
-    ITaskbarButton* taskbar = nullptr;  // null where there is none
+    ITaskbarButton* taskbar = nullptr;  // absent where there is none
 };

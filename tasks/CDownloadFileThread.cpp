@@ -24,24 +24,14 @@
 
 namespace {
 
-using status::kCannotCreate;
-using status::kConnectionError;
-using status::kDiskFull;
-using status::kHashMismatch;
-using status::kManifestInvalid;
-using status::kNoConnection;
-using status::kNoSession;
-using status::kStopped;
-using status::kWriteError;
-using status::kWrongClock;
-using status::WithCode;
 
 }  // namespace
 
-CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, IHttpClient* httpClient,
-                                         IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
-    : task(t), handler(h), http(httpClient), files(fileSystem), trust(fileTrust), log(runLog), clock(&SystemClock()),
-      random(&SystemRandom()), fetcher(*t, *h, *this, running, *runLog), partial(*fileSystem)
+CDownloadFileThread::CDownloadFileThread(DownTask* t, CTaskEventHandler* h, const TaskPlatform& seams,
+                                         const download::Timings& waits)
+    : task(t), handler(h), http(seams.http), files(seams.files), trust(seams.trust), log(seams.log),
+      clock(seams.clock), random(seams.random), wallClock(seams.wallClock), verifier(seams.verifier), timings(waits),
+      fetcher(*t, *h, *this, running, seams, waits), memory(seams.registry), partial(*seams.files)
 {
 }
 
@@ -66,11 +56,11 @@ std::wstring CDownloadFileThread::TempPath() const
 bool CDownloadFileThread::Run()
 {
     if (http->AttemptConnect() != 0) {
-        Fail(kNoConnection);
+        Fail(Failure{FailureKind::NoConnection});
         return false;
     }
     if (!fetcher.OpenSession(*http)) {
-        Fail(kNoSession);
+        Fail(Failure{FailureKind::NoSession});
         return false;
     }
 
@@ -100,7 +90,7 @@ bool CDownloadFileThread::Run()
         handler->OnTaskFinish(task, this);
         break;
     default:
-        Fail(end.Message());
+        Fail(end.What());
         break;
     }
     return false;
@@ -125,12 +115,12 @@ HeldPart CDownloadFileThread::Held() const
 bool CDownloadFileThread::Begin(const FetchAnswer& answer, FetchEnd& end)
 {
     if (answer.reading != download::LengthReading::Valid) {
-        end = FetchEnd::Final(WithCode(kConnectionError, kHttpErrorHeaderNotFound));
+        end = FetchEnd::Final(Failure{FailureKind::ConnectionError, kHttpErrorHeaderNotFound});
         return false;
     }
     // Another length than the pinned size is another file: not from here.
     if (!answer.continues && task->pins.hasSize && answer.length != task->pins.size) {
-        end = FetchEnd::Final(kHashMismatch);
+        end = FetchEnd::Final(Failure{FailureKind::HashMismatch});
         return false;
     }
     if (!answer.continues)
@@ -162,7 +152,7 @@ bool CDownloadFileThread::StartFile(const FetchAnswer& answer, FetchEnd& end)
     if (started) {
         // A partial file of another answer: empty it, the bar goes back to 0.
         if (!partial.StartOver(length, answer.validator, answer.asked, answer.from, error)) {
-            end = FetchEnd::Fatal(WithCode(kWriteError, error));
+            end = FetchEnd::Fatal(Failure{FailureKind::WriteError, error});
             return false;
         }
         handler->OnTaskProgress(task, this);
@@ -190,13 +180,13 @@ bool CDownloadFileThread::StartFile(const FetchAnswer& answer, FetchEnd& end)
     if (files->FreeSpace(task->directory, freeBytes, error) && freeBytes < length) {
         log->Write(L"download: " + DecimalText(freeBytes) + L" bytes free in \"" + task->directory + L"\", " +
                    DecimalText(length) + L" needed");
-        end = FetchEnd::Fatal(kDiskFull);
+        end = FetchEnd::Fatal(Failure{FailureKind::DiskFull});
         return false;
     }
 
     if (!partial.StartOver(length, answer.validator, answer.asked, answer.from, error)) {
         log->Write(L"download: the temporary file cannot be created, code " + DecimalText(error));
-        end = FetchEnd::Fatal(kCannotCreate);
+        end = FetchEnd::Fatal(Failure{FailureKind::CannotCreate});
         return false;
     }
     return true;
@@ -209,7 +199,7 @@ bool CDownloadFileThread::Take(const uint8_t* bytes, uint32_t count, FetchEnd& e
     handler->OnTaskProgress(task, this);
     uint32_t error = 0;
     if (!partial.Append(bytes, count, error)) {
-        end = FetchEnd::Fatal(WithCode(kWriteError, error));
+        end = FetchEnd::Fatal(Failure{FailureKind::WriteError, error});
         return false;
     }
     return true;
@@ -223,9 +213,9 @@ FetchEnd CDownloadFileThread::Finish()
     // better by asking again.
     const PartialDownload::Fill fill = partial.Filled();
     if (fill == PartialDownload::Fill::Short)
-        return FetchEnd::Transient(WithCode(kConnectionError, kHttpErrorConnectionAborted));
+        return FetchEnd::Transient(Failure{FailureKind::ConnectionError, kHttpErrorConnectionAborted});
     if (fill == PartialDownload::Fill::Over)
-        return FetchEnd::Final(WithCode(kConnectionError, kHttpErrorConnectionAborted));
+        return FetchEnd::Final(Failure{FailureKind::ConnectionError, kHttpErrorConnectionAborted});
     if (!task->pins.sha256.empty()) {
         // The file is checked closed, as it will be run.
         partial.Close();
@@ -257,7 +247,7 @@ void CDownloadFileThread::CompleteDownload()
     uint32_t error = 0;
     if (!RenameToFinalName(error)) {
         partial.Discard();
-        Fail(running.load() ? WithCode(kWriteError, error) : std::wstring(kStopped));
+        Fail(running.load() ? Failure{FailureKind::WriteError, error} : Failure{FailureKind::Stopped});
         return;
     }
     partial.Moved();
@@ -290,11 +280,11 @@ FetchEnd CDownloadFileThread::StartOverAfterMismatch(std::wstring address)
     // next one starts from byte 0.
     if (++mismatches == 2) {
         mismatches = 0;
-        return FetchEnd::Final(kHashMismatch);
+        return FetchEnd::Final(Failure{FailureKind::HashMismatch});
     }
     uint32_t error = 0;
     if (!partial.StartOver(0, std::wstring(), std::wstring(), std::wstring(), error))
-        return FetchEnd::Fatal(kCannotCreate);
+        return FetchEnd::Fatal(Failure{FailureKind::CannotCreate});
     return FetchEnd::Again();
 }
 
@@ -346,7 +336,7 @@ bool CDownloadFileThread::TakeFolder(const std::vector<std::wstring>& urls)
     if (folder.empty()) {
         log->Write(L"download: no folder of its own can be made in \"" + task->folderRoot + L"\", code " +
                    DecimalText(error));
-        Fail(kCannotCreate);
+        Fail(Failure{FailureKind::CannotCreate});
         return false;
     }
     task->directory = folder;
@@ -355,9 +345,9 @@ bool CDownloadFileThread::TakeFolder(const std::vector<std::wstring>& urls)
     return true;
 }
 
-void CDownloadFileThread::Fail(const std::wstring& text)
+void CDownloadFileThread::Fail(const Failure& failure)
 {
-    task->message = text;
+    task->Fail(failure);
     fetcher.Close();
     // In its own folder, what can be continued is kept for the next run
     // (also when the launcher is closing); everything else goes.
@@ -402,7 +392,7 @@ public:
     FetchEnd Finish() override
     {
         if (hasLength && bytes.size() < length)
-            return FetchEnd::Transient(WithCode(kConnectionError, kHttpErrorConnectionAborted));
+            return FetchEnd::Transient(Failure{FailureKind::ConnectionError, kHttpErrorConnectionAborted});
         return FetchEnd::Done();
     }
     void Drop() override { bytes.clear(); }
@@ -430,7 +420,7 @@ bool CDownloadFileThread::TakeManifest()
     const FetchEnd end = fetcher.Fetch(manifestAddress, answer, order);
     if (!end.Is(FetchEnd::Kind::Done)) {
         if (!running.load()) {
-            Fail(kStopped);
+            Fail(Failure{FailureKind::Stopped});
             return false;
         }
         // No manifest to be had. Whoever can block one request must not
@@ -441,7 +431,7 @@ bool CDownloadFileThread::TakeManifest()
                    (vouched ? L"); the configured address is used under its compiled-in pins"
                             : L"); no compiled-in pin vouches for the configured address: nothing downloaded"));
         if (!vouched)
-            Fail(end.Message());
+            Fail(end.What());
         return vouched;
     }
     return ApplyManifest(answer.bytes, answer.hasDate, answer.serverNow);
@@ -454,7 +444,7 @@ bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool 
     context.publicPoint = task->manifestKey;
     context.channel = task->manifestChannel;
     context.hasAcceptedSerial = memory.AcceptedSerial(url, task->manifestChannel, context.acceptedSerial);
-    context.localNow = wallClock();
+    context.localNow = wallClock->NowSeconds();
     context.hasServerNow = hasDate;
     context.serverNow = serverNow;
     context.buildTime = kBuildTime;
@@ -466,7 +456,7 @@ bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool 
         log->Write(L"manifest: refused as expired while this computer's clock says " +
                    download::UtcText(context.localNow) + L"; the launcher was built " + download::UtcText(kBuildTime) +
                    L"; nothing downloaded");
-        Fail(kWrongClock);
+        Fail(Failure{FailureKind::WrongClock});
         return false;
     }
     if (fault != ManifestFault::None) {
@@ -475,7 +465,7 @@ bool CDownloadFileThread::ApplyManifest(const std::vector<uint8_t>& bytes, bool 
                    DecimalText(verifierError) + L", highest serial accepted " + DecimalText(context.acceptedSerial) +
                    L" on channel \"" + WithControlsEscaped(task->manifestChannel) +
                    L"\"); nothing downloaded");
-        Fail(WithCode(kManifestInvalid, code));
+        Fail(Failure{FailureKind::ManifestInvalid, code});
         return false;
     }
     memory.Accept(url, task->manifestChannel, manifest.serial);

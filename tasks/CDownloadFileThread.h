@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Log.h"
+#include "platform/TaskPlatform.h"
 #include "platform/WallClock.h"
 #include "tasks/CThread.h"
 #include "tasks/ChannelMemory.h"
@@ -43,46 +44,13 @@ public:
     static constexpr uint32_t kBufferSize = Fetcher::kBufferSize;
     static constexpr uint32_t kChunkSpacingMs = Fetcher::kChunkSpacingMs;
 
-    // trust checks a pinned digest; it may be null when nothing is pinned.
-    CDownloadFileThread(DownTask* task, CTaskEventHandler* handler, IHttpClient* http, IFileSystem* files,
-                        IFileTrust* trust = nullptr, ILog* log = NoLog());
+    // Of the seams it uses the HTTP client, the disk, the digest check
+    // (trust, absent when nothing is pinned), the manifest's signature
+    // check and the registry (absent without a manifest), the log, the
+    // clocks and the random source; timings are the durations it waits by.
+    CDownloadFileThread(DownTask* task, CTaskEventHandler* handler, const TaskPlatform& seams,
+                        const download::Timings& timings = download::Timings());
     ~CDownloadFileThread() override;
-
-    // Before Start: the clock for pauses and deadlines (the system's by
-    // default; not owned) and the durations to wait by.
-    void SetClock(IClock* clock)
-    {
-        this->clock = clock;
-        fetcher.SetClock(*clock);
-    }
-    // Before Start: the random source that spreads the pauses before
-    // retries and names the download's folder (the system's by default;
-    // not owned).
-    void SetRandom(IRandom* random)
-    {
-        this->random = random;
-        fetcher.SetRandom(*random);
-    }
-    void SetTimings(const download::Timings& timings)
-    {
-        this->timings = timings;
-        fetcher.SetTimings(timings);
-    }
-    // Before Start: this computer's calendar clock (UtcNowSeconds by
-    // default), which a wrong-clock verdict and the manifest's expiry
-    // compare.
-    void SetWallClock(int64_t (*now)())
-    {
-        wallClock = now;
-        fetcher.SetWallClock(now);
-    }
-    // Before Start: where the manifest's serial and the last good address
-    // are kept (may be null) and the manifest's signature is checked.
-    void SetChannel(IRegistry* registry, ISignatureVerifier* verifier)
-    {
-        memory = ChannelMemory(registry);
-        this->verifier = verifier;
-    }
 
     // The whole download, once; always false, so the thread then ends.
     bool Run() override;
@@ -110,7 +78,7 @@ private:
     bool TakeFolder(const std::vector<std::wstring>& urls);
     // Records the failure, releases every handle (deleting the temporary
     // file if this run created it) and reports OnTaskError.
-    void Fail(const std::wstring& text);
+    void Fail(const Failure& failure);
     void ReleaseHandles();
     // Closes everything, puts the received file under its final name and
     // reports the outcome.
@@ -142,11 +110,11 @@ private:
     ILog* log;                     // not owned
     IClock* clock;                 // not owned
     IRandom* random;               // not owned
-    download::Timings timings;
-    int64_t (*wallClock)() = &UtcNowSeconds;
+    IWallClock* wallClock;         // not owned
+    ISignatureVerifier* verifier;  // not owned
+    const download::Timings timings;
     Fetcher fetcher;
-    ChannelMemory memory{nullptr};
-    ISignatureVerifier* verifier = nullptr;  // not owned
+    ChannelMemory memory;
     MirrorList addresses{{}, std::wstring()};
 
     // The file under way.

@@ -16,12 +16,9 @@
 
 namespace {
 
-using status::kBadSignature;
-using status::kCannotStart;
-using status::kHashMismatch;
-using status::kNotCompleted;
-using status::kWaitError;
-using status::WithCode;
+
+// ERROR_CANCELLED: the player said no to the administrator prompt.
+constexpr uint32_t kErrorCancelled = 1223;
 
 // How much of a file that would not start the log shows.
 constexpr uint32_t kShownBytes = 64;
@@ -29,9 +26,9 @@ constexpr uint32_t kShownBytes = 64;
 
 }  // namespace
 
-CInstallThread::CInstallThread(InstallTask* t, CTaskEventHandler* h, IProcessRunner* runner,
-                               IFileSystem* fileSystem, IFileTrust* fileTrust, ILog* runLog)
-    : task(t), handler(h), processes(runner), files(fileSystem), trust(fileTrust), log(runLog)
+CInstallThread::CInstallThread(InstallTask* t, CTaskEventHandler* h, const TaskPlatform& seams)
+    : task(t), handler(h), processes(seams.processes), files(seams.files), trust(seams.trust), log(seams.log),
+      clock(seams.clock)
 {
 }
 
@@ -50,10 +47,14 @@ std::wstring CInstallThread::CommandLine(const std::wstring& installerPath, cons
     return line;
 }
 
-void CInstallThread::Report(TaskState state, const std::wstring& text)
+void CInstallThread::Fail(const Failure& failure)
 {
-    if (state == TaskState::Failed)
-        task->message = text;
+    task->Fail(failure);
+    Report(TaskState::Failed);
+}
+
+void CInstallThread::Report(TaskState state)
+{
     task->state.store(state);
     if (state == TaskState::Finished)
         handler->OnTaskFinish(task, this);
@@ -63,7 +64,7 @@ void CInstallThread::Report(TaskState state, const std::wstring& text)
         handler->OnTaskStart(task, this);
 }
 
-std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(std::wstring& failure)
+std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(Failure& failure)
 {
     uint32_t error = 0;
     std::unique_ptr<IHeldFile> file = trust != nullptr ? trust->Hold(task->installerPath, error) : nullptr;
@@ -74,7 +75,7 @@ std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(std::wstring& failure)
         log->Write(matches ? L"installer: SHA-256 matches the pinned digest"
                            : L"installer: SHA-256 differs from the pinned digest");
         if (!matches) {
-            failure = kHashMismatch;
+            failure = Failure{FailureKind::HashMismatch};
             return nullptr;
         }
     }
@@ -83,7 +84,7 @@ std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(std::wstring& failure)
         log->Write(L"installer: signature for \"" + task->pins.signer + L"\": code " +
                    DecimalText(static_cast<int32_t>(code)));
         if (!file || code != 0) {
-            failure = WithCode(kBadSignature, code);
+            failure = Failure{FailureKind::BadSignature, code};
             return nullptr;
         }
     }
@@ -117,11 +118,11 @@ bool CInstallThread::Run()
     // that fails a check is never run and not kept.
     std::unique_ptr<IHeldFile> held;
     if (task->pins.Any()) {
-        std::wstring failure;
+        Failure failure;
         held = HoldChecked(failure);
         if (!held) {
             DeleteInstaller();
-            Report(TaskState::Failed, failure);
+            Fail(failure);
             return false;
         }
     }
@@ -154,7 +155,8 @@ bool CInstallThread::Run()
     if (!process) {
         log->Write(L"installer: not started, code " + DecimalText(error));
         DeleteUnstarted();
-        Report(TaskState::Failed, WithCode(kCannotStart, error));
+        Fail(Failure{error == kErrorCancelled ? FailureKind::ElevationRefused : FailureKind::InstallerNotStarted,
+                     error});
         return false;
     }
     log->Write(L"installer: " + std::wstring(how) + commandLine);
@@ -162,7 +164,7 @@ bool CInstallThread::Run()
     // that account: the game may then not be found for the player.
     if (process->RunsAs() == IProcess::Account::Other)
         log->Write(L"installer: runs under another user account than the player's");
-    Report(TaskState::Started, std::wstring());
+    Report(TaskState::Started);
 
     // A stop leaves the installer running and its file in place.
     if (!running.load()) {
@@ -176,18 +178,17 @@ bool CInstallThread::Run()
             const bool known = process->GetExitCode(code);
             log->Write(known ? L"installer: exit code " + DecimalText(code) : L"installer: exit code unreadable");
             if (known && code == 0)
-                Report(TaskState::Finished, std::wstring());
+                Report(TaskState::Finished);
             else
-                Report(TaskState::Failed, kNotCompleted);
+                Fail(Failure{FailureKind::InstallerNotCompleted});
             break;
         }
         if (result == IProcess::WaitResult::Failed) {
             log->Write(L"installer: waiting for it failed");
-            Report(TaskState::Failed, kWaitError);
+            Fail(Failure{FailureKind::InstallerWaitFailed});
             break;
         }
-        SystemThreads().Sleep(kWaitPause);
-        if (!running.load()) {
+        if (!clock->Wait(kWaitPause, running) || !running.load()) {
             log->Write(L"installer: left running, the launcher is closing");
             return false;
         }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Log.h"
+#include "platform/TaskPlatform.h"
 #include "tasks/CThread.h"
 #include "tasks/Task.h"
 
@@ -25,9 +26,10 @@ public:
     static constexpr uint32_t kWaitTime = 30;
     static constexpr uint32_t kWaitPause = 5;
 
-    // trust checks what the task pins; it may be null when nothing is pinned.
-    CInstallThread(InstallTask* task, CTaskEventHandler* handler, IProcessRunner* processes, IFileSystem* files,
-                   IFileTrust* trust = nullptr, ILog* log = NoLog());
+    // Of the seams it uses the process runner, the disk, the checks of
+    // what the task pins (trust, absent when nothing is pinned), the log
+    // and the clock it pauses by between its looks at the installer.
+    CInstallThread(InstallTask* task, CTaskEventHandler* handler, const TaskPlatform& seams);
     ~CInstallThread() override;
 
     // Runs the installer once; always false, so the thread then ends.
@@ -39,7 +41,10 @@ public:
     static std::wstring CommandLine(const std::wstring& installerPath, const std::wstring& arguments);
 
 private:
-    void Report(TaskState state, const std::wstring& text);
+    // Publishes state and reports it.
+    void Report(TaskState state);
+    // Records what failed on the task, then reports it Failed.
+    void Fail(const Failure& failure);
     // Logs the size and first bytes of an installer that could not be
     // started, then deletes it.
     void DeleteUnstarted();
@@ -47,8 +52,8 @@ private:
     // download's own.
     void DeleteInstaller();
     // Holds the installer open and checks what the task pins. Null, with
-    // the failure text, when a check fails.
-    std::unique_ptr<IHeldFile> HoldChecked(std::wstring& failure);
+    // what failed, when a check fails.
+    std::unique_ptr<IHeldFile> HoldChecked(Failure& failure);
 
     InstallTask* task;             // not owned
     CTaskEventHandler* handler;    // not owned
@@ -56,4 +61,5 @@ private:
     IFileSystem* files;            // not owned
     IFileTrust* trust;             // not owned
     ILog* log;                     // not owned
+    IClock* clock;                 // not owned
 };

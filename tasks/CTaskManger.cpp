@@ -6,7 +6,7 @@
 #include "tasks/CDownloadFileThread.h"
 #include "tasks/CInstallThread.h"
 
-CTaskManger::CTaskManger(const TaskPlatform& p) : platform(p) {}
+CTaskManger::CTaskManger(const TaskPlatform& p, ITaskEventPoster& events) : platform(p), poster(events) {}
 
 CTaskManger::~CTaskManger()
 {
@@ -31,18 +31,12 @@ void CTaskManger::StartNextDownload()
         return task->state.load() == TaskState::Waiting;
     });
     if (waiting == downloadTasks.end()) {
-        platform.poster->PostTaskEvent(0, 0);
+        poster.PostTaskEvent(0, 0);
         return;
     }
     DownTask* task = waiting->get();
     task->state.store(TaskState::Started);
-    auto worker = std::make_unique<CDownloadFileThread>(task, this, platform.http, platform.files, platform.trust,
-                                                        platform.log);
-    worker->SetChannel(platform.registry, platform.verifier);
-    worker->SetTimings(downloadTimings);
-    if (platform.random != nullptr)
-        worker->SetRandom(platform.random);
-    StartWorker(std::move(worker));
+    StartWorker(std::make_unique<CDownloadFileThread>(task, this, platform, downloadTimings));
 }
 
 void CTaskManger::ContinueAfter(Task* task)
@@ -59,9 +53,7 @@ void CTaskManger::ContinueAfter(Task* task)
             InstallTask* record = install.get();
             installTasks.push_back(std::move(install));
             record->state.store(TaskState::Started);
-            StartWorker(
-                std::make_unique<CInstallThread>(record, this, platform.processes, platform.files, platform.trust,
-                                                 platform.log));
+            StartWorker(std::make_unique<CInstallThread>(record, this, platform));
             return;
         }
     }
@@ -101,7 +93,7 @@ void CTaskManger::Post(Task* task, CThread* worker)
 {
     if (stopping.load())
         return;
-    platform.poster->PostTaskEvent(reinterpret_cast<uintptr_t>(task), reinterpret_cast<uintptr_t>(worker));
+    poster.PostTaskEvent(reinterpret_cast<uintptr_t>(task), reinterpret_cast<uintptr_t>(worker));
 }
 
 void CTaskManger::OnTaskStart(Task* task, CThread* worker) { Post(task, worker); }

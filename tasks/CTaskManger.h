@@ -7,7 +7,9 @@
 #include "tasks/CThread.h"
 #include "tasks/RetryPolicy.h"
 #include "tasks/Task.h"
-#include "tasks/TaskPlatform.h"
+#include "platform/TaskPlatform.h"
+
+class ITaskEventPoster;
 
 // Owns the task records and the workers, runs the waiting downloads one at
 // a time, starts the installer after a download that asks for it, and
@@ -18,7 +20,8 @@
 // queued message stays valid; workers live until RemoveWorker or StopAll.
 class CTaskManger : public CTaskEventHandler {
 public:
-    explicit CTaskManger(const TaskPlatform& platform);
+    // The workers get platform's seams; every report goes out through poster.
+    CTaskManger(const TaskPlatform& platform, ITaskEventPoster& poster);
     // Stops every worker, then frees the tasks.
     ~CTaskManger() override;
     CTaskManger(const CTaskManger&) = delete;
@@ -63,7 +66,8 @@ private:
     void Post(Task* task, CThread* worker);
     void StartWorker(std::unique_ptr<CThread> worker);
 
-    TaskPlatform platform;
+    const TaskPlatform platform;
+    ITaskEventPoster& poster;
     download::Timings downloadTimings;
     std::vector<std::unique_ptr<CThread>> threads;
     std::vector<std::unique_ptr<DownTask>> downloadTasks;

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "tasks/Failure.h"
+#include "tasks/StatusTexts.h"
+
 class FetchEnd {
 public:
     enum class Kind {
@@ -15,35 +18,36 @@ public:
         Fatal,      // a failure for the whole fetch
     };
 
-    static FetchEnd Done() { return FetchEnd(Kind::Done, std::wstring()); }
-    static FetchEnd Reused() { return FetchEnd(Kind::Reused, std::wstring()); }
-    static FetchEnd Again() { return FetchEnd(Kind::Again, std::wstring()); }
-    static FetchEnd Transient(std::wstring message) { return FetchEnd(Kind::Transient, std::move(message)); }
+    static FetchEnd Done() { return FetchEnd(Kind::Done, Failure()); }
+    static FetchEnd Reused() { return FetchEnd(Kind::Reused, Failure()); }
+    static FetchEnd Again() { return FetchEnd(Kind::Again, Failure()); }
+    static FetchEnd Transient(Failure failure) { return FetchEnd(Kind::Transient, failure); }
     // A 429 or 503 whose Retry-After said how long to wait (milliseconds).
-    static FetchEnd TransientAfter(std::wstring message, uint32_t retryAfterMs)
+    static FetchEnd TransientAfter(Failure failure, uint32_t retryAfterMs)
     {
-        FetchEnd end(Kind::Transient, std::move(message));
+        FetchEnd end(Kind::Transient, failure);
         end.m_hasRetryAfter = true;
         end.m_retryAfterMs = retryAfterMs;
         return end;
     }
-    static FetchEnd Final(std::wstring message) { return FetchEnd(Kind::Final, std::move(message)); }
-    static FetchEnd Fatal(std::wstring message) { return FetchEnd(Kind::Fatal, std::move(message)); }
+    static FetchEnd Final(Failure failure) { return FetchEnd(Kind::Final, failure); }
+    static FetchEnd Fatal(Failure failure) { return FetchEnd(Kind::Fatal, failure); }
     // The worker is being stopped: fatal, with "强制退出".
     static FetchEnd Stopped();
 
     Kind GetKind() const { return m_kind; }
     bool Is(Kind kind) const { return m_kind == kind; }
-    // The failure text (empty for Done, Reused and Again).
-    const std::wstring& Message() const { return m_message; }
+    // What failed (Transient, Final and Fatal only), and its status text.
+    const Failure& What() const { return m_failure; }
+    std::wstring Message() const { return status::FailureText(m_failure); }
     bool HasRetryAfter() const { return m_hasRetryAfter; }
     uint32_t RetryAfterMs() const { return m_retryAfterMs; }
 
 private:
-    FetchEnd(Kind kind, std::wstring message) : m_kind(kind), m_message(std::move(message)) {}
+    FetchEnd(Kind kind, Failure failure) : m_kind(kind), m_failure(failure) {}
 
     Kind m_kind;
-    std::wstring m_message;
+    Failure m_failure;
     bool m_hasRetryAfter = false;
     uint32_t m_retryAfterMs = 0;
 };

@@ -23,11 +23,6 @@ namespace {
 
 const wchar_t kUserAgent[] = L"quillmerexDownloader";
 
-using status::kAddressUnavailable;
-using status::kConnectionError;
-using status::kWrongClock;
-using status::kWrongContent;
-using status::WithCode;
 
 bool IsSuccessStatus(uint32_t status)
 {
@@ -38,13 +33,14 @@ bool IsSuccessStatus(uint32_t status)
 
 FetchEnd FetchEnd::Stopped()
 {
-    return Fatal(status::kStopped);
+    return Fatal(Failure{FailureKind::Stopped});
 }
 
 Fetcher::Fetcher(DownTask& task, CTaskEventHandler& handler, CThread& reporter, const std::atomic<bool>& running,
-                 ILog& log)
-    : m_task(task), m_handler(handler), m_reporter(reporter), m_running(running), m_log(log),
-      m_clock(&SystemClock()), m_random(&SystemRandom()), m_buffer(kBufferSize, 0)
+                 const TaskPlatform& seams, const download::Timings& timings)
+    : m_task(task), m_handler(handler), m_reporter(reporter), m_running(running), m_log(*seams.log),
+      m_clock(seams.clock), m_random(seams.random), m_wallClock(seams.wallClock), m_timings(timings),
+      m_buffer(kBufferSize, 0)
 {
 }
 
@@ -146,15 +142,15 @@ FetchEnd Fetcher::Attempt(MirrorList& addresses, IFetchReceiver& receiver, const
     answer.hasDate = m_request->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, answer.date);
     LogResponse(order, answer.continues ? held.from : 0, answer, lengthValues);
     if (!IsSuccessStatus(status)) {
-        const std::wstring message = WithCode(kConnectionError, status);
+        const Failure failure{FailureKind::ConnectionError, status};
         const bool transient = download::IsTransientStatus(status);
         std::wstring retryAfter;
         uint32_t retryAfterMs = 0;
         if (transient && (status == 429 || status == 503) &&
             m_request->QueryHeader(HttpHeader::RetryAfter, retryAfter) &&
             download::ParseRetryAfter(retryAfter, retryAfterMs))
-            return FetchEnd::TransientAfter(message, retryAfterMs);
-        return transient ? FetchEnd::Transient(message) : FetchEnd::Final(message);
+            return FetchEnd::TransientAfter(failure, retryAfterMs);
+        return transient ? FetchEnd::Transient(failure) : FetchEnd::Final(failure);
     }
 
     // Only a 200 is the whole answer, and a 206 only the rest that was
@@ -164,7 +160,7 @@ FetchEnd Fetcher::Attempt(MirrorList& addresses, IFetchReceiver& receiver, const
     // same address again would get the same: the next one is asked.
     if ((status != 200 && !(status == 206 && answer.continues)) ||
         answer.reading == download::LengthReading::Conflicting)
-        return FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorInvalidResponse));
+        return FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorInvalidResponse});
 
     if (!receiver.Begin(answer, end))
         return end;
@@ -183,19 +179,19 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
                 return false;
             }
             if (error == kHttpErrorCertificateDate && ClockIsWrong()) {
-                end = FetchEnd::Final(kWrongClock);
+                end = FetchEnd::Final(Failure{FailureKind::WrongClock});
                 return false;
             }
-            const std::wstring message = WithCode(kAddressUnavailable, error);
-            end = download::IsTransientError(error, m_answered) ? FetchEnd::Transient(message)
-                                                                : FetchEnd::Final(message);
+            const Failure failure{FailureKind::AddressUnavailable, error};
+            end = download::IsTransientError(error, m_answered) ? FetchEnd::Transient(failure)
+                                                                : FetchEnd::Final(failure);
             return false;
         }
         // An answer without a status line (Wine hands a connection closed
         // without a word on as status 0) is no valid answer at all, as
         // Windows says at once: final for this address.
         if (!m_request->QueryStatusCode(status, error) || status < 100 || status > 999) {
-            end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorInvalidResponse));
+            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorInvalidResponse});
             return false;
         }
         m_answered = true;
@@ -210,7 +206,7 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
         // 3xx: no download.
         std::wstring location;
         if (!m_request->QueryHeader(HttpHeader::Location, location)) {
-            end = FetchEnd::Final(WithCode(kConnectionError, status));
+            end = FetchEnd::Final(Failure{FailureKind::ConnectionError, status});
             return false;
         }
         // A control character would go out in the next request line, where
@@ -219,16 +215,16 @@ bool Fetcher::Open(const std::wstring& address, const std::wstring& headers, uin
         if (HasControlCharacter(location) || HasControlCharacter(next)) {
             m_log.Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) +
                         L" to \"" + WithControlsEscaped(location) + L"\" refused: control characters");
-            end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorRedirectFailed));
+            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorRedirectFailed});
             return false;
         }
         if (redirects == download::kMaxRedirects || next.empty()) {
-            end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorRedirectFailed));
+            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorRedirectFailed});
             return false;
         }
         // An installer asked for over https never comes over plain http.
         if (download::IsHttps(url) && !download::IsHttps(next)) {
-            end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorHttpsToHttp));
+            end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorHttpsToHttp});
             return false;
         }
         m_log.Write(L"redirect: \"" + download::LoggedAddress(url) + L"\" -> HTTP " + DecimalText(status) +
@@ -245,7 +241,7 @@ void Fetcher::NoteServerDate()
     if (m_request->QueryHeader(HttpHeader::Date, date) && ParseHttpDate(date, dated)) {
         m_hasServerDate = true;
         m_serverDate = dated;
-        m_clockAhead = m_wallClock() - dated;
+        m_clockAhead = m_wallClock->NowSeconds() - dated;
     }
 }
 
@@ -257,7 +253,7 @@ bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end
     if (!m_request->ThroughProxy()) {
         m_log.Write(L"proxy: HTTP 407 at \"" + download::LoggedAddress(url) + L"\" " + m_session->Route() +
                     L" came from the server, not a proxy; no password is asked");
-        end = FetchEnd::Final(WithCode(kConnectionError, status));
+        end = FetchEnd::Final(Failure{FailureKind::ConnectionError, status});
         return false;
     }
     // The system has already offered the user's own logon where the proxy
@@ -277,7 +273,7 @@ bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end
         switch (m_request->AskProxyLogin(error, m_running, m_timings.stallLimitMs)) {
         case IHttpRequest::ProxyLogin::Resent:
             if (!m_request->QueryStatusCode(status, error) || status < 100 || status > 999) {
-                end = FetchEnd::Final(WithCode(kAddressUnavailable, kHttpErrorInvalidResponse));
+                end = FetchEnd::Final(Failure{FailureKind::AddressUnavailable, kHttpErrorInvalidResponse});
                 return false;
             }
             m_log.Write(L"proxy: sent again with the password given -> HTTP " + DecimalText(status));
@@ -292,14 +288,14 @@ bool Fetcher::PassProxy(const std::wstring& url, uint32_t& status, FetchEnd& end
                 end = FetchEnd::Stopped();
                 return false;
             }
-            const std::wstring message = WithCode(kAddressUnavailable, error);
-            end = download::IsTransientError(error, m_answered) ? FetchEnd::Transient(message)
-                                                                : FetchEnd::Final(message);
+            const Failure failure{FailureKind::AddressUnavailable, error};
+            end = download::IsTransientError(error, m_answered) ? FetchEnd::Transient(failure)
+                                                                : FetchEnd::Final(failure);
             return false;
         }
         }
     }
-    end = FetchEnd::Fatal(WithCode(kAddressUnavailable, kHttpStatusProxyAuthenticationRequired));
+    end = FetchEnd::Fatal(Failure{FailureKind::AddressUnavailable, kHttpStatusProxyAuthenticationRequired});
     return false;
 }
 
@@ -352,7 +348,7 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
         if (floor.TooSlow(m_clock->NowMs())) {
             m_log.Write(L"download: fewer than " + DecimalText(m_timings.speedFloorBytes) + L" bytes in the last " +
                         DecimalText(m_timings.speedWindowMs) + L" ms");
-            return FetchEnd::Transient(WithCode(kConnectionError, kHttpErrorTimeout));
+            return FetchEnd::Transient(Failure{FailureKind::ConnectionError, kHttpErrorTimeout});
         }
     }
     if (check.AtEnd() == ContentCheck::Verdict::Page)
@@ -371,7 +367,7 @@ bool Fetcher::ReadLimit(const FetchOrder& order, uint64_t deadlineMs, uint32_t& 
     if (leftMs == 0) {
         m_log.Write(L"download: the " + std::wstring(order.subject) + L"'s body did not end within " +
                     DecimalText(order.bodyDeadlineMs) + L" ms");
-        end = FetchEnd::Transient(WithCode(kConnectionError, kHttpErrorTimeout));
+        end = FetchEnd::Transient(Failure{FailureKind::ConnectionError, kHttpErrorTimeout});
         return false;
     }
     if (stallLimitMs == 0 || leftMs < stallLimitMs)
@@ -402,8 +398,8 @@ bool Fetcher::ReadChunk(uint32_t stallLimitMs, uint32_t& n, FetchEnd& end)
         end = FetchEnd::Stopped();
         return false;
     }
-    const std::wstring message = WithCode(kConnectionError, error);
-    end = download::IsTransientError(error, m_answered) ? FetchEnd::Transient(message) : FetchEnd::Final(message);
+    const Failure failure{FailureKind::ConnectionError, error};
+    end = download::IsTransientError(error, m_answered) ? FetchEnd::Transient(failure) : FetchEnd::Final(failure);
     return false;
 }
 
@@ -420,12 +416,12 @@ FetchEnd Fetcher::WrongContent(IFetchReceiver& receiver, ContentCheck::Expect ex
     // that came alone before the verdict is no part of it. A captive
     // portal answers for every address, each after its first chunk.
     receiver.Drop();
-    return FetchEnd::Final(kWrongContent);
+    return FetchEnd::Final(Failure{FailureKind::WrongContent});
 }
 
 bool Fetcher::ClockIsWrong()
 {
-    const int64_t now = m_wallClock();
+    const int64_t now = m_wallClock->NowSeconds();
     if (!download::ClockLooksWrong(now, kBuildTime, m_hasServerDate, m_clockAhead))
         return false;
     std::wstring line = L"clock: certificate date refused (12037) while this computer's clock says " +

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/Log.h"
-#include "platform/WallClock.h"
+#include "platform/TaskPlatform.h"
 #include "tasks/ContentCheck.h"
 #include "tasks/FetchEnd.h"
 #include "tasks/FetchReceiver.h"
@@ -48,20 +48,15 @@ public:
     static constexpr uint32_t kChunkSpacingMs = 10;
 
     // The countdown of a pause is reported for task, by reporter, to
-    // handler; running is the worker's, and a stop ends every wait.
+    // handler; running is the worker's, and a stop ends every wait. Of the
+    // seams it uses the log, the clock for pauses and deadlines, the random
+    // source that spreads the pauses and the calendar clock (which a
+    // certificate-date verdict asks); timings are the durations it waits by.
     Fetcher(DownTask& task, CTaskEventHandler& handler, CThread& reporter, const std::atomic<bool>& running,
-            ILog& log);
+            const TaskPlatform& seams, const download::Timings& timings);
     ~Fetcher();
     Fetcher(const Fetcher&) = delete;
     Fetcher& operator=(const Fetcher&) = delete;
-
-    // Before the first fetch: the clock for pauses and deadlines, the
-    // random source that spreads the pauses, the durations, and this
-    // computer's calendar clock (which a certificate-date verdict asks).
-    void SetClock(IClock& clock) { m_clock = &clock; }
-    void SetRandom(IRandom& random) { m_random = &random; }
-    void SetTimings(const download::Timings& timings) { m_timings = timings; }
-    void SetWallClock(int64_t (*now)()) { m_wallClock = now; }
 
     // Opens the session every request goes out on: false when the system
     // gives none.
@@ -123,10 +118,10 @@ private:
     CThread& m_reporter;
     const std::atomic<bool>& m_running;
     ILog& m_log;
-    IClock* m_clock;    // not owned
-    IRandom* m_random;  // not owned
-    download::Timings m_timings;
-    int64_t (*m_wallClock)() = &UtcNowSeconds;
+    IClock* m_clock;          // not owned
+    IRandom* m_random;        // not owned
+    IWallClock* m_wallClock;  // not owned
+    const download::Timings m_timings;
 
     std::unique_ptr<IHttpSession> m_session;
     std::unique_ptr<IHttpRequest> m_request;

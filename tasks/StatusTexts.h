@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tasks/Failure.h"
+
 // Every text the status line can show, in one place. The download and
 // install workers, the screen's view of their events, the launcher itself
 // and the log (its "status:" lines repeat what the player saw) take their
@@ -44,6 +46,10 @@ constexpr wchar_t kWaitError[] = L"安装出错";
 // The game.
 constexpr wchar_t kNoStartProgram[] = L"安装异常,无启动程序";
 constexpr wchar_t kGameNotStarted[] = L"启动游戏失败,错误代码：";
+
+// The text shown for a failure: its kind's text, followed by its code
+// where the text takes one.
+std::wstring FailureText(const Failure& failure);
 
 // text followed by code in decimal: "连接异常,错误代码：404". Codes are
 // shown as Windows shows them, signed 32-bit (an HRESULT reads negative).

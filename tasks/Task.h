@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "tasks/Failure.h"
 #include "tasks/InstallerPins.h"
+#include "tasks/StatusTexts.h"
 
 // The window message that carries a task event: WM_USER + 1. wParam is the
 // reporting task and lParam its worker, or both 0 when no download is left.
@@ -19,8 +21,8 @@ enum class TaskState : int32_t { Waiting = 0, Started = 1, Downloading = 2, Fini
 // window thread when it handles the worker's report, so they are atomic:
 // the worker writes the counters and the message first and publishes the
 // state last (release), and the reader loads the state first (acquire).
-// The message is written only before the final Failed state and never
-// after, so it may be read once that state has been seen.
+// The failure and its message are written only before the final Failed
+// state and never after, so they may be read once that state has been seen.
 struct Task {
     explicit Task(TaskType t) : type(t) {}
     virtual ~Task() = default;
@@ -29,9 +31,19 @@ struct Task {
 
     virtual void ResetState() { state.store(TaskState::Waiting); }
 
+    // Records what failed and the status text it shows, together; the
+    // worker then publishes the Failed state.
+    void Fail(const Failure& what)
+    {
+        failure = what;
+        message = status::FailureText(what);
+    }
+
     const TaskType type;
     std::atomic<TaskState> state{TaskState::Waiting};
     std::wstring message;
+    // What failed, once the task is Failed.
+    Failure failure;
     // Set by the window thread when it has acted on the task's final state
     // (worker removed, outcome logged, road continued), so that a later
     // event of the same task changes nothing. The task decides, not its

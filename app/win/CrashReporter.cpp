@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/CrashDumps.h"
+#include "app/RoadOutcome.h"
 #include "config/FolderVariable.h"
 #include "platform/DecimalText.h"
 #include "platform/Log.h"
@@ -95,7 +96,7 @@ void Report(const CrashReport& report)
     ILog* log = g_crashLog;
     if (log != nullptr) {
         log->Write(CrashLine(code, address, static_cast<int>(sizeof(void*) * 2), written, path, error));
-        log->Write(L"exit: code " + DecimalText(kCrashExitCode));
+        log->Write(L"exit: code " + DecimalText(ExitCodeFor(RoadOutcome::Crashed)));
     }
 }
 
@@ -112,7 +113,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers)
     const LONG thread = static_cast<LONG>(GetCurrentThreadId());
     const LONG first = InterlockedCompareExchange(&g_crashingThread, thread, 0);
     if (first == thread)  // a crash while reporting one
-        TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+        TerminateProcess(GetCurrentProcess(), ExitCodeFor(RoadOutcome::Crashed));
     if (first != 0)  // another thread reports its crash and ends the process
         Sleep(INFINITE);
 
@@ -131,7 +132,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers)
         WaitForSingleObject(reporter.Get(), kDumpWaitMs + 10 * 1000);  // its wait for the dump, and its log lines
     else
         Report(report);
-    TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+    TerminateProcess(GetCurrentProcess(), ExitCodeFor(RoadOutcome::Crashed));
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -150,7 +151,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers)
     record.ExceptionAddress = address;
     EXCEPTION_POINTERS pointers{&record, &context};
     OnUnhandledException(&pointers);
-    TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+    TerminateProcess(GetCurrentProcess(), ExitCodeFor(RoadOutcome::Crashed));
     for (;;)
         Sleep(INFINITE);
 }

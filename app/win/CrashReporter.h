@@ -7,7 +7,7 @@
 // system folder only then) and keeps the newest three. The crashing
 // launcher logs
 //     crash: code 0x…, address 0x…, dump <path>
-// and ends with exit code 3. A dump is written by another process because
+// and ends with exit code 3 (RoadOutcome::Crashed). A dump is written by another process because
 // a crashed process cannot be trusted to walk its own memory: its heap or
 // its loader lock may be what broke.
 #include <windows.h>
@@ -17,8 +17,6 @@
 #include "app/LaunchSwitches.h"
 
 class ILog;
-
-constexpr int kCrashExitCode = 3;
 
 // What abort() is reported as: STATUS_FATAL_APP_EXIT, the code the
 // system's runtime ends a process with on a fatal error of its own.

@@ -157,8 +157,9 @@ bool Download(const std::wstring& url, const std::wstring& folder, bool plainPau
     DownTask task;
     PrepareBenchTask(task, url, folder);
     BenchHandler handler;
-    CDownloadFileThread worker(&task, &handler, &http, &files);
-    worker.SetClock(&clock);
+    TaskPlatform seams{&http, &files};
+    seams.clock = &clock;
+    CDownloadFileThread worker(&task, &handler, seams);
 
     const double cpuBefore = ProcessCpuSeconds();
     const double start = Now();

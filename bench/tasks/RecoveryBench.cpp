@@ -96,7 +96,7 @@ Run Download(const std::wstring& url, const std::wstring& folder)
     DownTask task;
     PrepareBenchTask(task, url, folder);
     BenchHandler handler;
-    CDownloadFileThread worker(&task, &handler, &http, &files);
+    CDownloadFileThread worker(&task, &handler, TaskPlatform{&http, &files});
 
     Run run;
     const double start = Now();

@@ -38,8 +38,16 @@ IClock& SystemClock()
     return clock;
 }
 
-int64_t UtcNowSeconds()
+IWallClock& SystemWallClock()
 {
-    return static_cast<int64_t>(
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+    struct NativeWallClock : IWallClock {
+        int64_t NowSeconds() override
+        {
+            return static_cast<int64_t>(std::chrono::duration_cast<std::chrono::seconds>(
+                                            std::chrono::system_clock::now().time_since_epoch())
+                                            .count());
+        }
+    };
+    static NativeWallClock wallClock;
+    return wallClock;
 }

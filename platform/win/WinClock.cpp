@@ -151,6 +151,20 @@ std::unique_ptr<IFineTimer> WinClock::FineTimer()
 // rather than a local static, whose first use would need a thread-safe guard).
 WinClock g_clock;
 
+class WinWallClock : public IWallClock {
+public:
+    int64_t NowSeconds() override
+    {
+        // FILETIME counts 100 ns since 1601-01-01.
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        return static_cast<int64_t>(ticks / 10000000ull) - 11644473600ll;
+    }
+};
+
+WinWallClock g_wallClock;
+
 }  // namespace
 
 IClock& SystemClock()
@@ -158,11 +172,7 @@ IClock& SystemClock()
     return g_clock;
 }
 
-int64_t UtcNowSeconds()
+IWallClock& SystemWallClock()
 {
-    // FILETIME counts 100 ns since 1601-01-01.
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<int64_t>(ticks / 10000000ull) - 11644473600ll;
+    return g_wallClock;
 }

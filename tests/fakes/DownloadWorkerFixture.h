@@ -2,9 +2,11 @@
 // One download worker on fake seams, as every download test builds it: a
 // scripted HTTP client, an in-memory disk (the fixture's own, or one that
 // several runs share), a clock that moves only when the worker waits, the
-// random source, the digest and signature checks, the registry, and the
+// random source, the calendar clock (the system's date until a test sets
+// another), the digest and signature checks, the registry, and the
 // worker's events and log recorded. The task fetches url into directory; a
-// test changes the task or the fakes before it runs the worker.
+// test changes the task or the fakes before it runs the worker, and makes
+// the worker again (MakeWorker) after it has changed which seam is wired.
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "tests/fakes/FakeHttpClient.h"
 #include "tests/fakes/FakeRandom.h"
 #include "tests/fakes/FakeSignatureVerifier.h"
+#include "tests/fakes/FakeWallClock.h"
 #include "tests/fakes/RecordingLog.h"
 #include "tests/fakes/RecordingTaskEventHandler.h"
 #include "tests/fakes/SteerableWorker.h"
@@ -33,18 +36,28 @@ struct DownloadWorkerFixture {
         task.directory = directory;
         task.state.store(TaskState::Started);
         http.clock = &clock;
-        worker = std::make_unique<Worker>(&task, &events, &http, &files, &trust, &log);
-        worker->SetClock(&clock);
-        worker->SetRandom(&random);
-        worker->SetChannel(&registry, &verifier);
+        seams.http = &http;
+        seams.files = &files;
+        seams.trust = &trust;
+        seams.verifier = &verifier;
+        seams.registry = &registry;
+        seams.log = &log;
+        seams.clock = &clock;
+        seams.wallClock = &wallClock;
+        seams.random = &random;
+        MakeWorker();
     }
+
+    // A new worker on seams.
+    void MakeWorker() { worker = std::make_unique<Worker>(&task, &events, seams); }
 
     // The whole download, on the test's thread.
     void Run() { worker->Run(); }
     // The same with the serial and the last good address kept in registry.
     void Run(FakeRegistry& shared)
     {
-        worker->SetChannel(&shared, &verifier);
+        seams.registry = &shared;
+        MakeWorker();
         worker->Run();
     }
 
@@ -79,6 +92,7 @@ struct DownloadWorkerFixture {
     }
 
     FakeClock clock;
+    FakeWallClock wallClock;
     FakeRandom random;
     FakeHttpClient http;
     FakeFileSystem ownDisk;
@@ -89,5 +103,6 @@ struct DownloadWorkerFixture {
     RecordingTaskEventHandler events;
     RecordingLog log;
     DownTask task;
+    TaskPlatform seams;
     std::unique_ptr<Worker> worker;
 };

@@ -193,7 +193,7 @@ const FailureCase kFailures[] = {
     {"NotFound", [](LoggedRoad& f) { f.http.responses = {FakeHttpClient::Response::Status(404)}; },
      {"request: \"http://packages.example/package/Windows/pomvel_mini.exe\" direct -> HTTP 404, length 0, "
       "no validator",
-      "status: 连接异常,错误代码：404 (download failed after 0 of 0 bytes)"}},
+      "status: 连接异常,错误代码：404 (download failed after 0 of 0 bytes)", "road: ended, the server's answer failed"}},
     // Failures that are not tried again, so that the road ends without a pause.
     {"UnknownHost", [](LoggedRoad& f) { f.http.responses = {FakeHttpClient::Response::OpenFailure(12007)}; },
      {"status: 连接不可用,错误代码：12007 (download failed after 0 of 0 bytes)"}},
@@ -207,10 +207,11 @@ const FailureCase kFailures[] = {
       "status: 连接异常,错误代码：12019 (download failed after 60 of 100 bytes)"}},
     {"TemporaryFileRefused", [](LoggedRoad& f) { f.files.createFails = true; },
      {"download: the temporary file cannot be created, code 5",
-      "status: 无法创建写入文件 (download failed after 0 of 100 bytes)"}},
+      "status: 无法创建写入文件 (download failed after 0 of 100 bytes)",
+      "road: ended, the installer's file cannot be created"}},
     {"InstallerNotStarted", [](LoggedRoad& f) { f.processes.startFails = true; },
      {"status: 下载完毕 (download: 100 of 100 bytes)", "installer: not started, code 2",
-      "status: 调用安装程序失败,错误码：2 (install failed)"}},
+      "status: 调用安装程序失败,错误码：2 (install failed)", "road: ended, the installer cannot be started"}},
     {"InstallerFails", [](LoggedRoad& f) { f.processes.exitCode = 1; },
      {"installer: started hidden: \"C:\\tmp\\quillmerex-0000000000000000\\yrfoinstall.exe\" -b", "installer: exit code 1",
       "status: 安装未完成 (install failed)"}},
@@ -218,7 +219,8 @@ const FailureCase kFailures[] = {
      [](LoggedRoad& f) { f.files.Delete(L"C:\\AppData\\Marnholt\\game.exe"); },
      {"status: 安装完毕", "game: no start program at C:\\AppData\\Marnholt\\game.exe", "status: 安装异常,无启动程序"}},
     {"GameNotStarted", [](LoggedRoad& f) { f.shell.result = 2; },
-     {"game: not started, shell result 2: C:\\AppData\\Marnholt\\game.exe", "status: 启动游戏失败,错误代码：2"}},
+     {"game: not started, shell result 2: C:\\AppData\\Marnholt\\game.exe", "status: 启动游戏失败,错误代码：2",
+      "road: ended, the game cannot be started"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Launcher, LoggedFailure, ::testing::ValuesIn(kFailures),

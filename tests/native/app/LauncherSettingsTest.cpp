@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/LauncherSettings.h"
+#include "tasks/StatusTexts.h"
 #include "config/CIniConfig.h"
 #include "tests/native/app/AppFixture.h"
 
@@ -44,7 +45,7 @@ TEST(LauncherSettings, EveryKeyIsRead)
     EXPECT_EQ(s.manifestUrl, L"https://a.example/m.txt");
     EXPECT_EQ(s.manifestKey.size(), 64u);
     EXPECT_EQ(s.manifestChannel, L"beta");
-    EXPECT_EQ(s.refusal, L"");
+    EXPECT_FALSE(s.refused);
 }
 
 TEST(LauncherSettings, TheFirstValueThatCannotBeUsedIsTheRefusal)
@@ -76,7 +77,7 @@ TEST(LauncherSettings, TheFirstValueThatCannotBeUsedIsTheRefusal)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const LauncherSettings s = Read("[cver]\nk_comm_url=http://a.example/p.exe\n" + c.cver);
-        EXPECT_EQ(s.refusal, c.refusal);
+        EXPECT_EQ(s.refused ? status::FailureText(s.refusal) : L"", c.refusal);
         EXPECT_NE(s.refusalReason.find(c.reasonNames), std::wstring::npos);
         EXPECT_TRUE(s.pins.sha256.empty());
         EXPECT_EQ(s.url, L"http://a.example/p.exe");

@@ -77,8 +77,6 @@ std::wstring HttpDate(int64_t seconds)
            t.substr(11, 8) + L" GMT";
 }
 
-int64_t g_wallClock = 0;
-int64_t FakeWallClock() { return g_wallClock; }
 
 Response ManifestAnswer(const std::vector<uint8_t>& bytes)
 {
@@ -102,10 +100,8 @@ struct Fixture : DownloadWorkerFixture {
     // wallClock: this computer's calendar clock, when not the system's.
     void Run(FakeRegistry& shared, int64_t wallClock = 0)
     {
-        if (wallClock != 0) {
-            g_wallClock = wallClock;
-            worker->SetWallClock(&FakeWallClock);
-        }
+        if (wallClock != 0)
+            this->wallClock.now = wallClock;
         DownloadWorkerFixture::Run(shared);
     }
 };

@@ -906,7 +906,8 @@ TEST_F(WorkerTest, EachWorkerOwnsItsFineTimer)
 {
     Fixture first;
     Fixture second;
-    second.worker->SetClock(&first.clock);
+    second.seams.clock = &first.clock;
+    second.MakeWorker();
     second.http.clock = &first.clock;
     first.http.SetBody(3 * kChunk, {kChunk, kChunk, kChunk});
     second.http.SetBody(2 * kChunk, {kChunk, kChunk});

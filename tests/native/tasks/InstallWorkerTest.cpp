@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/native/NativeThreads.h"
 #include "tasks/CInstallThread.h"
+#include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeFileTrust.h"
 #include "tests/fakes/FakeProcessRunner.h"
@@ -19,13 +19,11 @@ namespace {
 
 const std::wstring kInstaller = L"C:\\tmp dir\\yrfoinstall.exe";
 
-std::vector<uint32_t> g_pauses;
-void RecordPause(uint32_t milliseconds) { g_pauses.push_back(milliseconds); }
-
 using Worker = SteerableWorker<CInstallThread>;
 using Wait = IProcess::WaitResult;
 
 struct Fixture {
+    FakeClock clock;
     FakeProcessRunner processes;
     FakeFileSystem files;
     FakeFileTrust trust;
@@ -39,7 +37,9 @@ struct Fixture {
         task.arguments = L"-b";
         task.state.store(TaskState::Started);
         files.PutFile(kInstaller, {0x4D, 0x5A});
-        worker = std::make_unique<Worker>(&task, &events, &processes, &files, &trust);
+        TaskPlatform seams{nullptr, &files, &processes, &trust};
+        seams.clock = &clock;
+        worker = std::make_unique<Worker>(&task, &events, seams);
     }
 };
 
@@ -88,15 +88,7 @@ void PrintTo(const Case& c, std::ostream* os)
     *os << c.name;
 }
 
-class InstallWorker : public ::testing::TestWithParam<Case> {
-protected:
-    void SetUp() override
-    {
-        g_pauses.clear();
-        threads::SetSleepHook(&RecordPause);
-    }
-    void TearDown() override { threads::SetSleepHook(nullptr); }
-};
+class InstallWorker : public ::testing::TestWithParam<Case> {};
 
 TEST_P(InstallWorker, ReportsAndDeletesTheInstaller)
 {
@@ -242,7 +234,7 @@ TEST_F(InstallWorker, PausesFiveMillisecondsBetweenWaitsOfThirty)
     Fixture f;
     f.processes.waits = {Wait::TimedOut, Wait::TimedOut, Wait::Ended};
     f.worker->Run();
-    EXPECT_EQ(g_pauses, (std::vector<uint32_t>{5, 5}));
+    EXPECT_EQ(f.clock.Waits(), (std::vector<uint32_t>{5, 5}));
     EXPECT_EQ(f.processes.waitsDone.load(), 3);
 }
 
@@ -310,7 +302,7 @@ TEST_F(InstallWorker, FileThatCannotStartIsDeletedBeforeTheFailureAndLogged)
         f.files.PutFile(kInstaller, c.content);
         f.processes.startFails = true;
         f.processes.startError = 193;
-        Worker worker(&f.task, &handler, &f.processes, &f.files, &f.trust, &log);
+        Worker worker(&f.task, &handler, TaskPlatform{nullptr, &f.files, &f.processes, &f.trust, nullptr, nullptr, &log});
         worker.Run();
 
         EXPECT_EQ(handler.Operations(), "error");

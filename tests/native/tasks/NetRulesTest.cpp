@@ -141,15 +141,12 @@ TEST(AnswerRules, ClockIsWrongBeforeTheBuildOrADayAheadOfTheServer)
 
 // --- The worker ------------------------------------------------------------
 
-int64_t g_wallClock = 0;
-int64_t FakeWallClock() { return g_wallClock; }
 
 struct Fixture : DownloadWorkerFixture {
     Fixture() : DownloadWorkerFixture(kUrl, kDir)
     {
         task.runInstaller = true;
-        g_wallClock = kBuildTime + 30 * 86400;
-        worker->SetWallClock(&FakeWallClock);
+        wallClock.now = kBuildTime + 30 * 86400;
     }
 
     void ExpectNothingKept() const
@@ -354,7 +351,7 @@ TEST(WrongClock, CertificateDateFailureNamesTheClockWhenItIsWrong)
     for (const ClockCase& c : cases) {
         SCOPED_TRACE(c.name);
         Fixture f;
-        g_wallClock = c.wallClock;
+        f.wallClock.now = c.wallClock;
         f.task.url = L"https://127.0.0.1/package/Windows/pomvel_mini.exe";
         if (!c.serverDate.empty()) {
             // Turn "YYYY-MM-DD HH:MM:SS UTC" into the header's form.

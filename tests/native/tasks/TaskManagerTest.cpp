@@ -33,7 +33,7 @@ std::unique_ptr<DownTask> MakeDownload(const std::wstring& name, bool runInstall
 
 class TaskManager : public ::testing::Test {
 protected:
-    TaskManager() : manager(TaskPlatform{&http, &files, &processes, &poster, &trust}) { http.SetBody(100, {60, 40}); }
+    TaskManager() : manager(TaskPlatform{&http, &files, &processes, &trust}, poster) { http.SetBody(100, {60, 40}); }
 
     // Handles the queued events as the launcher's window does: reads the
     // task's state, and for a Finished or Failed one removes the worker and,
@@ -219,7 +219,7 @@ TEST_F(TaskManager, DestructionStopsAStalledWorker)
 {
     http.SetBody(1000, {});
     http.responses[0].reads.push_back(FakeHttpClient::Stall());
-    auto owned = std::make_unique<CTaskManger>(TaskPlatform{&http, &files, &processes, &poster});
+    auto owned = std::make_unique<CTaskManger>(TaskPlatform{&http, &files, &processes}, poster);
     owned->AddTask(MakeDownload(L"yrfoinstall", true));
     owned->StartNextDownload();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);

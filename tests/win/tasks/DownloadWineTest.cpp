@@ -81,9 +81,8 @@ protected:
     void StartWorker(const std::wstring& url)
     {
         task.url = url;
-        worker = std::make_unique<CDownloadFileThread>(&task, &events, &watchedHttp, &files);
-        if (shortTimings)
-            worker->SetTimings(ShortTimings());
+        worker = std::make_unique<CDownloadFileThread>(&task, &events, TaskPlatform{&watchedHttp, &files},
+                                                       shortTimings ? ShortTimings() : download::Timings());
         ASSERT_TRUE(worker->Start());
     }
     // Runs the download to its final report.
@@ -498,10 +497,9 @@ TEST_F(DownloadOnWindows, RenameWaitsForAProgramThatHoldsTheFile)
     const std::string body = Body(3000);
     ASSERT_TRUE(server.Start(LoopbackServer::Ok(body)));
     task.url = server.Url();
-    worker = std::make_unique<CDownloadFileThread>(&task, &events, &watchedHttp, &files);
     download::Timings timings = ShortTimings();
     timings.renameWindowMs = 5000;
-    worker->SetTimings(timings);
+    worker = std::make_unique<CDownloadFileThread>(&task, &events, TaskPlatform{&watchedHttp, &files}, timings);
     ASSERT_TRUE(worker->Start());
     // Every byte is on disk; the rename now meets the open file.
     ASSERT_TRUE(server.WaitForSent());

@@ -38,7 +38,7 @@ protected:
     void PlaceInstaller() { ASSERT_TRUE(CopyFileW(ChildProgramPath().c_str(), installer.c_str(), FALSE)); }
     void StartWorker()
     {
-        worker = std::make_unique<CInstallThread>(&task, &events, &processes, &files);
+        worker = std::make_unique<CInstallThread>(&task, &events, TaskPlatform{nullptr, &files, &processes});
         ASSERT_TRUE(worker->Start());
     }
     void Install()

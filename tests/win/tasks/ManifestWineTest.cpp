@@ -125,9 +125,8 @@ protected:
         task.manifestUrl = manifestUrl;
         task.manifestKey = key;
         task.manifestChannel = channel;
-        worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust);
-        worker->SetChannel(&registry, &verifier);
-        worker->SetTimings(timings);
+        worker = std::make_unique<CDownloadFileThread>(
+            &task, &events, TaskPlatform{&http, &files, nullptr, &trust, &verifier, &registry}, timings);
         ASSERT_TRUE(worker->Start());
     }
     void Download(const std::wstring& manifestUrl)
@@ -307,9 +306,8 @@ TEST_F(ManifestServers, ATrickledManifestEndsItsAttemptWithinTheSpeedWindow)
     task.manifestUrl = Url("http", "/slow/manifests/good.txt");
     task.manifestKey = key;
     task.manifestChannel = channel;
-    worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files, &trust, &answer);
-    worker->SetChannel(&registry, &verifier);
-    worker->SetTimings(timings);
+    worker = std::make_unique<CDownloadFileThread>(
+        &task, &events, TaskPlatform{&http, &files, nullptr, &trust, &verifier, &registry, &answer}, timings);
     ASSERT_TRUE(worker->Start());
     ASSERT_TRUE(events.WaitForState(TaskState::Retrying, std::chrono::seconds(30))) << answer.Lines();
     const auto took = std::chrono::steady_clock::now() - answer.Answered();

@@ -171,12 +171,11 @@ protected:
     void Download(const std::wstring& url)
     {
         task.url = url;
-        worker = std::make_unique<CDownloadFileThread>(&task, &events, &http, &files);
         download::Timings timings;
         timings.stallLimitMs = 2000;
         for (uint32_t& pause : timings.pausesMs)
             pause = 100;
-        worker->SetTimings(timings);
+        worker = std::make_unique<CDownloadFileThread>(&task, &events, TaskPlatform{&http, &files}, timings);
         ASSERT_TRUE(worker->Start());
         ASSERT_TRUE(events.WaitForFinal(std::chrono::seconds(60)));
         worker->Stop();

@@ -66,7 +66,7 @@ int RunAsLauncher(const std::wstring& url, const std::wstring& folder)
     WinFileSystem files;
     WinProcessRunner processes;
     SilentPoster poster;
-    CTaskManger manager(TaskPlatform{&http, &files, &processes, &poster});
+    CTaskManger manager(TaskPlatform{&http, &files, &processes}, poster);
     auto task = std::make_unique<DownTask>();
     task->url = url;
     task->tempName = L"yrfoinstall.tmp";

@@ -167,7 +167,7 @@ TEST_F(TrustOnWindows, InstallWorkerRunsOnlyThePinnedInstaller)
         WinFileSystem files;
         WinFileTrust trust;
         RecordingTaskEventHandler events;
-        CInstallThread worker(&task, &events, &processes, &files, &trust);
+        CInstallThread worker(&task, &events, TaskPlatform{nullptr, &files, &processes, &trust});
         ASSERT_TRUE(worker.Start());
         ASSERT_TRUE(events.WaitForFinal());
         worker.Stop();
