@@ -14,3 +14,5 @@ constexpr uint32_t kErrorCommandLineTooLong = 206;
 // ERROR_ELEVATION_REQUIRED: a program that asks for administrator rights
 // cannot be started without the shell's prompt.
 constexpr uint32_t kErrorElevationRequired = 740;
+// ERROR_CANCELLED: the player said no to the administrator prompt.
+constexpr uint32_t kErrorCancelled = 1223;

@@ -16,10 +16,6 @@
 
 namespace {
 
-
-// ERROR_CANCELLED: the player said no to the administrator prompt.
-constexpr uint32_t kErrorCancelled = 1223;
-
 // How much of a file that would not start the log shows.
 constexpr uint32_t kShownBytes = 64;
 
