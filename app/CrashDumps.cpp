@@ -6,6 +6,7 @@
 #include "platform/DecimalText.h"
 #include "platform/ExceptionPolicy.h"
 #include "platform/FileSystem.h"
+#include "platform/HexText.h"
 
 namespace {
 
@@ -92,21 +93,10 @@ std::wstring LetCallbackCrashesThrough(IExceptionPolicy& policy)
     return L"start-up: the system's filter of crashes in window callbacks turned off";
 }
 
-std::wstring HexDigits(uint64_t value, int digits)
-{
-    static const wchar_t kDigits[] = L"0123456789ABCDEF";
-    std::wstring text;
-    while (value != 0 || static_cast<int>(text.size()) < digits) {
-        text.insert(text.begin(), kDigits[value & 15]);
-        value >>= 4;
-    }
-    return text;
-}
-
 std::wstring CrashLine(uint32_t code, uint64_t address, int addressDigits, bool written, const std::wstring& path,
                        uint32_t error)
 {
-    return L"crash: code 0x" + HexDigits(code, 8) + L", address 0x" + HexDigits(address, addressDigits) + L", " +
+    return L"crash: code 0x" + HexText(code, 8) + L", address 0x" + HexText(address, addressDigits) + L", " +
            DumpPart(written, path, error);
 }
 

@@ -35,9 +35,6 @@ void KeepNewestDumps(IFileSystem& files, const std::wstring& folder, const std::
 // there is nothing to say (the system has no such filter, or it is off).
 std::wstring LetCallbackCrashesThrough(IExceptionPolicy& policy);
 
-// value in upper-case hexadecimal, at least digits digits, without "0x".
-std::wstring HexDigits(uint64_t value, int digits);
-
 // How long the window's thread may go without handling a message before
 // the launcher counts it as hung.
 constexpr uint32_t kHangSeconds = 15;

@@ -1,5 +1,7 @@
 #include "app/InstanceName.h"
 
+#include "platform/SystemErrors.h"
+
 std::wstring InstanceMutexName(const std::wstring& userId, const std::wstring& installAppName)
 {
     std::wstring name = L"Local\\quillmerex-" + userId + L"-" + installAppName;
@@ -12,9 +14,7 @@ std::wstring InstanceMutexName(const std::wstring& userId, const std::wstring& i
 
 InstanceMutexState JudgeInstanceMutex(bool created, uint32_t error)
 {
-    constexpr uint32_t kAccessDenied = 5;
-    constexpr uint32_t kAlreadyExists = 183;
     if (created)
-        return error == kAlreadyExists ? InstanceMutexState::HeldByAnother : InstanceMutexState::Ours;
-    return error == kAccessDenied ? InstanceMutexState::HeldByAnother : InstanceMutexState::Unknown;
+        return error == kErrorAlreadyExists ? InstanceMutexState::HeldByAnother : InstanceMutexState::Ours;
+    return error == kErrorAccessDenied ? InstanceMutexState::HeldByAnother : InstanceMutexState::Unknown;
 }

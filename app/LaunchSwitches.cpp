@@ -1,7 +1,9 @@
 #include "app/LaunchSwitches.h"
 
 #include "app/CrashDumps.h"
+#include "platform/AsciiText.h"
 #include "platform/DecimalText.h"
+#include "platform/HexText.h"
 #include "tasks/LauncherUpdate.h"
 
 namespace {
@@ -36,43 +38,9 @@ std::vector<std::wstring> Words(const std::wstring& line)
     return words;
 }
 
-// ASCII letters only: the switches' names are ASCII, and a file name keeps
-// its case.
-std::wstring Lower(std::wstring text)
-{
-    for (wchar_t& c : text) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return text;
-}
-
 bool StartsWith(const std::wstring& text, const std::wstring& prefix)
 {
     return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-// All of text as digits of base (10 or 16), its value at most max.
-bool ParseNumber(const std::wstring& text, unsigned base, uint64_t max, uint64_t& value)
-{
-    if (text.empty() || text.size() > 20)
-        return false;
-    value = 0;
-    for (wchar_t c : text) {
-        unsigned digit = 0;
-        if (c >= L'0' && c <= L'9')
-            digit = static_cast<unsigned>(c - L'0');
-        else if (base == 16 && c >= L'a' && c <= L'f')
-            digit = static_cast<unsigned>(c - L'a' + 10);
-        else if (base == 16 && c >= L'A' && c <= L'F')
-            digit = static_cast<unsigned>(c - L'A' + 10);
-        else
-            return false;
-        if (value > (max - digit) / base)
-            return false;
-        value = value * base + digit;
-    }
-    return true;
 }
 
 bool ParseDumpRequest(const std::wstring& text, DumpRequest& request)
@@ -89,8 +57,11 @@ bool ParseDumpRequest(const std::wstring& text, DumpRequest& request)
     uint64_t process = 0;
     uint64_t thread = 0;
     uint64_t pointers = 0;
-    if (!ParseNumber(parts[0], 10, UINT32_MAX, process) || process == 0 ||
-        !ParseNumber(parts[1], 10, UINT32_MAX, thread) || !ParseNumber(parts[2], 16, UINT64_MAX, pointers))
+    // At most 20 characters each: a number with a run of zeros in front is
+    // not one the launcher writes.
+    const NumberForm id{10, UINT32_MAX, 20};
+    if (!ParseNumber(parts[0], process, id) || process == 0 || !ParseNumber(parts[1], thread, id) ||
+        !ParseNumber(parts[2], pointers, NumberForm{16, UINT64_MAX, 20}))
         return false;
     request.processId = static_cast<uint32_t>(process);
     request.threadId = static_cast<uint32_t>(thread);
@@ -107,7 +78,9 @@ LaunchSwitches ParseLaunchSwitches(const std::wstring& commandLine)
     bool passive = false;
     bool quiet = false;
     for (const std::wstring& word : Words(commandLine)) {
-        const std::wstring lower = Lower(word);
+        // ASCII letters only: the switches' names are ASCII, and a file
+        // name keeps its case.
+        const std::wstring lower = AsciiLowered(word);
         if (lower == L"/passive") {
             passive = true;
         } else if (lower == L"/quiet") {
@@ -131,5 +104,5 @@ LaunchSwitches ParseLaunchSwitches(const std::wstring& commandLine)
 std::wstring DumpSwitch(const DumpRequest& request)
 {
     return kDumpSwitch + DecimalText(request.processId) + L"," + DecimalText(request.threadId) + L"," +
-           HexDigits(request.exceptionPointers, 1) + L"," + request.fileName;
+           HexText(request.exceptionPointers, 1) + L"," + request.fileName;
 }

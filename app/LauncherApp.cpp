@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/AccessibleScreen.h"
+#include "app/AccessibleItems.h"
 #include "app/LauncherSettings.h"
 #include "app/ScreenLayout.h"
 #include "app/TaskEventView.h"
@@ -220,7 +220,7 @@ void LauncherApp::SetStatus(const std::wstring& text)
 {
     if (g_statusLabel == nullptr)
         return;
-    g_statusLabel->SetText(true, false, text);
+    g_statusLabel->SetText(text, CLabel::TEXT_REPAINT);
     NotifyAccessible(AccessibleEvent::NameChange, g_statusLabel);
 }
 
@@ -364,7 +364,7 @@ void LauncherApp::ShowTaskEvent(const Task& task, TaskState state)
         g_progressBar->Invalidate();
     }
     if (update.setPercent)
-        g_percentLabel->SetText(true, false, update.percent);
+        g_percentLabel->SetText(update.percent, CLabel::TEXT_REPAINT);
     if (update.setFraction || update.setPercent)
         NotifyAccessible(AccessibleEvent::ValueChange, g_progressBar);
     if (update.setStatus)

@@ -31,7 +31,7 @@ TextStyle NameStyle()
     style.size = 9;
     style.style = 0;
     style.colour = 0xB4B4B4;
-    style.align = 0x11;
+    style.align = ALIGN_LEFT | ALIGN_TOP;
     return style;
 }
 
@@ -57,7 +57,7 @@ std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& w
     g_symbolImage = Add(*root, std::make_unique<CImage>(window, kImageSymbol, dpi));
 
     auto name = std::make_unique<CLabel>(window);
-    name->SetText(false, false, gameName);
+    name->SetText(gameName);
     name->SetTextStyle(nameStyle);
     g_nameLabel = Add(*root, std::move(name));
 
@@ -87,13 +87,13 @@ std::unique_ptr<CPane> BuildLauncherScreen(WindowHandle window, IWindowSystem& w
     g_progressBar = Add(*root, std::move(progress));
 
     auto percent = std::make_unique<CLabel>(window);
-    percent->SetText(false, false, L"0%");
+    percent->SetText(L"0%");
     percent->SetTextStyle(nameStyle);
     percent->m_visible = false;
     g_percentLabel = Add(*root, std::move(percent));
 
     auto status = std::make_unique<CLabel>(window);
-    status->SetText(false, false, status::kStarting);
+    status->SetText(status::kStarting);
     TextStyle statusStyle = nameStyle;
     statusStyle.size = 8;
     status->SetTextStyle(statusStyle);
@@ -175,15 +175,15 @@ void ApplyInstallButtonStyle(CBtn* button)
     auto* b = static_cast<CNormalBtn*>(button);
     switch (b->m_state) {
     case BTN_HOVER:
-        b->m_border = BorderStyle{0, 0, 0, 0, 0, -1, 0xFFFFFF, 0};
+        b->m_border = BorderStyle::None();
         b->m_fill = FillStyle{255, 0xFFAE00, 4};
         break;
     case BTN_PRESSED:
-        b->m_border = BorderStyle{0, 0, 0, 0, 0, -1, 0xFFFFFF, 0};
+        b->m_border = BorderStyle::None();
         b->m_fill = FillStyle{255, 0xB37A00, 4};
         break;
     default:  // normal and disabled
-        b->m_border = BorderStyle{255, 0, 0, 0, 0, 1, 0xE6E6E6, 4};
+        b->m_border = BorderStyle::Outline(255, 1, 0xE6E6E6, 4);
         b->m_fill = FillStyle{0, 0xFFFFFF, 0};
         break;
     }

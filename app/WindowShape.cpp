@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "ui/Dpi.h"
+
 namespace {
 
 constexpr uint32_t kMaxCutAlpha = 30;
@@ -32,15 +34,6 @@ std::vector<Rect> OpaqueRuns(const uint32_t* pixels, int32_t width, int32_t heig
     }
     return runs;
 }
-
-namespace {
-
-int32_t ScaleRounded(int32_t value, int32_t numerator, int32_t denominator)
-{
-    return static_cast<int32_t>((static_cast<int64_t>(value) * numerator + denominator / 2) / denominator);
-}
-
-}  // namespace
 
 std::vector<Rect> ScaleRuns(const std::vector<Rect>& runs, int32_t width, int32_t height, int32_t numerator,
                             int32_t denominator)

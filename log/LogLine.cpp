@@ -1,6 +1,7 @@
 #include "log/LogLine.h"
 
 #include "log/Utf8.h"
+#include "platform/AsciiText.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ std::vector<char> FormatLogLine(const LocalTime& time, const std::wstring& text)
 
     std::wstring oneLine = text;
     for (wchar_t& c : oneLine) {
-        if (c < 0x20 || c == 0x7F)
+        if (IsControlCharacter(c))
             c = L' ';
     }
     AppendUtf8(line, oneLine);

@@ -1,10 +1,12 @@
 #pragma once
 // Small helpers for the ASCII part of the program's texts: header names,
-// address schemes, switches, hexadecimal digits and the control characters
+// address schemes, switches, and the control characters
 // that must never reach a request, a file name or the log unescaped. Every
 // text outside ASCII is left as it is.
 #include <cstdint>
 #include <string>
+
+#include "platform/HexText.h"
 
 inline bool IsAsciiDigit(wchar_t c)
 {
@@ -69,39 +71,13 @@ inline bool HasControlCharacter(const std::wstring& text)
     return false;
 }
 
-// The hexadecimal digit of value's low four bits, upper case ('A'..'F') or
-// lower case ('a'..'f').
-enum class HexCase { Upper, Lower };
-inline wchar_t HexDigit(uint32_t value, HexCase letters = HexCase::Upper)
-{
-    const uint32_t nibble = value & 0xF;
-    if (nibble < 10)
-        return static_cast<wchar_t>(L'0' + nibble);
-    return static_cast<wchar_t>((letters == HexCase::Upper ? L'A' : L'a') + nibble - 10);
-}
-
-// The value of a hexadecimal digit in either case, or -1 for any other
-// character.
-inline int HexValue(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 // The text for the log, each control character written as \xNN.
 inline std::wstring WithControlsEscaped(const std::wstring& text)
 {
     std::wstring shown;
     for (wchar_t c : text) {
         if (IsControlCharacter(c)) {
-            shown += L"\\x";
-            shown += HexDigit(static_cast<uint32_t>(c) >> 4);
-            shown += HexDigit(static_cast<uint32_t>(c));
+            shown += L"\\x" + HexText(static_cast<uint32_t>(c), 2);
         } else {
             shown += c;
         }

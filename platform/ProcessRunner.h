@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Process.h"
+#include "platform/SystemErrors.h"
 #include "platform/Types.h"
 
 // Starting programs.
@@ -32,7 +33,3 @@ public:
     // Set on the window's thread before the worker that starts programs.
     virtual void SetPromptOwner(WindowHandle owner) = 0;
 };
-
-// ERROR_ELEVATION_REQUIRED: StartHidden cannot start a program that asks
-// for administrator rights.
-constexpr uint32_t kErrorElevationRequired = 740;

@@ -9,6 +9,7 @@
 #include "platform/FileTrust.h"
 #include "platform/HttpClient.h"
 #include "platform/Random.h"
+#include "platform/SystemErrors.h"
 #include "platform/WallClock.h"
 #include "tasks/BuildTime.h"
 #include "tasks/CTaskEventHandler.h"
@@ -24,10 +25,6 @@
 
 namespace {
 
-
-// Windows errors of a file that another program holds open.
-constexpr uint32_t kErrorAccessDenied = 5;
-constexpr uint32_t kErrorSharingViolation = 32;
 
 }  // namespace
 
@@ -88,7 +85,7 @@ bool CDownloadFileThread::Run()
     const FetchEnd end = fetcher.Fetch(addresses, *this, order);
     switch (end.GetKind()) {
     case FetchEnd::Kind::Done:
-        PutInPlace();
+        CompleteDownload();
         if (addresses.Count() > 1 && task->state.load() == TaskState::Finished)
             memory.RememberGoodAddress(channel, addresses.Current());
         break;
@@ -271,7 +268,7 @@ FetchEnd CDownloadFileThread::Finish()
     return FetchEnd::Done();
 }
 
-bool CDownloadFileThread::MoveIntoPlace(uint32_t& error)
+bool CDownloadFileThread::RenameToFinalName(uint32_t& error)
 {
     const std::wstring finalPath = FinalPath();
     const std::wstring tempPath = TempPath();
@@ -286,12 +283,12 @@ bool CDownloadFileThread::MoveIntoPlace(uint32_t& error)
     }
 }
 
-void CDownloadFileThread::PutInPlace()
+void CDownloadFileThread::CompleteDownload()
 {
     fetcher.Close();
     partial.Close();
     uint32_t error = 0;
-    if (!MoveIntoPlace(error)) {
+    if (!RenameToFinalName(error)) {
         partial.Discard();
         Fail(running.load() ? Failure{FailureKind::WriteError, error} : Failure{FailureKind::Stopped});
         return;

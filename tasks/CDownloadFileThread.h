@@ -75,7 +75,7 @@ private:
     bool StartFile(const FetchAnswer& answer, FetchEnd& end);
     // Renames the temporary file, again for a while if another program
     // holds a file open.
-    bool MoveIntoPlace(uint32_t& error);
+    bool RenameToFinalName(uint32_t& error);
 
     // Takes a folder of its own under the task's folderRoot (one with a
     // partial file of an earlier run that can be continued toward one of
@@ -88,7 +88,7 @@ private:
     void ReleaseHandles();
     // Closes everything, puts the received file under its final name and
     // reports the outcome.
-    void PutInPlace();
+    void CompleteDownload();
     // Whether the file's digest is the pinned one (true when none is).
     bool MatchesPin(const std::wstring& path);
     // A new digest for a file that starts from byte 0, when one is pinned.

@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTrust.h"
 #include "platform/ProcessRunner.h"
+#include "platform/SystemErrors.h"
 #include "tasks/CTaskEventHandler.h"
 #include "tasks/ContentSniffing.h"
 #include "tasks/DownloadFolders.h"
@@ -14,13 +15,6 @@
 #include "tasks/Task.h"
 
 namespace {
-
-
-// ERROR_CANCELLED: the player said no to the administrator prompt.
-constexpr uint32_t kErrorCancelled = 1223;
-
-// ERROR_FILENAME_EXCED_RANGE: the command line does not fit.
-constexpr uint32_t kErrorCommandLineTooLong = 206;
 
 // How much of a file that would not start the log shows.
 constexpr uint32_t kShownBytes = 64;

@@ -40,10 +40,9 @@ bool ChannelMemory::Read(const wchar_t* subKey, const std::wstring& name, std::w
 bool ChannelMemory::AcceptedSerial(const std::wstring& manifestUrl, const std::wstring& channel, uint64_t& serial)
 {
     std::wstring text;
-    if (!Read(kSerialsKey, SerialName(manifestUrl, channel), text) || text.empty() || text.size() > 20)
-        return false;
     uint64_t value = 0;
-    if (!ParseDecimal(text, value))
+    if (!Read(kSerialsKey, SerialName(manifestUrl, channel), text) ||
+        !ParseNumber(text, value, NumberForm{10, UINT64_MAX, 20}))
         return false;
     serial = value;
     return true;

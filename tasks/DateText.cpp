@@ -32,13 +32,11 @@ int32_t DaysInMonth(int32_t year, int32_t month)
 // digits decimal digits of text at pos, or -1.
 int32_t Digits(const std::string& text, size_t pos, size_t digits)
 {
-    int32_t value = 0;
-    for (size_t i = pos; i < pos + digits; ++i) {
-        if (i >= text.size() || text[i] < '0' || text[i] > '9')
-            return -1;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
+    uint64_t value = 0;
+    size_t end = pos;
+    if (!ReadNumber(text, end, value, NumberForm{10, UINT64_MAX, digits}) || end != pos + digits)
+        return -1;
+    return static_cast<int32_t>(value);
 }
 
 bool ToSeconds(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second,

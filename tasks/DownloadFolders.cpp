@@ -2,26 +2,18 @@
 
 #include <algorithm>
 
+#include "platform/AsciiText.h"
 #include "platform/FileSystem.h"
+#include "platform/HexText.h"
 #include "platform/Random.h"
+#include "platform/SystemErrors.h"
 #include "tasks/PartialDownload.h"
 
 namespace download_folders {
 
 namespace {
 
-// ERROR_ALREADY_EXISTS: the name is taken; another is drawn.
-constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr int kNameTries = 8;
-
-std::wstring Hex(uint32_t value)
-{
-    const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring text(8, L'0');
-    for (int i = 7; i >= 0; --i, value >>= 4)
-        text[i] = digits[value & 0xF];
-    return text;
-}
 
 bool IsOurs(const FoundFile& entry)
 {
@@ -32,7 +24,7 @@ bool IsOurs(const FoundFile& entry)
         return false;
     for (size_t i = prefix.size(); i < entry.name.size(); ++i) {
         const wchar_t c = entry.name[i];
-        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f')))
+        if (HexValue(c) < 0 || c != AsciiLower(c))  // lower-case hexadecimal only
             return false;
     }
     return true;
@@ -66,7 +58,8 @@ std::vector<std::wstring> List(IFileSystem& files, const std::wstring& root)
 std::wstring Create(IFileSystem& files, IRandom& random, const std::wstring& root, uint32_t& error)
 {
     for (int i = 0; i < kNameTries; ++i) {
-        const std::wstring folder = root + L"\\" + kPrefix + Hex(random.Next()) + Hex(random.Next());
+        const std::wstring folder = root + L"\\" + kPrefix + HexText(random.Next(), 8, HexCase::Lower) +
+                                   HexText(random.Next(), 8, HexCase::Lower);
         if (files.CreatePrivateFolder(folder, error))
             return folder;
         if (error != kErrorAlreadyExists)

@@ -1,21 +1,7 @@
 #include "tasks/InstallerPins.h"
 
 #include "platform/FileTrust.h"
-
-namespace {
-
-int HexValue(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
-}  // namespace
+#include "platform/HexText.h"
 
 bool ParseSha256Pin(const std::wstring& text, std::vector<uint8_t>& digest)
 {

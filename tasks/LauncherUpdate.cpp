@@ -5,44 +5,27 @@
 #include "platform/Clock.h"
 #include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
+#include "platform/HexText.h"
 #include "platform/OutputFile.h"
+#include "platform/SystemErrors.h"
 #include "tasks/Manifest.h"
 
 namespace {
 
 const wchar_t kSwitchName[] = L"/updated-from=";
 
-// Windows errors of a file that another program holds open.
-constexpr uint32_t kErrorAccessDenied = 5;
-constexpr uint32_t kErrorSharingViolation = 32;
-
-std::wstring Hex(uint64_t value, size_t digits)
+std::wstring Hex(uint64_t value, int digits)
 {
-    static const wchar_t kDigits[] = L"0123456789abcdef";
-    std::wstring text(digits, L'0');
-    for (size_t i = digits; i-- > 0; value >>= 4)
-        text[i] = kDigits[value & 0xF];
-    return text;
+    return HexText(value, digits, HexCase::Lower);
 }
 
+// The creation time in the switch: exactly 16 hexadecimal digits.
 bool ParseHex(const std::wstring& text, uint64_t& value)
 {
-    if (text.size() != 16)
-        return false;
-    value = 0;
-    for (wchar_t c : text) {
-        uint64_t digit = 0;
-        if (c >= L'0' && c <= L'9')
-            digit = static_cast<uint64_t>(c - L'0');
-        else if (c >= L'a' && c <= L'f')
-            digit = static_cast<uint64_t>(c - L'a' + 10);
-        else if (c >= L'A' && c <= L'F')
-            digit = static_cast<uint64_t>(c - L'A' + 10);
-        else
-            return false;
-        value = value << 4 | digit;
-    }
-    return true;
+    NumberForm form;
+    form.base = 16;
+    form.maxDigits = 16;
+    return text.size() == 16 && ParseNumber(text, value, form);
 }
 
 std::wstring HexBytes(const std::vector<uint8_t>& bytes)
@@ -72,7 +55,7 @@ bool ParseUpdatedFrom(const std::wstring& value, ProcessIdentity& process)
         return false;
     uint64_t id = 0;
     uint64_t creation = 0;
-    if (!ParseDecimal(value.substr(0, comma), id) || id == 0 || id > UINT32_MAX ||
+    if (!ParseNumber(value.substr(0, comma), id) || id == 0 || id > UINT32_MAX ||
         !ParseHex(value.substr(comma + 1), creation))
         return false;
     process.id = static_cast<uint32_t>(id);

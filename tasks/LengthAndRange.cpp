@@ -21,9 +21,8 @@ LengthReading ReadContentLength(const std::vector<std::wstring>& values, uint64_
             if (begin == std::wstring::npos)
                 return LengthReading::NotANumber;
             const std::wstring digits = item.substr(begin, end - begin + 1);
-            size_t pos = 0;
             uint64_t number = 0;
-            if (!ReadDecimal(digits, pos, number) || pos != digits.size() || number > kMaxContentLength)
+            if (!ParseNumber(digits, number, NumberForm{10, kMaxContentLength}))
                 return LengthReading::NotANumber;
             if (found && number != first)
                 differ = true;
@@ -49,13 +48,13 @@ bool ParseContentRange(const std::wstring& value, uint64_t& first, uint64_t& las
     if (text.size() < 6 || AsciiLowered(text.substr(0, 6)) != L"bytes ")
         return false;
     size_t pos = text.find_first_not_of(L' ', 6);
-    if (pos == std::wstring::npos || !ReadDecimal(text, pos, first) || pos >= text.size() || text[pos] != L'-')
+    if (pos == std::wstring::npos || !ReadNumber(text, pos, first) || pos >= text.size() || text[pos] != L'-')
         return false;
     ++pos;
-    if (!ReadDecimal(text, pos, last) || pos >= text.size() || text[pos] != L'/')
+    if (!ReadNumber(text, pos, last) || pos >= text.size() || text[pos] != L'/')
         return false;
     ++pos;
-    if (!ReadDecimal(text, pos, total) || pos != text.size())
+    if (!ReadNumber(text, pos, total) || pos != text.size())
         return false;
     return first <= last;
 }

@@ -16,9 +16,7 @@ constexpr size_t kSignatureBytes = 64;
 // characters.
 bool IsDownloadAddress(const std::wstring& text)
 {
-    std::wstring lower;
-    for (size_t i = 0; i < text.size() && i < 8; ++i)
-        lower += (text[i] >= L'A' && text[i] <= L'Z') ? static_cast<wchar_t>(text[i] - L'A' + L'a') : text[i];
+    const std::wstring lower = AsciiLowered(text.substr(0, 8));
     size_t prefix = 0;
     if (lower.compare(0, 7, L"http://") == 0)
         prefix = 7;
@@ -28,7 +26,7 @@ bool IsDownloadAddress(const std::wstring& text)
     if (prefix == 0 || text.size() == prefix || text[prefix] == L'/' || text[prefix] == L'?' || text[prefix] == L'#')
         return false;
     for (wchar_t c : text) {
-        if (c <= 0x20 || c == 0x7F)
+        if (c == L' ' || IsControlCharacter(c))
             return false;
     }
     return true;
@@ -158,7 +156,7 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             result.urls.push_back(value);
         } else if (name == L"serial") {
-            if (hasSerial || !ParseDecimal(value, result.serial) || result.serial == 0)
+            if (hasSerial || !ParseNumber(value, result.serial) || result.serial == 0)
                 return false;
             hasSerial = true;
         } else if (name == L"expires") {
@@ -167,7 +165,7 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             hasExpires = true;
         } else if (name == L"size") {
-            if (hasSize || !ParseDecimal(value, result.size))
+            if (hasSize || !ParseNumber(value, result.size))
                 return false;
             hasSize = true;
         } else if (name == L"sha256") {
@@ -189,7 +187,7 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             hasLauncherVersion = true;
         } else if (name == L"launcher_size") {
-            if (hasLauncherSize || !ParseDecimal(value, result.launcher.size))
+            if (hasLauncherSize || !ParseNumber(value, result.launcher.size))
                 return false;
             hasLauncherSize = true;
         } else if (name == L"launcher_sha256") {

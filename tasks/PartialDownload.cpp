@@ -5,6 +5,7 @@
 #include "platform/AsciiText.h"
 #include "platform/DecimalText.h"
 #include "platform/FileSystem.h"
+#include "platform/HexText.h"
 #include "tasks/LengthAndRange.h"
 
 namespace {
@@ -15,19 +16,16 @@ constexpr uint32_t kMaxRecordBytes = 16384;
 
 std::wstring Hex(const std::vector<uint8_t>& bytes)
 {
-    const wchar_t digits[] = L"0123456789abcdef";
     std::wstring text;
-    for (uint8_t byte : bytes) {
-        text += digits[byte >> 4];
-        text += digits[byte & 0xF];
-    }
+    for (uint8_t byte : bytes)
+        text += HexText(byte, 2, HexCase::Lower);
     return text;
 }
 
 // Decimal digits only, no sign, at most 2^63 - 1.
 bool ParseCount(const std::wstring& text, uint64_t& value)
 {
-    return text.size() <= 19 && ParseDecimal(text, value) && value <= 0x7FFFFFFFFFFFFFFFull;
+    return ParseNumber(text, value, NumberForm{10, 0x7FFFFFFFFFFFFFFFull, 19});
 }
 
 // The record's text as UTF-16LE bytes, and back.

@@ -2,6 +2,7 @@
 
 #include "platform/AsciiText.h"
 #include "platform/DecimalText.h"
+#include "platform/HttpRequest.h"
 
 namespace download {
 
@@ -12,9 +13,9 @@ bool IsTransientError(uint32_t code, bool serverAnswered)
     case 12163:  // ERROR_INTERNET_DISCONNECTED
         return serverAnswered;
     case 12057:  // ERROR_INTERNET_SEC_CERT_REV_FAILED
-    case 12002:  // ERROR_INTERNET_TIMEOUT
+    case kHttpErrorTimeout:
     case 12029:  // ERROR_INTERNET_CANNOT_CONNECT
-    case 12030:  // ERROR_INTERNET_CONNECTION_ABORTED
+    case kHttpErrorConnectionAborted:
     case 12031:  // ERROR_INTERNET_CONNECTION_RESET
     case 10050:  // WSAENETDOWN
     case 10051:  // WSAENETUNREACH
@@ -39,9 +40,8 @@ bool IsTransientStatus(uint32_t status)
 bool ParseRetryAfter(const std::wstring& value, uint32_t& milliseconds)
 {
     const std::wstring text = TrimmedBlanks(value);
-    size_t pos = 0;
     uint64_t seconds = 0;
-    if (!ReadDecimal(text, pos, seconds) || pos != text.size())
+    if (!ParseNumber(text, seconds))
         return false;
     milliseconds = seconds >= kRetryAfterCapMs / 1000 ? kRetryAfterCapMs : static_cast<uint32_t>(seconds * 1000);
     return true;

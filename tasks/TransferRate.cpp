@@ -18,7 +18,7 @@ RateReading ParseTransferRate(const std::wstring& text, TransferRate& rate)
     if (text.empty())
         return RateReading::Absent;
     uint64_t value = 0;
-    if (!ParseDecimal(text, value))
+    if (!ParseNumber(text, value))
         return RateReading::NotANumber;
     rate = value == 0 ? TransferRate::Line() : TransferRate::Limit(value);
     return RateReading::Valid;

@@ -13,4 +13,17 @@ struct BorderStyle {
     int32_t width = -1;  // 1 or more: the whole outline as one rectangle
     int32_t colour = 0xFFFFFF;  // RGB, red in the lowest byte
     int32_t radius = 0;  // corner radius of the whole outline; 0 or less square
+
+    // No outline at all.
+    static BorderStyle None() { return BorderStyle{}; }
+    // The whole outline as one rectangle width pixels wide.
+    static BorderStyle Outline(int32_t alpha, int32_t width, int32_t colour, int32_t radius)
+    {
+        BorderStyle border;
+        border.alpha = alpha;
+        border.width = width;
+        border.colour = colour;
+        border.radius = radius;
+        return border;
+    }
 };

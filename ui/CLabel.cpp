@@ -26,8 +26,10 @@ void CLabel::SetTextStyle(TextStyle style)
     m_textStyle = std::move(style);
 }
 
-void CLabel::SetText(bool invalidate, bool fit, std::wstring text)
+void CLabel::SetText(std::wstring text, uint32_t update)
 {
+    const bool invalidate = (update & TEXT_REPAINT) != 0;
+    const bool fit = (update & TEXT_FIT) != 0;
     m_text = std::move(text);
     if (invalidate)
         Invalidate();

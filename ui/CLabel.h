@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "ui/CUIBase.h"
@@ -16,12 +17,14 @@ public:
     // Copies the style; requests no repaint.
     void SetTextStyle(TextStyle style);
 
-    // Replaces the text. With invalidate, the element's area is repainted.
-    // With fit, the rectangle is then resized (left and top kept) to the
-    // size the text takes when drawn; when both are set and the rectangle
-    // changed, its new area is repainted too, so a label that grows shows
-    // its whole text at once.
-    void SetText(bool invalidate, bool fit, std::wstring text);
+    // What SetText does besides replacing the text (flags; 0 for nothing
+    // more). TEXT_REPAINT: the element's area is repainted. TEXT_FIT: the
+    // rectangle is then resized (left and top kept) to the size the text
+    // takes when drawn; with both, when the rectangle changed, its new area
+    // is repainted too, so a label that grows shows its whole text at once.
+    static constexpr uint32_t TEXT_REPAINT = 0x01;
+    static constexpr uint32_t TEXT_FIT = 0x02;
+    void SetText(std::wstring text, uint32_t update = 0);
 
     TextStyle m_textStyle;
     std::wstring m_text;

@@ -18,14 +18,19 @@ int32_t RoundedQuotient(int64_t numerator, int64_t denominator)
 
 }  // namespace
 
+int32_t ScaleRounded(int32_t value, int32_t numerator, int32_t denominator)
+{
+    return RoundedQuotient(static_cast<int64_t>(value) * numerator, denominator);
+}
+
 int32_t ScaleByDpi(int32_t value, int32_t dpi)
 {
-    return RoundedQuotient(static_cast<int64_t>(value) * ValidDpi(dpi), kBaseDpi);
+    return ScaleRounded(value, ValidDpi(dpi), kBaseDpi);
 }
 
 int32_t UnscaleByDpi(int32_t value, int32_t dpi)
 {
-    return RoundedQuotient(static_cast<int64_t>(value) * kBaseDpi, ValidDpi(dpi));
+    return ScaleRounded(value, kBaseDpi, ValidDpi(dpi));
 }
 
 Rect ScaleRectByDpi(const Rect& rect, int32_t dpi)

@@ -12,6 +12,11 @@ constexpr int32_t kBaseDpi = 96;
 // this.
 constexpr uint16_t kDoubleSizePictureOffset = 100;
 
+// value x numerator / denominator, rounded to the nearest integer (halves
+// away from zero); denominator above 0. Every length the window scales is
+// rounded by this one rule.
+int32_t ScaleRounded(int32_t value, int32_t numerator, int32_t denominator);
+
 // value x dpi / 96, rounded to the nearest integer (halves away from zero).
 // A dpi of 0 or less counts as 96.
 int32_t ScaleByDpi(int32_t value, int32_t dpi);

@@ -272,8 +272,7 @@ int WriteDumpFor(const DumpRequest& request)
         return static_cast<int>(error);
     using WriteDump = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, PMINIDUMP_EXCEPTION_INFORMATION,
                                     PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
-    auto writeDump =
-        reinterpret_cast<WriteDump>(reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+    auto writeDump = LookUpFunction<WriteDump>(dbghelp, "MiniDumpWriteDump");
     if (writeDump == nullptr)
         return static_cast<int>(GetLastError());
 

@@ -6,11 +6,12 @@
 
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
-#include "app/win/ScreenAccessible.h"
+#include "app/win/AccessibleObject.h"
 #include "app/win/WindowDpi.h"
 #include "app/win/WindowRegion.h"
 #include "platform/win/OffscreenBitmap.h"
 #include "platform/win/ScopedHandles.h"
+#include "platform/win/SystemLibrary.h"
 #include "resources/resource.h"
 #include "tasks/Task.h"
 #include "ui/CResImage.h"
@@ -76,14 +77,12 @@ void AllowMessageFromShell(HWND window, UINT message)
     HMODULE user = GetModuleHandleW(L"user32.dll");
     if (user == nullptr)
         return;
-    auto perWindow = reinterpret_cast<ChangeWindowFilterFn>(
-        reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilterEx")));
+    auto perWindow = LookUpFunction<ChangeWindowFilterFn>(user, "ChangeWindowMessageFilterEx");
     if (perWindow != nullptr) {
         perWindow(window, message, 1 /* MSGFLT_ALLOW */, nullptr);
         return;
     }
-    auto perProcess =
-        reinterpret_cast<ChangeFilterFn>(reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilter")));
+    auto perProcess = LookUpFunction<ChangeFilterFn>(user, "ChangeWindowMessageFilter");
     if (perProcess != nullptr)
         perProcess(message, 1 /* MSGFLT_ADD */);
 }
@@ -116,7 +115,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     const int y = GET_Y_LPARAM(lParam);
     switch (message) {
     case WM_DESTROY:
-        ReleaseScreenAccessible();
+        ReleaseAccessibleObject();
         PostQuitMessage(0);
         return 0;
     case WM_GETOBJECT: {

@@ -13,7 +13,7 @@
 #include "app/win/HangWatchdog.h"
 #include "app/win/MainWindow.h"
 #include "app/win/RunLog.h"
-#include "app/win/ScreenAccessible.h"
+#include "app/win/AccessibleObject.h"
 #include "app/win/SingleInstance.h"
 #include "app/win/WindowDpi.h"
 #include "platform/DecimalText.h"
@@ -168,7 +168,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 
     const int loopCode = RunMessageLoop(instance);
     watchdog.reset();
-    LeaveScreenAccessibleApartment();
+    LeaveAccessibleObjectApartment();
     const int code = app->ExitCode(loopCode);
     app->Release();
     // The launcher this one replaced ends once it has seen this one up,

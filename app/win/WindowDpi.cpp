@@ -1,6 +1,7 @@
 #include "app/win/WindowDpi.h"
 
 #include "platform/win/ScopedHandles.h"
+#include "platform/win/SystemLibrary.h"
 #include "ui/Dpi.h"
 
 int32_t ScreenDpi()
@@ -17,8 +18,8 @@ int32_t WindowDpi(HWND window)
     // Looked up at each call (the window thread asks at start-up and on a
     // DPI change only): Windows 7 and 8 have no GetDpiForWindow.
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const auto getDpiForWindow =
+        LookUpFunction<GetDpiForWindowFunction>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
     if (getDpiForWindow != nullptr && window != nullptr) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi > 0)

@@ -7,15 +7,6 @@
 #include "ui/CResImage.h"
 #include "ui/Dpi.h"
 
-namespace {
-
-int32_t ScaleRounded(int32_t value, int32_t numerator, int32_t denominator)
-{
-    return static_cast<int32_t>((static_cast<int64_t>(value) * numerator + denominator / 2) / denominator);
-}
-
-}  // namespace
-
 ScopedRegion CreateRegionFromRuns(const std::vector<Rect>& runs, int32_t width, int32_t height)
 {
     // A header followed by the rectangles.

@@ -63,12 +63,7 @@ def make_handler(args, log_lock):
                 self.send_manifest()
                 return
             if self.path != PACKAGE_PATH or args.not_found:
-                body = b"not found"
-                self.send_response(404)
-                self.send_header("Content-Length", str(len(body)))
-                self.send_header("Connection", "close")
-                self.end_headers()
-                self.wfile.write(body)
+                self.send_not_found()
                 return
             with open(args.file, "rb") as f:
                 body = f.read()
@@ -99,11 +94,19 @@ def make_handler(args, log_lock):
             try:
                 with open(args.manifest, "rb") as f:
                     body = f.read()
-                self.send_response(200)
-                self.send_header("Content-Type", "text/plain; charset=utf-8")
             except OSError:
-                body = b"not found"
-                self.send_response(404)
+                self.send_not_found()
+                return
+            self.send_short(200, body, "text/plain; charset=utf-8")
+
+        def send_not_found(self):
+            self.send_short(404, b"not found")
+
+        # A whole small answer at once, and the connection closed after it.
+        def send_short(self, status, body, content_type=None):
+            self.send_response(status)
+            if content_type:
+                self.send_header("Content-Type", content_type)
             self.send_header("Content-Length", str(len(body)))
             self.send_header("Connection", "close")
             self.end_headers()

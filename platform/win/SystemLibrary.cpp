@@ -14,9 +14,7 @@ bool RestrictDllSearchToSystem()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto setDefault = kernel == nullptr ? nullptr
-                                        : reinterpret_cast<SetDefaultDllDirectoriesFn>(
-                                              reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    auto setDefault = LookUpFunction<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories");
     g_searchRestricted = setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!g_searchRestricted)
         SetDllDirectoryW(L"");

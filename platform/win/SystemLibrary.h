@@ -25,6 +25,16 @@ struct SystemLibraryLoad {
 };
 SystemLibraryLoad UnrestrictedSystemLibraryLoad(const wchar_t* name, DWORD& error);
 
+// The function of that name in module as type F (a pointer to a function of
+// its signature); null when module is null or has no such function. For
+// what an older Windows (or Wine) lacks: looked up at run time instead of
+// imported, so that the program still starts there.
+template <typename F>
+F LookUpFunction(HMODULE module, const char* name)
+{
+    return module == nullptr ? nullptr : reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // Loads a DLL of the system (name without folder, "wininet.dll") from the
 // system folder, as the delay-loaded imports need it before their first
 // call. Null, with the system's error code, when it cannot be loaded. The

@@ -34,9 +34,7 @@ public:
         QueryPerformanceFrequency(&frequency);
         m_perSecond = frequency.QuadPart > 0 ? static_cast<uint64_t>(frequency.QuadPart) : 1;
         HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        m_delay = ntdll != nullptr
-                      ? reinterpret_cast<DelayFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDelayExecution")))
-                      : nullptr;
+        m_delay = LookUpFunction<DelayFn>(ntdll, "NtDelayExecution");
     }
 
     std::unique_ptr<IFineTimer> FineTimer() override;
@@ -101,9 +99,7 @@ public:
     explicit WinFineTimer(WinClock& clock) : m_clock(clock)
     {
         HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-        auto create = kernel == nullptr ? nullptr
-                                        : reinterpret_cast<CreateTimerFn>(reinterpret_cast<void*>(
-                                              GetProcAddress(kernel, "CreateWaitableTimerExW")));
+        auto create = LookUpFunction<CreateTimerFn>(kernel, "CreateWaitableTimerExW");
         m_timer.Reset(create != nullptr ? create(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS) : nullptr);
         if (m_timer) {
             if (m_clock.PlainPausesAreFine())
@@ -112,12 +108,8 @@ public:
         }
         DWORD error = 0;
         HMODULE winmm = LoadSystemLibrary(L"winmm.dll", error);
-        auto begin = winmm == nullptr ? nullptr
-                                      : reinterpret_cast<TimerPeriodFn>(
-                                            reinterpret_cast<void*>(GetProcAddress(winmm, "timeBeginPeriod")));
-        m_endPeriod = winmm == nullptr ? nullptr
-                                       : reinterpret_cast<TimerPeriodFn>(
-                                             reinterpret_cast<void*>(GetProcAddress(winmm, "timeEndPeriod")));
+        auto begin = LookUpFunction<TimerPeriodFn>(winmm, "timeBeginPeriod");
+        m_endPeriod = LookUpFunction<TimerPeriodFn>(winmm, "timeEndPeriod");
         m_periodRaised = begin != nullptr && m_endPeriod != nullptr && begin(1) == 0 /* TIMERR_NOERROR */;
     }
 

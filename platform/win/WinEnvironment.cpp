@@ -25,9 +25,7 @@ std::wstring SystemTemp(wchar_t (&buffer)[MAX_PATH + 1])
 {
     using GetTempPath2Fn = DWORD(WINAPI*)(DWORD, LPWSTR);
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const auto getTempPath2 = kernel == nullptr ? nullptr
-                                                : reinterpret_cast<GetTempPath2Fn>(
-                                                      reinterpret_cast<void*>(GetProcAddress(kernel, "GetTempPath2W")));
+    const auto getTempPath2 = LookUpFunction<GetTempPath2Fn>(kernel, "GetTempPath2W");
     if (getTempPath2 == nullptr || !ProcessUser().IsLocalSystem())
         return std::wstring();
     const DWORD n = getTempPath2(MAX_PATH + 1, buffer);

@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
+#include "platform/win/SystemLibrary.h"
+
 namespace {
 
 // The function of kernel32 of that name, or null where it has none.
 template <typename F>
 F Kernel32Function(const char* name)
 {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    return kernel == nullptr ? nullptr : reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+    return LookUpFunction<F>(GetModuleHandleW(L"kernel32.dll"), name);
 }
 
 }  // namespace

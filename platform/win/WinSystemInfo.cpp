@@ -1,19 +1,8 @@
 #include <windows.h>
 
-
 #include "platform/DecimalText.h"
+#include "platform/win/SystemLibrary.h"
 #include "platform/win/WinLogPlatform.h"
-
-namespace {
-
-// A function of ntdll, which every process has loaded; null when absent.
-void* NtdllFunction(const char* name)
-{
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll == nullptr ? nullptr : reinterpret_cast<void*>(GetProcAddress(ntdll, name));
-}
-
-}  // namespace
 
 // RtlGetVersion tells the true version; GetVersionExW answers as the
 // manifest lets it (6.2 for a program that does not declare Windows 10).
@@ -25,7 +14,7 @@ std::wstring WinSystemInfo::WindowsVersion()
 
     OSVERSIONINFOW info = {};
     info.dwOSVersionInfoSize = sizeof info;
-    auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(NtdllFunction("RtlGetVersion"));
+    auto rtlGetVersion = LookUpFunction<RtlGetVersionFunction>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
     if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) {
         info = {};
         info.dwOSVersionInfoSize = sizeof info;
@@ -40,7 +29,7 @@ std::wstring WinSystemInfo::WindowsVersion()
     text += DecimalText(info.dwBuildNumber);
     if (info.szCSDVersion[0] != 0)
         text += std::wstring(L" ") + info.szCSDVersion;
-    auto wineVersion = reinterpret_cast<WineVersionFunction>(NtdllFunction("wine_get_version"));
+    auto wineVersion = LookUpFunction<WineVersionFunction>(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
     if (wineVersion != nullptr) {
         text += L" (Wine ";
         for (const char* c = wineVersion(); c != nullptr && *c != 0; ++c)

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <new>
+#include <utility>
 
 #include "platform/Threads.h"
 #include "platform/win/ScopedHandles.h"
@@ -28,7 +29,7 @@ DWORD WINAPI ThreadProc(void* block)
 
 class WinThread : public IThread {
 public:
-    WinThread(HANDLE handle, DWORD id) : m_handle(handle), m_id(id) {}
+    WinThread(ScopedKernelHandle handle, DWORD id) : m_handle(std::move(handle)), m_id(id) {}
     void WaitForEnd() override { WaitForSingleObject(m_handle.Get(), INFINITE); }
     uint32_t Id() const override { return m_id; }
 
@@ -45,15 +46,14 @@ public:
         if (block == nullptr)
             return nullptr;
         DWORD id = 0;
-        HANDLE thread = CreateThread(nullptr, 0, &ThreadProc, block, 0, &id);
-        if (thread == nullptr) {
+        ScopedKernelHandle thread(CreateThread(nullptr, 0, &ThreadProc, block, 0, &id));
+        if (!thread) {
             delete block;
             return nullptr;
         }
-        std::unique_ptr<IThread> owned(new (std::nothrow) WinThread(thread, id));
-        if (!owned)
-            CloseHandle(thread);  // the routine runs on alone
-        return owned;
+        // Where no owner can be made, the handle is closed here and the
+        // routine runs on alone.
+        return std::unique_ptr<IThread>(new (std::nothrow) WinThread(std::move(thread), id));
     }
 
     void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }

@@ -827,7 +827,7 @@ def case_local_trial(s):
     # The publisher's local trial of docs/publishers.md, step by step: the
     # launcher built with the trial configuration (its key made by
     # manifest.py keygen and checked by check_config.py, see
-    # tests/win/app/trial_config.py), a manifest signed with sign --config
+    # tests/win/app/manifest_config.py --trial), a manifest signed with sign --config
     # and checked with verify, the demo package server serving it,
     # check-live holding it, and the launcher installing from it.
     kit = [sys.executable, os.path.join(ROOT, "tools", "publisher", "manifest.py")]

@@ -12,14 +12,10 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/SystemErrors.h"
 
 class FakeFileSystem : public IFileSystem {
 public:
-    static constexpr uint32_t kErrorFileNotFound = 2;
-    static constexpr uint32_t kErrorAccessDenied = 5;
-    static constexpr uint32_t kErrorAlreadyExists = 183;
-    static constexpr uint32_t kErrorDiskFull = 112;
-
     // The user the program runs as, and so the owner of what it makes.
     static constexpr wchar_t kUser[] = L"player";
 

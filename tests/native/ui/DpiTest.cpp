@@ -24,6 +24,12 @@ TEST(Dpi, ScalesEachLengthRoundedToTheNearestPixel)
         EXPECT_EQ(ScaleByDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
     for (int32_t dpi : {96, 120, 144, 192})
         EXPECT_EQ(UnscaleByDpi(ScaleByDpi(630, dpi), dpi), 630) << dpi;
+    // The rule under them, also for the 200 % pictures (a denominator of
+    // 192) and without overflow on the way.
+    EXPECT_EQ(ScaleRounded(630, 120, 192), 394);
+    EXPECT_EQ(ScaleRounded(1, 1, 2), 1);
+    EXPECT_EQ(ScaleRounded(-1, 1, 2), -1);
+    EXPECT_EQ(ScaleRounded(INT32_MAX, 3, 3), INT32_MAX);
     // Edge by edge: the width follows the edges, not the other way round.
     EXPECT_EQ(ScaleRectByDpi(Rect{227, 288, 403, 342}, 120), (Rect{284, 360, 504, 428}));
     EXPECT_EQ(ScaleRectByDpi(Rect{1, 1, 2, 2}, 120), (Rect{1, 1, 3, 3}));
@@ -143,7 +149,7 @@ TEST_F(UiTest, LabelFontAndFittedSizeFollowTheDpi)
     label->SetDpi(168);
     graphics.measureWidth = 41.2f;
     graphics.measureHeight = 19.0f;
-    label->SetText(false, true, L"0%");
+    label->SetText(L"0%", CLabel::TEXT_FIT);
     ASSERT_EQ(graphics.measured.size(), 1u);
     EXPECT_FLOAT_EQ(graphics.measured[0].font.scale, 1.75f);
     EXPECT_EQ(graphics.measured[0].font.sizePoints, 8.0f);

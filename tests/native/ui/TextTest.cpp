@@ -81,28 +81,28 @@ TEST_F(UiTest, SetTextRepaintsAndFitsAsItsFlagsSay)
     graphics.measureWidth = 40.25f;
     graphics.measureHeight = 16.0f;
     struct Case {
-        bool invalidate, fit;
+        uint32_t update;
         Rect after;
         std::vector<Rect> repaints;
     };
     const Rect old{66, 342, 466, 358};
     const Rect fitted{66, 342, 107, 358};
     const Case cases[] = {
-        {false, false, old, {}},
-        {true, false, old, {old}},
-        {false, true, fitted, {}},
+        {0, old, {}},
+        {CLabel::TEXT_REPAINT, old, {old}},
+        {CLabel::TEXT_FIT, fitted, {}},
         // The old area, where the old text was, and then the new one.
-        {true, true, fitted, {old, fitted}},
+        {CLabel::TEXT_REPAINT | CLabel::TEXT_FIT, fitted, {old, fitted}},
     };
     for (const Case& c : cases) {
         CLabel label(kWindow);
         label.m_rect = old;
-        label.m_textStyle.align = 0x11;
+        label.m_textStyle.align = ALIGN_LEFT | ALIGN_TOP;
         windows.repaints.clear();
-        label.SetText(c.invalidate, c.fit, L"100%");
+        label.SetText(L"100%", c.update);
         EXPECT_EQ(label.m_text, L"100%");
-        EXPECT_EQ(label.m_rect, c.after) << c.invalidate << c.fit;
-        ASSERT_EQ(windows.repaints.size(), c.repaints.size()) << c.invalidate << c.fit;
+        EXPECT_EQ(label.m_rect, c.after) << c.update;
+        ASSERT_EQ(windows.repaints.size(), c.repaints.size()) << c.update;
         for (size_t i = 0; i < c.repaints.size(); ++i) {
             EXPECT_EQ(windows.repaints[i].rect, c.repaints[i]);
             EXPECT_TRUE(windows.repaints[i].erase);
@@ -118,10 +118,10 @@ TEST_F(UiTest, SetTextRepaintsAndFitsAsItsFlagsSay)
     CLabel label(kWindow);
     label.m_rect = fitted;
     windows.repaints.clear();
-    label.SetText(true, true, L"100%");
+    label.SetText(L"100%", CLabel::TEXT_REPAINT | CLabel::TEXT_FIT);
     EXPECT_EQ(windows.repaints.size(), 1u);
     graphics.fontAvailable = false;
-    label.SetText(false, true, L"a much longer text");
+    label.SetText(L"a much longer text", CLabel::TEXT_FIT);
     EXPECT_EQ(label.m_rect, fitted);
 }
 

@@ -33,13 +33,7 @@ const std::vector<std::wstring> kOwnNames = download_folders::OwnFileNames(L"yrf
 // A path that tmp_links.sh made (its folder comes as a Unix path).
 std::wstring LinksPath(const std::wstring& name)
 {
-    const wchar_t* unixPath = _wgetenv(L"QMX_TMP_LINKS");
-    std::wstring path = std::wstring(L"Z:") + (unixPath != nullptr ? unixPath : L"/nonexistent") + L"/" + name;
-    for (wchar_t& c : path) {
-        if (c == L'/')
-            c = L'\\';
-    }
-    return path;
+    return TempFolder::UnixFile(L"QMX_TMP_LINKS", name);
 }
 
 bool IsSid(PSID sid, WELL_KNOWN_SID_TYPE type)

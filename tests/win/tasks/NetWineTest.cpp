@@ -35,14 +35,9 @@ bool LoadServers()
 {
     if (!g_servers.empty())
         return true;
-    const wchar_t* unixPath = _wgetenv(L"QMX_NET_SERVERS");
-    if (unixPath == nullptr)
+    const std::wstring path = TempFolder::UnixPath(L"QMX_NET_SERVERS");
+    if (path.empty())
         return false;
-    std::wstring path = std::wstring(L"Z:") + unixPath;
-    for (wchar_t& c : path) {
-        if (c == L'/')
-            c = L'\\';
-    }
     std::string text = TempFolder::ReadFile(path);
     size_t pos = 0;
     while (pos < text.size()) {

@@ -1,6 +1,7 @@
 #include "tests/win/tasks/TempFolder.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/win/ScopedHandles.h"
@@ -90,4 +91,23 @@ std::string TempFolder::ReadFile(const std::wstring& path)
     while (::ReadFile(file.Get(), buffer, sizeof(buffer), &n, nullptr) && n > 0)
         content.append(buffer, n);
     return content;
+}
+
+std::wstring TempFolder::UnixPath(const wchar_t* variable)
+{
+    const wchar_t* unixPath = _wgetenv(variable);
+    if (unixPath == nullptr)
+        return std::wstring();
+    std::wstring path = std::wstring(L"Z:") + unixPath;
+    for (wchar_t& c : path) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    return path;
+}
+
+std::wstring TempFolder::UnixFile(const wchar_t* variable, const std::wstring& name)
+{
+    const std::wstring folder = UnixPath(variable);
+    return (folder.empty() ? std::wstring(L"Z:\\nonexistent") : folder) + L"\\" + name;
 }

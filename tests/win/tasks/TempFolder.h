@@ -23,6 +23,14 @@ public:
     static bool WriteFile(const std::wstring& path, const std::string& content);
     static std::string ReadFile(const std::wstring& path);
 
+    // The Unix path that the environment variable holds (a file or folder
+    // a test's script made), as Wine reaches it through drive Z:; empty
+    // when the variable is not set.
+    static std::wstring UnixPath(const wchar_t* variable);
+    // The file name in the Unix folder that the variable names; a path that
+    // does not exist when the variable is not set.
+    static std::wstring UnixFile(const wchar_t* variable, const std::wstring& name);
+
 private:
     std::wstring m_path;
 };

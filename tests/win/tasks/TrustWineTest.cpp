@@ -29,13 +29,7 @@ const wchar_t kPublisher[] = L"Orvantis Test Publisher";
 // A file made by trust_files.sh (its folder comes as a Unix path).
 std::wstring TrustFile(const std::wstring& name)
 {
-    const wchar_t* unixPath = _wgetenv(L"QMX_TRUST_FILES");
-    std::wstring path = std::wstring(L"Z:") + (unixPath != nullptr ? unixPath : L"/nonexistent") + L"/" + name;
-    for (wchar_t& c : path) {
-        if (c == L'/')
-            c = L'\\';
-    }
-    return path;
+    return TempFolder::UnixFile(L"QMX_TRUST_FILES", name);
 }
 
 std::string Hex(const std::vector<uint8_t>& bytes)

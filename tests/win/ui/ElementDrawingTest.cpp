@@ -158,14 +158,14 @@ TEST_F(WinUiTest, FittedLabelHoldsItsWholeTextOnOneLine)
     CLabel* label = Add(new CLabel(nullptr));
     label->SetTextStyle(TextStyle{kYaHei, 9, 0, 0xB4B4B4, 0x11});
     label->m_rect = Rect{66, 342, 600, 440};
-    label->SetText(false, false, text);
+    label->SetText(text);
     Paint();
     const Rect ample = InkBounds();
     ASSERT_LT(ample.left, ample.right);
     const std::vector<uint32_t> expected = pixels;
 
     label->m_rect = Rect{66, 342, 67, 343};
-    label->SetText(false, true, text);
+    label->SetText(text, CLabel::TEXT_FIT);
     EXPECT_GE(label->m_rect.right, ample.right);
     EXPECT_GE(label->m_rect.bottom, ample.bottom);
     EXPECT_LT(label->m_rect.bottom - label->m_rect.top, 30) << "one line";

@@ -1,11 +1,11 @@
-#include "app/win/ScreenAccessible.h"
+#include "app/win/AccessibleObject.h"
 
 #include <oleacc.h>
 
 #include <string>
 #include <vector>
 
-#include "app/AccessibleScreen.h"
+#include "app/AccessibleItems.h"
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"
 #include "platform/win/ScopedHandles.h"
@@ -24,12 +24,6 @@ struct AccessibilityLibraries {
     bool Loaded() const { return lresultFromObject != nullptr && sysAllocString != nullptr; }
 };
 
-template <typename F>
-F Function(HMODULE module, const char* name)
-{
-    return module == nullptr ? nullptr : reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // Filled at the first request, on the window's thread (the only one that
 // asks); a global rather than a local static, whose first use would need a
 // thread-safe guard.
@@ -43,10 +37,10 @@ const AccessibilityLibraries& Libraries()
         DWORD error = 0;
         HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll", error);
         HMODULE oleaut = LoadSystemLibrary(L"oleaut32.dll", error);
-        g_libraries.lresultFromObject = Function<decltype(&LresultFromObject)>(oleacc, "LresultFromObject");
+        g_libraries.lresultFromObject = LookUpFunction<decltype(&LresultFromObject)>(oleacc, "LresultFromObject");
         g_libraries.createStdAccessibleObject =
-            Function<decltype(&CreateStdAccessibleObject)>(oleacc, "CreateStdAccessibleObject");
-        g_libraries.sysAllocString = Function<decltype(&SysAllocString)>(oleaut, "SysAllocString");
+            LookUpFunction<decltype(&CreateStdAccessibleObject)>(oleacc, "CreateStdAccessibleObject");
+        g_libraries.sysAllocString = LookUpFunction<decltype(&SysAllocString)>(oleaut, "SysAllocString");
     }
     return g_libraries;
 }
@@ -91,9 +85,9 @@ LONG RoleOf(AccessibleRole role)
 // The client area (child 0) and the visible elements (1 and up) of the
 // window. Every call reads the screen as it is now; once the launcher has
 // let go of the window, every call fails with "disconnected".
-class ScreenAccessible final : public IAccessible {
+class ScreenAccessibleObject final : public IAccessible {
 public:
-    explicit ScreenAccessible(HWND window) : m_window(window) {}
+    explicit ScreenAccessibleObject(HWND window) : m_window(window) {}
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
@@ -361,7 +355,7 @@ public:
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
 private:
-    ~ScreenAccessible() = default;
+    ~ScreenAccessibleObject() = default;
 
     // The application while it still shows this window; null afterwards.
     const LauncherApp* App() const
@@ -439,19 +433,19 @@ bool AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, LRESULT& result)
     if (!HoldComApartment(g_com, COINIT_APARTMENTTHREADED))
         return false;
     if (!g_accessible)
-        g_accessible.Reset(new ScreenAccessible(window));
+        g_accessible.Reset(new ScreenAccessibleObject(window));
     result = libraries.lresultFromObject(__uuidof(IAccessible), wParam, g_accessible.Get());
     return result >= 0;
 }
 
-void ReleaseScreenAccessible()
+void ReleaseAccessibleObject()
 {
     if (g_accessible)
         CoDisconnectObject(g_accessible.Get(), 0);
     g_accessible.Reset();
 }
 
-void LeaveScreenAccessibleApartment()
+void LeaveAccessibleObjectApartment()
 {
     g_com.Reset();
 }

@@ -17,10 +17,10 @@ bool AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, LRESULT& result)
 
 // The window is going: screen readers still holding the object are cut
 // off and the object is released.
-void ReleaseScreenAccessible();
+void ReleaseAccessibleObject();
 
 // After the message loop has ended: COM is left on this thread, if a
 // screen reader made the launcher enter it. Never from a window procedure:
 // calls from screen readers may still be under way inside COM then, and
 // leaving the apartment under them crashes it.
-void LeaveScreenAccessibleApartment();
+void LeaveAccessibleObjectApartment();

@@ -2,7 +2,7 @@
 // What a screen reader is told about the launcher's screen: the visible
 // elements as accessible children of the window's client area, each with a
 // role, a name, a value and a default action. The Windows front end hands
-// this out through MSAA (app/win/ScreenAccessible); everything here is
+// this out through MSAA (app/win/AccessibleObject); everything here is
 // portable and read on the window's thread.
 #include <cstdint>
 #include <string>

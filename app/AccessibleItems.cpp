@@ -1,4 +1,4 @@
-#include "app/AccessibleScreen.h"
+#include "app/AccessibleItems.h"
 
 #include "app/LauncherApp.h"
 #include "app/ScreenLayout.h"

@@ -2,7 +2,7 @@
 // their default actions, hit testing and the change notifications.
 #include <gtest/gtest.h>
 
-#include "app/AccessibleScreen.h"
+#include "app/AccessibleItems.h"
 #include "tests/native/app/AppFixture.h"
 
 namespace {
@@ -54,8 +54,8 @@ TEST_F(Accessible, ChildrenAreTheVisibleElementsWithTheirRolesNamesAndActions)
     // download starts and the children change.
     http.attemptConnectResult = 1;
     launcher.Activate(AccessibleItems(launcher)[4].command);
-    g_percentLabel->SetText(false, false, L"37%");
-    g_statusLabel->SetText(false, false, L"正在下载(37/100)");
+    g_percentLabel->SetText(L"37%");
+    g_statusLabel->SetText(L"正在下载(37/100)");
     ExpectItems(AccessibleItems(launcher), {
                                                {T, L"Orvantis", L"", L"", -1, {38, 12, 188, 28}},
                                                {B, L"关闭", L"", L"按下", ID_CLOSE, {589, 8, 614, 33}},
