@@ -13,6 +13,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/win64}" && pwd)
 source "$ROOT/scripts/common.sh"
+source "$ROOT/bench/tasks/loopback_nginx.sh"
 use_wine_of_build "$BUILD"
 
 SIZE=$(( ${SIZE_MB:-1024} * 1024 * 1024 ))
@@ -28,38 +29,13 @@ cleanup() {
   stop_wine
 }
 trap cleanup EXIT
-chmod 755 "$DIR"
-mkdir -p "$DIR/www" "$DIR/tmp"
+mkdir -p "$DIR/www"
 truncate -s "$SIZE" "$DIR/www/big.bin"
 truncate -s "$DESIGN" "$DIR/www/design.bin"
 chmod 644 "$DIR/www/big.bin" "$DIR/www/design.bin"
 PIN=$(sha256sum "$DIR/www/big.bin" | cut -d' ' -f1)
-PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat >"$DIR/nginx.conf" <<CONF
-daemon off;
-worker_processes 1;
-pid $DIR/nginx.pid;
-error_log $DIR/nginx-error.log warn;
-events { worker_connections 64; }
-http {
-    access_log off;
-    client_body_temp_path $DIR/tmp/body;
-    proxy_temp_path $DIR/tmp/proxy;
-    fastcgi_temp_path $DIR/tmp/fastcgi;
-    uwsgi_temp_path $DIR/tmp/uwsgi;
-    scgi_temp_path $DIR/tmp/scgi;
-    default_type application/octet-stream;
-    sendfile on;
-    server {
-        listen 127.0.0.1:$PORT;
-        location / { root $DIR/www; }
-    }
-}
-CONF
-nginx -p "$DIR" -c "$DIR/nginx.conf" -e "$DIR/nginx-error.log" &
-NGINX=$!
+start_loopback_nginx big.bin
 URL="http://127.0.0.1:$PORT/big.bin"
-for _ in $(seq 1 100); do curl -s -o /dev/null -r 0-0 "$URL" && break; sleep 0.05; done
 
 prepare_prefix "$BUILD/wineprefix"
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
