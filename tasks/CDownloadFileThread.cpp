@@ -535,7 +535,7 @@ bool CDownloadFileThread::UpdateLauncher()
     auto download = [this](IOutputFile& file, std::wstring& failure) {
         // Its own addresses, the same rules; the bar shows its progress.
         MirrorList launcherAddresses(launcherRelease.urls, std::wstring());
-        LauncherDownload receiver(file, launcherRelease.size, *task, *handler, *this);
+        LauncherDownload receiver(file, launcherRelease.size, launcherRelease.sha256, *trust, *task, *handler, *this);
         FetchOrder order;
         order.expect = ContentCheck::Expect::Program;
         order.subject = L"launcher";

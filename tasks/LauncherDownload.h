@@ -1,20 +1,27 @@
 #pragma once
 // The new launcher's file as a fetch's receiver: the body goes into the
 // file beside the running launcher, which must come to exactly the size
-// the manifest names. The bar follows it through the task's progress
-// events.
+// the manifest names, with the SHA-256 it names computed as the bytes
+// arrive (the closed file is checked once more before it is used). The
+// bar follows it through the task's progress events.
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "tasks/FetchReceiver.h"
 
 struct DownTask;
 class CTaskEventHandler;
 class CThread;
+class IFileTrust;
 class IOutputFile;
+class ISha256;
 
 class LauncherDownload : public IFetchReceiver {
 public:
-    LauncherDownload(IOutputFile& file, uint64_t size, DownTask& task, CTaskEventHandler& handler, CThread& reporter);
+    LauncherDownload(IOutputFile& file, uint64_t size, const std::vector<uint8_t>& sha256, IFileTrust& trust,
+                     DownTask& task, CTaskEventHandler& handler, CThread& reporter);
+    ~LauncherDownload() override;
 
     // Every answer starts the file from byte 0: the launcher is small.
     bool Begin(const FetchAnswer& answer, FetchEnd& end) override;
@@ -25,6 +32,11 @@ public:
 private:
     IOutputFile& m_file;
     const uint64_t m_size;
+    const std::vector<uint8_t>& m_sha256;
+    IFileTrust& m_trust;
+    // The digest of the bytes of this answer so far; null when the system
+    // gives no hash object (the closed file's check remains).
+    std::unique_ptr<ISha256> m_digest;
     DownTask& m_task;
     CTaskEventHandler& m_handler;
     CThread& m_reporter;

@@ -52,6 +52,57 @@ bool LoadAll(std::initializer_list<const wchar_t*> names, uint32_t& error)
     return true;
 }
 
+// CNG's hash object, fed as the bytes arrive: the digests of a stream, of
+// a held file and of a certificate's key. Its algorithm handle lives as
+// long as the hash made from it. Error() is the system's code of the first
+// step that failed.
+class WinSha256 : public ISha256 {
+public:
+    bool Open()
+    {
+        if (!LoadAll({L"bcrypt.dll"}, m_error))
+            return false;
+        return Check(BCryptOpenAlgorithmProvider(m_algorithm.Out(), BCRYPT_SHA256_ALGORITHM, nullptr, 0)) &&
+               Check(BCryptCreateHash(m_algorithm.Get(), m_hash.Out(), nullptr, 0, nullptr, 0, 0));
+    }
+
+    bool Add(const uint8_t* bytes, size_t count) override
+    {
+        // BCryptHashData takes at most 4 GiB - 1 at once.
+        while (count > 0) {
+            const ULONG piece = count > 0x40000000u ? 0x40000000u : static_cast<ULONG>(count);
+            if (!Check(BCryptHashData(m_hash.Get(), const_cast<PUCHAR>(bytes), piece, 0)))
+                return false;
+            bytes += piece;
+            count -= piece;
+        }
+        return true;
+    }
+
+    bool Finish(std::vector<uint8_t>& digest) override
+    {
+        std::vector<uint8_t> result(kSha256Bytes);
+        if (!Check(BCryptFinishHash(m_hash.Get(), result.data(), kSha256Bytes, 0)))
+            return false;
+        digest = std::move(result);
+        return true;
+    }
+
+    uint32_t Error() const { return m_error; }
+
+private:
+    bool Check(NTSTATUS status)
+    {
+        if (status < 0)
+            m_error = static_cast<uint32_t>(status);
+        return status >= 0;
+    }
+
+    ScopedAlgorithm m_algorithm;
+    ScopedHash m_hash;
+    uint32_t m_error = 0;
+};
+
 // The first signer's certificate; null when there is none.
 PCCERT_CONTEXT SignerCertificate(HANDLE stateData)
 {
@@ -91,23 +142,11 @@ bool KeySha256(PCCERT_CONTEXT certificate, std::vector<uint8_t>& digest, uint32_
         return false;
     }
     der.resize(size);
-    if (!LoadAll({L"bcrypt.dll"}, error))
-        return false;
-    ScopedAlgorithm algorithm;
-    ScopedHash hash;
-    std::vector<uint8_t> result(kSha256Bytes);
-    NTSTATUS status = BCryptOpenAlgorithmProvider(algorithm.Out(), BCRYPT_SHA256_ALGORITHM, nullptr, 0);
-    if (status >= 0)
-        status = BCryptCreateHash(algorithm.Get(), hash.Out(), nullptr, 0, nullptr, 0, 0);
-    if (status >= 0)
-        status = BCryptHashData(hash.Get(), der.data(), static_cast<ULONG>(der.size()), 0);
-    if (status >= 0)
-        status = BCryptFinishHash(hash.Get(), result.data(), kSha256Bytes, 0);
-    if (status < 0) {
-        error = static_cast<uint32_t>(status);
+    WinSha256 sha;
+    if (!sha.Open() || !sha.Add(der.data(), der.size()) || !sha.Finish(digest)) {
+        error = sha.Error();
         return false;
     }
-    digest = std::move(result);
     return true;
 }
 
@@ -132,15 +171,9 @@ public:
 
     bool Sha256(std::vector<uint8_t>& digest, uint32_t& error, const std::atomic<bool>& keepGoing) override
     {
-        if (!LoadAll({L"bcrypt.dll"}, error))
-            return false;
-        ScopedAlgorithm algorithm;
-        ScopedHash hash;
-        NTSTATUS status = BCryptOpenAlgorithmProvider(algorithm.Out(), BCRYPT_SHA256_ALGORITHM, nullptr, 0);
-        if (status >= 0)
-            status = BCryptCreateHash(algorithm.Get(), hash.Out(), nullptr, 0, nullptr, 0, 0);
-        if (status < 0) {
-            error = static_cast<uint32_t>(status);
+        WinSha256 sha;
+        if (!sha.Open()) {
+            error = sha.Error();
             return false;
         }
         LARGE_INTEGER start = {};
@@ -161,19 +194,15 @@ public:
             }
             if (read == 0)
                 break;
-            status = BCryptHashData(hash.Get(), buffer.data(), read, 0);
-            if (status < 0) {
-                error = static_cast<uint32_t>(status);
+            if (!sha.Add(buffer.data(), read)) {
+                error = sha.Error();
                 return false;
             }
         }
-        std::vector<uint8_t> result(kSha256Bytes);
-        status = BCryptFinishHash(hash.Get(), result.data(), kSha256Bytes, 0);
-        if (status < 0) {
-            error = static_cast<uint32_t>(status);
+        if (!sha.Finish(digest)) {
+            error = sha.Error();
             return false;
         }
-        digest = std::move(result);
         return true;
     }
 
@@ -236,46 +265,6 @@ public:
 private:
     std::wstring m_path;
     ScopedFileHandle m_file;
-};
-
-// CNG's hash object, fed as the bytes arrive. Its algorithm handle lives as
-// long as the hash made from it.
-class WinSha256 : public ISha256 {
-public:
-    bool Open()
-    {
-        uint32_t error = 0;
-        if (!LoadAll({L"bcrypt.dll"}, error))
-            return false;
-        return BCryptOpenAlgorithmProvider(m_algorithm.Out(), BCRYPT_SHA256_ALGORITHM, nullptr, 0) >= 0 &&
-               BCryptCreateHash(m_algorithm.Get(), m_hash.Out(), nullptr, 0, nullptr, 0, 0) >= 0;
-    }
-
-    bool Add(const uint8_t* bytes, size_t count) override
-    {
-        // BCryptHashData takes at most 4 GiB - 1 at once.
-        while (count > 0) {
-            const ULONG piece = count > 0x40000000u ? 0x40000000u : static_cast<ULONG>(count);
-            if (BCryptHashData(m_hash.Get(), const_cast<PUCHAR>(bytes), piece, 0) < 0)
-                return false;
-            bytes += piece;
-            count -= piece;
-        }
-        return true;
-    }
-
-    bool Finish(std::vector<uint8_t>& digest) override
-    {
-        std::vector<uint8_t> result(kSha256Bytes);
-        if (BCryptFinishHash(m_hash.Get(), result.data(), kSha256Bytes, 0) < 0)
-            return false;
-        digest = std::move(result);
-        return true;
-    }
-
-private:
-    ScopedAlgorithm m_algorithm;
-    ScopedHash m_hash;
 };
 
 }  // namespace

@@ -1051,8 +1051,8 @@ def case_self_update_refused(s):
     # completes the road on its own (/quiet runs, ending with 0).
     site = UpdateSite(s)
     rounds = [
-        ("the digest", "publisher", True, r"launcher update: SHA-256 of the new launcher differs from the "
-                                          r"manifest's; refused"),
+        # Refused as its bytes arrive: the address served another file.
+        ("the digest", "publisher", True, r"launcher update: download failed \(安装包校验失败\); kept"),
         ("another signer", "other", False, r'launcher update: the new launcher\'s signer ".*Someone Else.*" is not '
                                            r'this launcher\'s ".*Orvantis Test Publisher.*"; refused'),
     ]

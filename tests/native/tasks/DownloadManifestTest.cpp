@@ -16,6 +16,7 @@
 #include "tasks/DateText.h"
 #include "tests/fakes/DownloadWorkerFixture.h"
 #include "tests/fakes/FakeLauncherHandoff.h"
+#include "tests/fakes/OpenSslSha256.h"
 #include "tests/native/tasks/ManifestText.h"
 
 namespace {
@@ -593,4 +594,47 @@ TEST_F(ManifestWorkerTest, ANewerLauncherInTheManifestComesFirstAndTakesTheRoadO
         EXPECT_TRUE(handoff.started.empty());
         EXPECT_TRUE(f.Logged(L"launcher update: 1.0.0.1 in the manifest is not above this launcher's 1.0.0.1; kept"));
     }
+}
+
+// The new launcher's digest is computed as its bytes arrive: a mirror that
+// serves another file of the same length is left for the next one, and the
+// launcher that takes the road over is the one the manifest names.
+TEST_F(ManifestWorkerTest, ALauncherOfAnotherDigestIsLeftForTheNextAddress)
+{
+    const std::wstring launcher = L"C:\\Games\\Orvantis\\launcher.exe";
+    const std::wstring urlA = L"https://a.example/launcher.exe";
+    const std::wstring urlB = L"https://b.example/launcher.exe";
+    constexpr uint32_t kLauncherSize = 4000;
+    const std::vector<uint8_t> genuine = Body(kLauncherSize);
+    std::string other(genuine.begin(), genuine.end());
+    other.back() ^= 1;
+    std::string digestHex;
+    for (uint8_t b : OpenSslSha256::Of(genuine)) {
+        static const char kDigits[] = "0123456789abcdef";
+        digestHex += kDigits[b >> 4];
+        digestHex += kDigits[b & 15];
+    }
+
+    Fixture f;
+    FakeLauncherHandoff handoff(f.files, launcher);
+    f.seams.handoff = &handoff;
+    f.files.PutFile(launcher, {'M', 'Z'});
+    f.task.launcher.path = launcher;
+    f.task.launcher.hasVersion = ParseLauncherVersion(L"1.0.0.1", f.task.launcher.version);
+    f.trust.newSha256 = [] { return std::make_unique<OpenSslSha256>(); };
+    f.trust.digests = {OpenSslSha256::Of(genuine)};
+    f.http.responses = {ManifestAnswer(Signed(ManifestFields(9) + "launcher_version=1.0.0.2\nlauncher_size=" +
+                                              std::to_string(kLauncherSize) + "\nlauncher_sha256=" + digestHex +
+                                              "\nlauncher_url=" + Narrow(urlA) + "\nlauncher_url=" + Narrow(urlB) +
+                                              "\n"))};
+    f.http.Then(FakeHttpClient::Response::Text(other));
+    f.http.Then(Response::Ok(kLauncherSize, {kLauncherSize}));
+    f.Run(registry);
+
+    ASSERT_EQ(f.task.state.load(), TaskState::Finished) << Narrow(f.task.message);
+    EXPECT_TRUE(f.task.handedOver);
+    EXPECT_EQ(f.Urls(), (std::vector<std::wstring>{kManifestUrl, urlA, urlB}));
+    EXPECT_EQ(f.files.Content(launcher), genuine);
+    EXPECT_EQ(handoff.started.size(), 1u);
+    EXPECT_TRUE(f.HandlesReleased());
 }
