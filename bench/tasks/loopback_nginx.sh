@@ -1,7 +1,23 @@
-# Sourced by the benchmarks' scripts: Debian's nginx serving DIR/www on a
-# free loopback port, with a configuration written into DIR. Sets PORT and
-# NGINX (its process id, for the caller's cleanup) and returns once nginx
-# answers for the file named as the first argument.
+# Sourced by the benchmarks' scripts: a folder of the run's own (DIR),
+# removed at exit with nginx and Wine stopped, and Debian's nginx serving
+# DIR/www on a free loopback port.
+
+# Makes DIR and stops what the run started when the script exits.
+make_bench_folder() {
+  DIR=$(mktemp -d)
+  NGINX=""
+  trap end_bench_run EXIT
+}
+
+end_bench_run() {
+  if [ -n "$NGINX" ]; then kill "$NGINX" 2>/dev/null || true; wait "$NGINX" 2>/dev/null || true; fi
+  rm -rf "$DIR"
+  stop_wine
+}
+
+# nginx with a configuration written into DIR. Sets PORT and NGINX (its
+# process id) and returns once nginx answers for the file named as the
+# first argument.
 start_loopback_nginx() {
   local probe=$1
   # nginx's workers run as nobody when started as root: they must reach the files.

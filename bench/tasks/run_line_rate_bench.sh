@@ -21,14 +21,7 @@ DESIGN=$(( ${DESIGN_MB:-20} * 1024 * 1024 ))
 ROUNDS=${ROUNDS:-3}
 cmake --build "$BUILD" --target download_bench >/dev/null
 
-DIR=$(mktemp -d)
-NGINX=""
-cleanup() {
-  if [ -n "$NGINX" ]; then kill "$NGINX" 2>/dev/null || true; wait "$NGINX" 2>/dev/null || true; fi
-  rm -rf "$DIR"
-  stop_wine
-}
-trap cleanup EXIT
+make_bench_folder
 mkdir -p "$DIR/www"
 truncate -s "$SIZE" "$DIR/www/big.bin"
 truncate -s "$DESIGN" "$DIR/www/design.bin"

@@ -21,14 +21,7 @@ SIZE=$(( ${SIZE_MB:-512} * 1024 * 1024 ))
 ROUNDS=${ROUNDS:-5}
 cmake --build "$BUILD" --target read_size_bench >/dev/null
 
-DIR=$(mktemp -d)
-NGINX=""
-cleanup() {
-  if [ -n "$NGINX" ]; then kill "$NGINX" 2>/dev/null || true; wait "$NGINX" 2>/dev/null || true; fi
-  rm -rf "$DIR"
-  stop_wine
-}
-trap cleanup EXIT
+make_bench_folder
 mkdir -p "$DIR/www"
 truncate -s "$SIZE" "$DIR/www/big.bin"
 chmod 644 "$DIR/www/big.bin"
