@@ -22,6 +22,23 @@ struct SignerIdentity {
     std::vector<uint8_t> keySha256;
 };
 
+// Which file a path named, and as what: the volume, the file's number on
+// it, its size and its last write (100-ns units since 1601). Two equal
+// identities are the same file, not written to in between (short of a
+// writer that put its time back).
+struct FileIdentity {
+    uint32_t volume = 0;
+    uint64_t number = 0;
+    uint64_t size = 0;
+    uint64_t lastWrite = 0;
+
+    bool operator==(const FileIdentity& other) const
+    {
+        return volume == other.volume && number == other.number && size == other.size &&
+               lastWrite == other.lastWrite;
+    }
+};
+
 // A file held open for its checks: others may read it but neither write,
 // rename nor delete it until it is let go, so that what was checked is
 // what runs.
@@ -33,6 +50,13 @@ public:
     // platform's code, when it cannot be read or hashed, or as soon as
     // keepGoing is found clear.
     virtual bool Sha256(std::vector<uint8_t>& digest, uint32_t& error, const std::atomic<bool>& keepGoing) = 0;
+
+    // The held file's identity; false when the system cannot tell it.
+    virtual bool Identity(FileIdentity& identity)
+    {
+        (void)identity;
+        return false;
+    }
 
     // Checks the file's Authenticode signature: it must hold (the file is
     // unchanged since it was signed and the system trusts the signer's

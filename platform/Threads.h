@@ -20,6 +20,17 @@ public:
     virtual uint32_t Id() const = 0;
 };
 
+// One thread waits until another wakes it (an auto-reset event on
+// Windows): each Wake lets one Wait return, and a Wake while no one waits is
+// kept for the next Wait. What the waker wrote before Wake, the waiter sees
+// after Wait.
+class IWakeUp {
+public:
+    virtual ~IWakeUp() = default;
+    virtual void Wake() = 0;
+    virtual void Wait() = 0;
+};
+
 class IThreads {
 public:
     virtual ~IThreads() = default;
@@ -27,6 +38,9 @@ public:
     // Runs routine(parameter) at once on a new thread of its own; null when
     // no thread could be had.
     virtual std::unique_ptr<IThread> Start(ThreadRoutine routine, void* parameter) = 0;
+
+    // A new wake-up; null when the system gives none.
+    virtual std::unique_ptr<IWakeUp> NewWakeUp() = 0;
 
     // Pauses the calling thread.
     virtual void Sleep(uint32_t milliseconds) = 0;

@@ -82,7 +82,14 @@ bool CDownloadFileThread::Run()
     order.expect = task->runInstaller ? ContentCheck::Expect::Program : ContentCheck::Expect::Anything;
     order.rate = task->rate;
     progress.Reset(task->rate.kind == TransferRate::Kind::Design);
+    // Above the design's pace the file is written and hashed beside the
+    // reads.
+    if (task->rate.kind != TransferRate::Kind::Design && !writer.StartThread())
+        log->Write(L"download: no thread to write beside the reads; the chunks are written between them");
     const FetchEnd end = fetcher.Fetch(addresses, *this, order);
+    // Whatever ended the fetch, the file is as the writer left it.
+    uint32_t error = 0;
+    writer.Settle(error);
     switch (end.GetKind()) {
     case FetchEnd::Kind::Done:
         CompleteDownload();
@@ -104,6 +111,9 @@ bool CDownloadFileThread::Run()
 
 HeldPart CDownloadFileThread::Held() const
 {
+    // A write that failed shows at the next Begin.
+    uint32_t error = 0;
+    writer.Settle(error);
     // Bytes on disk and a validator to ask with: ask for the rest only.
     // With the size and the digest pinned, the rest may come from any
     // address, without If-Range (mirrors rarely share validators): the
@@ -118,8 +128,26 @@ HeldPart CDownloadFileThread::Held() const
     return held;
 }
 
+bool CDownloadFileThread::Settled(FetchEnd& end)
+{
+    uint32_t error = 0;
+    if (writer.Settle(error))
+        return true;
+    end = FetchEnd::Fatal(Failure{FailureKind::WriteError, error});
+    return false;
+}
+
+void CDownloadFileThread::Drop()
+{
+    uint32_t error = 0;
+    writer.Settle(error);
+    partial.Discard();
+}
+
 bool CDownloadFileThread::Begin(const FetchAnswer& answer, FetchEnd& end)
 {
+    if (!Settled(end))
+        return false;
     if (answer.reading != download::LengthReading::Valid) {
         end = FetchEnd::Final(Failure{FailureKind::ConnectionError, kHttpErrorHeaderNotFound});
         return false;
@@ -138,8 +166,9 @@ bool CDownloadFileThread::Begin(const FetchAnswer& answer, FetchEnd& end)
     // The digest goes on only over exactly the bytes on disk.
     if (hashedBytes != partial.Written())
         digest.reset();
+    received = partial.Written();
     task->totalSize.store(partial.Length());
-    task->downloadedSize.store(partial.Written());
+    task->downloadedSize.store(received);
     task->state.store(TaskState::Downloading);
     if (started) {
         handler->OnTaskProgress(task, this);
@@ -153,6 +182,7 @@ bool CDownloadFileThread::Begin(const FetchAnswer& answer, FetchEnd& end)
 bool CDownloadFileThread::StartFile(const FetchAnswer& answer, FetchEnd& end)
 {
     const uint64_t length = answer.length;
+    received = 0;
     task->totalSize.store(length);
     task->downloadedSize.store(0);
     task->state.store(TaskState::Downloading);
@@ -204,19 +234,27 @@ bool CDownloadFileThread::StartFile(const FetchAnswer& answer, FetchEnd& end)
 
 bool CDownloadFileThread::Take(const uint8_t* bytes, uint32_t count, FetchEnd& end)
 {
-    // The bar moves before the chunk is written.
-    const uint64_t written = partial.Written() + count;
-    task->downloadedSize.store(written);
+    // The bar moves before the chunk is written. The length stays as it is
+    // while the body is read.
+    received += count;
+    task->downloadedSize.store(received);
     const uint64_t nowUs = clock->NowUs();
-    if (progress.Due(nowUs, written >= partial.Length())) {
+    if (progress.Due(nowUs, received >= partial.Length())) {
         progress.Reported(nowUs);
         handler->OnTaskProgress(task, this);
     }
     uint32_t error = 0;
-    if (!partial.Append(bytes, count, error)) {
+    if (!writer.Put(bytes, count, error)) {
         end = FetchEnd::Fatal(Failure{FailureKind::WriteError, error});
         return false;
     }
+    return true;
+}
+
+bool CDownloadFileThread::TakeChunk(const uint8_t* bytes, uint32_t count, uint32_t& error)
+{
+    if (!partial.Append(bytes, count, error))
+        return false;
     if (digest) {
         if (digest->Add(bytes, count))
             hashedBytes += count;
@@ -242,6 +280,7 @@ bool CDownloadFileThread::DigestMatchesPin()
     if (!whole)
         return MatchesPin(TempPath());
     const bool matches = computed == task->pins.sha256;
+    checkedAsArrived = matches;
     log->Write(L"download: SHA-256 of \"" + TempPath() + (matches ? L"\" matches" : L"\" differs from") +
                L" the pinned digest (computed as the bytes arrived)");
     return matches;
@@ -249,6 +288,9 @@ bool CDownloadFileThread::DigestMatchesPin()
 
 FetchEnd CDownloadFileThread::Finish()
 {
+    FetchEnd failedWrite = FetchEnd::Done();
+    if (!Settled(failedWrite))
+        return failedWrite;
     // Data that ends before the announced length is a broken connection,
     // not a finished file: a cut-off installer must never be run. The rest
     // may come with the next attempt. More than announced will not get
@@ -294,8 +336,23 @@ void CDownloadFileThread::CompleteDownload()
         return;
     }
     partial.Moved();
+    VouchForFile();
     task->state.store(TaskState::Finished);
     handler->OnTaskFinish(task, this);
+}
+
+// The digest computed as the bytes arrived stands for the file under its
+// final name while that is the file written: the folder is the download's
+// own (only this user, the system and the administrators may write in it,
+// who could change the launcher itself as well), and the install worker
+// finds the same file, of the same size and last write, when it holds it.
+void CDownloadFileThread::VouchForFile()
+{
+    if (!checkedAsArrived || !ownFolder || trust == nullptr)
+        return;
+    uint32_t error = 0;
+    std::unique_ptr<IHeldFile> file = trust->Hold(FinalPath(), error);
+    task->checkedAsArrived = file && file->Identity(task->checkedFile);
 }
 
 bool CDownloadFileThread::MatchesPin(const std::wstring& path)

@@ -9,6 +9,7 @@
 #include "platform/WallClock.h"
 #include "tasks/CThread.h"
 #include "tasks/ChannelMemory.h"
+#include "tasks/ChunkWriter.h"
 #include "tasks/Fetcher.h"
 #include "tasks/LauncherUpdate.h"
 #include "tasks/Manifest.h"
@@ -45,7 +46,7 @@ class ILauncherHandoff;
 // is verified; a refused one fails the task, and one that cannot be
 // fetched fails it too unless a compiled-in pin vouches for the configured
 // address.
-class CDownloadFileThread : public CThread, private IFetchReceiver {
+class CDownloadFileThread : public CThread, private IFetchReceiver, private IChunkTaker {
 public:
     static constexpr uint32_t kBufferSize = Fetcher::kBufferSize;
     static constexpr uint32_t kChunkSpacingMs = Fetcher::kChunkSpacingMs;
@@ -67,7 +68,13 @@ private:
     bool Begin(const FetchAnswer& answer, FetchEnd& end) override;
     bool Take(const uint8_t* bytes, uint32_t count, FetchEnd& end) override;
     FetchEnd Finish() override;
-    void Drop() override { partial.Discard(); }
+    void Drop() override;
+    // A chunk onto the file and into the digest (on the writer's thread
+    // above the design's pace).
+    bool TakeChunk(const uint8_t* bytes, uint32_t count, uint32_t& error) override;
+    // Waits until every chunk handed to the writer is on the file: true,
+    // else false and end (a failed write).
+    bool Settled(FetchEnd& end);
 
     // Takes an answer that starts the file from byte 0: the first one, or
     // one that replaces a partial file. True when the body may come; false
@@ -89,6 +96,10 @@ private:
     // Closes everything, puts the received file under its final name and
     // reports the outcome.
     void CompleteDownload();
+    // Hands the install worker the identity of the finished file whose
+    // digest was checked as its bytes arrived, in this download's own
+    // folder.
+    void VouchForFile();
     // Whether the file's digest is the pinned one (true when none is).
     bool MatchesPin(const std::wstring& path);
     // A new digest for a file that starts from byte 0, when one is pinned.
@@ -137,8 +148,13 @@ private:
     LauncherRelease launcherRelease;  // what the verified manifest names
     MirrorList addresses{{}, std::wstring()};
 
-    // The file under way.
+    // The file under way. While a body is read, the writer's thread alone
+    // touches it and the digest; the reading thread counts what it handed
+    // over (received) and waits for the writer (Settled) before it looks at
+    // the file again.
     PartialDownload partial;
+    mutable ChunkWriter writer{*this};
+    uint64_t received = 0;
     // Which chunks' progress is reported (all of them at the design's pace).
     ProgressGate progress;
     // The pinned digest computed as the bytes arrive, over the first
@@ -148,6 +164,8 @@ private:
     // hashed once it is there.
     std::unique_ptr<ISha256> digest;
     uint64_t hashedBytes = 0;
+    // The finished file's digest was the one computed as its bytes arrived.
+    bool checkedAsArrived = false;
     bool started = false;     // OnTaskStart has been reported
     bool ownFolder = false;   // the task's directory is this download's own
     // Whole files that had another digest than the pinned one, in a row at

@@ -66,7 +66,12 @@ std::unique_ptr<IHeldFile> CInstallThread::HoldChecked(Failure& failure)
     std::unique_ptr<IHeldFile> file = trust != nullptr ? trust->Hold(task->installerPath, error) : nullptr;
     if (!file)
         log->Write(L"installer: cannot be held for its checks, code " + DecimalText(error));
-    if (!task->pins.sha256.empty()) {
+    FileIdentity identity;
+    if (!task->pins.sha256.empty() && task->checkedAsArrived && file && file->Identity(identity) &&
+        identity == task->checkedFile) {
+        log->Write(L"installer: SHA-256 matched the pinned digest as its bytes arrived; the held file is the one "
+                   L"written (same file, size and last write)");
+    } else if (!task->pins.sha256.empty()) {
         const bool matches = file && MatchesSha256(*file, task->pins.sha256, running);
         log->Write(matches ? L"installer: SHA-256 matches the pinned digest"
                            : L"installer: SHA-256 differs from the pinned digest");

@@ -50,6 +50,8 @@ void CTaskManger::ContinueAfter(Task* task)
             if (!download->folderRoot.empty())
                 install->folder = download->directory;
             install->pins = download->pins;
+            install->checkedAsArrived = download->checkedAsArrived;
+            install->checkedFile = download->checkedFile;
             InstallTask* record = install.get();
             installTasks.push_back(std::move(install));
             record->state.store(TaskState::Started);

@@ -40,7 +40,11 @@ public:
     // with end when it may not.
     virtual bool Begin(const FetchAnswer& answer, FetchEnd& end) = 0;
     // The next bytes of the body: true to go on; false with end when the
-    // attempt ends here (Done: nothing more is wanted).
+    // attempt ends here (Done: nothing more is wanted). The bytes stay as
+    // they are until the next Take of this body returns (the next chunk is
+    // read into another place): the receiver may still be writing them
+    // then, but is done with them before Finish, Drop, Held or Begin
+    // returns.
     virtual bool Take(const uint8_t* bytes, uint32_t count, FetchEnd& end) = 0;
     // The body has ended and its answer is closed: how the attempt ends.
     virtual FetchEnd Finish() = 0;

@@ -40,7 +40,7 @@ Fetcher::Fetcher(DownTask& task, CTaskEventHandler& handler, CThread& reporter, 
                  const TaskPlatform& seams, const download::Timings& timings)
     : m_task(task), m_handler(handler), m_reporter(reporter), m_running(running), m_log(*seams.log),
       m_clock(seams.clock), m_random(seams.random), m_wallClock(seams.wallClock), m_timings(timings),
-      m_buffer(kBufferSize, 0)
+      m_buffer(2 * kBufferSize, 0)
 {
 }
 
@@ -313,9 +313,12 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
         m_request->QueryHeader(HttpHeader::ContentType, contentType);
     ContentCheck check(expect, contentType);
     const ChunkPace pace = PaceFor(order.rate);
-    if (m_buffer.size() < pace.chunkBytes)
-        m_buffer.resize(pace.chunkBytes);
-    uint8_t* buffer = m_buffer.data();
+    if (m_buffer.size() < 2 * size_t{pace.chunkBytes})
+        m_buffer.resize(2 * size_t{pace.chunkBytes});
+    // The chunks land in the two halves of the buffer in turn, so that the
+    // receiver may still be writing one while the next is read.
+    uint8_t* halves[2] = {m_buffer.data(), m_buffer.data() + pace.chunkBytes};
+    uint32_t turn = 0;
     // The chunks are paced (10 ms apart at the design's pace): from the
     // first chunk to the body's end, on any way it ends, the pauses between
     // them wait on a fine timer of this transfer's own. No retry's pause
@@ -336,8 +339,10 @@ FetchEnd Fetcher::Body(IFetchReceiver& receiver, const FetchOrder& order, bool c
         FetchEnd end = FetchEnd::Done();
         if (!ReadLimit(order, deadlineMs, stallLimitMs, end))
             return end;
+        uint8_t* buffer = halves[turn];
+        turn ^= 1;
         uint32_t n = 0;
-        if (!ReadChunk(pace.chunkBytes, stallLimitMs, n, end))
+        if (!ReadChunk(buffer, pace.chunkBytes, stallLimitMs, n, end))
             return end;
         if (n == 0)
             break;
@@ -393,10 +398,10 @@ bool Fetcher::WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs, uint6
     return fine.WaitUs(dueUs - nowUs, m_running);
 }
 
-bool Fetcher::ReadChunk(uint32_t size, uint32_t stallLimitMs, uint32_t& n, FetchEnd& end)
+bool Fetcher::ReadChunk(uint8_t* buffer, uint32_t size, uint32_t stallLimitMs, uint32_t& n, FetchEnd& end)
 {
     uint32_t error = 0;
-    if (m_request->Read(m_buffer.data(), size, n, error, m_running, stallLimitMs))
+    if (m_request->Read(buffer, size, n, error, m_running, stallLimitMs))
         return true;
     if (!m_running.load()) {
         end = FetchEnd::Stopped();

@@ -94,7 +94,7 @@ private:
     // Reads the next chunk of at most size bytes (n is 0 at the end).
     // False when the read failed or the worker was stopped; end then says
     // how the attempt ends.
-    bool ReadChunk(uint32_t size, uint32_t stallLimitMs, uint32_t& n, FetchEnd& end);
+    bool ReadChunk(uint8_t* buffer, uint32_t size, uint32_t stallLimitMs, uint32_t& n, FetchEnd& end);
     // Waits on fine until spacingUs after previousStartUs (the clock's
     // NowUs). False when the worker was stopped meanwhile.
     bool WaitForChunkSlot(IFineTimer& fine, uint64_t previousStartUs, uint64_t spacingUs);
@@ -129,8 +129,8 @@ private:
 
     std::unique_ptr<IHttpSession> m_session;
     std::unique_ptr<IHttpRequest> m_request;
-    // Where the chunks land: made for the first body, and made larger once
-    // when a faster rate reads larger chunks.
+    // Where the chunks land, two chunks' worth: made for the first body,
+    // and made larger once when a faster rate reads larger chunks.
     std::vector<uint8_t> m_buffer;
     std::wstring m_currentUrl;  // the address after redirects
     bool m_answered = false;    // a server has answered in this download

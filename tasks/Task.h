@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileTrust.h"
 #include "tasks/Failure.h"
 #include "tasks/InstallerPins.h"
 #include "tasks/LauncherUpdate.h"
@@ -107,6 +108,11 @@ struct DownTask : Task {
     // of (docs/updates.md): that one is fetched and swapped in first. An
     // empty path: no update.
     LauncherSelf launcher;
+    // Written before the final Finished: the installer's digest was the
+    // pinned one as its bytes arrived, in the download's own folder, and
+    // this is the file the rename left (as held after it).
+    bool checkedAsArrived = false;
+    FileIdentity checkedFile;
     // While the new launcher downloads: the status line says so.
     std::atomic<bool> updatingLauncher{false};
     // Written before the final Finished: the new launcher took the road
@@ -126,4 +132,9 @@ struct InstallTask : Task {
     std::wstring folder;
     // Checked again, on the file held open, right before it is started.
     InstallerPins pins;
+    // The download's own check of the digest, as its bytes arrived, and the
+    // file it checked: while the held file is that one, its digest is not
+    // read again.
+    bool checkedAsArrived = false;
+    FileIdentity checkedFile;
 };

@@ -1,6 +1,8 @@
 // Threads on std::thread, for the portable build.
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -39,6 +41,27 @@ private:
     uint32_t m_id;
 };
 
+class NativeWakeUp : public IWakeUp {
+public:
+    void Wake() override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_set = true;
+        m_changed.notify_one();
+    }
+    void Wait() override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_set; });
+        m_set = false;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_set = false;
+};
+
 class NativeThreads : public IThreads {
 public:
     std::unique_ptr<IThread> Start(ThreadRoutine routine, void* parameter) override
@@ -53,6 +76,8 @@ public:
         }
         return thread;
     }
+
+    std::unique_ptr<IWakeUp> NewWakeUp() override { return std::unique_ptr<IWakeUp>(new (std::nothrow) NativeWakeUp()); }
 
     void Sleep(uint32_t milliseconds) override
     {

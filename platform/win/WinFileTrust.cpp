@@ -169,6 +169,18 @@ class WinHeldFile : public IHeldFile {
 public:
     WinHeldFile(std::wstring path, HANDLE file) : m_path(std::move(path)), m_file(file) {}
 
+    bool Identity(FileIdentity& identity) override
+    {
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (!GetFileInformationByHandle(m_file.Get(), &info))
+            return false;
+        identity.volume = info.dwVolumeSerialNumber;
+        identity.number = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+        identity.size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+        identity.lastWrite = (uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) | info.ftLastWriteTime.dwLowDateTime;
+        return true;
+    }
+
     bool Sha256(std::vector<uint8_t>& digest, uint32_t& error, const std::atomic<bool>& keepGoing) override
     {
         WinSha256 sha;

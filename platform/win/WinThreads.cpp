@@ -38,6 +38,16 @@ private:
     DWORD m_id;
 };
 
+class WinWakeUp : public IWakeUp {
+public:
+    explicit WinWakeUp(ScopedKernelHandle event) : m_event(std::move(event)) {}
+    void Wake() override { SetEvent(m_event.Get()); }
+    void Wait() override { WaitForSingleObject(m_event.Get(), INFINITE); }
+
+private:
+    ScopedKernelHandle m_event;
+};
+
 class WinThreads : public IThreads {
 public:
     std::unique_ptr<IThread> Start(ThreadRoutine routine, void* parameter) override
@@ -54,6 +64,14 @@ public:
         // Where no owner can be made, the handle is closed here and the
         // routine runs on alone.
         return std::unique_ptr<IThread>(new (std::nothrow) WinThread(std::move(thread), id));
+    }
+
+    std::unique_ptr<IWakeUp> NewWakeUp() override
+    {
+        ScopedKernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (!event)
+            return nullptr;
+        return std::unique_ptr<IWakeUp>(new (std::nothrow) WinWakeUp(std::move(event)));
     }
 
     void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }

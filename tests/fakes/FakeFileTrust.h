@@ -32,6 +32,9 @@ public:
 
     std::atomic<int> held{0};
 
+    // What a held file's identity is, by its path; unknown without it.
+    std::function<bool(const std::wstring& path, FileIdentity& identity)> identity;
+
     std::vector<std::wstring> Hashed() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -61,6 +64,10 @@ private:
             m_trust.m_hashed.push_back(m_path);
             digest = m_trust.digests.at(index < m_trust.digests.size() ? index : m_trust.digests.size() - 1);
             return true;
+        }
+        bool Identity(FileIdentity& identity) override
+        {
+            return m_trust.identity && m_trust.identity(m_path, identity);
         }
         uint32_t VerifySignature(const std::wstring& expectedSigner) override
         {

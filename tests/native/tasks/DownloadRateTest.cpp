@@ -173,6 +173,70 @@ TEST_P(DigestAsTheBytesArrive, EqualsTheFilesDigestWithoutReadingItAgain)
     EXPECT_EQ(f.http.Requests().size(), c.resumed ? 2u : 1u);
 }
 
+TEST(DigestAsTheBytesArrive, VouchesForTheFileInItsOwnFolderOnly)
+{
+    // The install worker need not read the file again when the digest was
+    // the pinned one as the bytes arrived, in the download's own folder,
+    // and it holds the very file the rename left.
+    struct VouchCase {
+        const char* name;
+        bool ownFolder;
+        bool hashObject;  // the system gives a hash object for the bytes as they arrive
+        bool vouched;
+    };
+    const VouchCase cases[] = {
+        {"own folder", true, true, true},
+        {"a folder not its own", false, true, false},
+        {"hashed whole at the end", true, false, false},
+    };
+    for (const VouchCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RateFixture f(TransferRate::Line());
+        if (c.ownFolder)
+            f.task.folderRoot = kDir;
+        f.task.pins.sha256 = OpenSslSha256::Of(Body(kPinnedLength));
+        f.task.pins.hasSize = true;
+        f.task.pins.size = kPinnedLength;
+        f.trust.digests = {f.task.pins.sha256};
+        if (c.hashObject)
+            f.trust.newSha256 = [] { return std::make_unique<OpenSslSha256>(); };
+        std::wstring identified;
+        f.trust.identity = [&](const std::wstring& path, FileIdentity& identity) {
+            identified = path;
+            identity.number = 77;
+            identity.size = kPinnedLength;
+            return true;
+        };
+        f.http.SetBody(kPinnedLength, {kPart, kPart, kPart, 77});
+        f.Run();
+
+        ASSERT_EQ(f.task.state.load(), TaskState::Finished);
+        EXPECT_EQ(f.task.checkedAsArrived, c.vouched);
+        if (c.vouched) {
+            EXPECT_EQ(identified, f.task.directory + L"\\" + f.task.fileName);
+            EXPECT_EQ(f.task.checkedFile.number, 77u);
+        }
+        EXPECT_EQ(f.trust.held.load(), 0);
+    }
+}
+
+TEST(DownloadRate, AWriteThatFailsBesideTheReadsEndsTheDownloadAndNothingAfterItIsWritten)
+{
+    // The second chunk's write fails on the writer's thread while the third
+    // is read: the download fails with the write's code, once, and the
+    // file goes.
+    RateFixture f(TransferRate::Line());
+    f.http.SetBody(4 * kPart, {kPart, kPart, kPart, kPart});
+    f.files.failingWrite = 1;
+    f.Run();
+
+    EXPECT_EQ(f.task.state.load(), TaskState::Failed);
+    EXPECT_EQ(f.task.message, L"写入文件错误,错误代码：112");
+    EXPECT_EQ(f.http.Requests().size(), 1u);
+    EXPECT_FALSE(f.files.Exists(kFinal));
+    EXPECT_FALSE(f.files.Exists(kDir + L"\\yrfoinstall.tmp"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, DigestAsTheBytesArrive,
                          ::testing::Values(DigestCase{"InOneGo", false, false},
                                            DigestCase{"ResumedAfterABreak", true, false},

@@ -229,6 +229,55 @@ TEST_F(InstallWorker, PinnedInstallerIsCheckedOnTheHeldFileAndRunsOnlyWhenItPass
     }
 }
 
+TEST_F(InstallWorker, DigestCheckedAsTheBytesArrivedIsNotReadAgainWhileTheHeldFileIsTheOneWritten)
+{
+    // The download checked the pin as the bytes arrived and handed over the
+    // identity of the file it left; the held file's is as given here.
+    const std::vector<uint8_t> pin(32, 0xAB);
+    FileIdentity written;
+    written.volume = 0x1234;
+    written.number = 77;
+    written.size = 4096;
+    written.lastWrite = 133000000000000000;
+    FileIdentity rewritten = written;
+    rewritten.lastWrite += 1;
+    FileIdentity other = written;
+    other.number = 78;
+    struct IdentityCase {
+        const char* name;
+        bool vouched;      // the download computed the digest as the bytes arrived
+        bool known;        // the system tells the held file's identity
+        FileIdentity held;
+        std::vector<uint8_t> digest;  // what the file hashes to, if it is read
+        bool readAgain;
+        bool started;
+    };
+    const IdentityCase cases[] = {
+        {"the file written", true, true, written, pin, false, true},
+        {"written to since", true, true, rewritten, std::vector<uint8_t>(32, 0xCD), true, false},
+        {"another file in its place", true, true, other, std::vector<uint8_t>(32, 0xCD), true, false},
+        {"identity unknown", true, false, written, pin, true, true},
+        {"digest read whole by the download", false, true, written, pin, true, true},
+    };
+    for (const IdentityCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.task.pins.sha256 = pin;
+        f.task.checkedAsArrived = c.vouched;
+        f.task.checkedFile = written;
+        f.trust.digests = {c.digest};
+        f.trust.identity = [&c](const std::wstring& path, FileIdentity& identity) {
+            identity = c.held;
+            return c.known && path == kInstaller;
+        };
+        f.worker->Run();
+
+        EXPECT_EQ(f.trust.Hashed().size(), c.readAgain ? 1u : 0u);
+        EXPECT_EQ(f.processes.CommandLines().size(), c.started ? 1u : 0u);
+        EXPECT_EQ(f.task.message, c.started ? L"" : L"安装包校验失败");
+    }
+}
+
 TEST_F(InstallWorker, PausesFiveMillisecondsBetweenWaitsOfThirty)
 {
     Fixture f;
