@@ -546,7 +546,8 @@ def case_pinned_installer(s):
     road_after_start(s, launcher, window, local, temp, release)
     check_log(temp, [
         r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest \(computed as the bytes arrived\)',
-        r"installer: SHA-256 matches the pinned digest",
+        r"installer: SHA-256 matched the pinned digest as its bytes arrived; the held file is the one written "
+        r"\(same file, size and last write\)",
         r'installer: started hidden: ".*\\yrfoinstall\.exe" -b',
     ])
 
@@ -1632,7 +1633,8 @@ def case_line_rate_pinned(s):
         rf'request: "{s.url}" direct -> HTTP 200, length {size}, validator .*',
         r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest \(computed as the bytes arrived\)',
         rf"status: 下载完毕 \(download: {size} of {size} bytes\)",
-        r"installer: SHA-256 matches the pinned digest",
+        r"installer: SHA-256 matched the pinned digest as its bytes arrived; the held file is the one written "
+        r"\(same file, size and last write\)",
         r"installer: exit code 0",
         r"exit: code 0",
     ])
