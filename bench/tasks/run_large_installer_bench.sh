@@ -11,6 +11,8 @@
 # case deletes it, and this script deletes whatever the launcher left there
 # once Wine has stopped, however the run ended. BIG_INSTALLER_BYTES=n
 # serves n bytes instead (a trial of the machinery on a small file).
+# CLOSE_MID_DOWNLOAD=1 then runs the case installer_4_5_gib_closed too: the
+# window closed after 1 GiB, the seconds until the launcher has exited.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/win64}" && pwd)
@@ -54,8 +56,13 @@ remove_client_copies
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "== an installer of $SIZE bytes end to end under Wine ($WINE_ARCH), client's TMP $CLIENT_TMP"
 rc=0
-BIG_INSTALLER_BYTES=$SIZE /usr/bin/python3 "$ROOT/tests/e2e/e2e.py" installer_4_5_gib --build "$BUILD" \
-  --artifacts "$BUILD/e2e-artifacts" || rc=$?
+CASES="installer_4_5_gib"
+[ "${CLOSE_MID_DOWNLOAD:-0}" = 1 ] && CASES="$CASES installer_4_5_gib_closed"
+for case in $CASES; do
+  BIG_INSTALLER_BYTES=$SIZE /usr/bin/python3 "$ROOT/tests/e2e/e2e.py" "$case" --build "$BUILD" \
+    --artifacts "$BUILD/e2e-artifacts" || rc=$?
+  remove_client_copies
+done
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "load average before: $LOAD_BEFORE; after: $LOAD_AFTER ($(nproc) cores)"
 exit $rc

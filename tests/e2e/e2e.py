@@ -1930,6 +1930,55 @@ def case_installer_4_5_gib(s):
     subprocess.run(["xdotool", "search", "--name", f"^{GAME_TITLE}$", "key", "space"], capture_output=True)
 
 
+def case_installer_4_5_gib_closed(s):
+    # The same installer and launcher, the window closed once more than
+    # 1 GiB has arrived: the launcher keeps the part for the next run and
+    # exits. Prints the seconds from the click on the close button to the
+    # exit and what nginx sent in all: Wine's WinINet reads the rest of a
+    # body when its request is closed (Windows discards it), as long as more
+    # has already arrived.
+    _, temp = clean_install_state(s)
+    size = int(os.environ.get("BIG_INSTALLER_BYTES", BIG_INSTALLER_SIZE))
+    www = os.path.join(s.work, "www")
+    os.makedirs(os.path.join(www, "package", "Windows"))
+    digest, _ = served_installer(s, os.path.join(www, "package", "Windows", "pomvel_mini.exe"), size)
+    access = nginx(s, www)
+    launcher = s.launcher(exe=launcher_pinning(s, digest, "launcher_e2e_big.exe"))
+    at_least = min(size // 4, 1024 ** 3)
+    shown = re.compile(r"正在下载\((\d+)/\d+\)")
+    try:
+        window = s.window(TITLE)
+        s.click(window, INSTALL_BUTTON)
+
+        def far_enough():
+            match = shown.fullmatch(status_text(s))
+            return match if match and int(match.group(1)) >= at_least else None
+        wait_for(f"{at_least} bytes", far_enough, timeout=600)
+        closed = time.monotonic()
+        s.click(window, CLOSE_BUTTON)
+        gone = wait_for("the window to go", lambda: s.find_window(TITLE) is None, timeout=1800)
+        window_seconds = time.monotonic() - closed
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None, timeout=1800)
+        exit_seconds = time.monotonic() - closed
+        check(gone and launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+        texts = check_log(temp, [
+            rf"download: (\d+) of {size} bytes kept in .* to be continued",
+            rf"status: 强制退出 \(download failed after \d+ of {size} bytes\)",
+            r"exit: code 0",
+        ])
+    finally:
+        if launcher.poll() is None:
+            launcher.kill()
+            launcher.wait()
+        for name in download_folders(temp):
+            shutil.rmtree(os.path.join(temp, name), ignore_errors=True)
+    kept = int(next(t for t in texts if t.endswith("to be continued")).split()[1])
+    with open(access) as f:
+        sent = [int(n) for n in re.findall(r'"GET /package/Windows/pomvel_mini\.exe HTTP/1\.1" 200 (\d+)', f.read())]
+    print(f"closed at {kept} of {size} bytes kept: the window went in {window_seconds:.1f} s, the launcher exited "
+          f"{exit_seconds:.1f} s after the click; nginx sent {sum(sent)} bytes")
+
+
 INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 # The caption of Wine's own prompt for a proxy's password (InternetErrorDlg).
 PROXY_PROMPT = "Enter Network Password"
@@ -2291,6 +2340,7 @@ CASES = {
     "trickle": case_trickle,
     "line_rate_pinned": case_line_rate_pinned,
     "installer_4_5_gib": case_installer_4_5_gib,
+    "installer_4_5_gib_closed": case_installer_4_5_gib_closed,
     "proxy_password": case_proxy_password,
     "dpi_change": case_dpi_change,
     "accessible": case_accessible,
