@@ -41,6 +41,12 @@ remove_client_copies() {
     -o -name 'yrfoinstall.*' \) -exec rm -rf {} +
 }
 end_large_run() {
+  # A case that was killed leaves its nginx (its pid file in the case's
+  # folder, made under DIR) and the folder: both go here too.
+  local pid_file
+  for pid_file in $(find "$DIR" -name nginx.pid 2>/dev/null); do
+    kill "$(cat "$pid_file")" 2>/dev/null || true
+  done
   end_bench_run
   stop_xvfb
   remove_client_copies
@@ -58,8 +64,11 @@ echo "== an installer of $SIZE bytes end to end under Wine ($WINE_ARCH), client'
 rc=0
 CASES="installer_4_5_gib"
 [ "${CLOSE_MID_DOWNLOAD:-0}" = 1 ] && CASES="$CASES installer_4_5_gib_closed"
+# The cases' folders (the served file, nginx's) under DIR; nginx's workers
+# must reach them.
+chmod 755 "$DIR"
 for case in $CASES; do
-  BIG_INSTALLER_BYTES=$SIZE /usr/bin/python3 "$ROOT/tests/e2e/e2e.py" "$case" --build "$BUILD" \
+  TMPDIR=$DIR BIG_INSTALLER_BYTES=$SIZE /usr/bin/python3 "$ROOT/tests/e2e/e2e.py" "$case" --build "$BUILD" \
     --artifacts "$BUILD/e2e-artifacts" || rc=$?
   remove_client_copies
 done
