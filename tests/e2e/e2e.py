@@ -15,6 +15,8 @@ prefix (BUILD_DIR/wineprefix, prepared by scripts/common.sh).
 """
 import argparse
 import contextlib
+import datetime
+import hashlib
 import json
 import os
 import re
@@ -1641,6 +1643,345 @@ def case_line_rate_pinned(s):
     print(f"{size} bytes: click to game in {seconds:.1f} s (the design's pace: {size / 5120000:.0f} s for the bytes alone)")
 
 
+# An installer of 4.5 GiB: the demo installer with zeros after it, sparse
+# on the server's side. Its length is above 2^32, and its remainder below
+# 2^32 (512 MiB and the program) is what a count, a percentage or a
+# free-space check cut to 32 bits would see.
+BIG_INSTALLER_SIZE = 4608 * 1024 ** 2
+LOG_TIME = "%Y-%m-%d %H:%M:%S.%f"
+
+
+def served_installer(s, path, size):
+    """The demo installer at path with zeros after it up to size bytes
+    (truncate keeps them a hole), readable by nginx's workers; its SHA-256
+    and the seconds taken to compute it."""
+    shutil.copy(os.path.join(s.build, "demo", "pomvel_mini.exe"), path)
+    os.truncate(path, size)
+    for root, dirs, _ in os.walk(s.work):
+        for name in dirs:
+            os.chmod(os.path.join(root, name), 0o755)
+    os.chmod(path, 0o644)
+    started = time.monotonic()
+    sha = hashlib.sha256()
+    with open(path, "rb") as f:
+        while block := f.read(4 * 1024 * 1024):
+            sha.update(block)
+    return sha.hexdigest(), time.monotonic() - started
+
+
+def launcher_pinning(s, digest, name):
+    """A copy of launcher_e2e_line.exe (the line's speed, k_comm_rate=0)
+    with digest pinned in place of the 192 MiB installer's: the
+    configuration is text in the program's resources, and both digests are
+    64 hexadecimal digits."""
+    with open(os.path.join(s.build, "tests", "win", "app", "e2e_line_config.ini"), "rb") as f:
+        built = re.search(rb"k_comm_sha256=([0-9a-f]{64})", f.read()).group(1)
+    with open(s.program("launcher_e2e_line.exe"), "rb") as f:
+        data = f.read()
+    check(data.count(built) == 1, f"launcher_e2e_line.exe holds its pinned digest {data.count(built)} times")
+    exe = os.path.join(s.work, "programs", name)
+    with open(exe, "wb") as f:
+        f.write(data.replace(built, digest.encode("ascii")))
+    return exe
+
+
+def bar_and_status(s):
+    """The progress bar's value, the status line's text and the bar's
+    place on the screen (x, y, width, height), as a screen reader reads
+    them; None when the window is not there (any more)."""
+    code, lines = s.probe("tree", TITLE)
+    if code != 0:
+        return None
+    rows = [line.split("\t") for line in lines if line.count("\t") >= 5]
+    bar = next((r for r in rows if r[1] == "progressbar"), None)
+    text = rows[-1][2] if rows and rows[-1][1] == "statictext" else ""
+    if bar is None:
+        return "", text, None
+    return bar[3], text, tuple(int(v) for v in bar[5].split(","))
+
+
+def logged_at(texts_with_time, pattern):
+    """The time of the first log line that matches pattern (a regular
+    expression), or None."""
+    for when, text in texts_with_time:
+        if re.fullmatch(pattern, text):
+            return when
+    return None
+
+
+def timed_log(temp):
+    with open(os.path.join(temp, "quillmerex.log"), "rb") as log:
+        lines = log.read().decode("utf-8").split("\r\n")[:-1]
+    return [(datetime.datetime.strptime(line[:23], LOG_TIME), line[24:]) for line in lines]
+
+
+def refused_for_space(s, exe, www, temp, size):
+    """A first start of the launcher with a small disk (a tmpfs) mounted over
+    the prefix's TMP for the round: its free space lies below the length and
+    above the length cut to 32 bits, so the check refuses only when it
+    compares all 64. nginx sends the first MiB at once and the rest slowly
+    in this round: Wine's WinINet reads what is left of a body 1 KB at a
+    time when its request is closed, for as long as more has already
+    arrived, which at loopback speed is the whole file. Returns the free
+    bytes the log names, or None when no tmpfs can be mounted here (it needs
+    root)."""
+    small = size % 2 ** 32 + 512 * 1024 ** 2 if size > 2 ** 32 else size // 2
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={small}", "tmpfs", temp],
+                      capture_output=True).returncode != 0:
+        return None
+    launcher = None
+    server = None
+    try:
+        nginx(s, www, "limit_rate_after 1m; limit_rate 64k;")
+        server = s.children[-1]
+        launcher = s.launcher(exe=exe)
+        window = s.window(TITLE)
+        s.click(window, INSTALL_BUTTON)
+        try:
+            wait_for("the refusal for space", lambda: status_text(s) == "磁盘空间不足")
+        except Failure:
+            # The log goes with the small disk: show it here.
+            print("\n".join(log_texts(temp)) if os.path.exists(os.path.join(temp, "quillmerex.log")) else
+                  "no log on the small disk", file=sys.stderr)
+            raise
+        s.click(window, CLOSE_BUTTON)
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+        texts = check_log(temp, [
+            rf'request: "{s.url}" direct -> HTTP 200, length {size}, validator .*',
+            rf'download: \d+ bytes free in ".*", {size} needed',
+            rf"status: 磁盘空间不足 \(download failed after 0 of {size} bytes\)",
+            r"exit: code 0",
+        ])
+        leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")] + download_folders(temp)
+        check(not leftovers, f"left on the small disk: {leftovers}")
+        free = int(next(t for t in texts if t.endswith(f", {size} needed")).split()[1])
+        check(free < size and (size < 2 ** 32 or free >= size % 2 ** 32),
+              f"{free} bytes free: the round does not tell 64 bits from 32")
+        return free
+    finally:
+        if launcher is not None and launcher.poll() is None:
+            launcher.kill()
+            launcher.wait()
+        if server is not None:
+            server.terminate()
+            server.wait()
+        if subprocess.run(["umount", temp], capture_output=True).returncode != 0:
+            subprocess.run(["umount", "-l", temp], capture_output=True)
+
+
+def case_installer_4_5_gib(s):
+    # A benchmark run by hand (bench/tasks/run_large_installer_bench.sh), not
+    # one of the suite's tests: a pinned installer of 4.5 GiB at the line's
+    # speed from Debian's nginx, the file a real one in the prefix's TMP.
+    # First the free-space check refuses it on a small disk that a 32-bit
+    # length would fit (refused_for_space). Then, on the prefix's own disk,
+    # a screen reader's view of the bar and the status line is read over
+    # and over while it downloads: the count and the percentage agree, never
+    # go back, pass 2^32 and reach 100 %, and the bar is full. The log shows
+    # the length above 2^32, no refusal for space, both digests matching,
+    # the installer's start and exit code and the game's start. Where Wine
+    # cannot start a program that large, the download and its checks must
+    # complete and the log's code is printed. Prints the figures.
+    local, temp = clean_install_state(s)
+    size = int(os.environ.get("BIG_INSTALLER_BYTES", BIG_INSTALLER_SIZE))
+    www = os.path.join(s.work, "www")
+    os.makedirs(os.path.join(www, "package", "Windows"))
+    served = os.path.join(www, "package", "Windows", "pomvel_mini.exe")
+    digest, digest_seconds = served_installer(s, served, size)
+    print(f"served: {size} bytes (sparse: {os.stat(served).st_blocks * 512} on disk), "
+          f"SHA-256 {digest} ({digest_seconds:.1f} s with Python's hashlib)")
+    exe = launcher_pinning(s, digest, "launcher_e2e_big.exe")
+    free = refused_for_space(s, exe, www, temp, size)
+    access = nginx(s, www)
+    launcher = s.launcher(exe=exe)
+    try:
+        window = s.window(TITLE)
+        painted(s, window, BODY_PIXEL)
+        started = time.monotonic()
+        s.click(window, INSTALL_BUTTON)
+        samples, full_bar = [], None
+        shown = re.compile(r"正在下载\((\d+)/(\d+)\)")
+        # Until the game's window shows or the launcher ends (an installer
+        # that would not start leaves the launcher open with its failure).
+        while s.find_window(GAME_TITLE) is None and launcher.poll() is None:
+            check(time.monotonic() - started < 1800, "no end of the road in 30 minutes")
+            seen = bar_and_status(s)
+            if seen is None:
+                time.sleep(0.5)
+                continue
+            value, text, place = seen
+            match = shown.fullmatch(text)
+            samples.append((time.monotonic() - started, value, text,
+                            (int(match.group(1)), int(match.group(2))) if match else None))
+            if value == "100%" and full_bar is None and place is not None:
+                full_bar = place, s.screenshot("full_bar")
+            if text.startswith("调用安装程序失败"):
+                break
+            time.sleep(0.2)
+        game_seconds = time.monotonic() - started
+        refused = None
+        texts = log_texts(temp)
+        not_started = next((t for t in texts if t.startswith("installer: not started, code ")), None)
+        if not_started is not None:
+            refused = int(not_started.rsplit(" ", 1)[1])
+            s.screenshot("not_started")
+            s.click(window, CLOSE_BUTTON)
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None)
+        check(launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+        timed = timed_log(temp)
+        texts = [text for _, text in timed]
+    finally:
+        # The client's copy is a real file of 4.5 GiB: it goes whatever
+        # happened (bench/tasks/run_large_installer_bench.sh removes it
+        # again once Wine has stopped).
+        if launcher.poll() is None:
+            launcher.kill()
+            launcher.wait()
+        for name in download_folders(temp):
+            shutil.rmtree(os.path.join(temp, name), ignore_errors=True)
+
+    # The count and the percentage.
+    counts = [(t, value, c) for t, value, _, c in samples if c is not None]
+    check(counts, f"no count was read while the bytes arrived: {samples[:5]}")
+    check(all(total == size for _, _, (_, total) in counts), f"a total other than {size}: {counts[:3]}")
+    check(all(0 < done <= size for _, _, (done, _) in counts), "a count outside 1 .. the length")
+    dones = [done for _, _, (done, _) in counts]
+    check(dones == sorted(dones), "the count went back")
+    # The probe reads the bar's value before the status line's text, in
+    # two calls; events may come between them. So each value read lies
+    # between the percentages of the count read before it and the count
+    # read just after it (within one for the rounding of a double).
+    before = 0
+    for _, value, (done, _) in counts:
+        percent = int(value.rstrip("%"))
+        check(before * 100 // size - 1 <= percent <= done * 100 // size + 1,
+              f"{value} shown between counts of {before} and {done} of {size} bytes")
+        before = done
+    percents = [int(value.rstrip("%")) for _, value, _, _ in samples if value.endswith("%")]
+    check(percents == sorted(percents) and percents and percents[-1] == 100,
+          f"the percentage did not climb to 100 %: {percents}")
+    check(full_bar is not None, "the bar was never seen at 100 %")
+    (x, y, width, height), shot = full_bar
+    blue = (16, 114, 255)
+    end = shot.getpixel((x + width - 3, y + height // 2))
+    check(close_enough(end, blue), f"the bar's end at 100 % is {end}, not the bar's blue")
+    above = [done for done in dones if done > 2 ** 32]
+
+    # The log: the length, no refusal for space, both digests, the road.
+    refusals = [t for t in texts if re.fullmatch(r"download: \d+ bytes free in .*", t)]
+    check(not refusals, f"the free-space check refused: {refusals}")
+    road = [
+        r"configuration: the download goes at the line's speed",
+        r"status: 开始下载\.\.\. \(install button clicked\)",
+        rf'request: "{s.url}" direct -> HTTP 200, length {size}, validator .*',
+        r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest \(computed as the bytes arrived\)',
+        rf"status: 下载完毕 \(download: {size} of {size} bytes\)",
+        r"installer: SHA-256 matches the pinned digest",
+    ]
+    if refused is None:
+        road += [r'installer: started hidden: ".*\\yrfoinstall\.exe" -b', r"installer: exit code 0",
+                 r"status: 安装完毕", r"game: started, shell result \d+: .*\\Marnholt\\game\.exe", r"exit: code 0"]
+    else:
+        road += [rf"installer: not started, code {refused}", rf"installer: {size} bytes, starting .*; deleted",
+                 r"exit: code 0"]
+    check_log(temp, road)
+    with open(access) as f:
+        answers = re.findall(r'"GET /package/Windows/pomvel_mini\.exe HTTP/1\.1" (\d+) (\d+)', f.read())
+    check(answers[-1:] == [("200", str(size))] and len(answers) == (1 if free is None else 2),
+          f"nginx answered {answers}")
+    leftovers = [n for n in os.listdir(temp) if n.startswith("yrfoinstall")] + download_folders(temp)
+    check(not leftovers, f"left in TMP: {leftovers}")
+    if refused is None:
+        with open(os.path.join(local, "Orvantis", "Marnholt", "install.log"), encoding="utf-8") as log:
+            check(log.read().rstrip().endswith("show: hidden"), "the installer did not run hidden")
+
+    # The figures, from the log's times (milliseconds).
+    def at(pattern):
+        return logged_at(timed, pattern)
+
+    def seconds(a, b):
+        return (b - a).total_seconds()
+    clicked = at(r"status: 开始下载\.\.\. \(install button clicked\)")
+    answered = at(r"request: .* -> HTTP 200, .*")
+    downloaded = at(r"status: 下载完毕 .*")
+    checked = at(r"installer: SHA-256 matches the pinned digest")
+    download = seconds(answered, downloaded)
+    print(f"count: {size} of {size} bytes; {len(counts)} counts read while downloading, "
+          f"{len(above)} of them above 2^32 (highest {max(dones)}), percentage {percents[0]} % to 100 %, "
+          f"the bar full at 100 %")
+    if free is None:
+        print("free-space check: passed for the length (no refusal logged); the refusal on a small disk was "
+              "left out (no tmpfs could be mounted)")
+    else:
+        cut = f"; cut to 32 bits {size % 2 ** 32}, which would fit" if size > 2 ** 32 else ""
+        print(f"free-space check: refused on a small disk with {free} bytes free ({size} needed{cut}); "
+              "passed for the length on the prefix's disk")
+    print(f"download (answer to the last byte, the digest as the bytes arrived): {download:.1f} s, "
+          f"{size / download / 1e6:.0f} MB/s")
+    print(f"the click to the answer: {seconds(clicked, answered):.2f} s")
+    print(f"digest check of the held file before the start: {seconds(downloaded, checked):.1f} s, "
+          f"{size / max(seconds(downloaded, checked), 0.001) / 1e6:.0f} MB/s")
+    if refused is None:
+        print(f"installer: started and exited 0 in {seconds(checked, at(r'installer: exit code 0')):.1f} s after "
+              "its check")
+        whole = seconds(clicked, at(r"game: started, .*"))
+        print(f"whole road (click to the game's start, by the log): {whole:.1f} s; "
+              f"by the game's window: {game_seconds:.1f} s")
+    else:
+        print(f"installer: Wine refused to start it, code {refused}; the download and its checks completed "
+              f"(click to the check's end {seconds(clicked, checked):.1f} s)")
+
+
+def case_installer_4_5_gib_closed(s):
+    # The same installer and launcher, the window closed once more than
+    # 1 GiB has arrived: the launcher keeps the part for the next run and
+    # exits. Prints the seconds from the click on the close button to the
+    # exit and what nginx sent in all: Wine's WinINet reads the rest of a
+    # body when its request is closed (Windows discards it), as long as more
+    # has already arrived.
+    _, temp = clean_install_state(s)
+    size = int(os.environ.get("BIG_INSTALLER_BYTES", BIG_INSTALLER_SIZE))
+    www = os.path.join(s.work, "www")
+    os.makedirs(os.path.join(www, "package", "Windows"))
+    digest, _ = served_installer(s, os.path.join(www, "package", "Windows", "pomvel_mini.exe"), size)
+    access = nginx(s, www)
+    launcher = s.launcher(exe=launcher_pinning(s, digest, "launcher_e2e_big.exe"))
+    at_least = min(size // 4, 1024 ** 3)
+    shown = re.compile(r"正在下载\((\d+)/\d+\)")
+    try:
+        window = s.window(TITLE)
+        s.click(window, INSTALL_BUTTON)
+
+        def far_enough():
+            match = shown.fullmatch(status_text(s))
+            return match if match and int(match.group(1)) >= at_least else None
+        wait_for(f"{at_least} bytes", far_enough, timeout=600)
+        closed = time.monotonic()
+        s.click(window, CLOSE_BUTTON)
+        gone = wait_for("the window to go", lambda: s.find_window(TITLE) is None, timeout=1800)
+        window_seconds = time.monotonic() - closed
+        wait_for("the launcher to exit", lambda: launcher.poll() is not None, timeout=1800)
+        exit_seconds = time.monotonic() - closed
+        check(gone and launcher.returncode == 0, f"launcher exit code {launcher.returncode}")
+        texts = check_log(temp, [
+            rf"download: (\d+) of {size} bytes kept in .* to be continued",
+            rf"status: 强制退出 \(download failed after \d+ of {size} bytes\)",
+            r"exit: code 0",
+        ])
+    finally:
+        if launcher.poll() is None:
+            launcher.kill()
+            launcher.wait()
+        for name in download_folders(temp):
+            shutil.rmtree(os.path.join(temp, name), ignore_errors=True)
+    kept = int(next(t for t in texts if t.endswith("to be continued")).split()[1])
+    with open(access) as f:
+        sent = [int(n) for n in re.findall(r'"GET /package/Windows/pomvel_mini\.exe HTTP/1\.1" 200 (\d+)', f.read())]
+    print(f"closed at {kept} of {size} bytes kept: the window went in {window_seconds:.1f} s, the launcher exited "
+          f"{exit_seconds:.1f} s after the click; nginx sent {sum(sent)} bytes")
+
+
 INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 # The caption of Wine's own prompt for a proxy's password (InternetErrorDlg).
 PROXY_PROMPT = "Enter Network Password"
@@ -2001,6 +2342,8 @@ CASES = {
     "page_as_installer": case_page_as_installer,
     "trickle": case_trickle,
     "line_rate_pinned": case_line_rate_pinned,
+    "installer_4_5_gib": case_installer_4_5_gib,
+    "installer_4_5_gib_closed": case_installer_4_5_gib_closed,
     "proxy_password": case_proxy_password,
     "dpi_change": case_dpi_change,
     "accessible": case_accessible,
