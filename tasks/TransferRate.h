@@ -34,11 +34,11 @@ struct ChunkPace {
     uint64_t spacingUs = 10000;
 };
 
-// The largest read. The reads land in a buffer of two chunks (one is
-// written while the next is read), so that the line's speed needs 1 MiB
-// of buffer; reads of 512 KiB and 1 MiB reach the line alike in the
-// line-rate benchmark (bench/tasks/README.md).
-constexpr uint32_t kLineReadBytes = 512 * 1024;
+// The largest read: the size that reaches the line in the read-size and
+// line-rate benchmarks (bench/tasks/README.md; reads of 512 KiB, written
+// beside the reads, reached 0.6 to 0.7 of it in the same runs). The reads
+// land in a buffer of two chunks, one written while the next is read.
+constexpr uint32_t kLineReadBytes = 1024 * 1024;
 
 ChunkPace PaceFor(const TransferRate& rate);
 
