@@ -68,7 +68,7 @@ for name, runs in ways.items():
           f"{med(name, 1):.2f} s, {med(name, 2):.0f} progress events, peak working set {med(name, 3) / 2**20:.1f} MiB")
 print(f"no pin: the worker's transfer {med('curl', 1) / med('line', 1):.3f} of curl -o (target at least 0.9)")
 print(f"pinned: {med('line+pin', 1) / med('curl+sha256sum', 1):.3f} times curl -o and sha256sum (target at most 1.1; "
-      "the install worker's check of the held file comes on top, one more read and hash of the file)")
+      "the install worker's check of the held file comes on top: its identity, no second read)")
 print(f"peak working set at the line's speed {(med('line', 3) - med('design', 3)) / 2**20:+.1f} MiB against the "
       "design's pace (target at most +2 MiB)")
 PY
