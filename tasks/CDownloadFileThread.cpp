@@ -589,19 +589,29 @@ bool CDownloadFileThread::UpdateLauncher()
     if (handoff == nullptr || task->launcher.path.empty() || trust == nullptr || task->manifestUrl.empty())
         return true;
     LauncherUpdate update(*files, *trust, *handoff, *clock, *log, running);
-    auto download = [this](IOutputFile& file, std::wstring& failure) {
-        // Its own addresses, the same rules; the bar shows its progress.
-        MirrorList launcherAddresses(launcherRelease.urls, std::wstring());
-        LauncherDownload receiver(file, launcherRelease.size, launcherRelease.sha256, *trust, *task, *handler, *this);
-        FetchOrder order;
-        order.expect = ContentCheck::Expect::Program;
-        order.subject = L"launcher";
-        task->updatingLauncher.store(true);
-        const FetchEnd end = fetcher.Fetch(launcherAddresses, receiver, order);
-        task->updatingLauncher.store(false);
-        failure = end.Message();
-        return end.Is(FetchEnd::Kind::Done);
-    };
+    // Its own addresses, the same rules; the bar shows its progress.
+    class LauncherFetch final : public LauncherUpdate::Download {
+    public:
+        explicit LauncherFetch(CDownloadFileThread& worker) : m_worker(worker) {}
+        bool Into(IOutputFile& file, std::wstring& failure) override
+        {
+            CDownloadFileThread& w = m_worker;
+            MirrorList launcherAddresses(w.launcherRelease.urls, std::wstring());
+            LauncherDownload receiver(file, w.launcherRelease.size, w.launcherRelease.sha256, *w.trust, *w.task,
+                                      *w.handler, w);
+            FetchOrder order;
+            order.expect = ContentCheck::Expect::Program;
+            order.subject = L"launcher";
+            w.task->updatingLauncher.store(true);
+            const FetchEnd end = w.fetcher.Fetch(launcherAddresses, receiver, order);
+            w.task->updatingLauncher.store(false);
+            failure = end.Message();
+            return end.Is(FetchEnd::Kind::Done);
+        }
+
+    private:
+        CDownloadFileThread& m_worker;
+    } download(*this);
     const LauncherUpdate::End end = update.Run(task->launcher, launcherRelease, download);
     switch (end) {
     case LauncherUpdate::End::HandedOver:

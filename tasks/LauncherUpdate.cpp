@@ -94,7 +94,7 @@ LauncherUpdate::LauncherUpdate(IFileSystem& files, IFileTrust& trust, ILauncherH
 }
 
 LauncherUpdate::End LauncherUpdate::Run(const LauncherSelf& self, const LauncherRelease& release,
-                                        const Download& download)
+                                        Download& download)
 {
     if (!release.present) {
         Write(L"none in the manifest");
@@ -138,7 +138,7 @@ LauncherUpdate::End LauncherUpdate::Run(const LauncherSelf& self, const Launcher
         return End::Kept;
     }
     std::wstring failure;
-    const bool whole = download(*file, failure);
+    const bool whole = download.Into(*file, failure);
     file.reset();
     if (!m_running.load()) {
         m_files.Delete(newPath);

@@ -5,7 +5,6 @@
 // its name and started, with the old file put back when anything fails.
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -66,7 +65,13 @@ public:
     // Fetches the new launcher into file (empty when called; the fetch
     // starts each answer from byte 0). True when it is whole; false with
     // the failure's status text.
-    using Download = std::function<bool(IOutputFile& file, std::wstring& failure)>;
+    class Download {
+    public:
+        virtual bool Into(IOutputFile& file, std::wstring& failure) = 0;
+
+    protected:
+        ~Download() = default;
+    };
 
     LauncherUpdate(IFileSystem& files, IFileTrust& trust, ILauncherHandoff& handoff, IClock& clock, ILog& log,
                    const std::atomic<bool>& running);
@@ -74,7 +79,7 @@ public:
 
     // The whole update for the manifest's release. Every step's outcome is
     // logged; whatever fails leaves self's file in place and no new file.
-    End Run(const LauncherSelf& self, const LauncherRelease& release, const Download& download);
+    End Run(const LauncherSelf& self, const LauncherRelease& release, Download& download);
 
     // After HandedOver: the new launcher's process.
     std::unique_ptr<IProcess> TakeSuccessor() { return std::move(m_successor); }

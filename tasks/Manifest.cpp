@@ -32,6 +32,16 @@ bool IsDownloadAddress(const std::wstring& text)
     return true;
 }
 
+// A number field, which may appear once: false when it is not a decimal
+// number or came before (seen tells).
+bool ReadNumberOnce(const std::wstring& value, bool& seen, uint64_t& number)
+{
+    if (seen || !ParseNumber(value, number))
+        return false;
+    seen = true;
+    return true;
+}
+
 // Strict UTF-8 to UTF-16: no overlong forms, no surrogates, nothing above
 // U+10FFFF.
 bool DecodeUtf8(const uint8_t* bytes, size_t size, std::wstring& text)
@@ -156,18 +166,16 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             result.urls.push_back(value);
         } else if (name == L"serial") {
-            if (hasSerial || !ParseNumber(value, result.serial) || result.serial == 0)
+            if (!ReadNumberOnce(value, hasSerial, result.serial) || result.serial == 0)
                 return false;
-            hasSerial = true;
         } else if (name == L"expires") {
             std::string narrow;
             if (hasExpires || !NarrowAscii(value, narrow) || !ParseUtcTime(narrow, result.expires))
                 return false;
             hasExpires = true;
         } else if (name == L"size") {
-            if (hasSize || !ParseNumber(value, result.size))
+            if (!ReadNumberOnce(value, hasSize, result.size))
                 return false;
-            hasSize = true;
         } else if (name == L"sha256") {
             if (hasSha256 || !ParseSha256Pin(value, result.sha256))
                 return false;
@@ -187,9 +195,8 @@ bool ParseManifestFields(const uint8_t* bytes, size_t size, Manifest& manifest)
                 return false;
             hasLauncherVersion = true;
         } else if (name == L"launcher_size") {
-            if (hasLauncherSize || !ParseNumber(value, result.launcher.size))
+            if (!ReadNumberOnce(value, hasLauncherSize, result.launcher.size))
                 return false;
-            hasLauncherSize = true;
         } else if (name == L"launcher_sha256") {
             if (hasLauncherSha256 || !ParseSha256Pin(value, result.launcher.sha256))
                 return false;

@@ -52,7 +52,9 @@ void __throw_invalid_argument(const char*)
     std::abort();
 }
 // A failed check of the standard library's own (an index out of range, for
-// one): the runtime's message would link its exception machinery.
+// one): the runtime's message would link its exception machinery. The
+// Windows builds' checks end the process themselves (cmake/StdAssertAbort.h);
+// this stays for any code of the runtime's that still calls it.
 void __glibcxx_assert_fail(const char*, int, const char*, const char*) noexcept
 {
     std::abort();

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/tasks/BenchTask.h"
 #include "platform/HttpRequest.h"
 #include "platform/HttpSession.h"
 #include "platform/win/InternetHandle.h"
@@ -38,24 +39,6 @@ constexpr uint32_t kReadSizes[] = {51200, 256 * 1024, 1024 * 1024, 4 * 1024 * 10
 constexpr uint32_t kStallLimitMs = 30000;
 const wchar_t kUserAgent[] = L"quillmerexDownloader";
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double ProcessCpuSeconds()
-{
-    FILETIME creation, exit, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
-    auto seconds = [](const FILETIME& t) {
-        return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
 struct Transfer {
     bool ok = false;
     uint64_t bytes = 0;
@@ -64,6 +47,28 @@ struct Transfer {
     double cpuSeconds = 0.0;
     uint64_t pieces = 0;
 };
+
+// Reads the body to its end with read (one read into the buffer: false on
+// a failure, with its code; 0 bytes at the end) and times the transfer
+// from start and cpu, taken before its request was opened.
+template <typename Read>
+void ReadToEnd(Transfer& t, double start, double cpu, Read read)
+{
+    for (;;) {
+        uint32_t got = 0, error = 0;
+        if (!read(got, error)) {
+            std::fprintf(stderr, "a read failed after %llu bytes: %u\n", static_cast<unsigned long long>(t.bytes),
+                         error);
+            return;
+        }
+        if (got == 0)
+            break;
+        t.bytes += got;
+    }
+    t.seconds = Now() - start;
+    t.cpuSeconds = ProcessCpuSeconds() - cpu;
+    t.ok = true;
+}
 
 // The launcher's own classes, as the download worker uses them.
 Transfer ThroughTheClasses(const std::wstring& url, uint32_t size, std::vector<uint8_t>& buffer)
@@ -89,20 +94,9 @@ Transfer ThroughTheClasses(const std::wstring& url, uint32_t size, std::vector<u
     std::wstring length;
     if (request->QueryHeader(HttpHeader::ContentLength, length))
         t.announced = std::wcstoull(length.c_str(), nullptr, 10);
-    for (;;) {
-        uint32_t read = 0;
-        if (!request->Read(buffer.data(), size, read, error, keepGoing, kStallLimitMs)) {
-            std::fprintf(stderr, "a read failed after %llu bytes: %u\n", static_cast<unsigned long long>(t.bytes),
-                         error);
-            return t;
-        }
-        if (read == 0)
-            break;
-        t.bytes += read;
-    }
-    t.seconds = Now() - start;
-    t.cpuSeconds = ProcessCpuSeconds() - cpu;
-    t.ok = true;
+    ReadToEnd(t, start, cpu, [&](uint32_t& read, uint32_t& readError) {
+        return request->Read(buffer.data(), size, read, readError, keepGoing, kStallLimitMs);
+    });
     return t;
 }
 
@@ -155,24 +149,16 @@ Transfer ThroughWinInet(const std::wstring& url, uint32_t size, std::vector<uint
     DWORD lengthBytes = sizeof(length) - sizeof(wchar_t);
     if (HttpQueryInfoW(request.Get(), HTTP_QUERY_CONTENT_LENGTH, length, &lengthBytes, nullptr))
         t.announced = std::wcstoull(length, nullptr, 10);
-    for (;;) {
-        DWORD read = 0;
-        const bool ok = inPieces ? FillInPieces(request.Get(), buffer.data(), size, read, t.pieces)
-                                 : InternetReadFile(request.Get(), buffer.data(), size, &read);
+    ReadToEnd(t, start, cpu, [&](uint32_t& read, uint32_t& error) {
+        DWORD got = 0;
+        const bool ok = inPieces ? FillInPieces(request.Get(), buffer.data(), size, got, t.pieces)
+                                 : InternetReadFile(request.Get(), buffer.data(), size, &got);
         if (!inPieces)
             ++t.pieces;
-        if (!ok) {
-            std::fprintf(stderr, "a read failed after %llu bytes: %lu\n", static_cast<unsigned long long>(t.bytes),
-                         GetLastError());
-            return t;
-        }
-        if (read == 0)
-            break;
-        t.bytes += read;
-    }
-    t.seconds = Now() - start;
-    t.cpuSeconds = ProcessCpuSeconds() - cpu;
-    t.ok = true;
+        read = got;
+        error = ok ? 0 : GetLastError();
+        return ok;
+    });
     return t;
 }
 

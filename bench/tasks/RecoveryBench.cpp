@@ -31,14 +31,6 @@
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Counts the body bytes the worker receives, over every request.
 class ReceivedBytes : public ForwardingHttpClient::ReadWatcher {
 public:

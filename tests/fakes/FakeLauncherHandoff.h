@@ -15,6 +15,18 @@ public:
     {
     }
 
+    // The new launcher's process, ended with its code.
+    struct EndedProcess : IProcess {
+        explicit EndedProcess(uint32_t code) : m_code(code) {}
+        WaitResult Wait(uint32_t) override { return WaitResult::Ended; }
+        bool GetExitCode(uint32_t& code) override
+        {
+            code = m_code;
+            return true;
+        }
+        uint32_t m_code;
+    };
+
     Start result = Start::Up;
     uint32_t startError = 0;
     uint32_t exitCode = 0;  // of the started process
@@ -31,24 +43,13 @@ public:
         startedBytes = m_disk.Content(program);
         error = startError;
         if (result == Start::Up)
-            process = std::make_unique<Process>(exitCode);
+            process = std::make_unique<EndedProcess>(exitCode);
         return result;
     }
     bool SignalUp(const std::wstring&) override { return true; }
     bool WaitForEnd(const ProcessIdentity&, uint32_t) override { return true; }
 
 private:
-    struct Process : IProcess {
-        explicit Process(uint32_t code) : m_code(code) {}
-        WaitResult Wait(uint32_t) override { return WaitResult::Ended; }
-        bool GetExitCode(uint32_t& code) override
-        {
-            code = m_code;
-            return true;
-        }
-        uint32_t m_code;
-    };
-
     FakeFileSystem& m_disk;
     std::wstring m_ownPath;
 };

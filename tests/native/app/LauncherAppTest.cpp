@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/fakes/FakeLauncherHandoff.h"
 #include "tests/native/app/AppFixture.h"
 
 namespace {
@@ -464,22 +465,6 @@ TEST_F(Road, WindowHandleAccessorForgetsADestroyedWindow)
 
 }  // namespace
 
-namespace {
-
-// The new launcher's process, ended with code.
-struct EndedProcess : IProcess {
-    explicit EndedProcess(uint32_t c) : code(c) {}
-    WaitResult Wait(uint32_t) override { return WaitResult::Ended; }
-    bool GetExitCode(uint32_t& c) override
-    {
-        c = code;
-        return true;
-    }
-    uint32_t code;
-};
-
-}  // namespace
-
 TEST_F(Road, AHandOverClosesTheWindowAndAnUnattendedRunEndsWithTheNewLaunchersCode)
 {
     for (bool unattended : {false, true}) {
@@ -487,7 +472,7 @@ TEST_F(Road, AHandOverClosesTheWindowAndAnUnattendedRunEndsWithTheNewLaunchersCo
         Start();
         app->SetUnattended(unattended);
         DownTask download;
-        download.successor = std::make_unique<EndedProcess>(6);
+        download.successor = std::make_unique<FakeLauncherHandoff::EndedProcess>(6);
         download.handedOver = true;
         download.state.store(TaskState::Finished);
         const int destroyedBefore = windows.destroyed;

@@ -23,6 +23,17 @@
 
 namespace {
 
+// The download of the new launcher as a function of the case's own.
+template <typename Fetch>
+class DownloadBy final : public LauncherUpdate::Download {
+public:
+    explicit DownloadBy(Fetch fetch) : m_fetch(fetch) {}
+    bool Into(IOutputFile& file, std::wstring& failure) override { return m_fetch(file, failure); }
+
+private:
+    Fetch m_fetch;
+};
+
 LauncherVersion Version(const std::wstring& text)
 {
     LauncherVersion version;
@@ -209,7 +220,7 @@ struct UpdateRun {
     LauncherUpdate::End Run()
     {
         LauncherUpdate update(disk, trust, handoff, clock, log, running);
-        return update.Run(self, release, [this](IOutputFile& file, std::wstring& failure) {
+        DownloadBy download([this](IOutputFile& file, std::wstring& failure) {
             ++downloads;
             if (!downloadWorks) {
                 failure = L"连接异常,错误代码：404";
@@ -218,6 +229,7 @@ struct UpdateRun {
             uint32_t written = 0, error = 0;
             return file.Write(kNewBytes.data(), static_cast<uint32_t>(kNewBytes.size()), written, error);
         });
+        return update.Run(self, release, download);
     }
 
     bool Logged(const std::wstring& part) const
@@ -370,12 +382,12 @@ TEST(LauncherUpdateTest, AStopDuringTheDownloadLeavesNothingBehind)
 {
     UpdateRun r;
     LauncherUpdate update(r.disk, r.trust, r.handoff, r.clock, r.log, r.running);
-    const LauncherUpdate::End end =
-        update.Run(r.self, r.release, [&r](IOutputFile&, std::wstring& failure) {
-            r.running.store(false);
-            failure = L"强制退出";
-            return false;
-        });
+    DownloadBy download([&r](IOutputFile&, std::wstring& failure) {
+        r.running.store(false);
+        failure = L"强制退出";
+        return false;
+    });
+    const LauncherUpdate::End end = update.Run(r.self, r.release, download);
     EXPECT_EQ(end, LauncherUpdate::End::Stopped);
     EXPECT_FALSE(r.disk.Exists(kNew));
     EXPECT_EQ(r.disk.Content(kLauncher), kOldBytes);
