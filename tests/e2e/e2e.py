@@ -1776,6 +1776,17 @@ HELD_FILE_CHECK = (r"installer: SHA-256 matched the pinned digest as its bytes a
                    r"written \(same file, size and last write\)")
 
 
+def big_installer(s):
+    """The large installer served from the case's folder www: its size, www,
+    the served file, its SHA-256 and the seconds Python's hashlib took."""
+    size = int(os.environ.get("BIG_INSTALLER_BYTES", BIG_INSTALLER_SIZE))
+    www = os.path.join(s.work, "www")
+    os.makedirs(os.path.join(www, "package", "Windows"))
+    served = os.path.join(www, "package", "Windows", "pomvel_mini.exe")
+    digest, digest_seconds = served_installer(s, served, size)
+    return size, www, served, digest, digest_seconds
+
+
 def case_installer_4_5_gib(s):
     # A benchmark run by hand (bench/tasks/run_large_installer_bench.sh), not
     # one of the suite's tests: a pinned installer of 4.5 GiB at the line's
@@ -1785,16 +1796,13 @@ def case_installer_4_5_gib(s):
     # a screen reader's view of the bar and the status line is read over
     # and over while it downloads: the count and the percentage agree, never
     # go back, pass 2^32 and reach 100 %, and the bar is full. The log shows
-    # the length above 2^32, no refusal for space, both digests matching,
+    # the length above 2^32, no refusal for space, the digest matching as
+    # the bytes arrived and the held file the one written,
     # the installer's start and exit code and the game's start. Where Wine
     # cannot start a program that large, the download and its checks must
     # complete and the log's code is printed. Prints the figures.
     local, temp = clean_install_state(s)
-    size = int(os.environ.get("BIG_INSTALLER_BYTES", BIG_INSTALLER_SIZE))
-    www = os.path.join(s.work, "www")
-    os.makedirs(os.path.join(www, "package", "Windows"))
-    served = os.path.join(www, "package", "Windows", "pomvel_mini.exe")
-    digest, digest_seconds = served_installer(s, served, size)
+    size, www, served, digest, digest_seconds = big_installer(s)
     print(f"served: {size} bytes (sparse: {os.stat(served).st_blocks * 512} on disk), "
           f"SHA-256 {digest} ({digest_seconds:.1f} s with Python's hashlib)")
     exe = launcher_pinning(s, digest, "launcher_e2e_big.exe")
@@ -1947,10 +1955,7 @@ def case_installer_4_5_gib_closed(s):
     # body when its request is closed (Windows discards it), as long as more
     # has already arrived.
     _, temp = clean_install_state(s)
-    size = int(os.environ.get("BIG_INSTALLER_BYTES", BIG_INSTALLER_SIZE))
-    www = os.path.join(s.work, "www")
-    os.makedirs(os.path.join(www, "package", "Windows"))
-    digest, _ = served_installer(s, os.path.join(www, "package", "Windows", "pomvel_mini.exe"), size)
+    size, www, _, digest, _ = big_installer(s)
     access = nginx(s, www)
     launcher = s.launcher(exe=launcher_pinning(s, digest, "launcher_e2e_big.exe"))
     at_least = min(size // 4, 1024 ** 3)
