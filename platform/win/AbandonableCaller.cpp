@@ -24,12 +24,16 @@ struct AbandonableCaller::Helper {
         Helper& helper = **self;
         for (;;) {
             WaitForSingleObject(helper.wake.Get(), INFINITE);
+            // A job handed over with the quit (Abandon) still runs.
+            std::function<void()> job = std::move(helper.work);
+            helper.work = nullptr;
+            if (job) {
+                job();
+                job = nullptr;
+                SetEvent(helper.done.Get());
+            }
             if (helper.quit.load())
                 return 0;
-            std::function<void()> job = std::move(helper.work);
-            job();
-            job = nullptr;
-            SetEvent(helper.done.Get());
         }
     }
 };
@@ -62,6 +66,16 @@ void AbandonableCaller::LetHelperGo()
     m_helper->quit.store(true);
     SetEvent(m_helper->wake.Get());
     m_helper.reset();
+}
+
+void AbandonableCaller::Abandon(std::function<void()> work)
+{
+    if (!m_helper && !StartHelper()) {
+        work();
+        return;
+    }
+    m_helper->work = std::move(work);
+    LetHelperGo();
 }
 
 AbandonableCaller::End AbandonableCaller::Run(std::function<void()> work, const std::atomic<bool>& keepGoing,

@@ -30,6 +30,11 @@ public:
     End Run(std::function<void()> work, const std::atomic<bool>& keepGoing, uint32_t stallLimitMs = 0,
             const std::atomic<uint32_t>* progress = nullptr);
 
+    // Runs work on the helper and lets the helper go without waiting: it
+    // ends once work has returned. Without a helper to be had, work runs
+    // here. Work must own what it touches, as above.
+    void Abandon(std::function<void()> work);
+
 private:
     struct Helper;
     bool StartHelper();

@@ -169,6 +169,22 @@ struct ProxyLoginCall {
 
 }  // namespace
 
+WinHttpRequest::~WinHttpRequest()
+{
+    // Wine's WinINet reads the rest of a body before it closes its request
+    // (for as long as more has already arrived: a whole installer at the
+    // line's speed), where Windows discards it. Closed on a helper thread
+    // of its own, the request holds up neither the download's end nor the
+    // launcher's exit. Its session stays open until it is closed.
+    // Every hold of the handle goes there: the request's own and its reads'.
+    if (m_caller && m_handle) {
+        m_caller->Abandon([handle = std::move(m_handle), result = std::move(m_result)]() mutable {
+            result.reset();
+            handle.reset();
+        });
+    }
+}
+
 bool WinHttpRequest::QueryNumber(uint32_t query, uint32_t& value, uint32_t& error)
 {
     DWORD number = 0;

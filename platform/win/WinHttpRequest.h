@@ -31,6 +31,8 @@ public:
         : m_handle(std::move(handle)), m_caller(std::move(caller)), m_prompt(prompt)
     {
     }
+    // Closes the handle on a helper thread that nobody waits for.
+    ~WinHttpRequest() override;
 
     bool QueryStatusCode(uint32_t& status, uint32_t& error) override;
     bool QueryHeader(HttpHeader header, std::wstring& value) override;
