@@ -539,6 +539,12 @@ def case_not_found(s):
     check(not os.path.exists(os.path.join(temp, "yrfoinstall.exe")), "a 404 page was kept as the installer")
 
 
+# The install worker's check of the held file: the file the download
+# finished, whose digest was computed as its bytes arrived, is not read again.
+HELD_FILE_CHECK = (r"installer: SHA-256 matched the pinned digest as its bytes arrived; the held file is the one "
+                   r"written \(same file, size and last write\)")
+
+
 def case_pinned_installer(s):
     # A launcher that pins the demo installer's SHA-256 digest runs it.
     local, temp = clean_install_state(s)
@@ -548,8 +554,7 @@ def case_pinned_installer(s):
     road_after_start(s, launcher, window, local, temp, release)
     check_log(temp, [
         r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest \(computed as the bytes arrived\)',
-        r"installer: SHA-256 matched the pinned digest as its bytes arrived; the held file is the one written "
-        r"\(same file, size and last write\)",
+        HELD_FILE_CHECK,
         r'installer: started hidden: ".*\\yrfoinstall\.exe" -b',
     ])
 
@@ -1635,8 +1640,7 @@ def case_line_rate_pinned(s):
         rf'request: "{s.url}" direct -> HTTP 200, length {size}, validator .*',
         r'download: SHA-256 of ".*\\yrfoinstall\.tmp" matches the pinned digest \(computed as the bytes arrived\)',
         rf"status: 下载完毕 \(download: {size} of {size} bytes\)",
-        r"installer: SHA-256 matched the pinned digest as its bytes arrived; the held file is the one written "
-        r"\(same file, size and last write\)",
+        HELD_FILE_CHECK,
         r"installer: exit code 0",
         r"exit: code 0",
     ])
@@ -1770,12 +1774,6 @@ def refused_for_space(s, exe, www, temp, size):
             subprocess.run(["umount", "-l", temp], capture_output=True)
 
 
-# The install worker's check of the held file: the file the download
-# finished, whose digest was computed as its bytes arrived, is not read again.
-HELD_FILE_CHECK = (r"installer: SHA-256 matched the pinned digest as its bytes arrived; the held file is the one "
-                   r"written \(same file, size and last write\)")
-
-
 def big_installer(s):
     """The large installer served from the case's folder www: its size, www,
     the served file, its SHA-256 and the seconds Python's hashlib took."""
@@ -1785,6 +1783,18 @@ def big_installer(s):
     served = os.path.join(www, "package", "Windows", "pomvel_mini.exe")
     digest, digest_seconds = served_installer(s, served, size)
     return size, www, served, digest, digest_seconds
+
+
+def end_big_installer(launcher, temp):
+    """Ends the launcher if it still runs and removes its download folders:
+    the client's copy is a real file of up to 4.5 GiB, and it goes whatever
+    happened (bench/tasks/run_large_installer_bench.sh removes it again once
+    Wine has stopped)."""
+    if launcher.poll() is None:
+        launcher.kill()
+        launcher.wait()
+    for name in download_folders(temp):
+        shutil.rmtree(os.path.join(temp, name), ignore_errors=True)
 
 
 def case_installer_4_5_gib(s):
@@ -1846,14 +1856,7 @@ def case_installer_4_5_gib(s):
         timed = timed_log(temp)
         texts = [text for _, text in timed]
     finally:
-        # The client's copy is a real file of 4.5 GiB: it goes whatever
-        # happened (bench/tasks/run_large_installer_bench.sh removes it
-        # again once Wine has stopped).
-        if launcher.poll() is None:
-            launcher.kill()
-            launcher.wait()
-        for name in download_folders(temp):
-            shutil.rmtree(os.path.join(temp, name), ignore_errors=True)
+        end_big_installer(launcher, temp)
 
     # The count and the percentage.
     counts = [(t, value, c) for t, value, _, c in samples if c is not None]
@@ -1982,11 +1985,7 @@ def case_installer_4_5_gib_closed(s):
             r"exit: code 0",
         ])
     finally:
-        if launcher.poll() is None:
-            launcher.kill()
-            launcher.wait()
-        for name in download_folders(temp):
-            shutil.rmtree(os.path.join(temp, name), ignore_errors=True)
+        end_big_installer(launcher, temp)
     kept = int(next(t for t in texts if t.endswith("to be continued")).split()[1])
     with open(access) as f:
         sent = [int(n) for n in re.findall(r'"GET /package/Windows/pomvel_mini\.exe HTTP/1\.1" 200 (\d+)', f.read())]
